@@ -1,0 +1,43 @@
+#include "mainwindow/frmmain.h"
+#include "platform/appfolder.h"
+#include "platform/dates.h"
+#include "platform/instancelock.h"
+#include "platform/prompts.h"
+#include "platform/settingsstore.h"
+#include "records/recordstore.h"
+
+#include <QApplication>
+#include <QDir>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Lotwise"));
+    QApplication::setApplicationName(QStringLiteral("Lotwise"));
+    QApplication::setApplicationVersion(QStringLiteral(LOTWISE_VERSION));
+    Dates::useSensibleDefaultLocale();
+
+    const QString folder = AppFolder::path();
+    QString error;
+    AppFolder::seed(folder, &error);
+    if (!QDir(folder).exists()) {
+        prompts().message(error, QStringLiteral("Lotwise"), Prompts::Ok, Prompts::Icon::Critical);
+        return 1;
+    }
+    InstanceLock lock(folder);
+    if (!lock.tryLock()) {
+        prompts().message(lock.inUseMessage(), QStringLiteral("Lotwise"), Prompts::Ok,
+                          Prompts::Icon::Warning);
+        return 1;
+    }
+    if (!error.isEmpty())
+        prompts().message(error, QStringLiteral("Lotwise"), Prompts::Ok, Prompts::Icon::Warning);
+
+    SettingsStore settings;
+    RecordStore store;
+    FrmMain window(store, settings, folder);
+    if (!window.Form_Load())
+        return 1;
+    window.show();
+    return app.exec();
+}

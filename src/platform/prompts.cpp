@@ -1,0 +1,132 @@
+#include "prompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+Prompts *g_replacement = nullptr;
+
+QString displayText(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+Prompts::Button firstButton(int buttons)
+{
+    for (const auto b : {Prompts::Ok, Prompts::Yes, Prompts::No, Prompts::Cancel}) {
+        if (buttons & b)
+            return b;
+    }
+    return Prompts::Ok;
+}
+
+} // namespace
+
+Prompts &prompts()
+{
+    static DialogPrompts dialogs;
+    return g_replacement ? *g_replacement : dialogs;
+}
+
+void setPrompts(Prompts *replacement) { g_replacement = replacement; }
+
+Prompts::Button DialogPrompts::message(const QString &text, const QString &title, int buttons,
+                                       Icon icon)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setText(displayText(text));
+    switch (icon) {
+    case Icon::None: break;
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    }
+    QMessageBox::StandardButtons std;
+    if (buttons & Ok)
+        std |= QMessageBox::Ok;
+    if (buttons & Yes)
+        std |= QMessageBox::Yes;
+    if (buttons & No)
+        std |= QMessageBox::No;
+    if (buttons & Cancel)
+        std |= QMessageBox::Cancel;
+    box.setStandardButtons(std ? std : QMessageBox::Ok);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return Yes;
+    case QMessageBox::No: return No;
+    case QMessageBox::Cancel: return Cancel;
+    default: return Ok;
+    }
+}
+
+std::optional<QString> DialogPrompts::input(const QString &prompt, const QString &title,
+                                            const QString &defaultText)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), title,
+                                               displayText(prompt), QLineEdit::Normal,
+                                               defaultText, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+QString DialogPrompts::openFileName(const QString &title, const QString &folder,
+                                    const QString &filter)
+{
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, folder, filter);
+}
+
+QString DialogPrompts::saveFileName(const QString &title, const QString &folder,
+                                    const QString &filter)
+{
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, folder, filter);
+}
+
+std::optional<ScriptedPrompts::Answer> ScriptedPrompts::next()
+{
+    if (m_answers.isEmpty())
+        return std::nullopt;
+    return m_answers.takeFirst();
+}
+
+Prompts::Button ScriptedPrompts::message(const QString &text, const QString &title, int buttons,
+                                         Icon icon)
+{
+    m_asked.append({Asked::Message, text, title, buttons, icon});
+    const auto a = next();
+    return a ? a->button : firstButton(buttons);
+}
+
+std::optional<QString> ScriptedPrompts::input(const QString &prompt, const QString &title,
+                                              const QString &defaultText)
+{
+    m_asked.append({Asked::Input, prompt, title, 0, Icon::None});
+    const auto a = next();
+    if (!a)
+        return defaultText;
+    if (a->button == Cancel)
+        return std::nullopt;
+    return a->text.value_or(defaultText);
+}
+
+QString ScriptedPrompts::openFileName(const QString &title, const QString &, const QString &)
+{
+    m_asked.append({Asked::OpenFile, {}, title, 0, Icon::None});
+    const auto a = next();
+    return a && a->text ? *a->text : QString();
+}
+
+QString ScriptedPrompts::saveFileName(const QString &title, const QString &, const QString &)
+{
+    m_asked.append({Asked::SaveFile, {}, title, 0, Icon::None});
+    const auto a = next();
+    return a && a->text ? *a->text : QString();
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QWidget;
+
+// Every modal question goes through here, so that window tests answer from a script
+// instead of blocking on a dialog.
+class Prompts
+{
+public:
+    enum class Icon { None, Information, Warning, Critical, Question };
+    enum Button { Ok = 0x1, Cancel = 0x2, Yes = 0x4, No = 0x8 };
+
+    virtual ~Prompts() = default;
+
+    // Returns the button pressed. Line breaks in the text may be CR LF.
+    virtual Button message(const QString &text, const QString &title, int buttons = Ok,
+                           Icon icon = Icon::None) = 0;
+    // The text entered, or nothing when the user cancelled.
+    virtual std::optional<QString> input(const QString &prompt, const QString &title,
+                                         const QString &defaultText = {}) = 0;
+    // A chosen file path, or "" when cancelled.
+    virtual QString openFileName(const QString &title, const QString &folder,
+                                 const QString &filter) = 0;
+    virtual QString saveFileName(const QString &title, const QString &folder,
+                                 const QString &filter) = 0;
+};
+
+// The prompts in use by the whole program; the dialog implementation unless replaced.
+Prompts &prompts();
+// Replaces the prompts in use (nullptr restores the dialogs); the caller keeps ownership.
+void setPrompts(Prompts *replacement);
+
+// Real dialogs, parented to the active window.
+class DialogPrompts : public Prompts
+{
+public:
+    Button message(const QString &text, const QString &title, int buttons, Icon icon) override;
+    std::optional<QString> input(const QString &prompt, const QString &title,
+                                 const QString &defaultText) override;
+    QString openFileName(const QString &title, const QString &folder,
+                         const QString &filter) override;
+    QString saveFileName(const QString &title, const QString &folder,
+                         const QString &filter) override;
+};
+
+// Answers from a script, in order, and records every question. When the script runs out,
+// a message gets its first offered button, an input its default text, a file dialog "".
+class ScriptedPrompts : public Prompts
+{
+public:
+    struct Asked
+    {
+        enum Kind { Message, Input, OpenFile, SaveFile } kind;
+        QString text;
+        QString title;
+        int buttons = 0;
+        Icon icon = Icon::None;
+    };
+    struct Answer
+    {
+        Button button = Ok;
+        std::optional<QString> text;
+    };
+
+    void answerButton(Button b) { m_answers.append({b, std::nullopt}); }
+    void answerText(const QString &t) { m_answers.append({Ok, t}); }
+    void answerCancel() { m_answers.append({Cancel, std::nullopt}); }
+
+    const QList<Asked> &asked() const { return m_asked; }
+    void clear()
+    {
+        m_asked.clear();
+        m_answers.clear();
+    }
+
+    Button message(const QString &text, const QString &title, int buttons, Icon icon) override;
+    std::optional<QString> input(const QString &prompt, const QString &title,
+                                 const QString &defaultText) override;
+    QString openFileName(const QString &title, const QString &folder,
+                         const QString &filter) override;
+    QString saveFileName(const QString &title, const QString &folder,
+                         const QString &filter) override;
+
+private:
+    std::optional<Answer> next();
+    QList<Asked> m_asked;
+    QList<Answer> m_answers;
+};

@@ -1,0 +1,188 @@
+#include "queuerules.h"
+
+#include "platform/dates.h"
+#include "platform/numbers.h"
+#include "records/recordstore.h"
+
+namespace Queues {
+
+namespace {
+
+using F = Field;
+
+QueueRule make(const char *key, std::vector<FlagTest> flags, Field basis, std::optional<int> lo,
+               std::optional<int> hi, std::optional<FlagTest> further, const char *noun,
+               const char *title)
+{
+    return QueueRule{QString::fromLatin1(key),     std::move(flags),
+                     basis,                        lo,
+                     hi,                           further,
+                     QString::fromLatin1(noun),    QString::fromLatin1(title)};
+}
+
+std::vector<QueueRule> buildRules()
+{
+    const std::vector<FlagTest> fb = {
+        {F::InvoiceSent, 1}, {F::PaymentMade, 1}, {F::ItemSent, 1}, {F::FeedBackGiven, 0}};
+    const std::vector<FlagTest> ar = {
+        {F::InvoiceSent, 1}, {F::PaymentMade, 0}, {F::ItemSent, 0}, {F::CriedtFiled, 0}};
+    const std::vector<FlagTest> upi = {
+        {F::InvoiceSent, 1}, {F::PaymentMade, 0}, {F::ItemSent, 0}, {F::Npb, 0}};
+    const std::vector<FlagTest> fvf = {{F::InvoiceSent, 1},
+                                       {F::PaymentMade, 0},
+                                       {F::ItemSent, 0},
+                                       {F::Npb, 1},
+                                       {F::CriedtFiled, 0}};
+    const char *fbNoun = " Feed Back to leave..";
+    const char *arNoun = " Auction Reminders to Send..";
+    const char *upiNoun = " Unpaid Item Disputes to Open..";
+    const char *fvfNoun = " Final Value Fee credits to claim..";
+    const auto none = std::nullopt;
+    return {
+        make("IS", {{F::InvoiceSent, 0}}, F::CloseDate, none, none, none, " Invoices to Send..",
+             "Lotwise - Working with Invoices to Send.."),
+        make("S", {{F::InvoiceSent, 1}, {F::PaymentMade, 1}, {F::ItemSent, 0}},
+             F::PaymentMadeDate, none, none, none, "", "Lotwise - Items Need to be Shipped.."),
+        make("FB1", fb, F::ItemSentDate, 7, 14, none, fbNoun,
+             "Lotwise - Working with 7 Day Feed Back.."),
+        make("FB2", fb, F::ItemSentDate, 14, 21, none, fbNoun,
+             "Lotwise - Working with 14 Day Feed Back.."),
+        make("FB3", fb, F::ItemSentDate, 21, 28, none, fbNoun,
+             "Lotwise - Working with 21 Day Feed Back.."),
+        make("FB4", fb, F::ItemSentDate, 28, 35, none, fbNoun,
+             "Lotwise - Working with 28 Day Feed Back.."),
+        make("FB5", fb, F::ItemSentDate, 35, none, none, fbNoun,
+             "Lotwise - Working with 35 Day Feed Back.."),
+        make("FB6", fb, F::ItemSentDate, none, none, none, fbNoun,
+             "Lotwise - Working with All Feed Back.."),
+        make("AR1", ar, F::CloseDate, 7, 14, FlagTest{F::Remainder10, 0}, arNoun,
+             "Lotwise - Working with 7 Day Reminders.."),
+        make("AR2", ar, F::CloseDate, 14, 21, FlagTest{F::Remainder20, 0}, arNoun,
+             "Lotwise - Working with 14 Day Reminders.."),
+        make("AR3", ar, F::CloseDate, 21, 28, FlagTest{F::Remainder30, 0}, arNoun,
+             "Lotwise - Working with 21 Day Reminders.."),
+        // There are four reminder flags for six dated reminder lists: the last three share
+        // the 28-day flag.
+        make("AR4", ar, F::CloseDate, 28, 35, FlagTest{F::Remainder40, 0}, arNoun,
+             "Lotwise - Working with 28 Day Reminders.."),
+        make("AR5", ar, F::CloseDate, 35, 42, FlagTest{F::Remainder40, 0}, arNoun,
+             "Lotwise - Working with 35 Day Reminders.."),
+        make("AR6", ar, F::CloseDate, 42, none, FlagTest{F::Remainder40, 0}, arNoun,
+             "Lotwise - Working with 42 Day Reminders.."),
+        make("AR7", ar, F::CloseDate, none, none, none, arNoun,
+             "Lotwise - Working with All Reminders.."),
+        make("UPI1", upi, F::CloseDate, 21, 28, none, upiNoun,
+             "Lotwise - Working with 21 Unpaid Item Disputes.."),
+        make("UPI2", upi, F::CloseDate, 28, 35, none, upiNoun,
+             "Lotwise - Working with 28 Unpaid Item Disputes.."),
+        make("UPI3", upi, F::CloseDate, 35, none, none, upiNoun,
+             "Lotwise - Working with 35 Unpaid Item Disputes.."),
+        make("UPI4", upi, F::CloseDate, none, none, none, upiNoun,
+             "Lotwise - Working with All Unpaid Item Disputes.."),
+        make("FVF1", fvf, F::CloseDate, 42, 49, none, fvfNoun,
+             "Lotwise - Working with 42 Final Value Fee credits.."),
+        make("FVF2", fvf, F::CloseDate, 49, 56, none, fvfNoun,
+             "Lotwise - Working with 49 Final Value Fee credits.."),
+        make("FVF3", fvf, F::CloseDate, 56, none, none, fvfNoun,
+             "Lotwise - Working with 56 Final Value Fee credits.."),
+        make("FVF4", fvf, F::CloseDate, none, none, none, fvfNoun,
+             "Lotwise - Working with All Final Value Fee credits.."),
+        make("VA", {{F::InvoiceSent, 1}, {F::PaymentMade, 1}, {F::ItemSent, 1}}, F::CloseDate,
+             none, none, none, " Auction that have Paid..",
+             "Lotwise - Working with Paid Auctions.."),
+    };
+}
+
+bool passes(const AuctionRecord &r, const FlagTest &t)
+{
+    return Numbers::leadingNumber(r[t.field]) == double(t.value);
+}
+
+bool isMember(const AuctionRecord &record, const QueueRule &rule, QDate today,
+              const Dates::DateReader &reader, std::optional<qint64> *ageOut)
+{
+    for (const FlagTest &t : rule.flags) {
+        if (!passes(record, t))
+            return false;
+    }
+    std::optional<qint64> age;
+    if (const auto date = reader.read(record[rule.basis]))
+        age = Dates::dayDiff(*date, today);
+    if (rule.hasAgeWindow()) {
+        if (!age)
+            return false;
+        if (rule.minAge && *age < *rule.minAge)
+            return false;
+        if (rule.maxAge && *age >= *rule.maxAge)
+            return false;
+    }
+    if (rule.further && !passes(record, *rule.further))
+        return false;
+    if (ageOut)
+        *ageOut = age;
+    return true;
+}
+
+} // namespace
+
+const std::vector<QueueRule> &rules()
+{
+    static const std::vector<QueueRule> all = buildRules();
+    return all;
+}
+
+const QueueRule *rule(QStringView key)
+{
+    for (const QueueRule &r : rules()) {
+        if (r.key == key)
+            return &r;
+    }
+    return nullptr;
+}
+
+QString family(QStringView key)
+{
+    for (const char *f : {"FVF", "UPI", "FB", "AR"}) {
+        if (key.startsWith(QLatin1String(f)))
+            return QString::fromLatin1(f);
+    }
+    return key.toString();
+}
+
+bool isMember(const AuctionRecord &record, const QueueRule &rule, QDate today,
+              std::optional<qint64> *age)
+{
+    return isMember(record, rule, today, Dates::DateReader(), age);
+}
+
+QString countCaption(const QueueRule &rule, qsizetype count)
+{
+    if (rule.noun.isEmpty())
+        return {};
+    return QStringLiteral("You Have ") + QString::number(count) + rule.noun;
+}
+
+QueueResult compute(RecordStore &store, const QueueRule &rule, QDate today)
+{
+    QueueResult result;
+    result.key = rule.key;
+    result.title = rule.title;
+    const Dates::DateReader reader;
+    const int n = store.recordCount();
+    for (int i = 0; i < n; ++i) {
+        const AuctionRecord &r = store.recordAt(i);
+        std::optional<qint64> age;
+        if (!isMember(r, rule, today, reader, &age))
+            continue;
+        result.rows.push_back({r[Field::UserName], r[Field::EmailAddress], r[Field::AuctionName],
+                               r[rule.basis],
+                               age ? QString::number(*age) + QStringLiteral(" Days")
+                                   : QString()});
+    }
+    if (n > 0)
+        store.moveFirst();
+    result.caption = countCaption(rule, qsizetype(result.rows.size()));
+    return result;
+}
+
+} // namespace Queues

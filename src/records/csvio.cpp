@@ -1,0 +1,174 @@
+#include "csvio.h"
+
+#include <QSet>
+#include <QStringDecoder>
+
+namespace Csv {
+
+bool parse(const QByteArray &bytes, std::vector<QStringList> *rows, ParseError *error,
+           std::vector<int> *rowLines)
+{
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError()) {
+        int line = 1;
+        // Find the first line that does not decode, to point the user at it.
+        for (const QByteArray &l : bytes.split('\n')) {
+            QStringDecoder d(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+            (void)d.decode(l);
+            if (d.hasError())
+                break;
+            ++line;
+        }
+        *error = {line, QStringLiteral("the text is not UTF-8")};
+        return false;
+    }
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+
+    rows->clear();
+    QStringList row;
+    QString field;
+    int line = 1;
+    int rowLine = 1;
+    bool quoted = false;     // inside a quoted field
+    bool wasQuoted = false;  // the current field was quoted and its quote closed
+    bool fieldStarted = false;
+    const qsizetype n = text.size();
+
+    const auto endRow = [&] {
+        row.append(field);
+        const bool blank = row.size() == 1 && row.front().isEmpty() && !wasQuoted;
+        if (!blank) {
+            rows->push_back(row);
+            if (rowLines)
+                rowLines->push_back(rowLine);
+        }
+        row.clear();
+        field.clear();
+        wasQuoted = fieldStarted = false;
+    };
+
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == u'"') {
+                if (i + 1 < n && text[i + 1] == u'"') {
+                    field += u'"';
+                    ++i;
+                } else {
+                    quoted = false;
+                    wasQuoted = true;
+                }
+            } else {
+                if (c == u'\n')
+                    ++line;
+                field += c;
+            }
+            continue;
+        }
+        if (c == u',') {
+            row.append(field);
+            field.clear();
+            wasQuoted = fieldStarted = false;
+        } else if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+                ++i;
+            endRow();
+            ++line;
+            rowLine = line;
+        } else if (wasQuoted) {
+            *error = {line, QStringLiteral("text follows a closing quote")};
+            return false;
+        } else if (c == u'"') {
+            if (fieldStarted) {
+                *error = {line, QStringLiteral("a quote inside an unquoted field")};
+                return false;
+            }
+            quoted = true;
+            fieldStarted = true;
+        } else {
+            field += c;
+            fieldStarted = true;
+        }
+    }
+    if (quoted) {
+        *error = {line, QStringLiteral("a quoted field is not closed")};
+        return false;
+    }
+    if (fieldStarted || wasQuoted || !row.isEmpty())
+        endRow();
+    return true;
+}
+
+bool readRecords(const QByteArray &bytes, std::vector<FieldValues> *records, ParseError *error)
+{
+    std::vector<QStringList> rows;
+    std::vector<int> lines;
+    if (!parse(bytes, &rows, error, &lines))
+        return false;
+    if (rows.empty()) {
+        *error = {1, QStringLiteral("there is no header row")};
+        return false;
+    }
+    std::vector<int> columns;
+    QSet<QString> seen;
+    for (const QString &name : rows.front()) {
+        const auto f = Fields::byName(name);
+        if (!f) {
+            *error = {lines.front(), QStringLiteral("\"%1\" is not a field of the Auctions table")
+                                         .arg(name)};
+            return false;
+        }
+        if (seen.contains(name)) {
+            *error = {lines.front(), QStringLiteral("the field \"%1\" is named twice").arg(name)};
+            return false;
+        }
+        seen.insert(name);
+        columns.push_back(Fields::index(*f));
+    }
+    records->clear();
+    for (size_t r = 1; r < rows.size(); ++r) {
+        const QStringList &row = rows[r];
+        if (size_t(row.size()) != columns.size()) {
+            *error = {lines[r], QStringLiteral("the row has %1 fields where the header has %2")
+                                    .arg(row.size())
+                                    .arg(columns.size())};
+            return false;
+        }
+        FieldValues values;
+        for (size_t c = 0; c < columns.size(); ++c)
+            values[size_t(columns[c])] = row[qsizetype(c)];
+        records->push_back(std::move(values));
+    }
+    return true;
+}
+
+QString quoteField(const QString &value)
+{
+    const bool needs = value.contains(u',') || value.contains(u'"') || value.contains(u'\r') ||
+                       value.contains(u'\n');
+    if (!needs)
+        return value;
+    QString q = value;
+    q.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return u'"' + q + u'"';
+}
+
+QByteArray writeRecords(const RecordStore &store)
+{
+    QString out;
+    QStringList line;
+    for (const QString &n : Fields::names())
+        line << quoteField(n);
+    out += line.join(u',') + QStringLiteral("\r\n");
+    for (int i = 0; i < store.recordCount(); ++i) {
+        line.clear();
+        for (const QString &v : store.recordAt(i).values)
+            line << quoteField(v);
+        out += line.join(u',') + QStringLiteral("\r\n");
+    }
+    return out.toUtf8();
+}
+
+} // namespace Csv
