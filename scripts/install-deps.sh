@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libqt6sql6-sqlite libgl-dev
+  qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libgl-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth locales
 )

@@ -4,6 +4,11 @@
 
 namespace Dates {
 
+namespace {
+// Stored dates are ASCII; the Unicode digit tables are far slower than a range check.
+bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+} // namespace
+
 void useSensibleDefaultLocale()
 {
     if (QLocale::system().language() == QLocale::C)
@@ -65,12 +70,12 @@ std::optional<QDate> DateReader::readNumeric(QStringView text) const
     const qsizetype n = text.size();
     QChar separator;
     while (group < 3) {
-        if (i >= n || !text[i].isDigit())
+        if (i >= n || !isAsciiDigit(text[i]))
             return std::nullopt;
-        while (i < n && text[i].isDigit()) {
+        while (i < n && isAsciiDigit(text[i])) {
             if (digits[group] == 4)
                 return std::nullopt;
-            values[group] = values[group] * 10 + text[i].digitValue();
+            values[group] = values[group] * 10 + (text[i].unicode() - u'0');
             ++digits[group];
             ++i;
         }
@@ -78,7 +83,7 @@ std::optional<QDate> DateReader::readNumeric(QStringView text) const
         if (group == 3)
             break;
         // One separator between the groups, and the same one both times.
-        if (i >= n || text[i].isDigit() || text[i].isSpace())
+        if (i >= n || isAsciiDigit(text[i]) || text[i].isSpace())
             return std::nullopt;
         if (group == 1)
             separator = text[i];

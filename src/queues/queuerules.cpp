@@ -4,6 +4,8 @@
 #include "platform/numbers.h"
 #include "records/recordstore.h"
 
+#include <QHash>
+
 namespace Queues {
 
 namespace {
@@ -168,16 +170,23 @@ QueueResult compute(RecordStore &store, const QueueRule &rule, QDate today)
     result.key = rule.key;
     result.title = rule.title;
     const Dates::DateReader reader;
+    // Most rows share a handful of ages; build each day text once.
+    QHash<qint64, QString> dayTexts;
     const int n = store.recordCount();
     for (int i = 0; i < n; ++i) {
         const AuctionRecord &r = store.recordAt(i);
         std::optional<qint64> age;
         if (!isMember(r, rule, today, reader, &age))
             continue;
+        QString days;
+        if (age) {
+            auto it = dayTexts.find(*age);
+            if (it == dayTexts.end())
+                it = dayTexts.insert(*age, QString::number(*age) + QStringLiteral(" Days"));
+            days = *it;
+        }
         result.rows.push_back({r[Field::UserName], r[Field::EmailAddress], r[Field::AuctionName],
-                               r[rule.basis],
-                               age ? QString::number(*age) + QStringLiteral(" Days")
-                                   : QString()});
+                               r[rule.basis], std::move(days)});
     }
     if (n > 0)
         store.moveFirst();

@@ -1,0 +1,241 @@
+// Follow-up lists over a large record store, beside the SQL query that selects the same rows
+// from the same SQLite file, and the cost of opening that store.
+//
+//   queue_bench [--records=N] [google benchmark flags]
+
+#include "platform/dates.h"
+#include "queues/queuerules.h"
+#include "records/recordstore.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QFile>
+#include <QLocale>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+
+namespace {
+
+int g_records = 100000;
+const QDate kToday(2026, 12, 6);
+std::unique_ptr<QTemporaryDir> g_dir;
+std::unique_ptr<RecordStore> g_store;
+
+QString dbPath() { return g_dir->filePath(QStringLiteral("Auctions.db")); }
+
+// A seller's table: most records finished, a tail waiting at each step.
+void buildStore()
+{
+    g_dir = std::make_unique<QTemporaryDir>();
+    RecordStore store;
+    store.open(dbPath());
+    QRandomGenerator rng(20261206);
+    std::vector<FieldValues> rows;
+    rows.reserve(size_t(g_records));
+    const auto flag = [&](int percentSet) {
+        return QString::fromLatin1(int(rng.bounded(100)) < percentSet ? "1" : "0");
+    };
+    for (int i = 0; i < g_records; ++i) {
+        FieldValues v;
+        const QDate closed = kToday.addDays(-qint64(rng.bounded(120)));
+        v[Fields::index(Field::CloseDate)] = Dates::shortDateText(closed);
+        v[Fields::index(Field::AuctionName)] = QStringLiteral("Vintage brass lamp lot %1").arg(i);
+        v[Fields::index(Field::AuctionUrl)] = QString::number(4000000000LL + i);
+        v[Fields::index(Field::AuctionTotal)] = QStringLiteral("%1.50").arg(5 + i % 200);
+        v[Fields::index(Field::UserName)] = QStringLiteral("buyer%1").arg(i % 40000);
+        v[Fields::index(Field::EmailAddress)] = QStringLiteral("buyer%1@example.com").arg(i % 40000);
+        v[Fields::index(Field::Address)] = QStringLiteral("%1 Main Street\r\nSpringfield").arg(i);
+        const QString inv = flag(90), paid = flag(75), sent = flag(70);
+        v[Fields::index(Field::InvoiceSent)] = inv;
+        v[Fields::index(Field::PaymentMade)] = paid;
+        v[Fields::index(Field::ItemSent)] = sent;
+        if (inv == u"1")
+            v[Fields::index(Field::InvoiceSentDate)] = Dates::shortDateText(closed.addDays(1));
+        if (paid == u"1")
+            v[Fields::index(Field::PaymentMadeDate)] = Dates::shortDateText(closed.addDays(3));
+        if (sent == u"1")
+            v[Fields::index(Field::ItemSentDate)] = Dates::shortDateText(closed.addDays(5));
+        for (Field f : {Field::PayPal, Field::MoneyOrder, Field::Check, Field::Cash})
+            v[Fields::index(f)] = flag(25);
+        for (Field f : {Field::FeedBackGiven, Field::Remainder10, Field::Remainder20,
+                        Field::Remainder30, Field::Remainder40, Field::Npb, Field::CriedtFiled})
+            v[Fields::index(f)] = flag(30);
+        v[Fields::index(Field::AuctionSite)] = QStringLiteral("eBay");
+        rows.push_back(std::move(v));
+    }
+    store.appendRecords(rows);
+    store.close();
+    g_store = std::make_unique<RecordStore>();
+    g_store->open(dbPath());
+}
+
+// The same rule as SQL: a flag's leading number is what CAST(... AS REAL) reads, and the
+// M/d/yyyy date text is rebuilt as ISO for julianday().
+QString sqlFor(const QueueRule &rule)
+{
+    const auto q = [](Field f) { return u'"' + Fields::name(f) + u'"'; };
+    QStringList where;
+    for (const FlagTest &t : rule.flags)
+        where << QStringLiteral("CAST(%1 AS REAL) = %2").arg(q(t.field)).arg(t.value);
+    if (rule.further)
+        where << QStringLiteral("CAST(%1 AS REAL) = %2").arg(q(rule.further->field)).arg(rule.further->value);
+    const QString d = q(rule.basis);
+    // Built by concatenation: QString::arg would take "%04d" for one of its own markers.
+    const QString slash = QStringLiteral("instr(") + d + QStringLiteral(", '/')");
+    const QString rest = QStringLiteral("substr(") + d + QStringLiteral(", ") + slash + QStringLiteral(" + 1)");
+    const QString iso = QStringLiteral("printf('%04d-%02d-%02d', substr(") + d +
+                        QStringLiteral(", -4), substr(") + d + QStringLiteral(", 1, ") + slash +
+                        QStringLiteral(" - 1), substr(") + rest + QStringLiteral(", 1, instr(") +
+                        rest + QStringLiteral(", '/') - 1))");
+    const QString age = QStringLiteral("CAST(julianday('%1') - julianday(%2) AS INTEGER)")
+                            .arg(kToday.toString(Qt::ISODate), iso);
+    if (rule.minAge)
+        where << QStringLiteral("%1 >= %2").arg(age, QString::number(*rule.minAge));
+    if (rule.maxAge)
+        where << QStringLiteral("%1 < %2").arg(age, QString::number(*rule.maxAge));
+    return QStringLiteral("SELECT \"User Name\", \"Email Address\", \"Auction Name\", %1, %2 "
+                          "FROM \"Auctions\" WHERE %3 ORDER BY rowid")
+        .arg(d, age, where.join(QStringLiteral(" AND ")));
+}
+
+const char *const kKeys[] = {"IS", "S", "VA", "FB1", "FB6", "AR1", "AR7", "UPI1", "FVF1"};
+
+void BM_Queue(benchmark::State &state, const char *key)
+{
+    const QueueRule *rule = Queues::rule(QString::fromLatin1(key));
+    size_t rows = 0;
+    for (auto _ : state) {
+        const QueueResult r = Queues::compute(*g_store, *rule, kToday);
+        rows = r.rows.size();
+        benchmark::DoNotOptimize(rows);
+    }
+    state.counters["rows"] = double(rows);
+}
+
+void BM_Sql(benchmark::State &state, const char *key)
+{
+    const QueueRule *rule = Queues::rule(QString::fromLatin1(key));
+    const QString name = QStringLiteral("bench-sql");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(dbPath());
+        db.open();
+        const QString sql = sqlFor(*rule);
+        size_t rows = 0;
+        for (auto _ : state) {
+            QSqlQuery q(db);
+            q.setForwardOnly(true);
+            if (!q.exec(sql)) {
+                state.SkipWithError("query failed");
+                break;
+            }
+            rows = 0;
+            while (q.next()) {
+                QStringList cells;
+                for (int c = 0; c < 5; ++c)
+                    cells << q.value(c).toString();
+                benchmark::DoNotOptimize(cells);
+                ++rows;
+            }
+        }
+        state.counters["rows"] = double(rows);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+long statusKb(const char *field)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qsizetype(strlen(field))).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+void BM_OpenStore(benchmark::State &state)
+{
+    long grown = 0;
+    for (auto _ : state) {
+        RecordStore store;
+        const long before = statusKb("VmRSS:");
+        store.open(dbPath());
+        grown = statusKb("VmRSS:") - before;
+        benchmark::DoNotOptimize(store.recordCount());
+    }
+    state.counters["store_MB"] = double(grown) / 1024.0;
+    state.counters["peak_MB"] = double(statusKb("VmHWM:")) / 1024.0;
+}
+
+// Collects the times so the two ways can be set side by side at the end.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        for (const Run &r : runs) {
+            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
+                m_ms[r.benchmark_name()] = r.GetAdjustedRealTime() /
+                                           (r.time_unit == benchmark::kMillisecond ? 1.0 : 1e6);
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void printRatios() const
+    {
+        std::printf("\n%-6s %12s %12s %8s\n", "list", "lotwise ms", "sql ms", "ratio");
+        for (const char *key : kKeys) {
+            const auto a = m_ms.find(std::string("Queue/") + key);
+            const auto b = m_ms.find(std::string("Sql/") + key);
+            if (a == m_ms.end() || b == m_ms.end())
+                continue;
+            std::printf("%-6s %12.2f %12.2f %8.2f\n", key, a->second, b->second,
+                        a->second / b->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> m_ms;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    std::vector<char *> args;
+    for (int i = 0; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a.startsWith("--records="))
+            g_records = a.mid(10).toInt();
+        else
+            args.push_back(argv[i]);
+    }
+    int n = int(args.size());
+    benchmark::Initialize(&n, args.data());
+    std::printf("Building a store of %d records...\n", g_records);
+    buildStore();
+    for (const char *key : kKeys) {
+        benchmark::RegisterBenchmark((std::string("Queue/") + key).c_str(), BM_Queue, key)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((std::string("Sql/") + key).c_str(), BM_Sql, key)
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::RegisterBenchmark("OpenStore", BM_OpenStore)->Unit(benchmark::kMillisecond);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatios();
+    g_store.reset();
+    benchmark::Shutdown();
+    return 0;
+}
