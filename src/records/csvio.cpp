@@ -34,6 +34,7 @@ bool parse(const QByteArray &bytes, std::vector<QStringList> *rows, ParseError *
     bool quoted = false;     // inside a quoted field
     bool wasQuoted = false;  // the current field was quoted and its quote closed
     bool fieldStarted = false;
+    int quoteLine = 1;       // where the open quoted field began
     const qsizetype n = text.size();
 
     const auto endRow = [&] {
@@ -86,6 +87,7 @@ bool parse(const QByteArray &bytes, std::vector<QStringList> *rows, ParseError *
                 return false;
             }
             quoted = true;
+            quoteLine = line;
             fieldStarted = true;
         } else {
             field += c;
@@ -93,7 +95,7 @@ bool parse(const QByteArray &bytes, std::vector<QStringList> *rows, ParseError *
         }
     }
     if (quoted) {
-        *error = {line, QStringLiteral("a quoted field is not closed")};
+        *error = {quoteLine, QStringLiteral("a quoted field is not closed")};
         return false;
     }
     if (fieldStarted || wasQuoted || !row.isEmpty())

@@ -208,7 +208,7 @@ void RecordStore::open(const QString &path)
             if (!hasTable) {
                 QStringList cols;
                 for (const QString &n : Fields::names())
-                    cols << quoted(n) + QStringLiteral(" TEXT");
+                    cols << quoted(n) + QStringLiteral(" TEXT DEFAULT ''");
                 exec(db,
                      QStringLiteral("CREATE TABLE IF NOT EXISTS \"Auctions\" (id INTEGER "
                                     "PRIMARY KEY AUTOINCREMENT, %1)")
