@@ -1,0 +1,215 @@
+#include "platform/instancelock.h"
+#include "records/csvio.h"
+#include "support/testsupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs lotwise-cli on `home` as its application folder.
+CliRun cli(const QString &home, const QStringList &args)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LOTWISE_HOME", home);
+    env.insert("LC_ALL", "en_US.UTF-8");
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(LOTWISE_CLI), args);
+    CliRun r;
+    // A hang guard only: a stuck child fails the test instead of blocking the suite.
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        p.waitForFinished();
+        ADD_FAILURE() << "lotwise-cli " << args.join(' ').toStdString() << " did not finish";
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The Auctions table's fields, in stored order.
+const QStringList kFields =
+    QString("Close Date,Auction Name,Auction URL,Auction Total,User Name,Email Address,Address,"
+            "Notes,Invoice Sent Date,Payment Made Date,Item Sent Date,Auction Site,"
+            "CK Invoice Sent,CK Payment Made,CK PayPal,CK Money Order,CK Check,CK Cash,"
+            "CK Item Sent,CK FeedBack Given,CK Remainder 10,CK Remainder 20,CK Remainder 30,"
+            "CK Remainder 40,CK NPB,CK Criedt Filed,Tracking Number,Notuse Payment Recived,"
+            "Notuse Item Shipped,Notuse FeedBack Given")
+        .split(',');
+
+// Three unpaid, invoiced sales; with today 3/20/2024 ann is 13 days old, bob 14, cy 13 but
+// already sent the 7-day reminder. The header is in no particular order.
+const QByteArray kSales =
+    "User Name,CK Remainder 10,Auction Name,Close Date,Address,Email Address,"
+    "CK Invoice Sent,CK Payment Made,CK Item Sent,CK Criedt Filed\r\n"
+    "ann,0,\"Lamp, brass\",3/7/2024,\"12 Elm St\r\nSpringfield\",ann@example.com,1,0,0,0\r\n"
+    "bob,0,\"The \"\"Big\"\" Clock\",3/6/2024,Box 4,bob@example.com,1,0,0,0\r\n"
+    "cy,1,Vase,3/7/2024,,cy@example.com,1,0,0,0\r\n";
+
+class Cli : public ::testing::Test
+{
+protected:
+    void importSales()
+    {
+        writeBytes(folder.file("sales.csv"), kSales);
+        const CliRun r = cli(folder.path(), {"import", folder.file("sales.csv")});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    }
+    // The records as exported, each as field name -> value.
+    std::vector<QHash<QString, QString>> exported(QByteArray *bytes = nullptr)
+    {
+        const QString path = folder.file("out.csv");
+        const CliRun r = cli(folder.path(), {"export", path});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QByteArray data = readBytes(path);
+        if (bytes)
+            *bytes = data;
+        std::vector<QStringList> rows;
+        Csv::ParseError e;
+        EXPECT_TRUE(Csv::parse(data, &rows, &e)) << e.message.toStdString();
+        std::vector<QHash<QString, QString>> records;
+        if (rows.empty()) {
+            ADD_FAILURE() << "the export has no header row";
+            return records;
+        }
+        EXPECT_EQ(rows.front(), kFields);
+        for (size_t i = 1; i < rows.size(); ++i) {
+            QHash<QString, QString> rec;
+            for (qsizetype c = 0; c < rows[i].size(); ++c)
+                rec.insert(rows.front().value(c), rows[i][c]);
+            records.push_back(rec);
+        }
+        return records;
+    }
+
+    TestSupport::TempFolder folder;
+};
+
+} // namespace
+
+TEST_F(Cli, ImportedRecordsExportFieldForField)
+{
+    importSales();
+    QByteArray first;
+    const auto records = exported(&first);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].value("Auction Name"), "Lamp, brass");
+    EXPECT_EQ(records[0].value("Address"), "12 Elm St\r\nSpringfield");
+    EXPECT_EQ(records[1].value("Auction Name"), "The \"Big\" Clock");
+    EXPECT_EQ(records[1].value("Close Date"), "3/6/2024");
+    EXPECT_EQ(records[2].value("User Name"), "cy");
+    EXPECT_EQ(records[2].value("CK Remainder 10"), "1");
+    // Fields the file does not name stay empty.
+    for (const auto &rec : records) {
+        EXPECT_EQ(rec.value("Notes", "absent"), "");
+        EXPECT_EQ(rec.value("CK NPB", "absent"), "");
+    }
+
+    // What one folder exports, another imports and exports byte for byte.
+    TestSupport::TempFolder other;
+    ASSERT_EQ(cli(other.path(), {"import", folder.file("out.csv")}).exitCode, 0);
+    const CliRun r = cli(other.path(), {"export", other.file("again.csv")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readBytes(other.file("again.csv")), first);
+}
+
+TEST_F(Cli, MalformedFileNamesItsLineAndImportsNothing)
+{
+    importSales();
+    struct Case
+    {
+        const char *what;
+        QByteArray csv;
+        const char *line;
+    } cases[] = {
+        {"too many fields", "User Name,Auction Name\r\nann,Lamp\r\nbob,Clock,extra\r\n", "line 3"},
+        // The quoted address spans lines 2 and 3, so the bad row is on line 4.
+        {"after a quoted line break", "User Name,Address\r\nann,\"1 Elm\r\nTown\"\r\nbob\r\n",
+         "line 4"},
+        {"unclosed quote", "User Name,Auction Name\r\nann,Lamp\r\nbob,\"Clock\r\ncy,Vase\r\n",
+         "line 3"},
+        {"unknown field", "User Name,Colour\r\nann,red\r\n", "line 1"},
+    };
+    for (const Case &c : cases) {
+        writeBytes(folder.file("bad.csv"), c.csv);
+        const CliRun r = cli(folder.path(), {"import", folder.file("bad.csv")});
+        EXPECT_NE(r.exitCode, 0) << c.what;
+        EXPECT_TRUE(r.err.contains(c.line)) << c.what << ": " << r.err.toStdString();
+    }
+    EXPECT_EQ(exported().size(), 3u);
+}
+
+TEST_F(Cli, QueuePrintsTheRowsCaptionAndTitleForTheGivenDay)
+{
+    importSales();
+    CliRun r = cli(folder.path(), {"queue", "AR1", "--today", "2024-03-20"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "ann\tann@example.com\tLamp, brass\t3/7/2024\t13 Days\n"
+                     "You Have 1 Auction Reminders to Send..\n"
+                     "Lotwise - Working with 7 Day Reminders..\n");
+
+    // Fourteen days is the 14-day list's first day, not the 7-day list's last.
+    r = cli(folder.path(), {"queue", "AR2", "--today", "2024-03-20"});
+    EXPECT_EQ(r.out.split('\n').value(0),
+              "bob\tbob@example.com\tThe \"Big\" Clock\t3/6/2024\t14 Days");
+    EXPECT_TRUE(r.out.contains("You Have 1 Auction Reminders to Send..\n"));
+
+    // "Send To All" ignores age and the reminder flags.
+    r = cli(folder.path(), {"queue", "AR7", "--today", "2024-03-20"});
+    EXPECT_TRUE(r.out.contains("You Have 3 Auction Reminders to Send..\n"));
+    EXPECT_TRUE(r.out.endsWith("Lotwise - Working with All Reminders..\n"));
+
+    r = cli(folder.path(), {"queue", "IS", "--today", "2024-03-20"});
+    EXPECT_EQ(r.out, "You Have 0 Invoices to Send..\nLotwise - Working with Invoices to Send..\n");
+}
+
+TEST_F(Cli, KeyThatNamesNoListExitsTwoWithoutTouchingTheFolder)
+{
+    for (const char *key : {"XX", "AR", "FVF5"}) {
+        const CliRun r = cli(folder.path(), {"queue", key});
+        EXPECT_EQ(r.exitCode, 2) << key;
+        EXPECT_TRUE(r.out.isEmpty()) << key;
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder.dbPath()));
+}
+
+TEST_F(Cli, FolderHeldByAnotherProcessIsRefused)
+{
+    writeBytes(folder.file("sales.csv"), kSales);
+    {
+        InstanceLock held(folder.path());
+        ASSERT_TRUE(held.tryLock());
+        const CliRun r = cli(folder.path(), {"import", folder.file("sales.csv")});
+        EXPECT_NE(r.exitCode, 0);
+        EXPECT_TRUE(r.err.contains("in use")) << r.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(folder.dbPath()));
+    }
+    // Released, the same import goes through.
+    EXPECT_EQ(cli(folder.path(), {"import", folder.file("sales.csv")}).exitCode, 0);
+    EXPECT_EQ(exported().size(), 3u);
+}

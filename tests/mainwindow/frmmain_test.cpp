@@ -1,0 +1,399 @@
+#include "mainwindow/frmmain.h"
+#include "platform/appfolder.h"
+#include "platform/dates.h"
+#include "platform/prompts.h"
+#include "platform/settingsstore.h"
+#include "support/testsupport.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <memory>
+
+using TestSupport::addRecord;
+
+namespace {
+
+// The offscreen screen runs at 96 dpi: 15 twips to the pixel.
+constexpr int kTwipsPerPixel = 15;
+const QStringList kKeys{"MainLeft", "MainTop", "MainWidth", "MainHeight", "MainSplitter"};
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QStringList comboItems(const QComboBox *c)
+{
+    QStringList items;
+    for (int i = 0; i < c->count(); ++i)
+        items << c->itemText(i);
+    return items;
+}
+
+QImage argb(const QPixmap &p)
+{
+    return p.toImage().convertToFormat(QImage::Format_ARGB32);
+}
+QImage argb(const QIcon &icon)
+{
+    return argb(icon.pixmap(16, 16));
+}
+
+class FrmMainTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QString error;
+        AppFolder::seed(folder.path(), &error);
+        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    }
+
+    void make() { win = std::make_unique<FrmMain>(store, settings, folder.path()); }
+    FrmMain &load(bool shown = false)
+    {
+        make();
+        EXPECT_TRUE(win->Form_Load());
+        if (shown) {
+            win->show();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(win.get()));
+            EXPECT_EQ(win->logicalDpiX(), 1440 / kTwipsPerPixel);
+        }
+        return *win;
+    }
+    void storePlacement(const QStringList &values)
+    {
+        for (int i = 0; i < 5; ++i)
+            settings.save("Settings", kKeys[i], values[i]);
+        settings.sync();
+    }
+    // What the settings file holds now, read as a later run would.
+    QStringList savedPlacement() const
+    {
+        const SettingsStore disk(iniPath);
+        QStringList values;
+        for (const QString &key : kKeys)
+            values << disk.read("Settings", key, "absent");
+        return values;
+    }
+    int splitterLeft() const
+    {
+        return win->findChild<QSplitter *>("imgSplitter")->sizes().value(0);
+    }
+
+    TestSupport::TempFolder folder;
+    QString iniPath = folder.file("settings.ini");
+    SettingsStore settings{iniPath};
+    RecordStore store;
+    std::unique_ptr<FrmMain> win;
+};
+
+} // namespace
+
+TEST_F(FrmMainTest, EmptyStoreAndValuesThatAreNotNumbersTakeTheDefaults)
+{
+    // 1000, 1000, 6500 x 6500 and a splitter at 2000 twips, to the nearest pixel.
+    const auto expectTwips = [](int pixels, int twips) {
+        EXPECT_NEAR(pixels * kTwipsPerPixel, twips, kTwipsPerPixel) << pixels << " px";
+    };
+    load(true);
+    const QRect g = win->geometry();
+    expectTwips(g.x(), 1000);
+    expectTwips(g.y(), 1000);
+    expectTwips(g.width(), 6500);
+    expectTwips(g.height(), 6500);
+    expectTwips(splitterLeft(), 2000);
+    win.reset();
+
+    storePlacement({"1500", "left", "", "7500", "12x"});
+    load(true);
+    EXPECT_EQ(win->geometry().x(), 100);
+    expectTwips(win->geometry().y(), 1000);
+    expectTwips(win->width(), 6500);
+    EXPECT_EQ(win->height(), 500);
+    expectTwips(splitterLeft(), 2000);
+}
+
+TEST_F(FrmMainTest, PlacementIsRestoredAndSavedOnCloseUnlessMinimised)
+{
+    load(true);
+    win->setGeometry(150, 120, 700, 480);
+    QCoreApplication::processEvents();
+    auto *splitter = win->findChild<QSplitter *>("imgSplitter");
+    splitter->setSizes({200, splitter->width() - 200 - splitter->handleWidth()});
+    ASSERT_EQ(splitterLeft(), 200);
+    win->close();
+    EXPECT_EQ(savedPlacement(), (QStringList{"2250", "1800", "10500", "7200", "3000"}));
+    win.reset();
+    store.close();
+
+    storePlacement({"1500", "1200", "9000", "7500", "2400"});
+    load(true);
+    EXPECT_EQ(win->geometry(), QRect(100, 80, 600, 500));
+    EXPECT_EQ(splitterLeft(), 160);
+    win->setGeometry(30, 30, 640, 640);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(win->geometry(), QRect(30, 30, 640, 640));
+    win->showMinimized();
+    ASSERT_TRUE(win->isMinimized());
+    win->close();
+    EXPECT_EQ(savedPlacement(), (QStringList{"1500", "1200", "9000", "7500", "2400"}));
+}
+
+TEST_F(FrmMainTest, TaskTreeHasEveryNodeWithItsKeyParentAndImage)
+{
+    load();
+    const char *expected =
+        "Invoices to Send|IS||1;Items To Ship|S||2;Feed Back To Leave|FB||3;"
+        "Feed Back 7 Days Old|FB1|FB|6;Feed Back 14 Days Old|FB2|FB|6;"
+        "Feed Back 21 Days Old|FB3|FB|6;Feed Back 28 Days Old|FB4|FB|6;"
+        "Feed Back 35 Days Old|FB5|FB|6;All Feed Back|FB6|FB|6;Auction Reminders|AR||4;"
+        "7 Day Reminder|AR1|AR|6;14 Day Reminder|AR2|AR|6;21 Day Reminder|AR3|AR|6;"
+        "28 Day Reminder|AR4|AR|6;35 Day Reminder|AR5|AR|6;42 Day Reminder|AR6|AR|6;"
+        "Send To All|AR7|AR|6;Report an Unpaid Item|UPI||5;Unpaid Items 21 Days|UPI1|UPI|6;"
+        "Unpaid Items 28 Days|UPI2|UPI|6;Unpaid Items 35 Days|UPI3|UPI|6;"
+        "All Unpaid Items|UPI4|UPI|6;Final Value Fee Credit|FVF||5;"
+        "Final Value Fee 42 Days|FVF1|FVF|6;Final Value Fee 49 Days|FVF2|FVF|6;"
+        "Final Value Fee 56 Days|FVF3|FVF|6;All Final Value Fee credits|FVF4|FVF|6;"
+        "Offers View Paid Auctions|VA||5";
+    QStringList nodes;
+    const auto describe = [](QTreeWidgetItem *item) {
+        const QString parent =
+            item->parent() ? item->parent()->data(0, Qt::UserRole).toString() : "";
+        return QStringList{item->text(0), item->data(0, Qt::UserRole).toString(), parent,
+                           item->data(0, Qt::UserRole + 1).toString()}
+            .join('|');
+    };
+    auto *tree = win->findChild<QTreeWidget *>("tvTreeView");
+    ASSERT_NE(tree, nullptr);
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *root = tree->topLevelItem(i);
+        nodes << describe(root);
+        for (int c = 0; c < root->childCount(); ++c) {
+            EXPECT_EQ(root->child(c)->childCount(), 0);
+            nodes << describe(root->child(c));
+        }
+    }
+    EXPECT_EQ(nodes, QString(expected).split(';'));
+}
+
+TEST_F(FrmMainTest, ListsTakeTheFixedItemsThenEveryNonEmptyLineOfTheirFile)
+{
+    // Empty lines go, a line of spaces stays; a lone CR ends a line too.
+    writeBytes(folder.file("Subjects/emailsub.sub"),
+               "Combined Shipping\r\n\r\n   \r\nSecond Chance\rLast one \r\n\r\n");
+    // A missing file leaves its list with the fixed items alone.
+    ASSERT_TRUE(QFile::remove(folder.file("Subjects/emailinputsub.sub")));
+    writeBytes(folder.file("Subjects/feedbacksub.sub"), "Great buyer\r\n\r\nFast payment");
+    writeBytes(folder.file("Subjects/quicklinks.sub"),
+               "https://a.example\r\n\r\nhttps://b.example\r\n");
+    load();
+    const QStringList fromFile{"Combined Shipping", "   ", "Second Chance", "Last one "};
+
+    EXPECT_EQ(comboItems(win->findChild<QComboBox *>("Combo5")), (QStringList{"eBay", "Yahoo"}));
+    EXPECT_EQ(comboItems(win->findChild<QComboBox *>("Combo2")),
+              (QStringList{"User Name", "Email Address", "Name/Address"}));
+    EXPECT_EQ(comboItems(win->findChild<QComboBox *>("Combo3")),
+              (QStringList{"*Auction_Close_Date*", "*Auction_Name*", "*Auction_Number*",
+                           "*Auction_Total*", "*User_Name*", "*Email_Address*", "*Address*",
+                           "*Invoice_Sent_Date*", "*Payment_Date*", "*Shipping_Date*",
+                           "*Tracking_Number*"}));
+    const QStringList subjects = comboItems(win->findChild<QComboBox *>("Combo1"));
+    ASSERT_EQ(subjects.size(), 15);
+    EXPECT_EQ(subjects.first(), "Auction Invoice");
+    EXPECT_EQ(subjects[4], "Auction Payment Remainder 7 Days Past Due");
+    EXPECT_EQ(subjects[10], "Non-Paying Bidder Alert");
+    EXPECT_EQ(subjects.mid(11), fromFile);
+    EXPECT_EQ(win->onExitSubjects(0), QStringList{"Auction Invoice"} + fromFile);
+    EXPECT_EQ(win->onExitSubjects(1), QStringList{"Payment Received"} + fromFile);
+    EXPECT_EQ(win->onExitSubjects(2), QStringList{"Feed Back Given"} + fromFile);
+
+    auto *notes = win->findChild<QComboBox *>("Combo4");
+    EXPECT_EQ(comboItems(notes), (QStringList{"Payment Recived", "Great buyer", "Fast payment"}));
+    EXPECT_EQ(notes->currentText(), "Thanks For Bidding");
+
+    QStringList links;
+    for (QAction *a : win->findChild<QMenu *>("InternetMenu")->actions())
+        links << a->text();
+    EXPECT_EQ(links, (QStringList{"https://a.example", "https://b.example"}));
+}
+
+TEST_F(FrmMainTest, ToolbarHasItsTwelveKeysAndTheInternetDropDownAsItemFourteen)
+{
+    load();
+    const QList<QAction *> items = win->findChild<QToolBar *>("Toolbar1")->actions();
+    ASSERT_EQ(items.size(), 14);
+    QStringList keys;
+    for (QAction *a : items.mid(0, 13))
+        if (!a->isSeparator())
+            keys << a->data().toString();
+    keys.sort();
+    EXPECT_EQ(keys, (QStringList{"Back", "Check Email", "Copy", "Cut", "Email", "Help", "New",
+                                 "Next", "Open", "Options", "Paste", "Save"}));
+    EXPECT_EQ(items[13]->data().toString(), "Internet");
+    auto *internet = qobject_cast<QToolButton *>(
+        win->findChild<QToolBar *>("Toolbar1")->widgetForAction(items[13]));
+    ASSERT_NE(internet, nullptr);
+    EXPECT_TRUE(internet->text().isEmpty());
+    EXPECT_NE(internet->menu(), nullptr);
+}
+
+TEST_F(FrmMainTest, StatusBarShowsStatusReminderDateAndTimeInThatOrder)
+{
+    const QDate before = QDate::currentDate();
+    load(true);
+    QList<QLabel *> panels;
+    for (const char *name :
+         {"sbStatusBar_Status", "sbStatusBar_Reminder", "sbStatusBar_Date", "sbStatusBar_Time"}) {
+        panels << win->findChild<QLabel *>(name);
+        ASSERT_NE(panels.last(), nullptr) << name;
+    }
+    for (int i = 1; i < panels.size(); ++i)
+        EXPECT_LT(panels[i - 1]->geometry().x(), panels[i]->geometry().x());
+    EXPECT_EQ(panels[0]->text(), "Status");
+    EXPECT_FALSE(panels[1]->pixmap().isNull());
+    EXPECT_TRUE(panels[2]->text() == Dates::shortDateText(before) ||
+                panels[2]->text() == Dates::shortDateText(QDate::currentDate()));
+    EXPECT_FALSE(panels[3]->text().isEmpty());
+}
+
+TEST_F(FrmMainTest, ReminderBlinkAlternatesUntilTheRemindersAreLookedAt)
+{
+    const QImage alert = argb(QIcon(folder.file("images/alert.ico")));
+    ASSERT_FALSE(alert.isNull());
+    load();
+    auto *panel = win->findChild<QLabel *>("sbStatusBar_Reminder");
+    const QImage normal = argb(panel->pixmap());
+    ASSERT_NE(normal, alert);
+    EXPECT_EQ(argb(win->windowIcon()), normal);
+    const auto showing = [&] { return argb(panel->pixmap()); };
+
+    QTimer *timer = win->findChild<QTimer *>("Timer1");
+    EXPECT_EQ(timer->interval(), 500);
+    EXPECT_FALSE(timer->isActive());
+    win->startReminderBlink();
+    ASSERT_TRUE(timer->isActive());
+    for (int tick = 0; tick < 4; ++tick) {
+        win->Timer1_Timer();
+        const QImage expected = tick % 2 == 0 ? alert : normal;
+        EXPECT_EQ(showing(), expected) << "tick " << tick;
+        EXPECT_EQ(argb(win->windowIcon()), expected) << "tick " << tick;
+        EXPECT_TRUE(timer->isActive());
+    }
+    win->Timer1_Timer(); // alert again
+    win->setRemindersLookedAt();
+    win->Timer1_Timer();
+    EXPECT_EQ(showing(), normal);
+    EXPECT_EQ(argb(win->windowIcon()), normal);
+    EXPECT_FALSE(timer->isActive());
+
+    // Looked at stays looked at: a later start stops at its first tick.
+    win->startReminderBlink();
+    win->Timer1_Timer();
+    EXPECT_FALSE(timer->isActive());
+    EXPECT_EQ(showing(), normal);
+}
+
+TEST_F(FrmMainTest, DatabaseThatCannotBeOpenedIsReportedAndLeftAlone)
+{
+    const QByteArray text = "Close Date,Auction Name\r\nthis is not a database\r\n";
+    writeBytes(folder.dbPath(), text);
+    ScriptedPrompts scripted;
+    setPrompts(&scripted);
+    make();
+    const bool loaded = win->Form_Load();
+    setPrompts(nullptr);
+
+    EXPECT_FALSE(loaded);
+    EXPECT_FALSE(win->isLoaded());
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_EQ(scripted.asked()[0].kind, ScriptedPrompts::Asked::Message);
+    EXPECT_EQ(scripted.asked()[0].icon, Prompts::Icon::Critical);
+    win.reset();
+    QFile f(folder.dbPath());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), text);
+}
+
+TEST_F(FrmMainTest, ListsComputeForTheFixedTodayAndSetTheirTitles)
+{
+    const QDate today(2024, 3, 20);
+    {
+        RecordStore seed;
+        seed.open(folder.dbPath());
+        // Payment, shipping and fee credit are left empty, which reads as not set.
+        const auto unpaid = [&](const char *user, int age, const char *r10) {
+            addRecord(seed, {{Field::UserName, user},
+                             {Field::InvoiceSent, "1"},
+                             {Field::CloseDate, TestSupport::daysAgo(today, age)},
+                             {Field::Remainder10, r10}});
+        };
+        unpaid("ann", 13, "0");
+        unpaid("bob", 14, "0");
+        unpaid("cy", 10, "1");
+        addRecord(seed, {{Field::UserName, "dee"},
+                         {Field::InvoiceSent, "0"},
+                         {Field::CloseDate, TestSupport::daysAgo(today, 2)}});
+        seed.close();
+    }
+    QDate pinned = today;
+    load(true).setTodayProvider([&] { return pinned; });
+    const auto users = [&] {
+        QStringList u;
+        for (const QueueRow &r : win->shownQueue()->rows)
+            u << r.userName + " " + r.days;
+        return u;
+    };
+
+    win->LoadReminders("AR1");
+    ASSERT_TRUE(win->shownQueue());
+    EXPECT_EQ(users(), QStringList{"ann 13 Days"});
+    EXPECT_EQ(win->shownQueue()->caption, "You Have 1 Auction Reminders to Send..");
+    EXPECT_EQ(win->windowTitle(), "Lotwise - Working with 7 Day Reminders..");
+    EXPECT_EQ(win->store().position(), 0);
+
+    // A key of another family computes nothing, though the unpaid items panel still shows.
+    win->LoadFeedBack("AR2");
+    win->LoadUnpaidItem("FVF1");
+    EXPECT_EQ(win->visiblePanel(), FrmMain::Panel::UnpaidItems);
+    EXPECT_EQ(win->shownQueue()->key, "AR1");
+    EXPECT_EQ(win->windowTitle(), "Lotwise - Working with 7 Day Reminders..");
+
+    win->LoadFinalFee("FVF3");
+    EXPECT_TRUE(win->shownQueue()->rows.empty());
+    EXPECT_EQ(win->shownQueue()->caption, "You Have 0 Final Value Fee credits to claim..");
+    EXPECT_EQ(win->windowTitle(), "Lotwise - Working with 56 Final Value Fee credits..");
+
+    win->LoadInvoicesToSend();
+    EXPECT_EQ(users(), QStringList{"dee 2 Days"});
+    EXPECT_EQ(win->windowTitle(), "Lotwise - Working with Invoices to Send..");
+    // The ship list sets no title of its own; its button does, before computing it.
+    win->LoadItemsToShip();
+    EXPECT_EQ(win->shownQueue()->key, "S");
+    EXPECT_EQ(win->windowTitle(), "Lotwise - Working with Invoices to Send..");
+    win->LoadReminders("AR1");
+    QTest::mouseClick(win->findChild<QPushButton *>("Command2"), Qt::LeftButton);
+    EXPECT_EQ(win->visiblePanel(), FrmMain::Panel::Ship);
+    EXPECT_EQ(win->shownQueue()->key, "S");
+    EXPECT_EQ(win->windowTitle(), "Lotwise - Items Need to be Shipped..");
+
+    // A day later the 13-day reminder has moved on to the 14-day list.
+    pinned = today.addDays(1);
+    win->LoadReminders("AR1");
+    EXPECT_TRUE(win->shownQueue()->rows.empty());
+    win->LoadReminders("AR2");
+    EXPECT_EQ(users(), (QStringList{"ann 14 Days", "bob 15 Days"}));
+    EXPECT_EQ(win->windowTitle(), "Lotwise - Working with 14 Day Reminders..");
+}

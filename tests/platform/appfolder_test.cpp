@@ -1,0 +1,127 @@
+#include "platform/appfolder.h"
+#include "platform/instancelock.h"
+#include "platform/settingsstore.h"
+#include "platform/textfile.h"
+#include "platform/weblinks.h"
+#include "support/testsupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+TEST(AppFolder, LotwiseHomeOverridesTheUserDataFolder)
+{
+    TestSupport::TempFolder dir;
+    const QByteArray old = qgetenv("LOTWISE_HOME");
+    qputenv("LOTWISE_HOME", dir.path().toUtf8() + "/sub/../home");
+    EXPECT_EQ(AppFolder::path(), dir.path() + "/home");
+    EXPECT_EQ(AppFolder::file("Subjects/emailsub.sub"), dir.path() + "/home/Subjects/emailsub.sub");
+    qunsetenv("LOTWISE_HOME");
+    EXPECT_TRUE(AppFolder::path().endsWith("/Lotwise"));
+    if (!old.isEmpty())
+        qputenv("LOTWISE_HOME", old);
+}
+
+TEST(AppFolder, SeedFillsANewFolderWithTemplatesListsAndIcons)
+{
+    TestSupport::TempFolder dir;
+    const QString folder = dir.file("new/Lotwise");
+    QString error;
+    const QStringList copied = AppFolder::seed(folder, &error);
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+
+    QStringList templates = QDir(folder + "/Email Templates").entryList(QDir::Files);
+    QStringList backups = QDir(folder + "/Back Up").entryList(QDir::Files);
+    EXPECT_EQ(templates.size(), 10);
+    EXPECT_EQ(templates, backups);
+    EXPECT_EQ(QDir(folder + "/Subjects").entryList({"*.sub"}, QDir::Files).size(), 4);
+    EXPECT_TRUE(QFileInfo::exists(folder + "/images/alert.ico"));
+    EXPECT_EQ(copied.size(), 10 + 10 + 4 + QDir(folder + "/images").entryList(QDir::Files).size());
+
+    // Seeded text is Windows-style: CR LF after every line, no bare LF anywhere.
+    for (const QString &t : templates) {
+        QFile f(folder + "/Email Templates/" + t);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n")) << t.toStdString();
+        EXPECT_FALSE(bytes.trimmed().isEmpty());
+        // The user edits these, so they must come out writable.
+        EXPECT_TRUE(QFileInfo(f).isWritable());
+    }
+}
+
+TEST(AppFolder, SeedNeverOverwritesWhatTheUserHas)
+{
+    TestSupport::TempFolder dir;
+    AppFolder::seed(dir.path());
+    const QString mine = QDir(dir.path() + "/Subjects").entryInfoList({"*.sub"}).first().filePath();
+    ASSERT_TRUE(TextFile::writeLines(mine, {"My own subject"}));
+    QFile::remove(dir.path() + "/images/alert.ico");
+
+    const QStringList copied = AppFolder::seed(dir.path());
+    EXPECT_EQ(copied, QStringList{"images/alert.ico"});
+    EXPECT_EQ(TextFile::readLines(mine), QStringList{"My own subject"});
+}
+
+TEST(AppFolder, SeedIntoAFolderThatCannotBeMadeSaysWhy)
+{
+    TestSupport::TempFolder dir;
+    ASSERT_TRUE(TextFile::writeLines(dir.file("blocker"), {"a file, not a folder"}));
+    QString error;
+    EXPECT_TRUE(AppFolder::seed(dir.file("blocker/Lotwise"), &error).isEmpty());
+    EXPECT_TRUE(error.contains("blocker"));
+}
+
+TEST(InstanceLock, OneHolderPerFolderAndReleasedOnDestruction)
+{
+    TestSupport::TempFolder dir;
+    {
+        InstanceLock first(dir.path());
+        ASSERT_TRUE(first.tryLock());
+        InstanceLock second(dir.path());
+        EXPECT_FALSE(second.tryLock());
+        EXPECT_TRUE(second.inUseMessage().contains(QString::number(QCoreApplication::applicationPid())));
+    }
+    InstanceLock again(dir.path());
+    EXPECT_TRUE(again.tryLock());
+}
+
+TEST(InstanceLock, ALockLeftByADeadProcessIsTakenOver)
+{
+    TestSupport::TempFolder dir;
+    // What QLockFile leaves behind: pid, application name, host name.
+    ASSERT_TRUE(TextFile::writeLines(dir.file("Lotwise.lock"), {"999999", "lotwise", QSysInfo::machineHostName()}));
+    InstanceLock lock(dir.path());
+    EXPECT_TRUE(lock.tryLock());
+}
+
+TEST(SettingsStore, ValuesPersistAndMissingOnesTakeTheDefault)
+{
+    TestSupport::TempFolder dir;
+    const QString ini = dir.file("settings.ini");
+    {
+        SettingsStore s(ini);
+        EXPECT_EQ(s.read("Settings", "MainLeft", "1000"), QStringLiteral("1000"));
+        s.save("Settings", "MainLeft", "1440");
+        s.save("Mail", "Sender", QString::fromUtf8("Zoë <zoe@example.com>"));
+    }
+    SettingsStore s(ini);
+    EXPECT_EQ(s.read("Settings", "MainLeft", "1000"), QStringLiteral("1440"));
+    EXPECT_EQ(s.read("Mail", "Sender", ""), QString::fromUtf8("Zoë <zoe@example.com>"));
+    EXPECT_EQ(s.read("Settings", "MainTop", "7"), QStringLiteral("7"));
+}
+
+TEST(WebLinks, OnlyWebAndMailAddressesAreOpened)
+{
+    EXPECT_TRUE(WebLinks::isOpenable(QUrl("https://www.example.com/item?id=1")));
+    EXPECT_TRUE(WebLinks::isOpenable(QUrl("http://example.com")));
+    EXPECT_TRUE(WebLinks::isOpenable(QUrl("mailto:buyer@example.com")));
+    EXPECT_FALSE(WebLinks::isOpenable(QUrl("file:///etc/passwd")));
+    EXPECT_FALSE(WebLinks::isOpenable(QUrl("javascript:alert(1)")));
+    EXPECT_FALSE(WebLinks::isOpenable(QUrl("ftp://example.com/x")));
+    EXPECT_FALSE(WebLinks::isOpenable(QUrl("https://")));
+    EXPECT_FALSE(WebLinks::isOpenable(QUrl("mailto:")));
+    EXPECT_FALSE(WebLinks::open("file:///etc/passwd"));
+}

@@ -1,0 +1,100 @@
+#include "errors/handelerrors.h"
+#include "platform/errorcatalogue.h"
+#include "platform/lotwiseerror.h"
+#include "platform/prompts.h"
+
+#include <QSet>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+namespace {
+
+// Installs a scripted prompt set for one test and restores the dialogs afterwards.
+struct ScriptedScope
+{
+    ScriptedPrompts scripted;
+    ScriptedScope() { setPrompts(&scripted); }
+    ~ScriptedScope() { setPrompts(nullptr); }
+};
+
+} // namespace
+
+TEST(ScriptedPrompts, AnswersInOrderThenFallsBackToDefaults)
+{
+    ScriptedScope s;
+    s.scripted.answerButton(Prompts::No);
+    s.scripted.answerText("7.50");
+    s.scripted.answerCancel();
+
+    EXPECT_EQ(prompts().message("Delete it?", "Lotwise", Prompts::Yes | Prompts::No), Prompts::No);
+    EXPECT_EQ(prompts().input("What is the shipping cost for this item?", "Shipping Cost", "4.00"),
+              std::optional<QString>("7.50"));
+    EXPECT_EQ(prompts().input("Again?", "Shipping Cost", "4.00"), std::nullopt);
+    // Script exhausted: the first button offered, the default text, no file.
+    EXPECT_EQ(prompts().message("Sure?", "Lotwise", Prompts::Yes | Prompts::No), Prompts::Yes);
+    EXPECT_EQ(prompts().input("Cost?", "Shipping Cost", "4.00"), std::optional<QString>("4.00"));
+    EXPECT_EQ(prompts().openFileName("Open", "/tmp", "*.csv"), QString());
+
+    ASSERT_EQ(s.scripted.asked().size(), 6);
+    EXPECT_EQ(s.scripted.asked()[1].kind, ScriptedPrompts::Asked::Input);
+    EXPECT_EQ(s.scripted.asked()[1].title, QStringLiteral("Shipping Cost"));
+    EXPECT_EQ(s.scripted.asked()[5].kind, ScriptedPrompts::Asked::OpenFile);
+}
+
+TEST(HandelErrors, ShowsTheInformationBoxWithLocationNumberAndDescription)
+{
+    ScriptedScope s;
+    HandelErrors("frmMain.Form_Load", ErrorCode::NoCurrentRecord);
+    ASSERT_EQ(s.scripted.asked().size(), 1);
+    const auto &box = s.scripted.asked().first();
+    EXPECT_EQ(box.title, QStringLiteral("Error Information"));
+    EXPECT_EQ(box.icon, Prompts::Icon::Information);
+    EXPECT_EQ(box.buttons, int(Prompts::Ok));
+    EXPECT_EQ(box.text, "Lotwise generated an error!\r\n\r\nError Found In: frmMain.Form_Load\r\n"
+                        "Error Number: 3021\r\nError Description: " +
+                            errorDescription(ErrorCode::NoCurrentRecord));
+}
+
+TEST(HandelErrors, TrapStopsTheBodyAtTheFirstErrorAndReportsIt)
+{
+    ScriptedScope s;
+    int reached = 0;
+    const bool ok = trapErrors("modMain.Import", [&] {
+        ++reached;
+        throw LotwiseError(ErrorCode::FileNotFound, "/data/list.csv");
+        ++reached;
+    });
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(reached, 1);
+    ASSERT_EQ(s.scripted.asked().size(), 1);
+    EXPECT_TRUE(s.scripted.asked()[0].text.contains("Error Number: 53"));
+    EXPECT_TRUE(s.scripted.asked()[0].text.contains("/data/list.csv"));
+
+    EXPECT_TRUE(trapErrors("x", [] {}));
+    EXPECT_EQ(s.scripted.asked().size(), 1);
+}
+
+TEST(HandelErrors, ForeignExceptionsBecomeNumberedErrors)
+{
+    ScriptedScope s;
+    trapErrors("a", [] { throw std::bad_alloc(); });
+    trapErrors("b", [] { throw std::runtime_error("boom"); });
+    ASSERT_EQ(s.scripted.asked().size(), 2);
+    EXPECT_TRUE(s.scripted.asked()[0].text.contains("Error Number: 7\r\n"));
+    EXPECT_TRUE(s.scripted.asked()[1].text.contains("Error Number: 51\r\n"));
+    EXPECT_TRUE(s.scripted.asked()[1].text.contains("boom"));
+}
+
+TEST(ErrorCatalogue, KnownNumbersHaveTheirOwnTextUnknownOnesAreNamed)
+{
+    QSet<QString> seen;
+    for (int n : {7, 13, 51, 52, 53, 75, 76, 380, 3021, 3049, 3051, 3078, 3197, 3265, 3751}) {
+        const QString d = errorDescription(n);
+        EXPECT_FALSE(d.isEmpty()) << n;
+        EXPECT_FALSE(seen.contains(d)) << "two numbers share a description: " << n;
+        seen.insert(d);
+    }
+    EXPECT_TRUE(errorDescription(123456).contains("123456"));
+    EXPECT_TRUE(LotwiseError(53, "a.txt").description().startsWith(errorDescription(53)));
+    EXPECT_TRUE(LotwiseError(53, "a.txt").description().contains("a.txt"));
+}

@@ -1,0 +1,89 @@
+#include "platform/textfile.h"
+#include "support/testsupport.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(TextFileEncoding, Windows1252AndUtf8BothReadBack)
+{
+    // "Café – €5" in Windows-1252: é = E9, en dash = 96, euro = 80.
+    EXPECT_EQ(TextFile::decode(QByteArray("Caf\xE9 \x96 \x80" "5")),
+              QString::fromUtf8("Café – €5"));
+    EXPECT_EQ(TextFile::decode(QByteArray("Caf\xC3\xA9 \xE2\x82\xAC")), QString::fromUtf8("Café €"));
+    // A byte order mark is not part of the text.
+    EXPECT_EQ(TextFile::decode(QByteArray("\xEF\xBB\xBFHi")), QStringLiteral("Hi"));
+}
+
+TEST(TextFileEncoding, WritesWindows1252WhenEveryCharacterFitsElseUtf8)
+{
+    EXPECT_EQ(TextFile::encode(QString::fromUtf8("Café €")), QByteArray("Caf\xE9 \x80"));
+    const QString greek = QString::fromUtf8("Καλημέρα €");
+    EXPECT_EQ(TextFile::encode(greek), greek.toUtf8());
+    EXPECT_EQ(TextFile::decode(TextFile::encode(greek)), greek);
+}
+
+TEST(TextFileEncoding, EveryWindows1252ByteSurvivesARoundTrip)
+{
+    QByteArray all;
+    for (int b = 1; b < 256; ++b)
+        all.append(char(b));
+    const QString text = TextFile::decode(all);
+    ASSERT_EQ(text.size(), 255);
+    EXPECT_EQ(TextFile::encode(text), all);
+}
+
+TEST(TextFileLines, CrLfAndLoneCrEndLinesButLoneLfDoesNot)
+{
+    EXPECT_EQ(TextFile::splitLines(QStringLiteral("a\r\nb\rc\nd")),
+              (QStringList{"a", "b", "c\nd"}));
+    EXPECT_EQ(TextFile::splitLines(QStringLiteral("a\r\n")), QStringList{"a"});
+    EXPECT_EQ(TextFile::splitLines(QStringLiteral("a\r\n\r\n")), (QStringList{"a", ""}));
+    EXPECT_TRUE(TextFile::splitLines(QString()).isEmpty());
+}
+
+TEST(TextFileLines, WriteGivesCrLfAfterEveryLineAndReadsBack)
+{
+    TestSupport::TempFolder dir;
+    const QString path = dir.file("list.txt");
+    QString error;
+    ASSERT_TRUE(TextFile::writeLines(path, {"first", "", QString::fromUtf8("Bücher")}, &error))
+        << error.toStdString();
+    EXPECT_EQ(readBytes(path), QByteArray("first\r\n\r\nB\xFC" "cher\r\n"));
+
+    bool exists = false;
+    EXPECT_EQ(TextFile::readLines(path, TextFile::Empty::Keep, &exists),
+              (QStringList{"first", "", QString::fromUtf8("Bücher")}));
+    EXPECT_TRUE(exists);
+    EXPECT_EQ(TextFile::readLines(path, TextFile::Empty::Skip),
+              (QStringList{"first", QString::fromUtf8("Bücher")}));
+
+    ASSERT_TRUE(TextFile::appendLines(path, {"more"}));
+    EXPECT_EQ(TextFile::readLines(path).last(), QStringLiteral("more"));
+}
+
+TEST(TextFileLines, MissingFileGivesNoLinesAndSaysSo)
+{
+    TestSupport::TempFolder dir;
+    bool exists = true;
+    EXPECT_TRUE(TextFile::readLines(dir.file("none.txt"), TextFile::Empty::Keep, &exists).isEmpty());
+    EXPECT_FALSE(exists);
+}
+
+TEST(TextFileLines, FailedWriteIsReported)
+{
+    TestSupport::TempFolder dir;
+    QString error;
+    EXPECT_FALSE(TextFile::writeLines(dir.file("no/such/folder/x.txt"), {"a"}, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(TextFile::appendLines(dir.file("no/such/folder/x.txt"), {"a"}, &error));
+}

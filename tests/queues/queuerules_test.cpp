@@ -1,0 +1,452 @@
+#include "queues/queuerules.h"
+#include "records/recordstore.h"
+#include "support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+using TestSupport::daysAgo;
+using TestSupport::TempFolder;
+
+namespace {
+
+// Every date in these tests is counted from this day, never from the clock.
+const QDate kToday(2006, 3, 15);
+
+using Values = std::vector<std::pair<Field, QString>>;
+
+// The flags a record needs to be in a family's lists, with every flag the family tests
+// written out so a test can flip any one of them.
+Values familyFlags(const QString &family)
+{
+    using F = Field;
+    // clang-format off
+    if (family == u"IS")
+        return {{F::InvoiceSent, "0"}};
+    if (family == u"S")
+        return {{F::InvoiceSent, "1"}, {F::PaymentMade, "1"}, {F::ItemSent, "0"}};
+    if (family == u"VA")
+        return {{F::InvoiceSent, "1"}, {F::PaymentMade, "1"}, {F::ItemSent, "1"}};
+    if (family == u"FB")
+        return {{F::InvoiceSent, "1"}, {F::PaymentMade, "1"}, {F::ItemSent, "1"},
+                {F::FeedBackGiven, "0"}};
+    if (family == u"AR")
+        return {{F::InvoiceSent, "1"}, {F::PaymentMade, "0"}, {F::ItemSent, "0"},
+                {F::CriedtFiled, "0"}};
+    if (family == u"UPI")
+        return {{F::InvoiceSent, "1"}, {F::PaymentMade, "0"}, {F::ItemSent, "0"}, {F::Npb, "0"}};
+    return {{F::InvoiceSent, "1"}, {F::PaymentMade, "0"}, {F::ItemSent, "0"}, {F::Npb, "1"},
+            {F::CriedtFiled, "0"}};
+    // clang-format on
+}
+
+AuctionRecord recordOf(const Values &values)
+{
+    AuctionRecord r;
+    for (const auto &[f, v] : values)
+        r.values[Fields::index(f)] = v;
+    return r;
+}
+
+void addValues(RecordStore &store, const Values &values)
+{
+    TestSupport::addRecord(store, {});
+    for (const auto &[f, v] : values)
+        store.set(f, v);
+    store.flush();
+}
+
+// A record store of its own in a fresh folder.
+struct OpenStore
+{
+    TempFolder dir;
+    RecordStore store;
+    OpenStore() { store.open(dir.dbPath()); }
+};
+
+// The keys of every list a record belongs to.
+QStringList membership(const AuctionRecord &r, QDate today = kToday)
+{
+    QStringList keys;
+    for (const QueueRule &rule : Queues::rules()) {
+        if (Queues::isMember(r, rule, today))
+            keys << rule.key;
+    }
+    keys.sort();
+    return keys;
+}
+
+// A record on the reminder path: invoiced, nothing paid, shipped or claimed, closed `age`
+// days ago.
+Values unpaid(int age, Values extra = {})
+{
+    using F = Field;
+    // clang-format off
+    Values v = {{F::InvoiceSent, "1"}, {F::PaymentMade, "0"}, {F::ItemSent, "0"},
+                {F::FeedBackGiven, "0"}, {F::Remainder10, "0"}, {F::Remainder20, "0"},
+                {F::Remainder30, "0"}, {F::Remainder40, "0"}, {F::Npb, "0"},
+                {F::CriedtFiled, "0"}, {F::CloseDate, daysAgo(kToday, age)}};
+    // clang-format on
+    v.insert(v.end(), extra.begin(), extra.end());
+    return v;
+}
+
+// Each list as it is meant to be: basis date, age window, own reminder flag, texts.
+struct Window
+{
+    const char *key;
+    Field basis;
+    std::optional<int> lo; // inclusive
+    std::optional<int> hi; // exclusive
+    std::optional<Field> reminder;
+    const char *noun; // nullptr: the list has no count caption
+    const char *title;
+};
+
+const char *const kFb = " Feed Back to leave..";
+const char *const kAr = " Auction Reminders to Send..";
+const char *const kUpi = " Unpaid Item Disputes to Open..";
+const char *const kFvf = " Final Value Fee credits to claim..";
+const auto kAny = std::nullopt;
+const Field kClose = Field::CloseDate, kSent = Field::ItemSentDate;
+
+// clang-format off
+const Window kWindows[] = {
+    {"IS", kClose, kAny, kAny, {}, " Invoices to Send..", "Lotwise - Working with Invoices to Send.."},
+    {"S", Field::PaymentMadeDate, kAny, kAny, {}, nullptr, "Lotwise - Items Need to be Shipped.."},
+    {"VA", kClose, kAny, kAny, {}, " Auction that have Paid..", "Lotwise - Working with Paid Auctions.."},
+    {"FB1", kSent, 7, 14, {}, kFb, "Lotwise - Working with 7 Day Feed Back.."},
+    {"FB2", kSent, 14, 21, {}, kFb, "Lotwise - Working with 14 Day Feed Back.."},
+    {"FB3", kSent, 21, 28, {}, kFb, "Lotwise - Working with 21 Day Feed Back.."},
+    {"FB4", kSent, 28, 35, {}, kFb, "Lotwise - Working with 28 Day Feed Back.."},
+    {"FB5", kSent, 35, kAny, {}, kFb, "Lotwise - Working with 35 Day Feed Back.."},
+    {"FB6", kSent, kAny, kAny, {}, kFb, "Lotwise - Working with All Feed Back.."},
+    {"AR1", kClose, 7, 14, Field::Remainder10, kAr, "Lotwise - Working with 7 Day Reminders.."},
+    {"AR2", kClose, 14, 21, Field::Remainder20, kAr, "Lotwise - Working with 14 Day Reminders.."},
+    {"AR3", kClose, 21, 28, Field::Remainder30, kAr, "Lotwise - Working with 21 Day Reminders.."},
+    {"AR4", kClose, 28, 35, Field::Remainder40, kAr, "Lotwise - Working with 28 Day Reminders.."},
+    {"AR5", kClose, 35, 42, Field::Remainder40, kAr, "Lotwise - Working with 35 Day Reminders.."},
+    {"AR6", kClose, 42, kAny, Field::Remainder40, kAr, "Lotwise - Working with 42 Day Reminders.."},
+    {"AR7", kClose, kAny, kAny, {}, kAr, "Lotwise - Working with All Reminders.."},
+    {"UPI1", kClose, 21, 28, {}, kUpi, "Lotwise - Working with 21 Unpaid Item Disputes.."},
+    {"UPI2", kClose, 28, 35, {}, kUpi, "Lotwise - Working with 28 Unpaid Item Disputes.."},
+    {"UPI3", kClose, 35, kAny, {}, kUpi, "Lotwise - Working with 35 Unpaid Item Disputes.."},
+    {"UPI4", kClose, kAny, kAny, {}, kUpi, "Lotwise - Working with All Unpaid Item Disputes.."},
+    {"FVF1", kClose, 42, 49, {}, kFvf, "Lotwise - Working with 42 Final Value Fee credits.."},
+    {"FVF2", kClose, 49, 56, {}, kFvf, "Lotwise - Working with 49 Final Value Fee credits.."},
+    {"FVF3", kClose, 56, kAny, {}, kFvf, "Lotwise - Working with 56 Final Value Fee credits.."},
+    {"FVF4", kClose, kAny, kAny, {}, kFvf, "Lotwise - Working with All Final Value Fee credits.."},
+};
+// clang-format on
+
+bool dated(const Window &w)
+{
+    return w.lo || w.hi;
+}
+
+class QueueWindow : public ::testing::TestWithParam<Window>
+{
+protected:
+    const QueueRule &rule() const
+    {
+        const QueueRule *r = Queues::rule(QString::fromLatin1(GetParam().key));
+        EXPECT_NE(r, nullptr);
+        return *r;
+    }
+    // A member of the list in everything but its basis date, which is `basis`; the other
+    // two dates lie far back so that counting from the wrong one shows.
+    Values member(const QString &name, const QString &basis) const
+    {
+        const Window &w = GetParam();
+        Values v = familyFlags(Queues::family(QString::fromLatin1(w.key)));
+        for (Field f : {Field::CloseDate, Field::PaymentMadeDate, Field::ItemSentDate})
+            v.push_back({f, f == w.basis ? basis : daysAgo(kToday, 700)});
+        v.push_back({Field::UserName, name});
+        return v;
+    }
+    int insideAge() const { return GetParam().lo.value_or(5); }
+};
+
+TEST_P(QueueWindow, AgeWindowIncludesItsLowerEdgeAndStopsBeforeItsUpperEdge)
+{
+    const Window &w = GetParam();
+    std::vector<int> ages;
+    if (w.lo)
+        ages.insert(ages.end(), {*w.lo - 1, *w.lo, *w.lo + 1});
+    if (w.hi)
+        ages.insert(ages.end(), {*w.hi - 1, *w.hi, *w.hi + 1});
+    else
+        ages.push_back(400);
+    if (!dated(w))
+        ages.insert(ages.begin(), {-3, 0, 1});
+
+    OpenStore db;
+    RecordStore &store = db.store;
+    QStringList expectedDays, expectedDates;
+    for (int age : ages) {
+        addValues(store, member(QString::number(age), daysAgo(kToday, age)));
+        if ((!w.lo || age >= *w.lo) && (!w.hi || age < *w.hi)) {
+            expectedDays << QString::number(age) + " Days";
+            expectedDates << daysAgo(kToday, age);
+        }
+    }
+    const QueueResult result = Queues::compute(store, rule(), kToday);
+    QStringList days, dates;
+    for (const QueueRow &row : result.rows) {
+        days << row.days;
+        dates << row.basisDate;
+        EXPECT_EQ(row.userName + " Days", row.days);
+    }
+    EXPECT_EQ(days, expectedDays);
+    EXPECT_EQ(dates, expectedDates);
+}
+
+TEST_P(QueueWindow, EveryFlagTestIsExactAndAnyFailingOneKeepsTheRecordOut)
+{
+    const Window &w = GetParam();
+    const Values base = member("buyer", daysAgo(kToday, insideAge()));
+    ASSERT_TRUE(Queues::isMember(recordOf(base), rule(), kToday));
+    for (size_t i = 0; i < base.size(); ++i) {
+        if (!Fields::isFlag(base[i].first))
+            continue;
+        const QString set = base[i].second == u"1" ? QStringLiteral("0") : QStringLiteral("1");
+        for (const QString &wrong : {set, QStringLiteral("2")}) {
+            Values v = base;
+            v[i].second = wrong;
+            EXPECT_FALSE(Queues::isMember(recordOf(v), rule(), kToday))
+                << Fields::name(base[i].first).toStdString() << " = " << wrong.toStdString();
+        }
+    }
+    // Only the dated reminder lists also ask whether their own reminder went out.
+    for (const char *marked : {"1", "2"}) {
+        Values v = base;
+        for (Field r :
+             {Field::Remainder10, Field::Remainder20, Field::Remainder30, Field::Remainder40})
+            v.push_back({r, !w.reminder || r == *w.reminder ? marked : "0"});
+        EXPECT_EQ(Queues::isMember(recordOf(v), rule(), kToday), !w.reminder) << marked;
+    }
+}
+
+TEST_P(QueueWindow, BasisThatIsNotADateNeverEndsTheScan)
+{
+    const Window &w = GetParam();
+    const QStringList unreadable = {"", "soon", "13/45/2005", "2/30/2006", "3/15"};
+    OpenStore db;
+    RecordStore &store = db.store;
+    for (const QString &text : unreadable)
+        addValues(store, member("bad " + text, text));
+    addValues(store, member("good", daysAgo(kToday, insideAge())));
+
+    const QueueResult result = Queues::compute(store, rule(), kToday);
+    QStringList names, days, dates;
+    for (const QueueRow &row : result.rows) {
+        names << row.userName;
+        days << row.days;
+        dates << row.basisDate;
+    }
+    if (dated(w)) {
+        EXPECT_EQ(names, QStringList{"good"});
+    } else {
+        QStringList expectedNames, expectedDays;
+        for (const QString &text : unreadable) {
+            expectedNames << "bad " + text;
+            expectedDays << QString();
+        }
+        EXPECT_EQ(names, expectedNames + QStringList{"good"});
+        EXPECT_EQ(days, expectedDays + QStringList{QString::number(insideAge()) + " Days"});
+        EXPECT_EQ(dates, unreadable + QStringList{daysAgo(kToday, insideAge())});
+    }
+}
+
+TEST_P(QueueWindow, CaptionCountsTheRowsFromZeroAndTitleNamesTheList)
+{
+    const Window &w = GetParam();
+    OpenStore db;
+    RecordStore &store = db.store;
+    const auto caption = [&](int n) {
+        return w.noun ? "You Have " + QString::number(n) + w.noun : QString();
+    };
+    QueueResult result = Queues::compute(store, rule(), kToday);
+    EXPECT_TRUE(result.rows.empty());
+    EXPECT_EQ(result.key, w.key);
+    EXPECT_EQ(result.caption, caption(0));
+    EXPECT_EQ(result.title, w.title);
+
+    for (int i = 0; i < 3; ++i)
+        addValues(store, member("buyer", daysAgo(kToday, insideAge())));
+    addValues(store, {{Field::InvoiceSent, "2"}}); // in no list
+    result = Queues::compute(store, rule(), kToday);
+    EXPECT_EQ(result.rows.size(), 3u);
+    EXPECT_EQ(result.caption, caption(3));
+    EXPECT_EQ(result.title, w.title);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllLists, QueueWindow, ::testing::ValuesIn(kWindows),
+                         [](const auto &info) { return std::string(info.param.key); });
+
+// A flag is its leading number, compared exactly with 1 or 0: the ship list wants the
+// invoice flag set, the invoice list wants it clear, and a 2 is neither.
+TEST(QueueMembership, FlagIsComparedByItsLeadingNumber)
+{
+    struct Case
+    {
+        const char *text;
+        bool readsAsOne, readsAsZero;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"1", true, false}, {" 1", true, false}, {"1.0", true, false}, {"1 ", true, false},
+        {"01", true, false}, {"1abc", true, false},
+        {"", false, true}, {"0", false, true}, {" 0", false, true}, {"0.0", false, true},
+        {"yes", false, true},
+        {"2", false, false}, {"-1", false, false}, {"0.5", false, false}, {"1.5", false, false}};
+    // clang-format on
+    for (const Case &c : cases) {
+        AuctionRecord r = recordOf({{Field::InvoiceSent, c.text},
+                                    {Field::PaymentMade, "1"},
+                                    {Field::PaymentMadeDate, daysAgo(kToday, 3)},
+                                    {Field::CloseDate, daysAgo(kToday, 3)}});
+        EXPECT_EQ(Queues::isMember(r, *Queues::rule(u"S"), kToday), c.readsAsOne) << c.text;
+        EXPECT_EQ(Queues::isMember(r, *Queues::rule(u"IS"), kToday), c.readsAsZero) << c.text;
+    }
+}
+
+TEST(QueueMembership, RecordMovesFromOneReminderListToTheNextOnTheDayItTurns14)
+{
+    const AuctionRecord r = recordOf(unpaid(13));
+    EXPECT_EQ(membership(r), QStringList({"AR1", "AR7", "UPI4"}));
+    EXPECT_EQ(membership(r, kToday.addDays(1)), QStringList({"AR2", "AR7", "UPI4"}));
+}
+
+TEST(QueueMembership, EachDatedReminderListTestsOnlyItsOwnReminderFlag)
+{
+    EXPECT_EQ(membership(recordOf(unpaid(60))), QStringList({"AR6", "AR7", "UPI3", "UPI4"}));
+    EXPECT_EQ(membership(recordOf(unpaid(8, {{Field::Remainder40, "1"}}))),
+              QStringList({"AR1", "AR7", "UPI4"}));
+    // The last three dated lists share the 28-day flag: once it is marked, none of them
+    // shows the record, whatever its age.
+    for (int age : {30, 38, 60})
+        EXPECT_EQ(membership(recordOf(unpaid(age, {{Field::Remainder40, "1"}}))).filter("AR"),
+                  QStringList{"AR7"})
+            << age;
+    EXPECT_EQ(membership(recordOf(unpaid(30, {{Field::Remainder30, "1"}}))).filter("AR"),
+              QStringList({"AR4", "AR7"}));
+}
+
+TEST(QueueMembership, OpenedDisputeStaysInRemindersUntilTheCreditIsClaimed)
+{
+    EXPECT_EQ(membership(recordOf(unpaid(8, {{Field::Npb, "1"}}))),
+              QStringList({"AR1", "AR7", "FVF4"}));
+    EXPECT_EQ(membership(recordOf(unpaid(56, {{Field::Npb, "1"}}))),
+              QStringList({"AR6", "AR7", "FVF3", "FVF4"}));
+    EXPECT_EQ(membership(recordOf(unpaid(56, {{Field::Npb, "1"}, {Field::CriedtFiled, "1"}}))),
+              QStringList{});
+}
+
+TEST(QueueMembership, PaymentFlagOfTwoKeepsTheRecordOutOfEveryListThatTestsIt)
+{
+    for (int age : {3, 8, 15, 22, 30, 38, 45, 50, 60}) {
+        Values v = unpaid(age, {{Field::PaymentMade, "2"},
+                                {Field::PaymentMadeDate, daysAgo(kToday, age)},
+                                {Field::ItemSentDate, daysAgo(kToday, age)}});
+        EXPECT_EQ(membership(recordOf(v)), QStringList{}) << age;
+        v.push_back({Field::InvoiceSent, "0"});
+        EXPECT_EQ(membership(recordOf(v)), QStringList{"IS"}) << age;
+    }
+}
+
+TEST(QueueMembership, FutureCloseDateIsOnlyInUndatedListsWithANegativeDayCount)
+{
+    OpenStore db;
+    RecordStore &store = db.store;
+    addValues(store, unpaid(-3));
+    addValues(store, unpaid(-3, {{Field::InvoiceSent, "0"}}));
+    EXPECT_EQ(membership(store.recordAt(0)), QStringList({"AR7", "UPI4"}));
+    EXPECT_EQ(membership(store.recordAt(1)), QStringList{"IS"});
+    for (const char *key : {"AR7", "UPI4", "IS"}) {
+        const QueueResult result =
+            Queues::compute(store, *Queues::rule(QString::fromLatin1(key)), kToday);
+        ASSERT_EQ(result.rows.size(), 1u) << key;
+        EXPECT_EQ(result.rows[0].days, "-3 Days") << key;
+    }
+}
+
+TEST(QueueMembership, TimeOfDayAfterTheBasisDateIsIgnored)
+{
+    const QString late = daysAgo(kToday, 10) + " 11:59:00 PM";
+    const AuctionRecord r = recordOf(unpaid(0, {{Field::CloseDate, late}}));
+    std::optional<qint64> age;
+    ASSERT_TRUE(Queues::isMember(r, *Queues::rule(u"AR1"), kToday, &age));
+    EXPECT_EQ(age, 10);
+}
+
+TEST(QueueScan, RowsFollowStoredOrderAndCarryTheRecordsTexts)
+{
+    OpenStore db;
+    RecordStore &store = db.store;
+    const int ages[] = {30, 2, 90, 10, 45};
+    for (int i = 0; i < 5; ++i) {
+        const QString n = QString::number(i);
+        Values v = unpaid(ages[i], {{Field::UserName, "buyer" + n},
+                                    {Field::EmailAddress, "buyer" + n + "@example.com"},
+                                    {Field::AuctionName, "Lot " + n}});
+        if (i == 1)
+            v.push_back({Field::PaymentMade, "1"}); // paid: no longer on the reminder path
+        addValues(store, v);
+    }
+    const QueueResult result = Queues::compute(store, *Queues::rule(u"AR7"), kToday);
+    QStringList got;
+    for (const QueueRow &r : result.rows)
+        got << r.userName + "|" + r.emailAddress + "|" + r.auctionName + "|" + r.basisDate + "|" +
+                   r.days;
+    QStringList expected;
+    for (int i : {0, 2, 3, 4}) {
+        const QString n = QString::number(i);
+        expected << "buyer" + n + "|buyer" + n + "@example.com|Lot " + n + "|" +
+                        daysAgo(kToday, ages[i]) + "|" + QString::number(ages[i]) + " Days";
+    }
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(result.caption, "You Have 4 Auction Reminders to Send..");
+}
+
+TEST(QueueScan, FirstRecordIsCurrentAfterwardsEvenWhenItIsNotAMember)
+{
+    OpenStore db;
+    RecordStore &store = db.store;
+    addValues(store, {{Field::UserName, "first"}, {Field::InvoiceSent, "1"}});
+    addValues(store, {{Field::UserName, "second"}, {Field::InvoiceSent, "0"}});
+    addValues(store, {{Field::UserName, "third"}, {Field::InvoiceSent, "0"}});
+    store.moveTo(1);
+    const QueueResult result = Queues::compute(store, *Queues::rule(u"IS"), kToday);
+    EXPECT_EQ(result.rows.size(), 2u);
+    EXPECT_EQ(store.position(), 0);
+    EXPECT_EQ(store.get(Field::UserName), "first");
+}
+
+TEST(QueueKeys, EveryListKeyHasARuleAndNoOtherKeyDoes)
+{
+    QStringList keys;
+    for (const QueueRule &r : Queues::rules())
+        keys << r.key;
+    QStringList expected;
+    for (const Window &w : kWindows)
+        expected << w.key;
+    keys.sort();
+    expected.sort();
+    EXPECT_EQ(keys, expected);
+    for (const char *key :
+         {"FB", "AR", "UPI", "FVF", "", "FB0", "FB7", "AR8", "UPI5", "FVF5", "IS1", "SS", "XYZ"})
+        EXPECT_EQ(Queues::rule(QString::fromLatin1(key)), nullptr) << key;
+}
+
+TEST(QueueKeys, FamilyOfAKey)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"FB1", "FB"},   {"FB6", "FB"},   {"FB", "FB"},    {"AR1", "AR"},  {"AR7", "AR"},
+        {"AR", "AR"},    {"UPI1", "UPI"}, {"UPI4", "UPI"}, {"UPI", "UPI"}, {"FVF1", "FVF"},
+        {"FVF4", "FVF"}, {"FVF", "FVF"},  {"IS", "IS"},    {"S", "S"},     {"VA", "VA"},
+    };
+    for (const auto &[key, family] : cases)
+        EXPECT_EQ(Queues::family(QString::fromLatin1(key)), family) << key;
+}
+
+} // namespace

@@ -1,0 +1,328 @@
+#include "platform/errorcatalogue.h"
+#include "platform/lotwiseerror.h"
+#include "records/addrecord.h"
+#include "records/recordstore.h"
+#include "support/testsupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+using TestSupport::TempFolder;
+
+namespace {
+
+int errorNumberOf(const std::function<void()> &body)
+{
+    try {
+        body();
+    } catch (const LotwiseError &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Reads one column of every row straight from the file, bypassing the store.
+QStringList columnInFile(const QString &db, const QString &column)
+{
+    QStringList out;
+    {
+        QSqlDatabase c = QSqlDatabase::addDatabase("QSQLITE", "peek");
+        c.setDatabaseName(db);
+        EXPECT_TRUE(c.open());
+        QSqlQuery q(c);
+        EXPECT_TRUE(q.exec("SELECT \"" + column + "\" FROM Auctions ORDER BY rowid"));
+        while (q.next())
+            out << (q.value(0).isNull() ? QStringLiteral("<null>") : q.value(0).toString());
+    }
+    QSqlDatabase::removeDatabase("peek");
+    return out;
+}
+
+void addBuyers(RecordStore &store, const QStringList &names)
+{
+    for (const QString &n : names)
+        TestSupport::addRecord(store, {{Field::UserName, n}});
+}
+
+} // namespace
+
+TEST(RecordStore, MissingFileIsCreatedEmptyWithTheAuctionsTable)
+{
+    TempFolder dir;
+    RecordStore store;
+    store.open(dir.dbPath());
+    EXPECT_EQ(store.recordCount(), 0);
+    EXPECT_TRUE(store.eof());
+    EXPECT_TRUE(store.bof());
+    EXPECT_FALSE(store.hasCurrent());
+    EXPECT_EQ(errorNumberOf([&] { store.get(Field::UserName); }), ErrorCode::NoCurrentRecord);
+    EXPECT_EQ(errorNumberOf([&] { store.moveFirst(); }), ErrorCode::NoCurrentRecord);
+    store.close();
+    EXPECT_TRUE(columnInFile(dir.dbPath(), "CK Criedt Filed").isEmpty());
+}
+
+TEST(RecordStore, WalkGoesThroughStoredOrderAndPastEitherEnd)
+{
+    TempFolder dir;
+    RecordStore store;
+    store.open(dir.dbPath());
+    addBuyers(store, {"ann", "bob", "cy"});
+    store.moveLast();
+    ASSERT_EQ(store.recordCount(), 3);
+    store.moveFirst();
+    QStringList seen;
+    for (int i = 0; i < store.recordCount(); ++i) {
+        seen << store.get(Field::UserName);
+        store.moveNext();
+    }
+    EXPECT_EQ(seen, (QStringList{"ann", "bob", "cy"}));
+    EXPECT_TRUE(store.eof());
+    EXPECT_FALSE(store.bof());
+    EXPECT_EQ(errorNumberOf([&] { store.moveNext(); }), ErrorCode::NoCurrentRecord);
+    store.movePrevious();
+    EXPECT_EQ(store.get(Field::UserName), QStringLiteral("cy"));
+
+    store.moveFirst();
+    store.movePrevious();
+    EXPECT_TRUE(store.bof());
+    EXPECT_FALSE(store.hasCurrent());
+    EXPECT_EQ(errorNumberOf([&] { store.movePrevious(); }), ErrorCode::NoCurrentRecord);
+    store.moveNext();
+    EXPECT_EQ(store.get(Field::UserName), QStringLiteral("ann"));
+}
+
+TEST(RecordStore, ChangeIsWrittenOnRepositionAndOnCloseNotBefore)
+{
+    TempFolder dir;
+    RecordStore store;
+    store.open(dir.dbPath());
+    addBuyers(store, {"ann", "bob"});
+    store.moveFirst();
+    store.set(Field::Notes, "wants blue");
+    EXPECT_EQ(store.get(Field::Notes), QStringLiteral("wants blue"));
+    EXPECT_EQ(columnInFile(dir.dbPath(), "Notes"), (QStringList{"", ""}));
+
+    store.moveNext();
+    EXPECT_EQ(columnInFile(dir.dbPath(), "Notes"), (QStringList{"wants blue", ""}));
+
+    store.set(u"Tracking Number", "1Z999");
+    store.close();
+    EXPECT_EQ(columnInFile(dir.dbPath(), "Tracking Number"), (QStringList{"", "1Z999"}));
+    store.close(); // twice is harmless
+}
+
+TEST(RecordStore, AddNewAppendsAnEmptyRecordThatIsWrittenEvenUnchanged)
+{
+    TempFolder dir;
+    RecordStore store;
+    store.open(dir.dbPath());
+    addBuyers(store, {"ann"});
+    store.moveFirst();
+    QSignalSpy moved(&store, &RecordStore::repositioned);
+    store.addNew();
+    EXPECT_EQ(moved.count(), 1);
+    EXPECT_EQ(store.position(), 1);
+    for (Field f : {Field::UserName, Field::CloseDate, Field::Npb, Field::AuctionSite})
+        EXPECT_TRUE(store.get(f).isEmpty());
+    store.moveFirst();
+    store.close();
+    EXPECT_EQ(columnInFile(dir.dbPath(), "User Name"), (QStringList{"ann", ""}));
+    // Nothing in the file is NULL: other tools reading it see text.
+    EXPECT_EQ(columnInFile(dir.dbPath(), "CK NPB"), (QStringList{"", ""}));
+}
+
+TEST(RecordStore, AddClearsTheNewRecordAndQuickCopyCarriesTheSaleOver)
+{
+    TempFolder dir;
+    RecordStore store;
+    store.open(dir.dbPath());
+    Records::addRecord(store, true); // nothing current yet: nothing to copy, and no error
+    EXPECT_EQ(store.get(Field::CloseDate), QString());
+    TestSupport::addRecord(store, {{Field::CloseDate, "3/1/2026"},
+                                   {Field::AuctionName, "Brass lamp"},
+                                   {Field::AuctionTotal, "24.50"},
+                                   {Field::UserName, "ann"}});
+    TestSupport::addRecord(store, {{Field::CloseDate, "3/2/2026"}, {Field::UserName, "bob"}});
+
+    // The copy comes from the current record, not from the last one the new record follows.
+    store.moveTo(1);
+    Records::addRecord(store, true);
+    EXPECT_EQ(store.position(), 3);
+    EXPECT_EQ(store.get(Field::CloseDate), QStringLiteral("3/1/2026"));
+    EXPECT_EQ(store.get(Field::AuctionName), QStringLiteral("Brass lamp"));
+    EXPECT_EQ(store.get(Field::AuctionTotal), QStringLiteral("24.50"));
+    EXPECT_EQ(store.get(Field::UserName), QString());
+
+    store.moveTo(1);
+    Records::addRecord(store, false);
+    EXPECT_EQ(store.get(Field::CloseDate), QString());
+    EXPECT_EQ(store.get(Field::AuctionName), QString());
+
+    // Left unchanged, the new record is still written with every follow-up flag "0".
+    store.moveFirst();
+    store.close();
+    EXPECT_EQ(columnInFile(dir.dbPath(), "CK Remainder 40"), (QStringList{"0", "", "", "0", "0"}));
+    EXPECT_EQ(columnInFile(dir.dbPath(), "CK Criedt Filed"), (QStringList{"", "", "", "", ""}));
+}
+
+TEST(RecordStore, DeleteRemovesTheRecordAndMoveNextLandsOnTheOneAfter)
+{
+    TempFolder dir;
+    RecordStore store;
+    store.open(dir.dbPath());
+    addBuyers(store, {"ann", "bob", "cy"});
+    store.moveFirst();
+    store.moveNext();
+    store.set(Field::Notes, "never written");
+    store.deleteCurrent();
+    EXPECT_FALSE(store.hasCurrent());
+    EXPECT_EQ(errorNumberOf([&] { store.get(Field::UserName); }), ErrorCode::NoCurrentRecord);
+    EXPECT_EQ(errorNumberOf([&] { store.deleteCurrent(); }), ErrorCode::NoCurrentRecord);
+    store.moveNext();
+    EXPECT_EQ(store.get(Field::UserName), QStringLiteral("cy"));
+    EXPECT_EQ(store.recordCount(), 2);
+    store.close();
+    EXPECT_EQ(columnInFile(dir.dbPath(), "User Name"), (QStringList{"ann", "cy"}));
+    EXPECT_EQ(columnInFile(dir.dbPath(), "Notes"), (QStringList{"", ""}));
+}
+
+TEST(RecordStore, ReopenAndRefreshSeeWhatWasWritten)
+{
+    TempFolder dir;
+    {
+        RecordStore store;
+        store.open(dir.dbPath());
+        TestSupport::addRecord(store, {{Field::UserName, QString::fromUtf8("zoë")},
+                                       {Field::Address, "1 Main St\r\nSpringfield"}});
+    }
+    RecordStore store;
+    store.open(dir.dbPath());
+    ASSERT_EQ(store.recordCount(), 1);
+    EXPECT_EQ(store.position(), 0);
+    EXPECT_EQ(store.get(Field::UserName), QString::fromUtf8("zoë"));
+    EXPECT_EQ(store.get(Field::Address), QStringLiteral("1 Main St\r\nSpringfield"));
+
+    store.appendRecords({FieldValues{}, FieldValues{}});
+    store.set(Field::Notes, "kept over refresh");
+    store.refresh();
+    EXPECT_EQ(store.recordCount(), 3);
+    EXPECT_EQ(store.get(Field::Notes), QStringLiteral("kept over refresh"));
+}
+
+TEST(RecordStore, FieldsAreAddressedByTheirExactNames)
+{
+    TempFolder dir;
+    RecordStore store;
+    store.open(dir.dbPath());
+    store.addNew();
+    store.set(u"CK Criedt Filed", "1");
+    store.set(u"Notuse Payment Recived", "1");
+    EXPECT_EQ(store.get(Field::CriedtFiled), QStringLiteral("1"));
+    EXPECT_EQ(store.get(Field::NoticePaymentReceived), QStringLiteral("1"));
+    EXPECT_EQ(errorNumberOf([&] { store.set(u"CK Credit Filed", "1"); }), ErrorCode::ItemNotFound);
+    EXPECT_EQ(errorNumberOf([&] { store.get(u"Nonsense"); }), ErrorCode::ItemNotFound);
+}
+
+TEST(RecordStore, FilesThatAreNotLotwiseStoresAreRefusedAndLeftUntouched)
+{
+    TempFolder dir;
+    struct Case
+    {
+        const char *name;
+        std::function<void(const QString &)> make;
+        int error;
+    };
+    const std::vector<Case> cases = {
+        {"text file",
+         [](const QString &p) {
+             QFile f(p);
+             f.open(QIODevice::WriteOnly);
+             f.write("Close Date,User Name\r\n1/1/2026,ann\r\n");
+         },
+         ErrorCode::NotALotwiseDatabase},
+        {"other database",
+         [](const QString &p) {
+             QSqlDatabase c = QSqlDatabase::addDatabase("QSQLITE", "other");
+             c.setDatabaseName(p);
+             c.open();
+             QSqlQuery(c).exec("CREATE TABLE Customers (name TEXT)");
+             c.close();
+         },
+         ErrorCode::NotALotwiseDatabase},
+        {"table missing a field",
+         [](const QString &p) {
+             QSqlDatabase c = QSqlDatabase::addDatabase("QSQLITE", "other");
+             c.setDatabaseName(p);
+             c.open();
+             QSqlQuery(c).exec("CREATE TABLE Auctions (\"User Name\" TEXT)");
+             c.close();
+         },
+         ErrorCode::NotALotwiseDatabase},
+    };
+    for (const Case &c : cases) {
+        const QString path = dir.file(QString::fromLatin1(c.name) + ".db");
+        c.make(path);
+        QSqlDatabase::removeDatabase("other");
+        const QByteArray before = bytesOf(path);
+        RecordStore store;
+        try {
+            store.open(path);
+            ADD_FAILURE() << c.name << " was opened";
+        } catch (const LotwiseError &e) {
+            EXPECT_EQ(e.number(), c.error) << c.name;
+            EXPECT_TRUE(e.description().contains(path)) << c.name;
+        }
+        EXPECT_FALSE(store.isOpen());
+        EXPECT_EQ(bytesOf(path), before) << c.name;
+    }
+
+    RecordStore store;
+    EXPECT_EQ(errorNumberOf([&] { store.open(dir.path()); }), ErrorCode::CannotOpenDatabase);
+}
+
+TEST(RecordStore, ImportIsAllOrNothingAndKeepsTheCursorWhereItWas)
+{
+    TempFolder dir;
+    RecordStore store;
+    store.open(dir.dbPath());
+    addBuyers(store, {"ann"});
+    store.moveFirst();
+    FieldValues row{};
+    row[Fields::index(Field::UserName)] = "bob";
+    store.appendRecords({row, row});
+    EXPECT_EQ(store.recordCount(), 3);
+    EXPECT_EQ(store.get(Field::UserName), QStringLiteral("ann"));
+    EXPECT_EQ(columnInFile(dir.dbPath(), "User Name"), (QStringList{"ann", "bob", "bob"}));
+}
+
+TEST(RecordStore, WritesMadeByMovingSurviveAKilledProcess)
+{
+    TempFolder dir;
+    QProcess helper;
+    helper.start(LOTWISE_TEST_HELPER, {dir.dbPath(), "50"});
+    ASSERT_TRUE(helper.waitForStarted());
+    ASSERT_TRUE(helper.waitForReadyRead(30000));
+    ASSERT_EQ(helper.readLine().trimmed(), QByteArray("ready"));
+    helper.kill();
+    helper.waitForFinished();
+
+    RecordStore store;
+    store.open(dir.dbPath());
+    ASSERT_EQ(store.recordCount(), 50);
+    store.moveLast();
+    // The last change was never followed by a move, so it was not due to be written.
+    EXPECT_EQ(store.get(Field::UserName), QStringLiteral("buyer49"));
+    store.moveFirst();
+    for (int i = 0; i < 50; ++i, store.moveNext())
+        ASSERT_EQ(store.get(Field::InvoiceSent), QStringLiteral("1")) << i;
+}

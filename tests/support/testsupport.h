@@ -1,0 +1,45 @@
+#pragma once
+
+#include "records/recordstore.h"
+
+#include <QDate>
+#include <QString>
+#include <QTemporaryDir>
+#include <initializer_list>
+#include <ostream>
+#include <utility>
+
+namespace TestSupport {
+
+// A fresh application folder for one test.
+class TempFolder
+{
+public:
+    TempFolder();
+    QString path() const { return m_dir.path(); }
+    QString file(const QString &relative) const;
+    QString dbPath() const { return file(QStringLiteral("Auctions.db")); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+using FieldList = std::initializer_list<std::pair<Field, QString>>;
+
+// Appends a record with the given fields through the store's own add, and writes it.
+void addRecord(RecordStore &store, FieldList fields);
+
+// The date `days` before `today` as the store keeps it.
+QString daysAgo(QDate today, int days);
+
+} // namespace TestSupport
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList &l, std::ostream *os)
+{
+    *os << '{';
+    for (qsizetype i = 0; i < l.size(); ++i)
+        *os << (i ? ", \"" : "\"") << l[i].toStdString() << '"';
+    *os << '}';
+}
