@@ -16,6 +16,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <cstdio>
 #include <map>
@@ -163,17 +164,24 @@ long statusKb(const char *field)
     return 0;
 }
 
+double heapBytes()
+{
+    const struct mallinfo2 m = mallinfo2();
+    return double(m.uordblks + m.hblkhd);
+}
+
 void BM_OpenStore(benchmark::State &state)
 {
-    long grown = 0;
+    double held = 0;
     for (auto _ : state) {
         RecordStore store;
-        const long before = statusKb("VmRSS:");
+        // Heap in use, not RSS: freed pages from earlier runs would hide the growth.
+        const double before = heapBytes();
         store.open(dbPath());
-        grown = statusKb("VmRSS:") - before;
+        held = heapBytes() - before;
         benchmark::DoNotOptimize(store.recordCount());
     }
-    state.counters["store_MB"] = double(grown) / 1024.0;
+    state.counters["store_MB"] = held / (1024.0 * 1024.0);
     state.counters["peak_MB"] = double(statusKb("VmHWM:")) / 1024.0;
 }
 
