@@ -200,13 +200,13 @@ QWidget *FrmMain::buildLeftColumn()
 
 void FrmMain::buildPanels()
 {
-    struct PanelSpec
+    struct PanelDef
     {
         Panel panel;
         const char *name;
         const char *caption;
     };
-    const PanelSpec specs[] = {
+    const PanelDef panelDefs[] = {
         {Panel::Record, "RecordPanel", "Auction Records"},
         {Panel::Ship, "ShipPanel", "Items to Ship"},
         {Panel::EmailWizard, "EmailWizardPanel", "Email Wizard"},
@@ -215,7 +215,7 @@ void FrmMain::buildPanels()
         {Panel::UnpaidItems, "UnpaidItemsPanel", "Report an Unpaid Item"},
     };
     QHash<Panel, QFormLayout *> forms;
-    for (const PanelSpec &s : specs) {
+    for (const PanelDef &s : panelDefs) {
         auto *w = new QWidget;
         w->setObjectName(QString::fromLatin1(s.name));
         w->setAccessibleName(QString::fromLatin1(s.caption));

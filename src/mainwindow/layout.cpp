@@ -1,0 +1,57 @@
+#include "layout.h"
+
+#include <algorithm>
+
+namespace Layout {
+
+Result sizeControls(const Input &in, int x)
+{
+    Result r;
+    if (x < kSplitterMargin)
+        x = kSplitterMargin;
+    if (x > in.windowWidth - kSplitterMargin)
+        x = in.windowWidth - kSplitterMargin;
+    r.splitterX = x;
+    if (in.clientHeight < kMinClientHeight || in.clientWidth < kMinClientWidth)
+        return r;
+    r.moved = true;
+
+    for (int i = 0; i < kViewButtonCount; ++i)
+        r.viewButtons[i] = QRect(0, kViewButtonTop + i * kViewButtonStep, x, kViewButtonHeight);
+    const QRect &lowest = r.viewButtons[kViewButtonCount - 1];
+
+    const int treeWidth = x;
+    r.panels = QRect(x + 60, kViewButtonTop, in.windowWidth - (treeWidth + 240),
+                     in.clientHeight - (in.toolbarHeight + in.statusBarHeight + 220));
+
+    const int status = in.statusBarVisible ? in.statusBarHeight : 0;
+    const int treeTop = lowest.top() + lowest.height() + 90;
+    r.tree = QRect(0, treeTop, treeWidth,
+                   in.clientHeight - (lowest.top() + lowest.height() + status + 190));
+
+    if (kUserNameRight + 100 > r.panels.width() - kTrackingFromRight) {
+        r.widenWindow = true;
+        r.splitter = QRect(x, 0, 60, 0);
+        return r;
+    }
+    r.splitter = QRect(x, kViewButtonTop, 60, r.panels.height());
+    return r;
+}
+
+int dragBarLeft(int p, int windowWidth)
+{
+    if (p < kDragMargin)
+        return kDragMargin;
+    if (p > windowWidth - kDragMargin)
+        return windowWidth - kDragMargin;
+    return p;
+}
+
+std::optional<int> listColumnWidth(int listWidth, int columns)
+{
+    if (columns <= 0)
+        return std::nullopt;
+    return listWidth / columns - 30;
+}
+
+} // namespace Layout

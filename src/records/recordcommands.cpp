@@ -1,0 +1,74 @@
+#include "recordcommands.h"
+
+#include "platform/prompts.h"
+#include "records/recordstore.h"
+
+namespace RecordCommands {
+
+void deleteRecord(RecordStore &store)
+{
+    const int pos = store.position();
+    store.deleteCurrent();
+    if (store.recordCount() == 0)
+        return;
+    store.moveTo(pos > 0 ? pos - 1 : 0);
+}
+
+void moveBack(RecordStore &store)
+{
+    if (store.recordCount() == 0)
+        return;
+    if (!store.bof())
+        store.movePrevious();
+    if (store.bof()) {
+        prompts().message(QStringLiteral("Pointer being moved to first record.\rBeginning of the file!"),
+                          QStringLiteral("Lotwise"), Prompts::Ok);
+        store.moveFirst();
+    }
+}
+
+void moveForward(RecordStore &store)
+{
+    if (store.recordCount() == 0)
+        return;
+    if (!store.eof())
+        store.moveNext();
+    if (store.eof()) {
+        prompts().message(QStringLiteral("Pointer being moved to last record.\rEnd of the file!"),
+                          QStringLiteral("Lotwise"), Prompts::Ok);
+        store.moveLast();
+    }
+}
+
+bool search(RecordStore &store, const QString &chooser, const QString &text)
+{
+    const QString wanted = text.trimmed().toUpper();
+    Field field;
+    bool contains = false;
+    if (chooser == QLatin1String("User Name"))
+        field = Field::UserName;
+    else if (chooser == QLatin1String("Email Address"))
+        field = Field::EmailAddress;
+    else if (chooser == QLatin1String("Name/Address")) {
+        field = Field::Address;
+        contains = true;
+    } else
+        return false;
+
+    const int n = store.recordCount();
+    for (int i = 0; i < n; ++i) {
+        const QString &value = store.recordAt(i)[field];
+        // Names are compared as stored; only the address is trimmed first. An empty text is
+        // found in every address that is not empty.
+        const bool match = contains ? !value.trimmed().isEmpty() &&
+                                          value.trimmed().toUpper().contains(wanted)
+                                    : value.toUpper() == wanted;
+        if (match) {
+            store.moveTo(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace RecordCommands

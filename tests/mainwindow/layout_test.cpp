@@ -1,0 +1,82 @@
+#include "mainwindow/layout.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+Layout::Input roomy(int width = 15000, int height = 10000)
+{
+    Layout::Input in;
+    in.windowWidth = width + 120;
+    in.clientWidth = width;
+    in.clientHeight = height;
+    in.toolbarHeight = 600;
+    in.statusBarHeight = 400;
+    return in;
+}
+
+} // namespace
+
+TEST(SizeControls, SplitterIsClampedToBothEdges)
+{
+    const Layout::Input in = roomy();
+    EXPECT_EQ(Layout::sizeControls(in, 200).splitterX, 1500);
+    EXPECT_EQ(Layout::sizeControls(in, 1500).splitterX, 1500);
+    EXPECT_EQ(Layout::sizeControls(in, 4000).splitterX, 4000);
+    EXPECT_EQ(Layout::sizeControls(in, 14000).splitterX, in.windowWidth - 1500);
+}
+
+TEST(SizeControls, LeftColumnPanelsAndTreeFollowTheSplitter)
+{
+    const Layout::Input in = roomy();
+    const Layout::Result r = Layout::sizeControls(in, 2000);
+    ASSERT_TRUE(r.moved);
+    ASSERT_FALSE(r.widenWindow);
+    for (const QRect &b : r.viewButtons)
+        EXPECT_EQ(b.width(), 2000);
+    EXPECT_EQ(r.viewButtons[0].top(), 720);
+    EXPECT_EQ(r.viewButtons[4].top(), 2160);
+    EXPECT_EQ(r.panels, QRect(2060, 720, in.windowWidth - 2240, 10000 - 1220));
+    EXPECT_EQ(r.tree.top(), 2160 + 375 + 90);
+    EXPECT_EQ(r.tree.height(), 10000 - (2160 + 375 + 400 + 190));
+    EXPECT_EQ(r.splitter.left(), 2000);
+    EXPECT_EQ(r.splitter.top(), 720);
+    EXPECT_EQ(r.splitter.height(), r.panels.height());
+
+    Layout::Input hidden = in;
+    hidden.statusBarVisible = false;
+    EXPECT_EQ(Layout::sizeControls(hidden, 2000).tree.height(), 10000 - (2160 + 375 + 190));
+}
+
+TEST(SizeControls, TooSmallAClientAreaMovesNothing)
+{
+    EXPECT_FALSE(Layout::sizeControls(roomy(11564, 9000), 2000).moved);
+    EXPECT_FALSE(Layout::sizeControls(roomy(12000, 8299), 2000).moved);
+    EXPECT_TRUE(Layout::sizeControls(roomy(11565, 8300), 2000).moved);
+    // The clamp still applies, so the caller keeps a sane splitter position.
+    EXPECT_EQ(Layout::sizeControls(roomy(11000, 8000), 100).splitterX, 1500);
+}
+
+TEST(SizeControls, ARecordPanelTooNarrowForItsColumnsWidensTheWindow)
+{
+    // Panel width = window width - (x + 240); the columns need 4600 + 100 + 4000.
+    const Layout::Input in = roomy(12000);
+    const int fits = in.windowWidth - 240 - 8700;
+    EXPECT_FALSE(Layout::sizeControls(in, fits).widenWindow);
+    EXPECT_TRUE(Layout::sizeControls(in, fits + 1).widenWindow);
+}
+
+TEST(SplitterDrag, TheDragBarStaysFiveHundredFromTheEdges)
+{
+    EXPECT_EQ(Layout::dragBarLeft(-300, 12000), 500);
+    EXPECT_EQ(Layout::dragBarLeft(499, 12000), 500);
+    EXPECT_EQ(Layout::dragBarLeft(6000, 12000), 6000);
+    EXPECT_EQ(Layout::dragBarLeft(11800, 12000), 11500);
+}
+
+TEST(ResizeListview, ColumnsShareTheWidth)
+{
+    EXPECT_EQ(Layout::listColumnWidth(5150, 5), 1000);
+    EXPECT_EQ(Layout::listColumnWidth(3000, 4), 720);
+    EXPECT_EQ(Layout::listColumnWidth(5150, 0), std::nullopt);
+}

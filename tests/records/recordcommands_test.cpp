@@ -1,0 +1,174 @@
+#include "platform/prompts.h"
+#include "records/recordcommands.h"
+#include "records/recordstatus.h"
+#include "records/recordstore.h"
+#include "support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+using TestSupport::TempFolder;
+
+namespace {
+
+const QDate kToday(2026, 3, 15);
+
+class RecordCommandsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        setPrompts(&scripted);
+        store.open(dir.dbPath());
+    }
+    void TearDown() override { setPrompts(nullptr); }
+
+    void add(TestSupport::FieldList fields) { TestSupport::addRecord(store, fields); }
+    QStringList userNames() const
+    {
+        QStringList names;
+        for (int i = 0; i < store.recordCount(); ++i)
+            names << store.recordAt(i)[Field::UserName];
+        return names;
+    }
+
+    TempFolder dir;
+    ScriptedPrompts scripted;
+    RecordStore store;
+};
+
+} // namespace
+
+TEST_F(RecordCommandsTest, ClickActionsFlipFlagsAndTheirDates)
+{
+    struct Case
+    {
+        QString before;
+        QString after;
+        bool dated;
+    };
+    // "2" counts as set for a click, so the click clears it.
+    for (const Case &c : {Case{"0", "1", true}, Case{"", "1", true}, Case{"1", "0", false},
+                          Case{"2", "0", false}}) {
+        add({{Field::InvoiceSent, c.before}, {Field::InvoiceSentDate, "1/1/2020"}});
+        EXPECT_FALSE(RecordStatus::click(store, Field::InvoiceSent, kToday));
+        EXPECT_EQ(store.get(Field::InvoiceSent), c.after) << c.before.toStdString();
+        EXPECT_EQ(store.get(Field::InvoiceSentDate), c.dated ? QStringLiteral("3/15/2026") : QString());
+    }
+    // Clicking twice leaves the flag clear and the date empty, whatever it held before.
+    add({{Field::ItemSent, "0"}, {Field::ItemSentDate, "2/2/2022"}});
+    EXPECT_TRUE(RecordStatus::click(store, Field::ItemSent, kToday));
+    EXPECT_TRUE(RecordStatus::click(store, Field::ItemSent, kToday));
+    EXPECT_EQ(store.get(Field::ItemSent), QStringLiteral("0"));
+    EXPECT_EQ(store.get(Field::ItemSentDate), QString());
+    // The undated flags change only themselves.
+    add({{Field::Npb, "0"}});
+    EXPECT_FALSE(RecordStatus::click(store, Field::Npb, kToday));
+    EXPECT_EQ(store.get(Field::Npb), QStringLiteral("1"));
+}
+
+TEST_F(RecordCommandsTest, PaymentMethodsExcludeEachOtherButNotPaymentReceived)
+{
+    add({{Field::Check, "1"}, {Field::PaymentMade, "0"}});
+    EXPECT_TRUE(RecordStatus::click(store, Field::PayPal, kToday));
+    EXPECT_EQ(store.get(Field::PayPal), QStringLiteral("1"));
+    for (Field f : {Field::Check, Field::MoneyOrder, Field::Cash})
+        EXPECT_EQ(store.get(f), QStringLiteral("0"));
+    EXPECT_EQ(store.get(Field::PaymentMade), QStringLiteral("0"));
+
+    RecordStatus::click(store, Field::PayPal, kToday);
+    for (Field f : {Field::PayPal, Field::Check, Field::MoneyOrder, Field::Cash})
+        EXPECT_EQ(store.get(f), QStringLiteral("0"));
+}
+
+TEST_F(RecordCommandsTest, StateColourNeedsPaymentAndAMethod)
+{
+    using RecordStatus::State;
+    add({{Field::PaymentMade, "1"}});
+    EXPECT_EQ(RecordStatus::state(store.recordAt(0)), State::NotPaid);
+    RecordStatus::click(store, Field::PayPal, kToday);
+    EXPECT_EQ(RecordStatus::state(store.recordAt(0)), State::Paid);
+    RecordStatus::click(store, Field::ItemSent, kToday);
+    EXPECT_EQ(RecordStatus::state(store.recordAt(0)), State::PaidAndShipped);
+
+    add({{Field::ItemSent, "1"}, {Field::Cash, "1"}});
+    EXPECT_EQ(RecordStatus::state(store.recordAt(1)), State::NotPaid);
+    add({{Field::Cash, "1"}, {Field::Check, "1"}});
+    EXPECT_EQ(RecordStatus::state(store.recordAt(2)), State::Paid);
+
+    EXPECT_EQ(RecordStatus::stateColour(State::NotPaid), 0xC00000u);
+    EXPECT_EQ(RecordStatus::stateColour(State::Paid), 0xD7D051u);
+    EXPECT_EQ(RecordStatus::stateColour(State::PaidAndShipped), 0x0000C0u);
+    EXPECT_TRUE(RecordStatus::isDrawnSet("1"));
+    EXPECT_FALSE(RecordStatus::isDrawnSet("2"));
+    EXPECT_FALSE(RecordStatus::isDrawnSet(""));
+}
+
+TEST_F(RecordCommandsTest, DeleteKeepsANeighbourCurrentAndCanEmptyTheStore)
+{
+    add({{Field::UserName, "a"}});
+    add({{Field::UserName, "b"}});
+    add({{Field::UserName, "c"}});
+    add({{Field::UserName, "d"}});
+
+    store.moveTo(1); // second: the one before becomes current
+    RecordCommands::deleteRecord(store);
+    EXPECT_EQ(store.get(Field::UserName), QStringLiteral("a"));
+    RecordCommands::deleteRecord(store); // first: the one after becomes current
+    EXPECT_EQ(store.get(Field::UserName), QStringLiteral("c"));
+    store.moveLast();
+    RecordCommands::deleteRecord(store); // last
+    EXPECT_EQ(store.get(Field::UserName), QStringLiteral("c"));
+    RecordCommands::deleteRecord(store); // only
+    EXPECT_EQ(store.recordCount(), 0);
+    EXPECT_FALSE(store.hasCurrent());
+    EXPECT_TRUE(scripted.asked().isEmpty());
+    store.close();
+    store.open(dir.dbPath());
+    EXPECT_EQ(store.recordCount(), 0);
+}
+
+TEST_F(RecordCommandsTest, MovingPastEitherEndSaysSoAndStaysOnTheEnd)
+{
+    add({{Field::UserName, "a"}});
+    add({{Field::UserName, "b"}});
+    store.moveFirst();
+    RecordCommands::moveBack(store);
+    EXPECT_EQ(store.get(Field::UserName), QStringLiteral("a"));
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_EQ(scripted.asked()[0].text, QStringLiteral("Pointer being moved to first record.\rBeginning of the file!"));
+
+    RecordCommands::moveForward(store);
+    EXPECT_EQ(store.get(Field::UserName), QStringLiteral("b"));
+    EXPECT_EQ(scripted.asked().size(), 1);
+    RecordCommands::moveForward(store);
+    EXPECT_EQ(store.get(Field::UserName), QStringLiteral("b"));
+    ASSERT_EQ(scripted.asked().size(), 2);
+    EXPECT_EQ(scripted.asked()[1].text, QStringLiteral("Pointer being moved to last record.\rEnd of the file!"));
+}
+
+TEST_F(RecordCommandsTest, SearchMatchesAsTheChooserSays)
+{
+    add({{Field::UserName, "bob2"}, {Field::Address, ""}});
+    add({{Field::UserName, "BOB"}, {Field::EmailAddress, "Ann@Example.com"}, {Field::Address, "12 Main St, Springfield"}});
+    add({{Field::UserName, "bob"}});
+    add({{Field::UserName, " bob"}});
+    add({{Field::UserName, ""}});
+
+    EXPECT_TRUE(RecordCommands::search(store, "User Name", "  bob "));
+    EXPECT_EQ(store.position(), 1);
+    EXPECT_TRUE(RecordCommands::search(store, "Email Address", "ann@example.COM"));
+    EXPECT_EQ(store.position(), 1);
+    EXPECT_TRUE(RecordCommands::search(store, "Name/Address", "main st"));
+    EXPECT_EQ(store.position(), 1);
+    // The empty text: the first non-empty address, or the first empty user name.
+    EXPECT_TRUE(RecordCommands::search(store, "Name/Address", ""));
+    EXPECT_EQ(store.position(), 1);
+    EXPECT_TRUE(RecordCommands::search(store, "User Name", ""));
+    EXPECT_EQ(store.position(), 4);
+
+    store.moveTo(2);
+    EXPECT_FALSE(RecordCommands::search(store, "User Name", "carol"));
+    EXPECT_EQ(store.position(), 2);
+    EXPECT_FALSE(RecordCommands::search(store, "Shoe Size", "bob"));
+    EXPECT_EQ(store.position(), 2);
+}
