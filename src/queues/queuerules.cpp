@@ -95,21 +95,21 @@ std::vector<QueueRule> buildRules()
     };
 }
 
-bool passes(const AuctionRecord &r, const FlagTest &t)
+bool passes(const FlagCodes &codes, const FlagTest &t)
 {
-    return Numbers::leadingNumber(r[t.field]) == double(t.value);
+    return codes[size_t(Fields::index(t.field))] == t.value;
 }
 
-bool isMember(const AuctionRecord &record, const QueueRule &rule, QDate today,
-              const Dates::DateReader &reader, std::optional<qint64> *ageOut)
+// `ageOf` gives the age in days of a basis date text, or nothing when it is not a date.
+template <typename AgeOf>
+bool isMemberWith(const AuctionRecord &record, const FlagCodes &codes, const QueueRule &rule,
+                  AgeOf &&ageOf, std::optional<qint64> *ageOut)
 {
     for (const FlagTest &t : rule.flags) {
-        if (!passes(record, t))
+        if (!passes(codes, t))
             return false;
     }
-    std::optional<qint64> age;
-    if (const auto date = reader.read(record[rule.basis]))
-        age = Dates::dayDiff(*date, today);
+    const std::optional<qint64> age = ageOf(record[rule.basis]);
     if (rule.hasAgeWindow()) {
         if (!age)
             return false;
@@ -118,7 +118,7 @@ bool isMember(const AuctionRecord &record, const QueueRule &rule, QDate today,
         if (rule.maxAge && *age >= *rule.maxAge)
             return false;
     }
-    if (rule.further && !passes(record, *rule.further))
+    if (rule.further && !passes(codes, *rule.further))
         return false;
     if (ageOut)
         *ageOut = age;
@@ -154,7 +154,16 @@ QString family(QStringView key)
 bool isMember(const AuctionRecord &record, const QueueRule &rule, QDate today,
               std::optional<qint64> *age)
 {
-    return isMember(record, rule, today, Dates::DateReader(), age);
+    const Dates::DateReader reader;
+    const auto ageOf = [&](const QString &text) -> std::optional<qint64> {
+        if (const auto date = reader.read(text))
+            return Dates::dayDiff(*date, today);
+        return std::nullopt;
+    };
+    FlagCodes codes;
+    for (int i = 0; i < kFieldCount; ++i)
+        codes[size_t(i)] = Fields::flagCode(record.values[size_t(i)]);
+    return isMemberWith(record, codes, rule, ageOf, age);
 }
 
 QString countCaption(const QueueRule &rule, qsizetype count)
@@ -170,13 +179,25 @@ QueueResult compute(RecordStore &store, const QueueRule &rule, QDate today)
     result.key = rule.key;
     result.title = rule.title;
     const Dates::DateReader reader;
-    // Most rows share a handful of ages; build each day text once.
+    // A table holds one date text per selling day at most: read each once, and build each
+    // day text once.
+    QHash<QString, std::optional<qint64>> ages;
+    const auto ageOf = [&](const QString &text) -> std::optional<qint64> {
+        auto it = ages.constFind(text);
+        if (it != ages.constEnd())
+            return *it;
+        std::optional<qint64> age;
+        if (const auto date = reader.read(text))
+            age = Dates::dayDiff(*date, today);
+        ages.insert(text, age);
+        return age;
+    };
     QHash<qint64, QString> dayTexts;
     const int n = store.recordCount();
     for (int i = 0; i < n; ++i) {
         const AuctionRecord &r = store.recordAt(i);
         std::optional<qint64> age;
-        if (!isMember(r, rule, today, reader, &age))
+        if (!isMemberWith(r, store.flagCodesAt(i), rule, ageOf, &age))
             continue;
         QString days;
         if (age) {

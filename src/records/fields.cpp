@@ -1,5 +1,7 @@
 #include "fields.h"
 
+#include "platform/numbers.h"
+
 namespace Fields {
 
 const std::array<QString, kFieldCount> &names()
@@ -37,6 +39,15 @@ const std::array<QString, kFieldCount> &names()
         QStringLiteral("Notuse FeedBack Given"),
     };
     return all;
+}
+
+unsigned char flagCode(QStringView value)
+{
+    // The stored forms first; anything else goes through the full reading.
+    if (value.size() == 1 && (value[0] == u'0' || value[0] == u'1'))
+        return value[0] == u'0' ? 0 : 1;
+    const double n = Numbers::leadingNumber(value);
+    return n == 0.0 ? 0 : (n == 1.0 ? 1 : 2);
 }
 
 QString name(Field f) { return names()[index(f)]; }

@@ -51,4 +51,7 @@ bool isFlag(Field f);
 bool isDate(Field f);
 constexpr int index(Field f) { return static_cast<int>(f); }
 
+// A value read as a flag: 0 or 1 when its leading number is exactly that, else 2.
+unsigned char flagCode(QStringView value);
+
 } // namespace Fields

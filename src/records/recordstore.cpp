@@ -226,6 +226,7 @@ void RecordStore::open(const QString &path)
     m_path = path;
     m_open = true;
     m_records.swap(loaded);
+    rebuildCodes();
     m_dirty = 0;
     reposition(0);
 }
@@ -308,12 +309,31 @@ void RecordStore::load(const QString &connection)
     m_records.swap(records);
 }
 
+namespace {
+FlagCodes codesOf(const FieldValues &values)
+{
+    FlagCodes codes;
+    for (int i = 0; i < kFieldCount; ++i)
+        codes[size_t(i)] = Fields::flagCode(values[size_t(i)]);
+    return codes;
+}
+} // namespace
+
+void RecordStore::rebuildCodes()
+{
+    m_codes.clear();
+    m_codes.reserve(m_records.size());
+    for (const AuctionRecord &r : m_records)
+        m_codes.push_back(codesOf(r.values));
+}
+
 void RecordStore::refresh()
 {
     if (!m_open)
         fail(ErrorCode::CannotOpenDatabase, QStringLiteral("The record store is not open."));
     flush();
     load(m_connection);
+    rebuildCodes();
     reposition(0);
 }
 
@@ -333,6 +353,7 @@ void RecordStore::close()
     QSqlDatabase::database(m_connection, false).close();
     QSqlDatabase::removeDatabase(m_connection);
     m_records.clear();
+    m_codes.clear();
     m_pos = 0;
 }
 
@@ -408,6 +429,7 @@ void RecordStore::addNew()
         fail(ErrorCode::WriteFailed, sqlError(q.lastError()));
     AuctionRecord r;
     r.rowId = q.lastInsertId().toLongLong();
+    m_codes.push_back(codesOf(r.values));
     m_records.push_back(std::move(r));
     reposition(recordCount() - 1);
 }
@@ -422,6 +444,7 @@ void RecordStore::deleteCurrent()
         fail(ErrorCode::WriteFailed, sqlError(q.lastError()));
     m_dirty = 0;
     m_records.erase(m_records.begin() + m_pos);
+    m_codes.erase(m_codes.begin() + m_pos);
     m_onDeleted = true;
     emit repositioned();
 }
@@ -445,6 +468,7 @@ void RecordStore::set(Field f, const QString &value)
     if (slot == value && !slot.isNull())
         return;
     slot = value;
+    m_codes[size_t(m_pos)][size_t(Fields::index(f))] = Fields::flagCode(value);
     m_dirty |= 1u << Fields::index(f);
 }
 
@@ -512,8 +536,10 @@ void RecordStore::appendRecords(const std::vector<FieldValues> &rows)
         fail(ErrorCode::WriteFailed, why);
     }
     const bool wasEof = eof();
-    for (auto &r : added)
+    for (auto &r : added) {
+        m_codes.push_back(codesOf(r.values));
         m_records.push_back(std::move(r));
+    }
     if (wasEof && !m_onDeleted)
         m_pos = recordCount();
 }

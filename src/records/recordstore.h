@@ -9,6 +9,10 @@
 
 using FieldValues = std::array<QString, kFieldCount>;
 
+// Every field's value read as a flag, packed for whole-table scans: 0 and 1 for those
+// numbers, 2 for any other value (see Fields::flagCode).
+using FlagCodes = std::array<quint8, kFieldCount>;
+
 struct AuctionRecord
 {
     qint64 rowId = 0;
@@ -64,6 +68,8 @@ public:
 
     // Read access for whole-table scans, which read records without moving the cursor.
     const AuctionRecord &recordAt(int index) const { return m_records[size_t(index)]; }
+    // The record's flags, kept beside the records so a scan reads a few bytes per record.
+    const FlagCodes &flagCodesAt(int index) const { return m_codes[size_t(index)]; }
 
     // Appends records in one transaction: either all are stored or none.
     void appendRecords(const std::vector<FieldValues> &rows);
@@ -80,7 +86,10 @@ private:
     QString m_path;
     QString m_connection;
     bool m_open = false;
+    void rebuildCodes();
+
     std::vector<AuctionRecord> m_records;
+    std::vector<FlagCodes> m_codes; // parallel to m_records
     int m_pos = 0;
     bool m_onDeleted = false;
     quint32 m_dirty = 0; // bit per field of the current record

@@ -219,6 +219,37 @@ TEST(RecordStore, ReopenAndRefreshSeeWhatWasWritten)
     EXPECT_EQ(store.get(Field::Notes), QStringLiteral("kept over refresh"));
 }
 
+TEST(RecordStore, PackedFlagsFollowEveryChange)
+{
+    TempFolder dir;
+    RecordStore store;
+    store.open(dir.dbPath());
+    const auto inStep = [&] {
+        for (int i = 0; i < store.recordCount(); ++i)
+            for (int f = 0; f < kFieldCount; ++f)
+                ASSERT_EQ(store.flagCodesAt(i)[size_t(f)],
+                          Fields::flagCode(store.recordAt(i).values[size_t(f)]))
+                    << "record " << i << " field " << f;
+    };
+    TestSupport::addRecord(store, {{Field::PayPal, "1"}, {Field::Cash, "2"}});
+    TestSupport::addRecord(store, {{Field::PayPal, " 1.0"}, {Field::Cash, "0"}});
+    FieldValues row{};
+    row[Fields::index(Field::Check)] = "1";
+    store.appendRecords({row});
+    inStep();
+    store.moveFirst();
+    store.deleteCurrent();
+    store.moveNext();
+    store.set(Field::Cash, "yes");
+    inStep();
+    store.close();
+    store.open(dir.dbPath());
+    inStep();
+    EXPECT_EQ(store.flagCodesAt(0)[size_t(Fields::index(Field::PayPal))], 1);
+    EXPECT_EQ(store.flagCodesAt(0)[size_t(Fields::index(Field::Cash))], 0);
+    EXPECT_EQ(store.flagCodesAt(1)[size_t(Fields::index(Field::Check))], 1);
+}
+
 TEST(RecordStore, FieldsAreAddressedByTheirExactNames)
 {
     TempFolder dir;
