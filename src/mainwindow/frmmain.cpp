@@ -1,7 +1,11 @@
 #include "frmmain.h"
 
 #include "errors/handelerrors.h"
+#include "mainwindow/layout.h"
 #include "mainwindow/placement.h"
+#include "mainwindow/recordpanel.h"
+#include "mainwindow/statuspicture.h"
+#include "platform/endpoints.h"
 #include "platform/appfolder.h"
 #include "platform/dates.h"
 #include "platform/lotwiseerror.h"
@@ -12,6 +16,15 @@
 #include "records/recordstore.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTreeView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
@@ -23,7 +36,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
-#include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
@@ -108,6 +120,13 @@ QComboBox *makeCombo(const char *name, bool editable)
     return c;
 }
 
+void setLabelColour(QLabel *label, const QColor &colour)
+{
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    label->setPalette(pal);
+}
+
 void addItems(QComboBox *combo, const QStringList &items)
 {
     for (const QString &i : items)
@@ -123,6 +142,9 @@ FrmMain::FrmMain(RecordStore &store, SettingsStore &settings, const QString &app
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Lotwise - View Auction Records.."));
     buildUi();
+    // One filter for the whole window: Shift help mode, the splitter drag, the status bar's
+    // panels and the pointer rules of the calendar and the link label.
+    qApp->installEventFilter(this);
 }
 
 FrmMain::~FrmMain() = default;
@@ -135,33 +157,51 @@ void FrmMain::buildUi()
                            QStringLiteral(":/seed/images/alert.ico"));
     setWindowIcon(m_normalIcon);
 
-    m_splitter = new QSplitter(Qt::Horizontal, this);
-    m_splitter->setObjectName(QStringLiteral("imgSplitter"));
-    m_splitter->setChildrenCollapsible(false);
-    m_splitter->addWidget(buildLeftColumn());
-    m_panels = new QStackedWidget;
+    // The left column, the panels and the splitter are placed by SizeControls, not by a
+    // layout manager, so the window keeps the same rules at every size.
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(m_client);
+    buildLeftColumn(m_client);
+    m_panels = new QStackedWidget(m_client);
     m_panels->setObjectName(QStringLiteral("panels"));
-    m_splitter->addWidget(m_panels);
-    m_splitter->setStretchFactor(1, 1);
-    setCentralWidget(m_splitter);
+    m_splitterBar = new QFrame(m_client);
+    m_splitterBar->setObjectName(QStringLiteral("imgSplitter"));
+    m_splitterBar->setCursor(Qt::SplitHCursor);
+    m_dragBar = new QFrame(m_client);
+    m_dragBar->setObjectName(QStringLiteral("picSplitter"));
+    m_dragBar->setFrameShape(QFrame::Box);
+    m_dragBar->setAutoFillBackground(true);
+    m_dragBar->setBackgroundRole(QPalette::Dark);
+    m_dragBar->hide();
 
     buildPanels();
+    buildMenus();
     buildToolbar();
     buildStatusBar();
+
+    m_monthView = new QCalendarWidget(m_client);
+    m_monthView->setObjectName(QStringLiteral("MonthView1"));
+    m_monthView->setGridVisible(true);
+    m_monthView->hide();
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(500);
     connect(m_timer1, &QTimer::timeout, this, &FrmMain::Timer1_Timer);
+
+    // The design positions, for windows too small to be laid out.
+    Layout::Input design;
+    design.windowWidth = Layout::kMinClientWidth;
+    design.clientWidth = Layout::kMinClientWidth;
+    design.clientHeight = Layout::kMinClientHeight;
+    design.toolbarHeight = twips(m_toolbar->sizeHint().height());
+    design.statusBarHeight = twips(statusBar()->sizeHint().height());
+    applyLayout(Layout::sizeControls(design, m_splitterX));
 }
 
-QWidget *FrmMain::buildLeftColumn()
+void FrmMain::buildLeftColumn(QWidget *client)
 {
-    auto *column = new QWidget;
-    column->setObjectName(QStringLiteral("leftColumn"));
-    auto *layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
     struct ViewButton
     {
         const char *name;
@@ -177,9 +217,9 @@ QWidget *FrmMain::buildLeftColumn()
         {"Command4", "Create Template", Panel::Template, "Lotwise - Create Template.."},
     };
     for (const ViewButton &b : buttons) {
-        auto *button = new QPushButton(QString::fromLatin1(b.caption));
+        auto *button = new QPushButton(QString::fromLatin1(b.caption), client);
         button->setObjectName(QString::fromLatin1(b.name));
-        layout->addWidget(button);
+        m_viewButtons.append(button);
         const Panel panel = b.panel;
         const QString title = QString::fromLatin1(b.title);
         const bool ship = panel == Panel::Ship;
@@ -190,12 +230,10 @@ QWidget *FrmMain::buildLeftColumn()
                 LoadItemsToShip();
         });
     }
-    m_tree = new QTreeWidget;
+    m_tree = new QTreeWidget(client);
     m_tree->setObjectName(QStringLiteral("tvTreeView"));
     m_tree->setHeaderHidden(true);
     m_tree->setAccessibleName(QStringLiteral("Tasks"));
-    layout->addWidget(m_tree, 1);
-    return column;
 }
 
 void FrmMain::buildPanels()
@@ -207,13 +245,24 @@ void FrmMain::buildPanels()
         const char *caption;
     };
     const PanelDef panelDefs[] = {
-        {Panel::Record, "RecordPanel", "Auction Records"},
         {Panel::Ship, "ShipPanel", "Items to Ship"},
         {Panel::EmailWizard, "EmailWizardPanel", "Email Wizard"},
         {Panel::Template, "TemplatePanel", "Email Template"},
         {Panel::FeedBack, "FeedBackPanel", "Leave Feed Back"},
         {Panel::UnpaidItems, "UnpaidItemsPanel", "Report an Unpaid Item"},
     };
+    m_recordPanel = new RecordPanel(m_store);
+    m_recordPanel->setTodayProvider([this] { return today(); });
+    m_panels->addWidget(m_recordPanel);
+    m_panelWidgets.insert(Panel::Record, m_recordPanel);
+    connect(m_recordPanel, &RecordPanel::statusMessage, this,
+            [this](const QString &t) { m_statusText->setText(t); });
+    connect(m_recordPanel, &RecordPanel::itemPageRequested, this, [this](const QString &number) {
+        openAddress(Endpoints::itemPage(m_settings, number));
+    });
+    connect(m_recordPanel, &RecordPanel::trackingMenuRequested, this,
+            [this](const QPoint &at) { m_trackingMenu->popup(at); });
+
     QHash<Panel, QFormLayout *> forms;
     for (const PanelDef &s : panelDefs) {
         auto *w = new QWidget;
@@ -224,34 +273,183 @@ void FrmMain::buildPanels()
         m_panels->addWidget(w);
         m_panelWidgets.insert(s.panel, w);
     }
-    m_combo5 = makeCombo("Combo5", false);
-    m_combo2 = makeCombo("Combo2", false);
-    forms[Panel::Record]->addRow(QStringLiteral("Auction Site"), m_combo5);
-    forms[Panel::Record]->addRow(QStringLiteral("Search"), m_combo2);
 
     m_combo1 = makeCombo("Combo1", true);
     m_file1 = new QListWidget;
     m_file1->setObjectName(QStringLiteral("File1"));
     forms[Panel::EmailWizard]->addRow(QStringLiteral("Subject"), m_combo1);
     forms[Panel::EmailWizard]->addRow(QStringLiteral("Email Templete"), m_file1);
+    // The switch's picture does not flip while the all-reminders list is shown; its caption
+    // always does.
+    m_markSwitch = addSwitch(forms[Panel::EmailWizard], "Image19", "Label40",
+                             QStringLiteral("Mark Email As Being Sent"), [this] {
+                                 return windowTitle() != Queues::rule(u"AR7")->title;
+                             });
 
     m_combo3 = makeCombo("Combo3", true);
     forms[Panel::Template]->addRow(QStringLiteral("Email Inputs"), m_combo3);
+    m_templateText = new QPlainTextEdit;
+    m_templateText->setObjectName(QStringLiteral("Text20"));
+    forms[Panel::Template]->addRow(QStringLiteral("Email Template"), m_templateText);
 
     m_combo4 = makeCombo("Combo4", true);
     forms[Panel::FeedBack]->addRow(QStringLiteral("Feed Back Notes"), m_combo4);
+    m_noticeSwitch = addSwitch(forms[Panel::FeedBack], "Image24", "Image24_Caption",
+                               QStringLiteral("Send Notice When Marked"), [] { return true; });
+
+    m_disputeLink = new ClickLabel(QStringLiteral("Report an Unpaid Item Dispute"));
+    m_disputeLink->setObjectName(QStringLiteral("Label57"));
+    setLabelColour(m_disputeLink, Qt::white);
+    m_disputeLink->setAutoFillBackground(false);
+    m_panelWidgets[Panel::UnpaidItems]->setMouseTracking(true);
+    m_disputeLink->setMouseTracking(true);
+    forms[Panel::UnpaidItems]->addRow(m_disputeLink);
 
     for (auto it = forms.cbegin(); it != forms.cend(); ++it) {
         for (int r = 0; r < it.value()->rowCount(); ++r) {
-            auto *label = qobject_cast<QLabel *>(
-                it.value()->itemAt(r, QFormLayout::LabelRole)->widget());
-            QWidget *field = it.value()->itemAt(r, QFormLayout::FieldRole)->widget();
+            QLayoutItem *labelItem = it.value()->itemAt(r, QFormLayout::LabelRole);
+            QLayoutItem *fieldItem = it.value()->itemAt(r, QFormLayout::FieldRole);
+            auto *label = labelItem ? qobject_cast<QLabel *>(labelItem->widget()) : nullptr;
+            QWidget *field = fieldItem ? fieldItem->widget() : nullptr;
             if (label && field) {
                 label->setBuddy(field);
                 field->setAccessibleName(label->text());
             }
         }
     }
+
+    // Moving the pointer over these hides the calendar of the status bar's date panel.
+    for (QWidget *w : {static_cast<QWidget *>(m_recordPanel),
+                       m_recordPanel->fieldEditor(Field::Notes),
+                       m_recordPanel->findChild<QWidget *>(QStringLiteral("fraAuctionRecords")),
+                       m_recordPanel->findChild<QWidget *>(QStringLiteral("fraUnpaid"))}) {
+        if (!w)
+            continue;
+        w->setMouseTracking(true);
+        m_calendarHiders.append(w);
+        if (auto *area = qobject_cast<QAbstractScrollArea *>(w)) {
+            area->viewport()->setMouseTracking(true);
+            m_calendarHiders.append(area->viewport());
+        }
+    }
+}
+
+StatusPicture *FrmMain::addSwitch(QFormLayout *form, const char *name, const char *labelName,
+                                  const QString &caption, std::function<bool()> pictureFlips)
+{
+    auto *row = new QWidget;
+    auto *h = new QHBoxLayout(row);
+    h->setContentsMargins(0, 0, 0, 0);
+    auto *picture = new StatusPicture(QString::fromLatin1(name), caption);
+    auto *label = new ClickLabel(caption);
+    label->setObjectName(QString::fromLatin1(labelName));
+    h->addWidget(picture);
+    h->addWidget(label, 1);
+    form->addRow(row);
+    // Both switches start on.
+    picture->setOn(true);
+    connect(picture, &QAbstractButton::clicked, this, [picture, pictureFlips] {
+        if (pictureFlips())
+            picture->setOn(!picture->isOn());
+    });
+    connect(label, &ClickLabel::clicked, this, [picture] { picture->setOn(!picture->isOn()); });
+    return picture;
+}
+
+bool FrmMain::markSwitchOn() const { return m_markSwitch->isOn(); }
+bool FrmMain::noticeSwitchOn() const { return m_noticeSwitch->isOn(); }
+
+void FrmMain::buildMenus()
+{
+    struct Item
+    {
+        const char *caption; // nullptr: a separator
+        const char *name;
+        QKeySequence shortcut;
+        std::function<void()> action;
+    };
+    const auto menu = [this](QMenu *m, const std::vector<Item> &items) {
+        for (const Item &i : items) {
+            if (!i.caption) {
+                m->addSeparator();
+                continue;
+            }
+            QAction *a = m->addAction(QString::fromLatin1(i.caption));
+            a->setObjectName(QString::fromLatin1(i.name));
+            if (!i.shortcut.isEmpty())
+                a->setShortcut(i.shortcut);
+            connect(a, &QAction::triggered, this, i.action);
+        }
+    };
+    const auto onRecords = [this](std::function<void(RecordPanel *)> f) {
+        return [this, f] {
+            if (visiblePanel() == Panel::Record)
+                f(m_recordPanel);
+        };
+    };
+    QMenuBar *bar = menuBar();
+    QMenu *file = bar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    menu(file, {{"&New", "munNew", {}, [this] { New(); }},
+                {"&Open", "mnuFileOpen", {}, [this] { OpenTemplate(); }},
+                {"&Save", "mnuSave", {}, [this] { Save(); }},
+                {nullptr, "", {}, {}},
+                {"&Close", "mnuFileClose", {}, [this] {
+                     LogOff();
+                     close();
+                 }}});
+    QMenu *edit = bar->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("mnuEdit"));
+    menu(edit, {{"Cu&t", "mnuEditCut", QKeySequence(Qt::CTRL | Qt::Key_X), [this] { editCommand("cut"); }},
+                {"&Copy", "mnuEditCopy", QKeySequence(Qt::CTRL | Qt::Key_C), [this] { editCommand("copy"); }},
+                {"&Paste", "mnuEditPaste", QKeySequence(Qt::CTRL | Qt::Key_V), [this] { editCommand("paste"); }}});
+    QMenu *winners = bar->addMenu(QStringLiteral("&Auction Winners"));
+    winners->setObjectName(QStringLiteral("munAuctionWinners"));
+    menu(winners, {{"Move Back", "munMoveBack", {}, [this] { MoveBack(); }},
+                   {"Move Forward", "munMoveForward", {}, [this] { MoveForward(); }},
+                   {nullptr, "", {}, {}},
+                   {"Add Record", "munAddRecord", {}, onRecords([](RecordPanel *p) { p->addRecord(); })},
+                   {"Delete Record", "munDeleteRecord", {}, onRecords([](RecordPanel *p) { p->deleteRecord(); })},
+                   {nullptr, "", {}, {}},
+                   {"Copy Record", "munCopyRecord", {}, onRecords([](RecordPanel *p) { p->copyRecord(); })}});
+    QMenu *view = bar->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("mnuView"));
+    const auto click = [this](const char *button) {
+        return [this, button] { findChild<QPushButton *>(QString::fromLatin1(button))->click(); };
+    };
+    menu(view, {{"&Invoices To Send", "munInvoicesToSend", {}, [this] {
+                     showPanel(Panel::EmailWizard);
+                     LoadInvoicesToSend();
+                 }},
+                {"&Auction Winners", "mnuViewAuctionwinners", {}, click("Command1")},
+                {"Items To &Ship", "mnuViewItemstoShip", {}, [this, click] {
+                     click("Command2")();
+                     LoadItemsToShip();
+                     ResizeListview(m_panelWidgets[Panel::Ship]->findChild<QTreeView *>(
+                         QStringLiteral("ListView1")));
+                 }},
+                {"&Create Template", "mnuCreateTemplate", {}, click("Command4")},
+                {nullptr, "", {}, {}},
+                {"Tasks To Complete", "munTasks", {}, [this] { CheckTasks(); }},
+                {"Reminders", "munReminders", {}, [this] {
+                     CheckRemainders();
+                     ShowNotes(true);
+                     setRemindersLookedAt();
+                 }},
+                {nullptr, "", {}, {}},
+                {"&Options...", "mnuViewOptions", {}, [this] { ShowOptions(); }},
+                {"&Web Browser", "mnuViewWebBrowser", {}, [this] { openAddress(Endpoints::homePage(m_settings)); }}});
+    QMenu *help = bar->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    menu(help, {{"&Contents", "mnuHelpContents", {}, [this] { ShowHelpContents(); }},
+                {nullptr, "", {}, {}},
+                {"&About", "mnuHelpAbout", {}, [this] { ShowAbout(); }}});
+
+    // Popped up from the Tracking Number field only; never part of the menu bar.
+    m_trackingMenu = new QMenu(QStringLiteral("Tracking Nubers"), this);
+    m_trackingMenu->setObjectName(QStringLiteral("munTrackingNumbers"));
+    menu(m_trackingMenu, {{"USPS.COM", "munUSPS", {}, [this] { openAddress(Endpoints::uspsTracking(m_settings)); }},
+                          {"UPS.COM", "munUPS", {}, [this] { openAddress(Endpoints::upsTracking(m_settings)); }}});
 }
 
 void FrmMain::buildToolbar()
@@ -290,12 +488,16 @@ void FrmMain::buildToolbar()
         a->setData(key);
         a->setToolTip(key);
     }
+    // The button's key decides what it does.
+    connect(m_toolbar, &QToolBar::actionTriggered, this,
+            [this](QAction *a) { toolbarClick(a->data().toString()); });
 }
 
 void FrmMain::buildStatusBar()
 {
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("sbStatusBar"));
+    bar->setMouseTracking(true);
     m_statusText = new QLabel(QStringLiteral("Status"));
     m_reminderPanel = new QLabel;
     m_datePanel = new QLabel;
@@ -306,6 +508,7 @@ void FrmMain::buildStatusBar()
     for (int i = 0; i < 4; ++i) {
         panels[i]->setObjectName(QString::fromLatin1(names[i]));
         panels[i]->setFrameShape(QFrame::StyledPanel);
+        panels[i]->setMouseTracking(true);
         bar->addPermanentWidget(panels[i], i == 0 ? 1 : 0);
     }
     m_reminderPanel->setAccessibleName(QStringLiteral("Reminder"));
@@ -381,9 +584,6 @@ void FrmMain::fillLists()
             AppFolder::fileIn(m_appFolder, QStringLiteral("Subjects/") + QLatin1String(name)),
             TextFile::Empty::Skip);
     };
-    addItems(m_combo5, {QStringLiteral("eBay"), QStringLiteral("Yahoo")});
-    addItems(m_combo2, {QStringLiteral("User Name"), QStringLiteral("Email Address"),
-                        QStringLiteral("Name/Address")});
     addItems(m_combo3,
              {"*Auction_Close_Date*", "*Auction_Name*", "*Auction_Number*", "*Auction_Total*",
               "*User_Name*", "*Email_Address*", "*Address*", "*Invoice_Sent_Date*",
@@ -438,8 +638,8 @@ void FrmMain::restorePlacement()
     const double dpi = logicalDpiX() > 0 ? logicalDpiX() : 96.0;
     setGeometry(twipsToPixels(p.left, dpi), twipsToPixels(p.top, dpi),
                 twipsToPixels(p.width, dpi), twipsToPixels(p.height, dpi));
-    const int left = twipsToPixels(p.splitter, dpi);
-    m_splitter->setSizes({left, std::max(1, width() - left)});
+    (void)dpi;
+    SizeControls(p.splitter);
 }
 
 void FrmMain::savePlacement()
@@ -451,7 +651,7 @@ void FrmMain::savePlacement()
     p.top = pixelsToTwips(g.y(), dpi);
     p.width = pixelsToTwips(g.width(), dpi);
     p.height = pixelsToTwips(g.height(), dpi);
-    p.splitter = pixelsToTwips(m_splitter->sizes().value(0), dpi);
+    p.splitter = m_splitterX;
     p.save(m_settings);
 }
 
@@ -565,8 +765,7 @@ void FrmMain::Timer1_Timer()
     }
 }
 
-// Drawn by the record panel.
-void FrmMain::ShowRecordStatus() {}
+void FrmMain::ShowRecordStatus() { m_recordPanel->ShowRecordStatus(); }
 // The mail layer's online check.
 void FrmMain::CheckOnline() {}
 // The start-up reminder; it starts the blink when something is overdue.
@@ -575,3 +774,311 @@ void FrmMain::CheckRemainders() {}
 void FrmMain::LogOn() {}
 // The on-exit report.
 void FrmMain::CheckOnExit() {}
+// The template editor's open and save.
+void FrmMain::OpenTemplate() {}
+void FrmMain::SaveTemplate() {}
+// Signs off the mail session.
+void FrmMain::LogOff() {}
+// "Tasks To Complete" in the notes window.
+void FrmMain::CheckTasks() {}
+// Reads new sale and winner notices from the mailbox.
+void FrmMain::CheckEmail() {}
+// The notes window.
+void FrmMain::ShowNotes(bool) {}
+// The options window.
+void FrmMain::ShowOptions() {}
+// The quick email window, addressed to the current buyer.
+void FrmMain::ShowQuickEmail(const QString &) {}
+// The help pages and the about window.
+void FrmMain::ShowHelpContents() {}
+void FrmMain::ShowAbout() {}
+// The help balloon of a help-enabled control.
+void FrmMain::ShowHelpBallon(QWidget *) { setHelpOn(false); }
+
+void FrmMain::New()
+{
+    switch (visiblePanel()) {
+    case Panel::Record:
+        m_recordPanel->addRecord();
+        setWindowTitle(QStringLiteral("Lotwise - New Record Added."));
+        break;
+    case Panel::Template:
+        m_templateText->clear();
+        setWindowTitle(QStringLiteral("Lotwise - New Template."));
+        break;
+    default: break;
+    }
+}
+
+void FrmMain::Save()
+{
+    switch (visiblePanel()) {
+    case Panel::Record:
+        // The store writes by itself on the next move; this only reassures.
+        prompts().message(QStringLiteral("Records Saved!"), QStringLiteral("Lotwise"), Prompts::Ok);
+        break;
+    case Panel::Template: SaveTemplate(); break;
+    default: break;
+    }
+}
+
+void FrmMain::MoveBack()
+{
+    if (visiblePanel() == Panel::Record)
+        m_recordPanel->moveBack();
+    stepList(false);
+}
+
+void FrmMain::MoveForward()
+{
+    if (visiblePanel() == Panel::Record)
+        m_recordPanel->moveForward();
+    stepList(true);
+}
+
+void FrmMain::stepList(bool forward)
+{
+    for (Panel panel : {Panel::Ship, Panel::EmailWizard, Panel::FeedBack, Panel::UnpaidItems}) {
+        SteppableList *list = m_lists.value(panel);
+        if (visiblePanel() != panel || !list || list->rowCount() == 0)
+            continue;
+        const int selected = list->selectedRow();
+        int next;
+        if (selected == 0)
+            next = 1; // nothing selected yet: start at the first row
+        else if (forward ? selected >= list->rowCount() : selected <= 1)
+            return;
+        else
+            next = forward ? selected + 1 : selected - 1;
+        list->selectRow(next);
+        list->rowClick(next);
+        return;
+    }
+}
+
+void FrmMain::toolbarClick(const QString &key)
+{
+    if (key == QLatin1String("New"))
+        New();
+    else if (key == QLatin1String("Open"))
+        OpenTemplate();
+    else if (key == QLatin1String("Save"))
+        Save();
+    else if (key == QLatin1String("Cut"))
+        editCommand("cut");
+    else if (key == QLatin1String("Copy"))
+        editCommand("copy");
+    else if (key == QLatin1String("Paste"))
+        editCommand("paste");
+    else if (key == QLatin1String("Back"))
+        MoveBack();
+    else if (key == QLatin1String("Next"))
+        MoveForward();
+    else if (key == QLatin1String("Check Email")) {
+        findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+        CheckEmail();
+    } else if (key == QLatin1String("Email")) {
+        if (visiblePanel() == Panel::Record && m_store.hasCurrent())
+            ShowQuickEmail(m_store.get(Field::EmailAddress));
+    } else if (key == QLatin1String("Options"))
+        ShowOptions();
+    else if (key == QLatin1String("Help"))
+        ShowHelpContents();
+}
+
+void FrmMain::editCommand(const char *slot)
+{
+    QWidget *w = QApplication::focusWidget();
+    if (auto *combo = qobject_cast<QComboBox *>(w))
+        w = combo->lineEdit();
+    if (qobject_cast<QLineEdit *>(w) || qobject_cast<QPlainTextEdit *>(w))
+        QMetaObject::invokeMethod(w, slot);
+}
+
+void FrmMain::openAddress(const QUrl &url)
+{
+    if (!WebLinks::isOpenable(url) || !WebLinks::open(url.toString(QUrl::FullyEncoded)))
+        m_statusText->setText(QStringLiteral("The page could not be opened."));
+}
+
+void FrmMain::ResizeListview(QTreeView *list)
+{
+    if (!list || !list->model())
+        return;
+    const int n = list->model()->columnCount();
+    const auto w = Layout::listColumnWidth(twips(list->viewport()->width()), n);
+    if (!w)
+        return;
+    for (int c = 0; c < n; ++c)
+        list->setColumnWidth(c, pixels(*w));
+}
+
+int FrmMain::twips(int px) const { return pixelsToTwips(px, logicalDpiX() > 0 ? logicalDpiX() : 96.0); }
+int FrmMain::pixels(int tw) const { return twipsToPixels(tw, logicalDpiX() > 0 ? logicalDpiX() : 96.0); }
+
+void FrmMain::SizeControls(int x)
+{
+    Layout::Input in;
+    in.windowWidth = twips(width());
+    in.clientWidth = twips(width());
+    in.clientHeight = twips(height());
+    in.toolbarHeight = twips(m_toolbar->height());
+    in.statusBarHeight = twips(statusBar()->height());
+    in.statusBarVisible = statusBar()->isVisible();
+    const Layout::Result r = Layout::sizeControls(in, x);
+    m_splitterX = r.splitterX;
+    if (!r.moved)
+        return;
+    if (r.widenWindow) {
+        // The layout runs again on the resize that follows; a screen too narrow to widen
+        // into gets the layout as it is.
+        const QRect avail = screen() ? screen()->availableGeometry() : QRect();
+        if (avail.isEmpty() || frameGeometry().width() + pixels(200) <= avail.width()) {
+            resize(width() + pixels(200), height());
+            return;
+        }
+    }
+    applyLayout(r);
+}
+
+void FrmMain::applyLayout(const Layout::Result &r)
+{
+    // The rules measure from just below the menu bar, toolbar included; the client area
+    // starts below the toolbar.
+    const int offset = m_client->mapTo(this, QPoint(0, 0)).y() -
+                       (menuWidget() && menuWidget()->isVisible() ? menuWidget()->height() : 0);
+    const auto place = [&](QWidget *w, const QRect &tw) {
+        QRect px(pixels(tw.left()), pixels(tw.top()) - offset, pixels(tw.width()), pixels(tw.height()));
+        // A toolbar thinner than the rules assume must not push the panels off the bottom.
+        px.setTop(std::max(px.top(), 2));
+        if (m_client->isVisible() && px.bottom() > m_client->height() - 2)
+            px.setBottom(std::max(px.top() + 20, m_client->height() - 2));
+        w->setGeometry(px);
+    };
+    for (int i = 0; i < m_viewButtons.size() && i < Layout::kViewButtonCount; ++i)
+        place(m_viewButtons[i], r.viewButtons[i]);
+    place(m_tree, r.tree);
+    place(m_panels, r.panels);
+    if (!r.splitter.isEmpty())
+        place(m_splitterBar, r.splitter);
+    m_splitterX = r.splitterX;
+}
+
+void FrmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    if (twips(width()) < Layout::kMinWindowWidth) {
+        resize(pixels(Layout::kMinWindowWidth), height());
+        return;
+    }
+    SizeControls(m_splitterX);
+}
+
+void FrmMain::setHelpOn(bool on)
+{
+    m_helpOn = on;
+    if (!on) {
+        for (QWidget *w : m_helpControls)
+            w->unsetCursor();
+    }
+}
+
+void FrmMain::registerHelpControl(QWidget *control, bool balloon)
+{
+    m_helpControls.append(control);
+    control->setMouseTracking(true);
+    if (balloon)
+        m_balloonControls.append(control);
+}
+
+void FrmMain::statusBarClick(int panel)
+{
+    ShowNotes(false);
+    if (panel == 2) {
+        CheckRemainders();
+        ShowNotes(false);
+        setRemindersLookedAt();
+    } else if (panel == 3 && m_monthView->isHidden()) {
+        m_monthView->adjustSize();
+        const QSize size = m_monthView->sizeHint();
+        const int barTop = m_client->mapFrom(this, statusBar()->mapTo(this, QPoint(0, 0))).y();
+        // Kept inside the window when the pointer is near its right edge.
+        const int left = std::clamp(pixels(m_mouseX - 300), 0,
+                                    std::max(0, m_client->width() - size.width()));
+        m_monthView->setGeometry(left, barTop - size.height(), size.width(), size.height());
+        m_monthView->raise();
+        m_monthView->show();
+    }
+}
+
+bool FrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *widget = qobject_cast<QWidget *>(watched);
+    const QEvent::Type type = event->type();
+
+    // Shift held anywhere in this window is help mode.
+    if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Shift && widget &&
+        widget->window() == this) {
+        if (type == QEvent::KeyPress)
+            m_helpOn = true;
+        else
+            setHelpOn(false);
+        return false;
+    }
+
+    if (watched == m_splitterBar) {
+        if (type == QEvent::MouseButtonPress) {
+            const QRect g = m_splitterBar->geometry();
+            m_dragBar->setGeometry(g.left(), g.top(), pixels(twips(g.width()) / 2),
+                                   std::max(1, g.height() - pixels(20)));
+            m_dragBar->raise();
+            m_dragBar->show();
+            m_dragging = true;
+            return true;
+        }
+        if (type == QEvent::MouseMove && m_dragging) {
+            const int p = twips(m_splitterBar->x() +
+                                int(static_cast<QMouseEvent *>(event)->position().x()));
+            m_dragBar->move(pixels(Layout::dragBarLeft(p, twips(width()))), m_dragBar->y());
+            return true;
+        }
+        if (type == QEvent::MouseButtonRelease && m_dragging) {
+            SizeControls(twips(m_dragBar->x()));
+            m_dragBar->hide();
+            m_dragging = false;
+            return true;
+        }
+    }
+
+    if (type == QEvent::MouseMove) {
+        if (widget && statusBar()->isAncestorOf(widget)) {
+            m_mouseX = twips(widget->mapTo(statusBar(), static_cast<QMouseEvent *>(event)->position().toPoint()).x());
+        } else if (widget == statusBar()) {
+            m_mouseX = twips(int(static_cast<QMouseEvent *>(event)->position().x()));
+        } else if (widget == m_disputeLink) {
+            setLabelColour(m_disputeLink, Qt::black);
+        } else if (widget == m_panelWidgets.value(Panel::UnpaidItems)) {
+            setLabelColour(m_disputeLink, Qt::white);
+        } else if (m_helpControls.contains(widget)) {
+            if (m_helpOn)
+                widget->setCursor(Qt::WhatsThisCursor);
+            else
+                widget->unsetCursor();
+        } else if (m_calendarHiders.contains(widget) && m_monthView->isVisible()) {
+            m_monthView->hide();
+        }
+    } else if (type == QEvent::MouseButtonPress && m_helpOn && m_balloonControls.contains(widget)) {
+        ShowHelpBallon(widget);
+        return true;
+    } else if (type == QEvent::MouseButtonRelease && widget) {
+        const QLabel *panels[] = {m_statusText, m_reminderPanel, m_datePanel, m_timePanel};
+        for (int i = 0; i < 4; ++i) {
+            if (widget == panels[i]) {
+                statusBarClick(i + 1);
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

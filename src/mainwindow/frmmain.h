@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mainwindow/layout.h"
 #include "queues/queuerules.h"
 
 #include <QDate>
@@ -10,19 +11,40 @@
 #include <functional>
 #include <optional>
 
+class QCalendarWidget;
 class QComboBox;
+class QFrame;
+class QMenu;
+class QUrl;
+class QPlainTextEdit;
+class RecordPanel;
+class StatusPicture;
+class ClickLabel;
 class QLabel;
 class QListWidget;
 class QPushButton;
-class QSplitter;
 class QStackedWidget;
 class QTimer;
 class QToolBar;
 class QToolButton;
+class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
 class RecordStore;
 class SettingsStore;
+
+// A list of a list panel as the window's Move Back and Move Forward step through it.
+// Rows count from 1; 0 means no row is selected.
+class SteppableList
+{
+public:
+    virtual ~SteppableList() = default;
+    virtual int rowCount() const = 0;
+    virtual int selectedRow() const = 0;
+    virtual void selectRow(int row) = 0;
+    // The list's row click: makes the row's record current.
+    virtual void rowClick(int row) = 0;
+};
 
 // The main window: task tree and view buttons on the left, one of six panels on the right,
 // toolbar, status bar and the reminder blink.
@@ -61,6 +83,32 @@ public:
 
     void showPanel(Panel panel);
     Panel visiblePanel() const;
+    RecordPanel *recordPanel() const { return m_recordPanel; }
+
+    // The menu bar's and toolbar's commands.
+    void New();
+    void Save();
+    void MoveBack();
+    void MoveForward();
+    void toolbarClick(const QString &key);
+    // The list a list panel steps through; the lists register themselves.
+    void setPanelList(Panel panel, SteppableList *list) { m_lists[panel] = list; }
+
+    // The splitter's left edge in twips, and the layout for a splitter at x.
+    int splitterPosition() const { return m_splitterX; }
+    void SizeControls(int x);
+    bool helpOn() const { return m_helpOn; }
+    // Controls that show the question-mark pointer in Shift help mode, and with `balloon`
+    // their help balloon on a press.
+    void registerHelpControl(QWidget *control, bool balloon);
+    // Gives every column of a list the same share of its width.
+    void ResizeListview(QTreeView *list);
+    int mouseX() const { return m_mouseX; }
+    QCalendarWidget *calendar() const { return m_monthView; }
+    void statusBarClick(int panel);
+    // The email wizard's mark switch and the feedback panel's notice switch.
+    bool markSwitchOn() const;
+    bool noticeSwitchOn() const;
 
     // The lists of the options window's on-exit tab, filled at load.
     const QStringList &onExitSubjects(int which) const { return m_onExitSubjects[which]; }
@@ -78,6 +126,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Steps of the load that other parts of the program fill in.
@@ -86,9 +136,31 @@ private:
     void CheckRemainders();
     void LogOn();
     void CheckOnExit();
+    // Commands whose windows and work come with their own parts of the program.
+    void OpenTemplate();
+    void SaveTemplate();
+    void LogOff();
+    void CheckTasks();
+    void CheckEmail();
+    void ShowNotes(bool modal);
+    void ShowOptions();
+    void ShowQuickEmail(const QString &address);
+    void ShowHelpContents();
+    void ShowAbout();
+    void ShowHelpBallon(QWidget *control);
 
+    void buildMenus();
+    StatusPicture *addSwitch(class QFormLayout *form, const char *name, const char *labelName,
+                             const QString &caption, std::function<bool()> pictureFlips);
+    void applyLayout(const Layout::Result &r);
+    void openAddress(const QUrl &url);
+    void editCommand(const char *slot);
+    void stepList(bool forward);
+    void setHelpOn(bool on);
+    int twips(int pixels) const;
+    int pixels(int twips) const;
     void buildUi();
-    QWidget *buildLeftColumn();
+    void buildLeftColumn(QWidget *client);
     void buildPanels();
     void buildToolbar();
     void buildStatusBar();
@@ -108,17 +180,33 @@ private:
     std::function<QDate()> m_today;
     bool m_loaded = false;
 
-    QSplitter *m_splitter = nullptr;
+    QWidget *m_client = nullptr;
+    QList<QPushButton *> m_viewButtons;
+    QFrame *m_splitterBar = nullptr;
+    QFrame *m_dragBar = nullptr;
+    bool m_dragging = false;
+    int m_splitterX = 2000;
+    RecordPanel *m_recordPanel = nullptr;
+    QPlainTextEdit *m_templateText = nullptr;
+    StatusPicture *m_markSwitch = nullptr;
+    StatusPicture *m_noticeSwitch = nullptr;
+    ClickLabel *m_disputeLink = nullptr;
+    QMenu *m_trackingMenu = nullptr;
+    QCalendarWidget *m_monthView = nullptr;
+    QHash<Panel, SteppableList *> m_lists;
+    bool m_helpOn = false;
+    QList<QWidget *> m_helpControls;
+    QList<QWidget *> m_balloonControls;
+    QList<QWidget *> m_calendarHiders;
+    int m_mouseX = 0;
     QTreeWidget *m_tree = nullptr;
     QStackedWidget *m_panels = nullptr;
     QHash<Panel, QWidget *> m_panelWidgets;
     QToolBar *m_toolbar = nullptr;
     QToolButton *m_internet = nullptr;
     QComboBox *m_combo1 = nullptr;
-    QComboBox *m_combo2 = nullptr;
     QComboBox *m_combo3 = nullptr;
     QComboBox *m_combo4 = nullptr;
-    QComboBox *m_combo5 = nullptr;
     QListWidget *m_file1 = nullptr;
     QLabel *m_statusText = nullptr;
     QLabel *m_reminderPanel = nullptr;

@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QSplitter>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -88,10 +87,6 @@ protected:
             values << disk.read("Settings", key, "absent");
         return values;
     }
-    int splitterLeft() const
-    {
-        return win->findChild<QSplitter *>("imgSplitter")->sizes().value(0);
-    }
 
     TestSupport::TempFolder folder;
     QString iniPath = folder.file("settings.ini");
@@ -114,7 +109,7 @@ TEST_F(FrmMainTest, EmptyStoreAndValuesThatAreNotNumbersTakeTheDefaults)
     expectTwips(g.y(), 1000);
     expectTwips(g.width(), 6500);
     expectTwips(g.height(), 6500);
-    expectTwips(splitterLeft(), 2000);
+    EXPECT_EQ(win->splitterPosition(), 2000);
     win.reset();
 
     storePlacement({"1500", "left", "", "7500", "12x"});
@@ -123,7 +118,7 @@ TEST_F(FrmMainTest, EmptyStoreAndValuesThatAreNotNumbersTakeTheDefaults)
     expectTwips(win->geometry().y(), 1000);
     expectTwips(win->width(), 6500);
     EXPECT_EQ(win->height(), 500);
-    expectTwips(splitterLeft(), 2000);
+    EXPECT_EQ(win->splitterPosition(), 2000);
 }
 
 TEST_F(FrmMainTest, PlacementIsRestoredAndSavedOnCloseUnlessMinimised)
@@ -131,9 +126,8 @@ TEST_F(FrmMainTest, PlacementIsRestoredAndSavedOnCloseUnlessMinimised)
     load(true);
     win->setGeometry(150, 120, 700, 480);
     QCoreApplication::processEvents();
-    auto *splitter = win->findChild<QSplitter *>("imgSplitter");
-    splitter->setSizes({200, splitter->width() - 200 - splitter->handleWidth()});
-    ASSERT_EQ(splitterLeft(), 200);
+    win->SizeControls(3000);
+    ASSERT_EQ(win->splitterPosition(), 3000);
     win->close();
     EXPECT_EQ(savedPlacement(), (QStringList{"2250", "1800", "10500", "7200", "3000"}));
     win.reset();
@@ -142,7 +136,7 @@ TEST_F(FrmMainTest, PlacementIsRestoredAndSavedOnCloseUnlessMinimised)
     storePlacement({"1500", "1200", "9000", "7500", "2400"});
     load(true);
     EXPECT_EQ(win->geometry(), QRect(100, 80, 600, 500));
-    EXPECT_EQ(splitterLeft(), 160);
+    EXPECT_EQ(win->splitterPosition(), 2400);
     win->setGeometry(30, 30, 640, 640);
     QCoreApplication::processEvents();
     ASSERT_EQ(win->geometry(), QRect(30, 30, 640, 640));

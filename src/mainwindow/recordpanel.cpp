@@ -1,0 +1,449 @@
+#include "recordpanel.h"
+
+#include "errors/handelerrors.h"
+#include "mainwindow/statuspicture.h"
+#include "platform/dates.h"
+#include "records/addrecord.h"
+#include "records/recordcommands.h"
+#include "records/recordstatus.h"
+#include "records/recordstore.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+struct FieldRow
+{
+    Field field;
+    const char *caption;
+    const char *name;
+    bool multiLine;
+};
+
+// The fields beside the coloured caption column, top to bottom.
+constexpr FieldRow kFieldRows[] = {
+    {Field::CloseDate, "Close Date", "txtCloseDate", false},
+    {Field::AuctionName, "Auction Name", "txtAuctionName", false},
+    {Field::AuctionUrl, "Auction Number", "txtAuctionNumber", false},
+    {Field::AuctionTotal, "Total Auction", "txtAuctionTotal", false},
+    {Field::UserName, "User Name", "txtUserName", false},
+    {Field::EmailAddress, "Email Address", "txtEmailAddress", false},
+    {Field::Address, "Address", "txtAddress", true},
+    {Field::Notes, "Notes", "txtNotes", true},
+    {Field::TrackingNumber, "Tracking Number", "txtTrackingNumber", false},
+};
+
+// The dated flags' dates, shown beside their pictures.
+constexpr FieldRow kDateRows[] = {
+    {Field::InvoiceSentDate, "Invoice Sent Date", "txtInvoiceSentDate", false},
+    {Field::PaymentMadeDate, "Payment Made Date", "txtPaymentMadeDate", false},
+    {Field::ItemSentDate, "Item Sent Date", "txtItemSentDate", false},
+};
+
+void setEditorText(QWidget *w, const QString &value)
+{
+    if (auto *line = qobject_cast<QLineEdit *>(w)) {
+        if (line->text() != value)
+            line->setText(value);
+    } else if (auto *text = qobject_cast<QPlainTextEdit *>(w)) {
+        if (text->toPlainText() != value)
+            text->setPlainText(value);
+    }
+}
+
+} // namespace
+
+RecordPanel::RecordPanel(RecordStore &store, QWidget *parent) : QWidget(parent), m_store(store)
+{
+    setObjectName(QStringLiteral("RecordPanel"));
+    setAccessibleName(QStringLiteral("Auction Records"));
+    auto *outer = new QVBoxLayout(this);
+    auto *top = new QHBoxLayout;
+    top->addWidget(buildFields(), 3);
+    top->addWidget(buildStatus(), 2);
+    outer->addLayout(top, 1);
+    outer->addWidget(buildCommands());
+    applyColour(RecordStatus::stateColour(RecordStatus::State::NotPaid));
+}
+
+QWidget *RecordPanel::buildFields()
+{
+    auto *box = new QWidget;
+    auto *grid = new QGridLayout(box);
+    grid->setHorizontalSpacing(0);
+    grid->setVerticalSpacing(4);
+    // The coloured rectangle behind the captions; the captions sit on it.
+    m_shape1 = new QFrame;
+    m_shape1->setObjectName(QStringLiteral("Shape1"));
+    m_shape1->setAutoFillBackground(true);
+    const int rows = int(std::size(kFieldRows)) + 1;
+    grid->addWidget(m_shape1, 0, 0, rows, 1);
+
+    int row = 0;
+    const auto addCaption = [&](const char *caption, QWidget *editor) {
+        auto *label = new QLabel(QString::fromLatin1(caption));
+        label->setObjectName(QStringLiteral("lbl") + QString::fromLatin1(caption).remove(u' '));
+        label->setContentsMargins(8, 0, 12, 0);
+        label->setBuddy(editor);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        editor->setAccessibleName(label->text());
+        m_colouredCaptions.append(label);
+        grid->addWidget(label, row, 0, editor->inherits("QPlainTextEdit") ? Qt::AlignTop : Qt::Alignment());
+        grid->addWidget(editor, row, 1);
+        ++row;
+    };
+    for (const FieldRow &r : kFieldRows) {
+        QWidget *editor;
+        if (r.multiLine) {
+            auto *text = new QPlainTextEdit;
+            text->setTabChangesFocus(true);
+            text->setMinimumHeight(58);
+            const Field f = r.field;
+            connect(text, &QPlainTextEdit::textChanged, this,
+                    [this, f, text] { fieldEdited(f, text->toPlainText()); });
+            editor = text;
+        } else {
+            auto *line = new QLineEdit;
+            const Field f = r.field;
+            connect(line, &QLineEdit::textChanged, this,
+                    [this, f](const QString &t) { fieldEdited(f, t); });
+            editor = line;
+        }
+        editor->setObjectName(QString::fromLatin1(r.name));
+        editor->installEventFilter(this);
+        m_editors.insert(r.field, editor);
+        addCaption(r.caption, editor);
+    }
+    m_editors[Field::CloseDate]->setToolTip(QStringLiteral("Double Click to Enter Date"));
+    m_editors[Field::AuctionUrl]->setToolTip(QStringLiteral("Double Click to View Item"));
+    m_editors[Field::TrackingNumber]->setToolTip(QStringLiteral("Double Click to Track"));
+
+    m_site = new QComboBox;
+    m_site->setObjectName(QStringLiteral("Combo5"));
+    m_site->setEditable(true);
+    m_site->setInsertPolicy(QComboBox::NoInsert);
+    m_site->addItems({QStringLiteral("eBay"), QStringLiteral("Yahoo")});
+    // Every change of the chooser's text, typed or picked, goes into the record at once.
+    connect(m_site, &QComboBox::currentTextChanged, this, [this](const QString &t) {
+        if (m_showing || !m_store.hasCurrent())
+            return;
+        trapErrors(QStringLiteral("Combo5_Change"), [&] { m_store.set(Field::AuctionSite, t); });
+    });
+    addCaption("Auction Site", m_site);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(6, 1);
+    grid->setRowStretch(7, 1);
+    return box;
+}
+
+StatusPicture *RecordPanel::addPicture(QWidget *box, QGridLayout *grid, int row,
+                                       const QString &name, const QString &caption)
+{
+    auto *picture = new StatusPicture(name, caption, box);
+    auto *label = new ClickLabel(caption, box);
+    label->setObjectName(name + QStringLiteral("_Caption"));
+    grid->addWidget(picture, row, 0);
+    grid->addWidget(label, row, 1);
+    connect(picture, &QAbstractButton::clicked, this, [this, name] { clickPicture(name); });
+    connect(label, &ClickLabel::clicked, this, [this, name] { clickPicture(name); });
+    m_pictures.insert(name, picture);
+    return picture;
+}
+
+QWidget *RecordPanel::buildStatus()
+{
+    auto *column = new QWidget;
+    auto *layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    QHash<QString, QGroupBox *> groups;
+    QHash<QGroupBox *, int> rows;
+    QGroupBox *current = nullptr;
+    QGroupBox *ungrouped = nullptr;
+    for (const RecordStatus::Picture &p : RecordStatus::pictures()) {
+        // Two groups share the caption "Status": the payment group ends at Item Sent.
+        QString groupKey = p.group;
+        if (p.group == QLatin1String("Status"))
+            groupKey = (p.field == Field::FeedBackGiven || p.field == Field::Remainder10 ||
+                        p.field == Field::Remainder20 || p.field == Field::Remainder30 ||
+                        p.field == Field::Remainder40)
+                           ? QStringLiteral("Status2")
+                           : QStringLiteral("Status1");
+        if (groupKey.isEmpty())
+            groupKey = QStringLiteral("Unpaid");
+        current = groups.value(groupKey);
+        if (!current) {
+            current = new QGroupBox(p.group);
+            current->setObjectName(QStringLiteral("fra") + QString(groupKey).remove(u' '));
+            auto *grid = new QGridLayout(current);
+            grid->setColumnStretch(1, 1);
+            groups.insert(groupKey, current);
+            if (p.group.isEmpty())
+                ungrouped = current;
+        }
+        auto *grid = static_cast<QGridLayout *>(current->layout());
+        const int row = rows.value(current);
+        addPicture(current, grid, row, p.name, p.caption);
+        for (const FieldRow &d : kDateRows) {
+            const bool beside = (d.field == Field::InvoiceSentDate && p.field == Field::InvoiceSent) ||
+                                (d.field == Field::PaymentMadeDate && p.field == Field::PaymentMade) ||
+                                (d.field == Field::ItemSentDate && p.field == Field::ItemSent);
+            if (!beside)
+                continue;
+            auto *date = new QLineEdit;
+            date->setObjectName(QString::fromLatin1(d.name));
+            date->setAccessibleName(QString::fromLatin1(d.caption));
+            date->setToolTip(QStringLiteral("Double Click to Enter Date"));
+            date->setPlaceholderText(QString::fromLatin1(d.caption));
+            date->setMaximumWidth(120);
+            date->installEventFilter(this);
+            const Field f = d.field;
+            connect(date, &QLineEdit::textChanged, this, [this, f](const QString &t) { fieldEdited(f, t); });
+            m_editors.insert(d.field, date);
+            grid->addWidget(date, row, 2);
+        }
+        rows[current] = row + 1;
+    }
+    for (const char *key : {"Status1", "Status2", "Unpaid", "Email Notices"}) {
+        if (QGroupBox *g = groups.value(QString::fromLatin1(key)))
+            layout->addWidget(g);
+    }
+    if (ungrouped)
+        ungrouped->setFlat(true);
+
+    auto *quick = new QWidget;
+    auto *quickGrid = new QGridLayout(quick);
+    quickGrid->setContentsMargins(8, 0, 0, 0);
+    quickGrid->setColumnStretch(1, 1);
+    addPicture(quick, quickGrid, 0, QStringLiteral("Image13"), QStringLiteral("Quick Copy"));
+    layout->addWidget(quick);
+    layout->addStretch(1);
+    return column;
+}
+
+QWidget *RecordPanel::buildCommands()
+{
+    auto *bar = new QWidget;
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+
+    auto *searchLabel = new QLabel(QStringLiteral("Search For"));
+    m_searchText = new QLineEdit;
+    m_searchText->setObjectName(QStringLiteral("Text35"));
+    m_searchText->setAccessibleName(QStringLiteral("Search For"));
+    searchLabel->setBuddy(m_searchText);
+    connect(m_searchText, &QLineEdit::returnPressed, this, [this] { search(); });
+    m_searchField = new QComboBox;
+    m_searchField->setObjectName(QStringLiteral("Combo2"));
+    m_searchField->setAccessibleName(QStringLiteral("Search In"));
+    m_searchField->addItems({QStringLiteral("User Name"), QStringLiteral("Email Address"),
+                             QStringLiteral("Name/Address")});
+    auto *find = new QToolButton;
+    find->setObjectName(QStringLiteral("Image23"));
+    find->setAccessibleName(QStringLiteral("Search"));
+    find->setToolTip(QStringLiteral("Search"));
+    find->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    connect(find, &QToolButton::clicked, this, [this] { search(); });
+    row->addWidget(searchLabel);
+    row->addWidget(m_searchText, 1);
+    row->addWidget(m_searchField);
+    row->addWidget(find);
+    row->addSpacing(16);
+
+    auto *arrows = new QGroupBox(QStringLiteral("Auction Records"));
+    arrows->setObjectName(QStringLiteral("fraAuctionRecords"));
+    auto *arrowRow = new QHBoxLayout(arrows);
+    arrowRow->setContentsMargins(4, 2, 4, 2);
+    const struct
+    {
+        const char *name;
+        const char *caption;
+        QStyle::StandardPixmap icon;
+        void (RecordStore::*move)();
+    } moves[] = {
+        {"cmdFirst", "First Record", QStyle::SP_MediaSkipBackward, &RecordStore::moveFirst},
+        {"cmdPrevious", "Previous Record", QStyle::SP_MediaSeekBackward, &RecordStore::movePrevious},
+        {"cmdNext", "Next Record", QStyle::SP_MediaSeekForward, &RecordStore::moveNext},
+        {"cmdLast", "Last Record", QStyle::SP_MediaSkipForward, &RecordStore::moveLast},
+    };
+    for (const auto &m : moves) {
+        auto *b = new QToolButton;
+        b->setObjectName(QString::fromLatin1(m.name));
+        b->setAccessibleName(QString::fromLatin1(m.caption));
+        b->setToolTip(QString::fromLatin1(m.caption));
+        b->setIcon(style()->standardIcon(m.icon));
+        const auto move = m.move;
+        const bool forward = move == &RecordStore::moveNext;
+        const bool back = move == &RecordStore::movePrevious;
+        connect(b, &QToolButton::clicked, this, [this, move, forward, back] {
+            // The arrows stop on the first and last record rather than leave the panel empty.
+            if (m_store.recordCount() == 0 || (forward && m_store.position() >= m_store.recordCount() - 1) ||
+                (back && m_store.position() <= 0))
+                return;
+            trapErrors(QStringLiteral("Data1_Reposition"), [&] { (m_store.*move)(); });
+        });
+        arrowRow->addWidget(b);
+    }
+    row->addWidget(arrows);
+    row->addSpacing(16);
+
+    auto *add = new QPushButton(QStringLiteral("Add"));
+    add->setObjectName(QStringLiteral("Command6"));
+    connect(add, &QPushButton::clicked, this, [this] { addRecord(); });
+    auto *del = new QPushButton(QStringLiteral("Delete"));
+    del->setObjectName(QStringLiteral("Command7"));
+    connect(del, &QPushButton::clicked, this, [this] { deleteRecord(); });
+    row->addWidget(add);
+    row->addWidget(del);
+    return bar;
+}
+
+void RecordPanel::fieldEdited(Field f, const QString &text)
+{
+    if (m_showing || !m_store.hasCurrent())
+        return;
+    trapErrors(QStringLiteral("Text_Change"), [&] { m_store.set(f, text); });
+}
+
+void RecordPanel::ShowRecordStatus()
+{
+    trapErrors(QStringLiteral("Sub_ShowRecordStatus"), [this] {
+        const bool has = m_store.hasCurrent();
+        {
+            m_showing = true;
+            for (auto it = m_editors.cbegin(); it != m_editors.cend(); ++it) {
+                setEditorText(it.value(), has ? m_store.get(it.key()) : QString());
+                it.value()->setEnabled(has);
+            }
+            for (const RecordStatus::Picture &p : RecordStatus::pictures())
+                m_pictures.value(p.name)->setOn(has && RecordStatus::isDrawnSet(m_store.get(p.field)));
+            m_showing = false;
+        }
+        m_showing = true;
+        const QString site = has ? m_store.get(Field::AuctionSite) : QString();
+        m_site->setEditText(site.isEmpty() ? QStringLiteral("eBay") : site);
+        m_showing = false;
+        // An empty site reads as eBay, and is stored so once the record has been shown.
+        if (has && site.isEmpty())
+            m_store.set(Field::AuctionSite, QStringLiteral("eBay"));
+        applyColour(RecordStatus::stateColour(
+            has ? RecordStatus::state(m_store.recordAt(m_store.position()))
+                : RecordStatus::State::NotPaid));
+    });
+}
+
+void RecordPanel::applyColour(unsigned rgb)
+{
+    m_colour = rgb;
+    const QColor back = QColor::fromRgb(rgb);
+    const QColor text = back.lightness() > 140 ? QColor(Qt::black) : QColor(Qt::white);
+    QPalette pal = m_shape1->palette();
+    pal.setColor(QPalette::Window, back);
+    pal.setColor(QPalette::WindowText, text);
+    m_shape1->setPalette(pal);
+    for (QLabel *l : m_colouredCaptions) {
+        l->setAutoFillBackground(true);
+        l->setPalette(pal);
+    }
+}
+
+bool RecordPanel::quickCopy() const { return m_pictures.value(QStringLiteral("Image13"))->isOn(); }
+void RecordPanel::setQuickCopy(bool on) { m_pictures.value(QStringLiteral("Image13"))->setOn(on); }
+
+void RecordPanel::clickPicture(const QString &name)
+{
+    if (name == QLatin1String("Image13")) {
+        setQuickCopy(!quickCopy());
+        return;
+    }
+    const RecordStatus::Picture *p = RecordStatus::picture(name);
+    if (!p || !m_store.hasCurrent())
+        return;
+    // Redrawing after every click costs nothing and keeps the dates beside the pictures
+    // current; the colour only changes for the clicks that affect it.
+    trapErrors(name + QStringLiteral("_Click"), [&] {
+        RecordStatus::click(m_store, p->field, today());
+        ShowRecordStatus();
+    });
+}
+
+void RecordPanel::addRecord()
+{
+    // The new record is shown once its fields are filled, not when it is first appended.
+    trapErrors(QStringLiteral("Add Record"), [this] { Records::addRecord(m_store, quickCopy()); });
+    ShowRecordStatus();
+}
+
+void RecordPanel::copyRecord()
+{
+    setQuickCopy(true);
+    addRecord();
+}
+
+void RecordPanel::deleteRecord()
+{
+    trapErrors(QStringLiteral("Delete Record"), [this] {
+        RecordCommands::deleteRecord(m_store);
+        if (!m_store.hasCurrent())
+            ShowRecordStatus();
+    });
+}
+
+void RecordPanel::moveBack()
+{
+    trapErrors(QStringLiteral("Move Back"), [this] { RecordCommands::moveBack(m_store); });
+}
+
+void RecordPanel::moveForward()
+{
+    trapErrors(QStringLiteral("Move Forward"), [this] { RecordCommands::moveForward(m_store); });
+}
+
+bool RecordPanel::search()
+{
+    bool found = false;
+    trapErrors(QStringLiteral("Search Record"), [this, &found] {
+        found = RecordCommands::search(m_store, m_searchField->currentText(), m_searchText->text());
+    });
+    if (!found)
+        emit statusMessage(QStringLiteral("No matching record."));
+    return found;
+}
+
+bool RecordPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::MouseButtonDblClick)
+        return QWidget::eventFilter(watched, event);
+    const Field *field = nullptr;
+    for (auto it = m_editors.cbegin(); it != m_editors.cend(); ++it) {
+        if (it.value() == watched)
+            field = &it.key();
+    }
+    if (!field || !m_store.hasCurrent())
+        return QWidget::eventFilter(watched, event);
+    switch (*field) {
+    case Field::CloseDate:
+        setEditorText(m_editors.value(Field::CloseDate), Dates::shortDateText(today()));
+        return true;
+    case Field::InvoiceSentDate: clickPicture(QStringLiteral("Image1")); return true;
+    case Field::PaymentMadeDate: clickPicture(QStringLiteral("Image2")); return true;
+    case Field::ItemSentDate: clickPicture(QStringLiteral("Image7")); return true;
+    case Field::AuctionUrl: emit itemPageRequested(m_store.get(Field::AuctionUrl)); return true;
+    case Field::TrackingNumber:
+        emit trackingMenuRequested(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+        return true;
+    default: return QWidget::eventFilter(watched, event);
+    }
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QLabel>
+
+// A status picture: a checkable button that paints the "set" or "not set" picture, so
+// keyboard users can tab to it and press Space and screen readers hear its caption and
+// state. Its state is set by whoever owns it; a press only reports the click.
+class StatusPicture : public QAbstractButton
+{
+    Q_OBJECT
+public:
+    explicit StatusPicture(const QString &objectName, const QString &caption,
+                           QWidget *parent = nullptr);
+
+    void setOn(bool on) { setChecked(on); }
+    bool isOn() const { return isChecked(); }
+    // Image 1 when on, image 2 when off, as the switch rules speak of them.
+    int imageIndex() const { return isOn() ? 1 : 2; }
+
+    QSize sizeHint() const override { return {20, 20}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void nextCheckState() override {}
+};
+
+// The caption beside a picture; clicking it is the same as clicking the picture.
+class ClickLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit ClickLabel(const QString &text, QWidget *parent = nullptr);
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+};

@@ -1,0 +1,55 @@
+#include "endpoints.h"
+
+#include "platform/settingsstore.h"
+
+namespace Endpoints {
+
+namespace {
+
+// Scheme, host and port of the configured address, encoded. Anything that is not a web
+// address with a host is a typing mistake in the settings, and the default is used instead.
+QByteArray base(const SettingsStore &settings, const char *key, const char *fallback)
+{
+    const QString configured = settings.read(QStringLiteral("Endpoints"), QString::fromLatin1(key),
+                                             QString::fromLatin1(fallback));
+    QUrl url(configured.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        url = QUrl(QString::fromLatin1(fallback));
+    return url.toEncoded(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery |
+                         QUrl::RemoveFragment);
+}
+
+// Parsed from encoded text so the fixed queries come out byte for byte as written.
+QUrl page(const QByteArray &base, const QByteArray &pathAndQuery)
+{
+    return QUrl::fromEncoded(base + pathAndQuery, QUrl::StrictMode);
+}
+
+} // namespace
+
+QUrl itemPage(const SettingsStore &settings, const QString &auctionNumber)
+{
+    return page(base(settings, "AuctionSite", "https://www.ebay.com"),
+                "/ws/eBayISAPI.dll?ViewItem&item=" +
+                    QUrl::toPercentEncoding(auctionNumber.trimmed()));
+}
+
+QUrl homePage(const SettingsStore &settings)
+{
+    return page(base(settings, "AuctionSite", "https://www.ebay.com"), "/");
+}
+
+QUrl uspsTracking(const SettingsStore &settings)
+{
+    return page(base(settings, "USPS", "https://tools.usps.com"),
+                "/shipping/trackandconfirm.htm?from=home&page=0035trackandconfirm");
+}
+
+QUrl upsTracking(const SettingsStore &settings)
+{
+    return page(base(settings, "UPS", "https://www.ups.com"), "/WebTracking/track?loc=en_US");
+}
+
+} // namespace Endpoints

@@ -1,0 +1,325 @@
+#include "mainwindow/frmmain.h"
+#include "mainwindow/recordpanel.h"
+#include "mainwindow/statuspicture.h"
+#include "platform/appfolder.h"
+#include "platform/prompts.h"
+#include "platform/settingsstore.h"
+#include "records/recordstatus.h"
+#include "support/testsupport.h"
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+#include <gtest/gtest.h>
+#include <memory>
+
+using TestSupport::addRecord;
+
+namespace {
+
+const QDate kToday(2026, 3, 15);
+
+// A list panel's list as Move Back and Move Forward see it.
+struct FakeList : SteppableList
+{
+    int rows = 0;
+    int selected = 0;
+    QList<int> clicked;
+    int rowCount() const override { return rows; }
+    int selectedRow() const override { return selected; }
+    void selectRow(int row) override { selected = row; }
+    void rowClick(int row) override { clicked << row; }
+};
+
+class RecordPanelTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        AppFolder::seed(folder.path());
+        setPrompts(&scripted);
+    }
+    void TearDown() override
+    {
+        win.reset();
+        setPrompts(nullptr);
+    }
+    FrmMain &load()
+    {
+        win = std::make_unique<FrmMain>(store, settings, folder.path());
+        win->setTodayProvider([] { return kToday; });
+        win->recordPanel()->setTodayProvider([] { return kToday; });
+        EXPECT_TRUE(win->Form_Load());
+        win->resize(1280, 800);
+        win->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(win.get()));
+        return *win;
+    }
+    // Records are added before the window loads, straight through the store.
+    void seed(std::initializer_list<TestSupport::FieldList> records)
+    {
+        store.open(folder.dbPath());
+        for (const auto &r : records)
+            addRecord(store, r);
+        store.close();
+    }
+    template <typename T = QWidget>
+    T *find(const char *name) const
+    {
+        T *w = win->findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void click(const char *name) { QTest::mouseClick(find(name), Qt::LeftButton); }
+    void trigger(const char *action) { find<QAction>(action)->trigger(); }
+    void toolbar(const char *key) { win->toolbarClick(QString::fromLatin1(key)); }
+    bool pictureOn(const char *name) { return find<StatusPicture>(name)->isOn(); }
+    QString text(const char *name) { return find<QLineEdit>(name)->text(); }
+
+    TestSupport::TempFolder folder;
+    SettingsStore settings{folder.file("settings.ini")};
+    RecordStore store;
+    ScriptedPrompts scripted;
+    std::unique_ptr<FrmMain> win;
+};
+
+} // namespace
+
+TEST_F(RecordPanelTest, PicturesShowFlagsAndClicksFlipThemWithTheirDates)
+{
+    seed({{{Field::InvoiceSent, "1"}, {Field::PaymentMade, "2"}, {Field::Npb, ""},
+           {Field::InvoiceSentDate, "1/2/2026"}, {Field::NoticeItemShipped, "1"}}});
+    load();
+    EXPECT_TRUE(pictureOn("Image1"));
+    EXPECT_FALSE(pictureOn("Image2")); // "2" is drawn as not set
+    EXPECT_FALSE(pictureOn("Image15"));
+    EXPECT_TRUE(pictureOn("Image21"));
+    EXPECT_EQ(text("txtInvoiceSentDate"), QStringLiteral("1/2/2026"));
+
+    click("Image1");
+    EXPECT_FALSE(pictureOn("Image1"));
+    EXPECT_EQ(store.get(Field::InvoiceSent), QStringLiteral("0"));
+    EXPECT_EQ(text("txtInvoiceSentDate"), QString());
+    // A click on the caption is the same as one on the picture.
+    click("Image1_Caption");
+    EXPECT_TRUE(pictureOn("Image1"));
+    EXPECT_EQ(store.get(Field::InvoiceSentDate), QStringLiteral("3/15/2026"));
+
+    click("Image2"); // "2" counts as set: the click clears it
+    EXPECT_EQ(store.get(Field::PaymentMade), QStringLiteral("0"));
+    EXPECT_FALSE(pictureOn("Image2"));
+    click("Image15");
+    EXPECT_EQ(store.get(Field::Npb), QStringLiteral("1"));
+    EXPECT_TRUE(pictureOn("Image15"));
+}
+
+TEST_F(RecordPanelTest, StateColourFollowsPaymentMethodAndShipping)
+{
+    seed({{{Field::PaymentMade, "1"}, {Field::Check, "1"}}});
+    load();
+    RecordPanel *panel = win->recordPanel();
+    EXPECT_EQ(panel->stateColour(), 0xD7D051u);
+    click("Image3"); // PayPal replaces Check
+    EXPECT_TRUE(pictureOn("Image3"));
+    EXPECT_FALSE(pictureOn("Image5"));
+    EXPECT_EQ(store.get(Field::Check), QStringLiteral("0"));
+    EXPECT_EQ(panel->stateColour(), 0xD7D051u);
+    click("Image7");
+    EXPECT_EQ(panel->stateColour(), 0x0000C0u);
+    EXPECT_EQ(find<QLabel>("lblUserName")->palette().color(QPalette::Window), QColor(0x00, 0x00, 0xC0));
+    click("Image3");
+    EXPECT_EQ(panel->stateColour(), 0xC00000u);
+}
+
+TEST_F(RecordPanelTest, TypingChangesTheRecordAndAnEmptySiteBecomesEbay)
+{
+    seed({{{Field::UserName, "ann"}}, {{Field::UserName, "bob"}, {Field::AuctionSite, "Yahoo"}}});
+    load();
+    EXPECT_EQ(find<QComboBox>("Combo5")->currentText(), QStringLiteral("eBay"));
+    EXPECT_EQ(store.get(Field::AuctionSite), QStringLiteral("eBay"));
+
+    auto *user = find<QLineEdit>("txtUserName");
+    user->selectAll();
+    QTest::keyClicks(user, "annie");
+    QTest::keyClicks(find<QPlainTextEdit>("txtNotes"), "left feedback");
+    click("cmdNext");
+    EXPECT_EQ(user->text(), QStringLiteral("bob"));
+    EXPECT_EQ(find<QComboBox>("Combo5")->currentText(), QStringLiteral("Yahoo"));
+    EXPECT_EQ(store.recordAt(0)[Field::UserName], QStringLiteral("annie"));
+    EXPECT_EQ(store.recordAt(0)[Field::Notes], QStringLiteral("left feedback"));
+
+    // Double-clicking Close Date enters today.
+    QTest::mouseDClick(find<QLineEdit>("txtCloseDate"), Qt::LeftButton);
+    EXPECT_EQ(store.get(Field::CloseDate), QStringLiteral("3/15/2026"));
+    QTest::mouseDClick(find<QLineEdit>("txtItemSentDate"), Qt::LeftButton);
+    EXPECT_EQ(store.get(Field::ItemSent), QStringLiteral("1"));
+}
+
+TEST_F(RecordPanelTest, AddAndCopyRecordWithQuickCopy)
+{
+    seed({{{Field::CloseDate, "3/1/2026"}, {Field::AuctionName, "Lamp"}, {Field::AuctionTotal, "12"},
+           {Field::UserName, "ann"}}});
+    load();
+    EXPECT_FALSE(pictureOn("Image13"));
+    click("Command6");
+    EXPECT_EQ(store.recordCount(), 2);
+    EXPECT_EQ(text("txtAuctionName"), QString());
+    EXPECT_EQ(store.get(Field::InvoiceSent), QStringLiteral("0"));
+
+    store.moveFirst();
+    trigger("munCopyRecord");
+    EXPECT_TRUE(pictureOn("Image13"));
+    EXPECT_EQ(text("txtAuctionName"), QStringLiteral("Lamp"));
+    EXPECT_EQ(text("txtUserName"), QString());
+    // Quick Copy stays on, so a plain Add copies too.
+    store.moveFirst();
+    toolbar("New");
+    EXPECT_EQ(win->windowTitle(), QStringLiteral("Lotwise - New Record Added."));
+    EXPECT_EQ(store.get(Field::AuctionTotal), QStringLiteral("12"));
+    EXPECT_EQ(store.recordCount(), 4);
+    click("Image13_Caption");
+    EXPECT_FALSE(pictureOn("Image13"));
+}
+
+TEST_F(RecordPanelTest, DeleteReachesEveryRecordAndEmptiesThePanel)
+{
+    seed({{{Field::UserName, "ann"}}, {{Field::UserName, "bob"}}});
+    load();
+    click("Command7"); // the first record
+    EXPECT_EQ(text("txtUserName"), QStringLiteral("bob"));
+    trigger("munDeleteRecord"); // the only record
+    EXPECT_EQ(store.recordCount(), 0);
+    EXPECT_EQ(text("txtUserName"), QString());
+    EXPECT_FALSE(find<QLineEdit>("txtUserName")->isEnabled());
+    EXPECT_TRUE(scripted.asked().isEmpty());
+    click("Command6");
+    EXPECT_TRUE(find<QLineEdit>("txtUserName")->isEnabled());
+}
+
+TEST_F(RecordPanelTest, MovingAtTheEndsSaysSoAndSearchFindsOrSaysNothingMatched)
+{
+    seed({{{Field::UserName, "ann"}, {Field::Address, "12 Main St, Springfield"}},
+          {{Field::UserName, "BOB"}}});
+    load();
+    toolbar("Back");
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_TRUE(scripted.asked()[0].text.endsWith("Beginning of the file!"));
+    toolbar("Next");
+    EXPECT_EQ(text("txtUserName"), QStringLiteral("BOB"));
+    trigger("munMoveForward");
+    ASSERT_EQ(scripted.asked().size(), 2);
+    EXPECT_TRUE(scripted.asked()[1].text.endsWith("End of the file!"));
+    EXPECT_EQ(text("txtUserName"), QStringLiteral("BOB"));
+
+    auto *box = find<QLineEdit>("Text35");
+    find<QComboBox>("Combo2")->setCurrentText("Name/Address");
+    QTest::keyClicks(box, " main st ");
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(text("txtUserName"), QStringLiteral("ann"));
+    box->setText("carol");
+    click("Image23");
+    EXPECT_EQ(text("txtUserName"), QStringLiteral("ann"));
+    EXPECT_EQ(find<QLabel>("sbStatusBar_Status")->text(), QStringLiteral("No matching record."));
+}
+
+TEST_F(RecordPanelTest, ListPanelsStepThroughTheirListInstead)
+{
+    seed({{{Field::UserName, "ann"}}, {{Field::UserName, "bob"}}});
+    load();
+    FakeList list;
+    list.rows = 3;
+    win->setPanelList(FrmMain::Panel::Ship, &list);
+    click("Command2");
+    toolbar("Next"); // nothing selected: the first row
+    EXPECT_EQ(list.selected, 1);
+    toolbar("Back"); // on the first row: nothing
+    toolbar("Next");
+    toolbar("Next");
+    toolbar("Next"); // on the last row: nothing
+    EXPECT_EQ(list.clicked, (QList<int>{1, 2, 3}));
+    // The record panel's commands leave the records alone here.
+    EXPECT_EQ(store.position(), 0);
+    trigger("munAddRecord");
+    toolbar("Save");
+    EXPECT_EQ(store.recordCount(), 2);
+    EXPECT_TRUE(scripted.asked().isEmpty());
+    win->setPanelList(FrmMain::Panel::Ship, nullptr);
+}
+
+TEST_F(RecordPanelTest, ViewButtonsMenusAndSwitches)
+{
+    load();
+    const struct
+    {
+        const char *button;
+        const char *title;
+    } views[] = {{"Command2", "Lotwise - Items Need to be Shipped.."},
+                 {"Command3", "Lotwise - Email Wizard.."},
+                 {"Command14", "Lotwise - Leave Feed Back.."},
+                 {"Command4", "Lotwise - Create Template.."},
+                 {"Command1", "Lotwise - View Auction Records.."}};
+    for (const auto &v : views) {
+        click(v.button);
+        EXPECT_EQ(win->windowTitle(), QString::fromLatin1(v.title));
+    }
+    toolbar("Save");
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_EQ(scripted.asked()[0].text, QStringLiteral("Records Saved!"));
+
+    click("Command4");
+    find<QPlainTextEdit>("Text20")->setPlainText("Dear buyer");
+    trigger("munNew");
+    EXPECT_EQ(find<QPlainTextEdit>("Text20")->toPlainText(), QString());
+    EXPECT_EQ(win->windowTitle(), QStringLiteral("Lotwise - New Template."));
+
+    QStringList bar;
+    for (QAction *a : win->menuBar()->actions())
+        bar << a->text();
+    EXPECT_EQ(bar, (QStringList{"&File", "&Edit", "&Auction Winners", "&View", "&Help"}));
+    EXPECT_FALSE(bar.contains("Tracking Nubers"));
+    EXPECT_EQ(find<QAction>("mnuEditCopy")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+    EXPECT_EQ(find<QMenu>("munTrackingNumbers")->actions().size(), 2);
+
+    // Both switches start on; the captions flip them.
+    EXPECT_TRUE(win->markSwitchOn());
+    EXPECT_TRUE(win->noticeSwitchOn());
+    click("Command3");
+    click("Label40");
+    EXPECT_FALSE(win->markSwitchOn());
+    click("Image19");
+    EXPECT_TRUE(win->markSwitchOn());
+    win->setWindowTitle(Queues::rule(u"AR7")->title);
+    click("Image19"); // not while the all-reminders list shows
+    EXPECT_TRUE(win->markSwitchOn());
+    click("Command14");
+    click("Image24");
+    EXPECT_FALSE(win->noticeSwitchOn());
+}
+
+TEST_F(RecordPanelTest, DatePanelShowsTheCalendarAboveTheStatusBar)
+{
+    load();
+    QCalendarWidget *calendar = win->calendar();
+    EXPECT_TRUE(calendar->isHidden());
+    auto *date = find<QLabel>("sbStatusBar_Date");
+    QTest::mouseMove(date, QPoint(10, 5));
+    QTest::mouseClick(date, Qt::LeftButton, {}, QPoint(10, 5));
+    EXPECT_TRUE(calendar->isVisible());
+    const QRect first = calendar->geometry();
+    EXPECT_EQ(calendar->mapTo(win.get(), QPoint(0, calendar->height())).y(),
+              win->statusBar()->mapTo(win.get(), QPoint(0, 0)).y());
+    QTest::mouseMove(find("sbStatusBar_Time"), QPoint(3, 3));
+    QTest::mouseClick(date, Qt::LeftButton, {}, QPoint(40, 5));
+    EXPECT_EQ(calendar->geometry(), first);
+    QTest::mouseMove(find("txtNotes"), QPoint(5, 5));
+    EXPECT_TRUE(calendar->isHidden());
+}

@@ -1,0 +1,146 @@
+// lotwise-screenshots DIR: opens the main window on a throw-away application folder with a
+// few sample records and writes a picture of each panel, of the tracking menu and of the
+// calendar into DIR. Run it under a real X server (scripts/screenshots.sh uses Xvfb) so
+// fonts and styles are those a user sees.
+
+#include "mainwindow/frmmain.h"
+#include "platform/appfolder.h"
+#include "platform/dates.h"
+#include "platform/prompts.h"
+#include "platform/settingsstore.h"
+#include "records/recordstore.h"
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+
+namespace {
+
+void addSamples(RecordStore &store)
+{
+    const QDate today = QDate::currentDate();
+    const struct
+    {
+        int age;
+        const char *item, *number, *total, *user, *email, *address;
+        bool invoiced, paid, shipped;
+    } samples[] = {
+        {3, "Brass desk lamp, 1930s", "220011223344", "34.50", "lampfan", "ann.lee@example.com",
+         "Ann Lee\r\n12 Main St\r\nSpringfield, IL 62701", true, true, false},
+        {9, "Set of six tea cups", "220011223345", "18.00", "teatime", "bob@example.net",
+         "Bob Stone\r\n4 Elm Road\r\nDover, DE 19901", true, false, false},
+        {15, "Vintage road map of Ohio", "220011223346", "7.25", "mapper77", "cy@example.org",
+         "Cy Park\r\n88 Lake Ave\r\nAkron, OH 44308", true, true, true},
+        {1, "Pocket watch, silver", "220011223347", "120.00", "tick_tock", "dee@example.com",
+         "Dee Moss\r\n3 Hill St\r\nBend, OR 97701", false, false, false},
+    };
+    for (const auto &s : samples) {
+        store.addNew();
+        store.set(Field::CloseDate, Dates::shortDateText(today.addDays(-s.age)));
+        store.set(Field::AuctionName, QString::fromLatin1(s.item));
+        store.set(Field::AuctionUrl, QString::fromLatin1(s.number));
+        store.set(Field::AuctionTotal, QString::fromLatin1(s.total));
+        store.set(Field::UserName, QString::fromLatin1(s.user));
+        store.set(Field::EmailAddress, QString::fromLatin1(s.email));
+        store.set(Field::Address, QString::fromLatin1(s.address));
+        store.set(Field::AuctionSite, QStringLiteral("eBay"));
+        const QString yes = QStringLiteral("1"), no = QStringLiteral("0");
+        store.set(Field::InvoiceSent, s.invoiced ? yes : no);
+        store.set(Field::PaymentMade, s.paid ? yes : no);
+        store.set(Field::PayPal, s.paid ? yes : no);
+        store.set(Field::ItemSent, s.shipped ? yes : no);
+        if (s.invoiced)
+            store.set(Field::InvoiceSentDate, Dates::shortDateText(today.addDays(-s.age)));
+    }
+    store.moveFirst();
+}
+
+bool save(QWidget *w, const QDir &dir, const QString &name)
+{
+    QCoreApplication::processEvents();
+    QTest::qWait(100);
+    const QString path = dir.filePath(name + QStringLiteral(".png"));
+    // The window with its frame-less contents; menus are grabbed with the window below.
+    const QPixmap shot = w->screen()->grabWindow(0, w->frameGeometry().x(), w->frameGeometry().y(),
+                                                 w->frameGeometry().width(), w->frameGeometry().height());
+    if (!(shot.isNull() ? w->grab() : shot).save(path)) {
+        std::fprintf(stderr, "lotwise-screenshots: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    Dates::useSensibleDefaultLocale();
+    if (argc != 2) {
+        std::fprintf(stderr, "Usage: lotwise-screenshots DIR\n");
+        return 2;
+    }
+    QDir out(QString::fromLocal8Bit(argv[1]));
+    if (!QDir().mkpath(out.absolutePath())) {
+        std::fprintf(stderr, "lotwise-screenshots: cannot create %s\n", argv[1]);
+        return 1;
+    }
+    QTemporaryDir folder;
+    AppFolder::seed(folder.path());
+    ScriptedPrompts quiet; // no dialog may stop the run
+    setPrompts(&quiet);
+    {
+        RecordStore seedStore;
+        seedStore.open(AppFolder::fileIn(folder.path(), QStringLiteral("Auctions.db")));
+        addSamples(seedStore);
+    }
+    SettingsStore settings(folder.filePath(QStringLiteral("settings.ini")));
+    RecordStore store;
+    FrmMain win(store, settings, folder.path());
+    if (!win.Form_Load())
+        return 1;
+    win.setGeometry(0, 0, 1280, 800);
+    win.show();
+    if (!QTest::qWaitForWindowExposed(&win))
+        return 1;
+    win.SizeControls(2700);
+
+    bool ok = save(&win, out, QStringLiteral("record-panel"));
+    const struct
+    {
+        const char *button;
+        const char *name;
+    } views[] = {{"Command2", "ship-panel"},
+                 {"Command3", "email-wizard-panel"},
+                 {"Command14", "feedback-panel"},
+                 {"Command4", "template-panel"}};
+    for (const auto &v : views) {
+        win.findChild<QPushButton *>(QString::fromLatin1(v.button))->click();
+        ok = save(&win, out, QString::fromLatin1(v.name)) && ok;
+    }
+    win.LoadUnpaidItem(QStringLiteral("UPI4"));
+    ok = save(&win, out, QStringLiteral("unpaid-items-panel")) && ok;
+
+    win.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    auto *menu = win.findChild<QMenu *>(QStringLiteral("munTrackingNumbers"));
+    QWidget *tracking = win.findChild<QWidget *>(QStringLiteral("txtTrackingNumber"));
+    menu->popup(tracking->mapToGlobal(QPoint(20, tracking->height())));
+    ok = save(&win, out, QStringLiteral("tracking-menu")) && ok;
+    menu->hide();
+
+    auto *date = win.findChild<QLabel *>(QStringLiteral("sbStatusBar_Date"));
+    QTest::mouseMove(date, QPoint(10, 5));
+    QTest::mouseClick(date, Qt::LeftButton, {}, QPoint(10, 5));
+    ok = save(&win, out, QStringLiteral("calendar")) && ok;
+    setPrompts(nullptr);
+    return ok ? 0 : 1;
+}
