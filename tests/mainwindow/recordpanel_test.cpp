@@ -8,6 +8,8 @@
 #include "support/testsupport.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QLabel>
@@ -322,4 +324,35 @@ TEST_F(RecordPanelTest, DatePanelShowsTheCalendarAboveTheStatusBar)
     EXPECT_EQ(calendar->geometry(), first);
     QTest::mouseMove(find("txtNotes"), QPoint(5, 5));
     EXPECT_TRUE(calendar->isHidden());
+}
+
+TEST_F(RecordPanelTest, SplitterDragAndTheNarrowestWindow)
+{
+    load();
+    QWidget *splitter = find("imgSplitter");
+    QWidget *bar = find("picSplitter");
+    const QPoint mid(1, splitter->height() / 2);
+    QTest::mousePress(splitter, Qt::LeftButton, {}, mid);
+    EXPECT_TRUE(bar->isVisible());
+    // Far to the left: the bar stops 500 twips in; on release the layout clamps to 1500.
+    QMouseEvent move(QEvent::MouseMove, QPointF(-splitter->x() - 200, mid.y()),
+                     splitter->mapToGlobal(QPointF(-splitter->x() - 200, mid.y())), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(splitter, &move);
+    EXPECT_NEAR(bar->x() * 15, 500, 15);
+    QTest::mouseRelease(splitter, Qt::LeftButton, {}, mid);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(win->splitterPosition(), 1500);
+    EXPECT_NEAR(find("tvTreeView")->width() * 15, 1500, 15);
+    EXPECT_NEAR(find("panels")->x() * 15, 1560, 15);
+
+    win->resize(100, 800);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(win->width(), 200); // 3000 twips
+
+    // Shift held is help mode, released it is not.
+    QTest::keyPress(find("txtUserName"), Qt::Key_Shift);
+    EXPECT_TRUE(win->helpOn());
+    QTest::keyRelease(find("txtUserName"), Qt::Key_Shift);
+    EXPECT_FALSE(win->helpOn());
 }
