@@ -14,31 +14,27 @@ void deleteRecord(RecordStore &store)
     store.moveTo(pos > 0 ? pos - 1 : 0);
 }
 
-void moveBack(RecordStore &store)
+namespace {
+
+// One step; past the end the user is told and the position goes back to the end record.
+void step(RecordStore &store, bool forward)
 {
     if (store.recordCount() == 0)
         return;
-    if (!store.bof())
-        store.movePrevious();
-    if (store.bof()) {
-        prompts().message(QStringLiteral("Pointer being moved to first record.\rBeginning of the file!"),
+    if (forward ? !store.eof() : !store.bof())
+        forward ? store.moveNext() : store.movePrevious();
+    if (forward ? store.eof() : store.bof()) {
+        prompts().message(forward ? QStringLiteral("Pointer being moved to last record.\rEnd of the file!")
+                                  : QStringLiteral("Pointer being moved to first record.\rBeginning of the file!"),
                           QStringLiteral("Lotwise"), Prompts::Ok);
-        store.moveFirst();
+        forward ? store.moveLast() : store.moveFirst();
     }
 }
 
-void moveForward(RecordStore &store)
-{
-    if (store.recordCount() == 0)
-        return;
-    if (!store.eof())
-        store.moveNext();
-    if (store.eof()) {
-        prompts().message(QStringLiteral("Pointer being moved to last record.\rEnd of the file!"),
-                          QStringLiteral("Lotwise"), Prompts::Ok);
-        store.moveLast();
-    }
-}
+} // namespace
+
+void moveBack(RecordStore &store) { step(store, false); }
+void moveForward(RecordStore &store) { step(store, true); }
 
 bool search(RecordStore &store, const QString &chooser, const QString &text)
 {
