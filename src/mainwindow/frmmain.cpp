@@ -635,22 +635,18 @@ void FrmMain::buildTree()
 void FrmMain::restorePlacement()
 {
     const Placement p = Placement::read(m_settings);
-    const double dpi = logicalDpiX() > 0 ? logicalDpiX() : 96.0;
-    setGeometry(twipsToPixels(p.left, dpi), twipsToPixels(p.top, dpi),
-                twipsToPixels(p.width, dpi), twipsToPixels(p.height, dpi));
-    (void)dpi;
+    setGeometry(pixels(p.left), pixels(p.top), pixels(p.width), pixels(p.height));
     SizeControls(p.splitter);
 }
 
 void FrmMain::savePlacement()
 {
-    const double dpi = logicalDpiX() > 0 ? logicalDpiX() : 96.0;
     Placement p;
     const QRect g = geometry();
-    p.left = pixelsToTwips(g.x(), dpi);
-    p.top = pixelsToTwips(g.y(), dpi);
-    p.width = pixelsToTwips(g.width(), dpi);
-    p.height = pixelsToTwips(g.height(), dpi);
+    p.left = twips(g.x());
+    p.top = twips(g.y());
+    p.width = twips(g.width());
+    p.height = twips(g.height());
     p.splitter = m_splitterX;
     p.save(m_settings);
 }
@@ -1052,10 +1048,8 @@ bool FrmMain::eventFilter(QObject *watched, QEvent *event)
     }
 
     if (type == QEvent::MouseMove) {
-        if (widget && statusBar()->isAncestorOf(widget)) {
+        if (widget && (widget == statusBar() || statusBar()->isAncestorOf(widget))) {
             m_mouseX = twips(widget->mapTo(statusBar(), static_cast<QMouseEvent *>(event)->position().toPoint()).x());
-        } else if (widget == statusBar()) {
-            m_mouseX = twips(int(static_cast<QMouseEvent *>(event)->position().x()));
         } else if (widget == m_disputeLink) {
             setLabelColour(m_disputeLink, Qt::black);
         } else if (widget == m_panelWidgets.value(Panel::UnpaidItems)) {

@@ -168,39 +168,28 @@ QWidget *RecordPanel::buildStatus()
     auto *layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    QHash<QString, QGroupBox *> groups;
+    // One box per table entry's box, in the order they first appear.
+    QHash<QString, QGroupBox *> boxes;
     QHash<QGroupBox *, int> rows;
-    QGroupBox *current = nullptr;
-    QGroupBox *ungrouped = nullptr;
     for (const RecordStatus::Picture &p : RecordStatus::pictures()) {
-        // Two groups share the caption "Status": the payment group ends at Item Sent.
-        QString groupKey = p.group;
-        if (p.group == QLatin1String("Status"))
-            groupKey = (p.field == Field::FeedBackGiven || p.field == Field::Remainder10 ||
-                        p.field == Field::Remainder20 || p.field == Field::Remainder30 ||
-                        p.field == Field::Remainder40)
-                           ? QStringLiteral("Status2")
-                           : QStringLiteral("Status1");
-        if (groupKey.isEmpty())
-            groupKey = QStringLiteral("Unpaid");
-        current = groups.value(groupKey);
-        if (!current) {
-            current = new QGroupBox(p.group);
-            current->setObjectName(QStringLiteral("fra") + QString(groupKey).remove(u' '));
-            auto *grid = new QGridLayout(current);
-            grid->setColumnStretch(1, 1);
-            groups.insert(groupKey, current);
-            if (p.group.isEmpty())
-                ungrouped = current;
+        QGroupBox *box = boxes.value(p.box);
+        if (!box) {
+            box = new QGroupBox(p.group);
+            box->setObjectName(QStringLiteral("fra") + p.box);
+            box->setFlat(p.group.isEmpty());
+            new QGridLayout(box);
+            static_cast<QGridLayout *>(box->layout())->setColumnStretch(1, 1);
+            boxes.insert(p.box, box);
         }
-        auto *grid = static_cast<QGridLayout *>(current->layout());
-        const int row = rows.value(current);
-        addPicture(current, grid, row, p.name, p.caption);
+        auto *grid = static_cast<QGridLayout *>(box->layout());
+        const int row = rows.value(box);
+        rows[box] = row + 1;
+        addPicture(box, grid, row, p.name, p.caption);
+        const auto dateField = RecordStatus::dateField(p.field);
+        if (!dateField)
+            continue;
         for (const FieldRow &d : kDateRows) {
-            const bool beside = (d.field == Field::InvoiceSentDate && p.field == Field::InvoiceSent) ||
-                                (d.field == Field::PaymentMadeDate && p.field == Field::PaymentMade) ||
-                                (d.field == Field::ItemSentDate && p.field == Field::ItemSent);
-            if (!beside)
+            if (d.field != *dateField)
                 continue;
             auto *date = new QLineEdit;
             date->setObjectName(QString::fromLatin1(d.name));
@@ -214,14 +203,9 @@ QWidget *RecordPanel::buildStatus()
             m_editors.insert(d.field, date);
             grid->addWidget(date, row, 2);
         }
-        rows[current] = row + 1;
     }
-    for (const char *key : {"Status1", "Status2", "Unpaid", "Email Notices"}) {
-        if (QGroupBox *g = groups.value(QString::fromLatin1(key)))
-            layout->addWidget(g);
-    }
-    if (ungrouped)
-        ungrouped->setFlat(true);
+    for (const char *box : {"Payment", "FollowUp", "Unpaid", "EmailNotices"})
+        layout->addWidget(boxes.value(QString::fromLatin1(box)));
 
     auto *quick = new QWidget;
     auto *quickGrid = new QGridLayout(quick);

@@ -1,7 +1,6 @@
 #include "queuerules.h"
 
 #include "platform/dates.h"
-#include "platform/numbers.h"
 #include "records/recordstore.h"
 
 #include <QHash>
@@ -100,6 +99,13 @@ bool passes(const FlagCodes &codes, const FlagTest &t)
     return codes[size_t(Fields::index(t.field))] == t.value;
 }
 
+std::optional<qint64> ageFrom(const Dates::DateReader &reader, const QString &text, QDate today)
+{
+    if (const auto date = reader.read(text))
+        return Dates::dayDiff(*date, today);
+    return std::nullopt;
+}
+
 // `ageOf` gives the age in days of a basis date text, or nothing when it is not a date.
 template <typename AgeOf>
 bool isMemberWith(const AuctionRecord &record, const FlagCodes &codes, const QueueRule &rule,
@@ -155,15 +161,8 @@ bool isMember(const AuctionRecord &record, const QueueRule &rule, QDate today,
               std::optional<qint64> *age)
 {
     const Dates::DateReader reader;
-    const auto ageOf = [&](const QString &text) -> std::optional<qint64> {
-        if (const auto date = reader.read(text))
-            return Dates::dayDiff(*date, today);
-        return std::nullopt;
-    };
-    FlagCodes codes;
-    for (int i = 0; i < kFieldCount; ++i)
-        codes[size_t(i)] = Fields::flagCode(record.values[size_t(i)]);
-    return isMemberWith(record, codes, rule, ageOf, age);
+    const auto ageOf = [&](const QString &text) { return ageFrom(reader, text, today); };
+    return isMemberWith(record, flagCodesOf(record.values), rule, ageOf, age);
 }
 
 QString countCaption(const QueueRule &rule, qsizetype count)
@@ -186,9 +185,7 @@ QueueResult compute(RecordStore &store, const QueueRule &rule, QDate today)
         auto it = ages.constFind(text);
         if (it != ages.constEnd())
             return *it;
-        std::optional<qint64> age;
-        if (const auto date = reader.read(text))
-            age = Dates::dayDiff(*date, today);
+        const std::optional<qint64> age = ageFrom(reader, text, today);
         ages.insert(text, age);
         return age;
     };

@@ -10,16 +10,6 @@ namespace RecordStatus {
 
 namespace {
 
-std::optional<Field> dateOf(Field flag)
-{
-    switch (flag) {
-    case Field::InvoiceSent: return Field::InvoiceSentDate;
-    case Field::PaymentMade: return Field::PaymentMadeDate;
-    case Field::ItemSent: return Field::ItemSentDate;
-    default: return std::nullopt;
-    }
-}
-
 constexpr Field kMethods[] = {Field::PayPal, Field::MoneyOrder, Field::Check, Field::Cash};
 
 bool isMethod(Field f)
@@ -33,29 +23,41 @@ bool isMethod(Field f)
 
 } // namespace
 
+std::optional<Field> dateField(Field flag)
+{
+    switch (flag) {
+    case Field::InvoiceSent: return Field::InvoiceSentDate;
+    case Field::PaymentMade: return Field::PaymentMadeDate;
+    case Field::ItemSent: return Field::ItemSentDate;
+    default: return std::nullopt;
+    }
+}
+
 const std::vector<Picture> &pictures()
 {
     static const QString status = QStringLiteral("Status");
     static const QString notices = QStringLiteral("Email Notices");
+    static const QString payment = QStringLiteral("Payment"), followUp = QStringLiteral("FollowUp"),
+                         unpaid = QStringLiteral("Unpaid"), notice = QStringLiteral("EmailNotices");
     static const std::vector<Picture> all = {
-        {QStringLiteral("Image1"), QStringLiteral("Invoice Sent"), status, Field::InvoiceSent},
-        {QStringLiteral("Image2"), QStringLiteral("Payment Received"), status, Field::PaymentMade},
-        {QStringLiteral("Image3"), QStringLiteral("PayPal"), status, Field::PayPal},
-        {QStringLiteral("Image4"), QStringLiteral("Money Order"), status, Field::MoneyOrder},
-        {QStringLiteral("Image5"), QStringLiteral("Check"), status, Field::Check},
-        {QStringLiteral("Image6"), QStringLiteral("Cash"), status, Field::Cash},
-        {QStringLiteral("Image7"), QStringLiteral("Item Sent"), status, Field::ItemSent},
-        {QStringLiteral("Image9"), QStringLiteral("7 Day Reminder"), status, Field::Remainder10},
-        {QStringLiteral("Image10"), QStringLiteral("14 Day Reminder"), status, Field::Remainder20},
-        {QStringLiteral("Image11"), QStringLiteral("21 Day Reminder"), status, Field::Remainder30},
-        {QStringLiteral("Image12"), QStringLiteral("28 Day Reminder"), status, Field::Remainder40},
-        {QStringLiteral("Image15"), QStringLiteral("Unpaid Item"), QString(), Field::Npb},
-        {QStringLiteral("Image16"), QStringLiteral("FVF Credit - Close"), QString(), Field::CriedtFiled},
-        {QStringLiteral("Image8"), QStringLiteral("Feed Back Given"), status, Field::FeedBackGiven},
-        {QStringLiteral("Image20"), QStringLiteral("Payment Received"), notices,
+        {QStringLiteral("Image1"), QStringLiteral("Invoice Sent"), status, payment, Field::InvoiceSent},
+        {QStringLiteral("Image2"), QStringLiteral("Payment Received"), status, payment, Field::PaymentMade},
+        {QStringLiteral("Image3"), QStringLiteral("PayPal"), status, payment, Field::PayPal},
+        {QStringLiteral("Image4"), QStringLiteral("Money Order"), status, payment, Field::MoneyOrder},
+        {QStringLiteral("Image5"), QStringLiteral("Check"), status, payment, Field::Check},
+        {QStringLiteral("Image6"), QStringLiteral("Cash"), status, payment, Field::Cash},
+        {QStringLiteral("Image7"), QStringLiteral("Item Sent"), status, payment, Field::ItemSent},
+        {QStringLiteral("Image9"), QStringLiteral("7 Day Reminder"), status, followUp, Field::Remainder10},
+        {QStringLiteral("Image10"), QStringLiteral("14 Day Reminder"), status, followUp, Field::Remainder20},
+        {QStringLiteral("Image11"), QStringLiteral("21 Day Reminder"), status, followUp, Field::Remainder30},
+        {QStringLiteral("Image12"), QStringLiteral("28 Day Reminder"), status, followUp, Field::Remainder40},
+        {QStringLiteral("Image15"), QStringLiteral("Unpaid Item"), QString(), unpaid, Field::Npb},
+        {QStringLiteral("Image16"), QStringLiteral("FVF Credit - Close"), QString(), unpaid, Field::CriedtFiled},
+        {QStringLiteral("Image8"), QStringLiteral("Feed Back Given"), status, followUp, Field::FeedBackGiven},
+        {QStringLiteral("Image20"), QStringLiteral("Payment Received"), notices, notice,
          Field::NoticePaymentReceived},
-        {QStringLiteral("Image21"), QStringLiteral("Item Shipped"), notices, Field::NoticeItemShipped},
-        {QStringLiteral("Image22"), QStringLiteral("Feed Back Left"), notices,
+        {QStringLiteral("Image21"), QStringLiteral("Item Shipped"), notices, notice, Field::NoticeItemShipped},
+        {QStringLiteral("Image22"), QStringLiteral("Feed Back Left"), notices, notice,
          Field::NoticeFeedBackGiven},
     };
     return all;
@@ -100,7 +102,7 @@ bool click(RecordStore &store, Field field, QDate today)
     const QString one = QStringLiteral("1");
     const QString zero = QStringLiteral("0");
     store.set(field, wasSet ? zero : one);
-    if (const auto date = dateOf(field))
+    if (const auto date = dateField(field))
         store.set(*date, wasSet ? QString("") : Dates::shortDateText(today));
     if (isMethod(field) && !wasSet) {
         for (Field m : kMethods) {

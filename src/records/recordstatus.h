@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QString>
+#include <optional>
 #include <vector>
 
 class RecordStore;
@@ -17,12 +18,16 @@ struct Picture
     QString name;    // object name, "Image1"
     QString caption; // "Invoice Sent"
     QString group;   // group box caption; empty for the pair outside the groups
+    QString box;     // which box it sits in: two boxes share the caption "Status"
     Field field;
 };
 
 // In the order the panel redraws them.
 const std::vector<Picture> &pictures();
 const Picture *picture(QStringView name);
+
+// The date set and cleared with a dated flag (Invoice Sent, Payment Received, Item Sent).
+std::optional<Field> dateField(Field flag);
 
 // Drawn as set only when the flag's number is exactly 1.
 bool isDrawnSet(const QString &flagText);

@@ -309,22 +309,20 @@ void RecordStore::load(const QString &connection)
     m_records.swap(records);
 }
 
-namespace {
-FlagCodes codesOf(const FieldValues &values)
+FlagCodes flagCodesOf(const FieldValues &values)
 {
     FlagCodes codes;
     for (int i = 0; i < kFieldCount; ++i)
         codes[size_t(i)] = Fields::flagCode(values[size_t(i)]);
     return codes;
 }
-} // namespace
 
 void RecordStore::rebuildCodes()
 {
     m_codes.clear();
     m_codes.reserve(m_records.size());
     for (const AuctionRecord &r : m_records)
-        m_codes.push_back(codesOf(r.values));
+        m_codes.push_back(flagCodesOf(r.values));
 }
 
 void RecordStore::refresh()
@@ -429,7 +427,7 @@ void RecordStore::addNew()
         fail(ErrorCode::WriteFailed, sqlError(q.lastError()));
     AuctionRecord r;
     r.rowId = q.lastInsertId().toLongLong();
-    m_codes.push_back(codesOf(r.values));
+    m_codes.push_back(flagCodesOf(r.values));
     m_records.push_back(std::move(r));
     reposition(recordCount() - 1);
 }
@@ -537,7 +535,7 @@ void RecordStore::appendRecords(const std::vector<FieldValues> &rows)
     }
     const bool wasEof = eof();
     for (auto &r : added) {
-        m_codes.push_back(codesOf(r.values));
+        m_codes.push_back(flagCodesOf(r.values));
         m_records.push_back(std::move(r));
     }
     if (wasEof && !m_onDeleted)

@@ -12,6 +12,7 @@ using FieldValues = std::array<QString, kFieldCount>;
 // Every field's value read as a flag, packed for whole-table scans: 0 and 1 for those
 // numbers, 2 for any other value (see Fields::flagCode).
 using FlagCodes = std::array<quint8, kFieldCount>;
+FlagCodes flagCodesOf(const FieldValues &values);
 
 struct AuctionRecord
 {
