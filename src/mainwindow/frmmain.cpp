@@ -3,7 +3,11 @@
 #include "errors/handelerrors.h"
 #include "mainwindow/layout.h"
 #include "mainwindow/placement.h"
+#include "mainwindow/emailwizardpanel.h"
+#include "mainwindow/feedbackpanel.h"
 #include "mainwindow/recordpanel.h"
+#include "mainwindow/shippanel.h"
+#include "mainwindow/unpaiditemspanel.h"
 #include "mainwindow/statuspicture.h"
 #include "platform/endpoints.h"
 #include "platform/appfolder.h"
@@ -120,13 +124,6 @@ QComboBox *makeCombo(const char *name, bool editable)
     return c;
 }
 
-void setLabelColour(QLabel *label, const QColor &colour)
-{
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    label->setPalette(pal);
-}
-
 void addItems(QComboBox *combo, const QStringList &items)
 {
     for (const QString &i : items)
@@ -234,6 +231,9 @@ void FrmMain::buildLeftColumn(QWidget *client)
     m_tree->setObjectName(QStringLiteral("tvTreeView"));
     m_tree->setHeaderHidden(true);
     m_tree->setAccessibleName(QStringLiteral("Tasks"));
+    connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
+        tvTreeView_NodeClick(item->data(0, kKeyRole).toString());
+    });
 }
 
 void FrmMain::buildPanels()
@@ -245,11 +245,7 @@ void FrmMain::buildPanels()
         const char *caption;
     };
     const PanelDef panelDefs[] = {
-        {Panel::Ship, "ShipPanel", "Items to Ship"},
-        {Panel::EmailWizard, "EmailWizardPanel", "Email Wizard"},
         {Panel::Template, "TemplatePanel", "Email Template"},
-        {Panel::FeedBack, "FeedBackPanel", "Leave Feed Back"},
-        {Panel::UnpaidItems, "UnpaidItemsPanel", "Report an Unpaid Item"},
     };
     m_recordPanel = new RecordPanel(m_store);
     m_recordPanel->setTodayProvider([this] { return today(); });
@@ -263,6 +259,30 @@ void FrmMain::buildPanels()
     connect(m_recordPanel, &RecordPanel::trackingMenuRequested, this,
             [this](const QPoint &at) { m_trackingMenu->popup(at); });
 
+    m_ship = new ShipPanel(m_store);
+    // The switch's picture does not flip while the all-reminders list is shown; its caption
+    // always does.
+    m_wizard = new EmailWizardPanel(m_store, [this] {
+        return windowTitle() != Queues::rule(u"AR7")->title;
+    });
+    m_feedback = new FeedBackPanel(m_store);
+    m_unpaid = new UnpaidItemsPanel(m_store);
+    const std::pair<Panel, QueuePanel *> lists[] = {{Panel::Ship, m_ship},
+                                                    {Panel::EmailWizard, m_wizard},
+                                                    {Panel::FeedBack, m_feedback},
+                                                    {Panel::UnpaidItems, m_unpaid}};
+    for (const auto &[panel, list] : lists) {
+        m_panels->addWidget(list);
+        m_panelWidgets.insert(panel, list);
+        setPanelList(panel, list);
+        connect(list, &QueuePanel::titleChanged, this, &QWidget::setWindowTitle);
+        connect(list, &QueuePanel::statusMessage, this,
+                [this](const QString &t) { m_statusText->setText(t); });
+    }
+    connect(m_ship->reloadButton(), &QPushButton::clicked, this, &FrmMain::LoadItemsToShip);
+    // Over the unpaid items list the question-mark pointer shows in help mode, with no balloon.
+    registerHelpControl(m_unpaid->list()->viewport(), false);
+
     QHash<Panel, QFormLayout *> forms;
     for (const PanelDef &s : panelDefs) {
         auto *w = new QWidget;
@@ -274,36 +294,11 @@ void FrmMain::buildPanels()
         m_panelWidgets.insert(s.panel, w);
     }
 
-    m_combo1 = makeCombo("Combo1", true);
-    m_file1 = new QListWidget;
-    m_file1->setObjectName(QStringLiteral("File1"));
-    forms[Panel::EmailWizard]->addRow(QStringLiteral("Subject"), m_combo1);
-    forms[Panel::EmailWizard]->addRow(QStringLiteral("Email Templete"), m_file1);
-    // The switch's picture does not flip while the all-reminders list is shown; its caption
-    // always does.
-    m_markSwitch = addSwitch(forms[Panel::EmailWizard], "Image19", "Label40",
-                             QStringLiteral("Mark Email As Being Sent"), [this] {
-                                 return windowTitle() != Queues::rule(u"AR7")->title;
-                             });
-
     m_combo3 = makeCombo("Combo3", true);
     forms[Panel::Template]->addRow(QStringLiteral("Email Inputs"), m_combo3);
     m_templateText = new QPlainTextEdit;
     m_templateText->setObjectName(QStringLiteral("Text20"));
     forms[Panel::Template]->addRow(QStringLiteral("Email Template"), m_templateText);
-
-    m_combo4 = makeCombo("Combo4", true);
-    forms[Panel::FeedBack]->addRow(QStringLiteral("Feed Back Notes"), m_combo4);
-    m_noticeSwitch = addSwitch(forms[Panel::FeedBack], "Image24", "Image24_Caption",
-                               QStringLiteral("Send Notice When Marked"), [] { return true; });
-
-    m_disputeLink = new ClickLabel(QStringLiteral("Report an Unpaid Item Dispute"));
-    m_disputeLink->setObjectName(QStringLiteral("Label57"));
-    setLabelColour(m_disputeLink, Qt::white);
-    m_disputeLink->setAutoFillBackground(false);
-    m_panelWidgets[Panel::UnpaidItems]->setMouseTracking(true);
-    m_disputeLink->setMouseTracking(true);
-    forms[Panel::UnpaidItems]->addRow(m_disputeLink);
 
     for (auto it = forms.cbegin(); it != forms.cend(); ++it) {
         for (int r = 0; r < it.value()->rowCount(); ++r) {
@@ -334,30 +329,8 @@ void FrmMain::buildPanels()
     }
 }
 
-StatusPicture *FrmMain::addSwitch(QFormLayout *form, const char *name, const char *labelName,
-                                  const QString &caption, std::function<bool()> pictureFlips)
-{
-    auto *row = new QWidget;
-    auto *h = new QHBoxLayout(row);
-    h->setContentsMargins(0, 0, 0, 0);
-    auto *picture = new StatusPicture(QString::fromLatin1(name), caption);
-    auto *label = new ClickLabel(caption);
-    label->setObjectName(QString::fromLatin1(labelName));
-    h->addWidget(picture);
-    h->addWidget(label, 1);
-    form->addRow(row);
-    // Both switches start on.
-    picture->setOn(true);
-    connect(picture, &QAbstractButton::clicked, this, [picture, pictureFlips] {
-        if (pictureFlips())
-            picture->setOn(!picture->isOn());
-    });
-    connect(label, &ClickLabel::clicked, this, [picture] { picture->setOn(!picture->isOn()); });
-    return picture;
-}
-
-bool FrmMain::markSwitchOn() const { return m_markSwitch->isOn(); }
-bool FrmMain::noticeSwitchOn() const { return m_noticeSwitch->isOn(); }
+bool FrmMain::markSwitchOn() const { return m_wizard->markSwitch()->isOn(); }
+bool FrmMain::noticeSwitchOn() const { return m_feedback->noticeSwitch()->isOn(); }
 
 void FrmMain::buildMenus()
 {
@@ -417,16 +390,12 @@ void FrmMain::buildMenus()
     const auto click = [this](const char *button) {
         return [this, button] { findChild<QPushButton *>(QString::fromLatin1(button))->click(); };
     };
-    menu(view, {{"&Invoices To Send", "munInvoicesToSend", {}, [this] {
-                     showPanel(Panel::EmailWizard);
-                     LoadInvoicesToSend();
-                 }},
+    menu(view, {{"&Invoices To Send", "munInvoicesToSend", {}, [this] { tvTreeView_NodeClick(QStringLiteral("IS")); }},
                 {"&Auction Winners", "mnuViewAuctionwinners", {}, click("Command1")},
                 {"Items To &Ship", "mnuViewItemstoShip", {}, [this, click] {
                      click("Command2")();
                      LoadItemsToShip();
-                     ResizeListview(m_panelWidgets[Panel::Ship]->findChild<QTreeView *>(
-                         QStringLiteral("ListView1")));
+                     ResizeListview(m_ship->list());
                  }},
                 {"&Create Template", "mnuCreateTemplate", {}, click("Command4")},
                 {nullptr, "", {}, {}},
@@ -590,7 +559,8 @@ void FrmMain::fillLists()
               "*Payment_Date*", "*Shipping_Date*", "*Tracking_Number*"});
     addItems(m_combo3, subjectFile("emailinputsub.sub"));
     m_combo3->setCurrentIndex(0);
-    addItems(m_combo1, {"Auction Invoice", "Payment Received", "Item Shipped", "Feed Back Given",
+    QComboBox *subject = m_wizard->subjectBox();
+    addItems(subject, {"Auction Invoice", "Payment Received", "Item Shipped", "Feed Back Given",
                         "Auction Payment Remainder 7 Days Past Due",
                         "Auction Payment Remainder 14 Days Past Due",
                         "Auction Payment Remainder 21 Days Past Due",
@@ -601,19 +571,15 @@ void FrmMain::fillLists()
     m_onExitSubjects[1] = {QStringLiteral("Payment Received")};
     m_onExitSubjects[2] = {QStringLiteral("Feed Back Given")};
     const QStringList subjects = subjectFile("emailsub.sub");
-    addItems(m_combo1, subjects);
+    addItems(subject, subjects);
     for (QStringList &list : m_onExitSubjects)
         list += subjects;
-    m_combo4->addItem(QStringLiteral("Payment Recived"));
-    addItems(m_combo4, subjectFile("feedbacksub.sub"));
-    m_combo4->setEditText(QStringLiteral("Thanks For Bidding"));
+    m_feedback->fillNotes(subjectFile("feedbacksub.sub"));
 }
 
 void FrmMain::fillTemplateList()
 {
-    m_file1->clear();
-    const QDir dir(AppFolder::fileIn(m_appFolder, QStringLiteral("Email Templates")));
-    m_file1->addItems(dir.entryList({QStringLiteral("*.elm")}, QDir::Files, QDir::Name));
+    m_wizard->fillTemplates(AppFolder::fileIn(m_appFolder, QStringLiteral("Email Templates")));
 }
 
 void FrmMain::buildTree()
@@ -665,19 +631,94 @@ void FrmMain::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void FrmMain::showPanel(Panel panel) { m_panels->setCurrentWidget(m_panelWidgets.value(panel)); }
+void FrmMain::showPanel(Panel panel)
+{
+    QWidget *w = m_panelWidgets.value(panel);
+    m_panels->setCurrentWidget(w);
+    if (panel == Panel::Record) {
+        // A list panel may have written into the current record meanwhile.
+        ShowRecordStatus();
+        return;
+    }
+    // Columns get equal shares the first time a list is seen at its real width.
+    auto *list = qobject_cast<QueuePanel *>(w);
+    if (list && isVisible() && !list->property("columnsFitted").toBool()) {
+        list->layout()->activate();
+        ResizeListview(list->list());
+        list->setProperty("columnsFitted", true);
+    }
+}
 
 FrmMain::Panel FrmMain::visiblePanel() const
 {
     return m_panelWidgets.key(m_panels->currentWidget(), Panel::Record);
 }
 
-void FrmMain::showQueue(const QueueResult &result, bool setTitle)
+QueuePanel *FrmMain::queuePanelFor(QStringView key) const
+{
+    const QString f = Queues::family(key);
+    if (f == u"S")
+        return m_ship;
+    if (f == u"FB")
+        return m_feedback;
+    if (f == u"UPI" || f == u"FVF")
+        return m_unpaid;
+    return m_wizard;
+}
+
+void FrmMain::showQueue(QueueResult result, bool setTitle)
 {
     if (setTitle)
         setWindowTitle(result.title);
-    m_shownQueue = result;
-    emit queueShown(*m_shownQueue);
+    QueuePanel *panel = queuePanelFor(result.key);
+    panel->setQueue(std::move(result));
+}
+
+void FrmMain::tvTreeView_NodeClick(const QString &key)
+{
+    // Each step stands alone: one that fails does not keep the ones after it from running.
+    const auto step = [](auto &&body) {
+        try {
+            body();
+        } catch (...) {
+        }
+    };
+    const auto preselect = [&](const QString &subject, const QString &templateFile) {
+        step([&] { m_wizard->subjectBox()->setEditText(subject); });
+        step([&] { m_wizard->selectTemplate(templateFile); });
+    };
+    if (!Queues::rule(key))
+        return; // a grouping node
+    const QString family = Queues::family(key);
+    if (key == u"IS") {
+        step([&] { m_viewButtons[2]->click(); });
+        step([&] { m_wizard->setMarkControlsVisible(true); });
+        preselect(QStringLiteral("Auction Invoice"), QStringLiteral("Auction Invoice.elm"));
+        step([&] { LoadInvoicesToSend(); });
+    } else if (key == u"S") {
+        step([&] { m_viewButtons[1]->click(); });
+    } else if (key == u"VA") {
+        step([&] { m_viewButtons[2]->click(); });
+        step([&] { m_wizard->setMarkControlsVisible(false); });
+        step([&] { LoadPaidAuctions(); });
+    } else if (family == u"FB") {
+        step([&] { m_viewButtons[3]->click(); });
+        step([&] { LoadFeedBack(key); });
+    } else if (family == u"AR") {
+        step([&] { m_viewButtons[2]->click(); });
+        const int level = key.mid(2).toInt(); // AR1 .. AR7
+        if (level == 7)
+            preselect(QStringLiteral("Auction Payment Remainder Payment Past Due"),
+                      QStringLiteral("Auction Invoice.elm"));
+        else
+            preselect(QStringLiteral("Auction Payment Remainder %1 Days Past Due").arg(level * 7),
+                      QStringLiteral("Reminder %1 days.elm").arg(level * 7));
+        step([&] { LoadReminders(key); });
+    } else if (family == u"UPI") {
+        step([&] { LoadUnpaidItem(key); });
+    } else if (family == u"FVF") {
+        step([&] { LoadFinalFee(key); });
+    }
 }
 
 void FrmMain::runQueue(const QString &location, const QString &family, const QString &key)
@@ -703,12 +744,14 @@ void FrmMain::LoadReminders(const QString &key)
 void FrmMain::LoadUnpaidItem(const QString &key)
 {
     showPanel(Panel::UnpaidItems);
+    m_unpaid->setLinkCaption(UnpaidItemsPanel::disputeCaption());
     runQueue(QStringLiteral("Sub_LoadUnpaidItem"), QStringLiteral("UPI"), key);
 }
 
 void FrmMain::LoadFinalFee(const QString &key)
 {
     showPanel(Panel::UnpaidItems);
+    m_unpaid->setLinkCaption(UnpaidItemsPanel::feeCreditCaption());
     runQueue(QStringLiteral("Sub_LoadFinalFee"), QStringLiteral("FVF"), key);
 }
 
@@ -1012,6 +1055,15 @@ bool FrmMain::eventFilter(QObject *watched, QEvent *event)
     auto *widget = qobject_cast<QWidget *>(watched);
     const QEvent::Type type = event->type();
 
+    // Enter or Space on a task node is the keyboard's node click.
+    if (type == QEvent::KeyPress && watched == m_tree && m_tree->currentItem()) {
+        const int k = static_cast<QKeyEvent *>(event)->key();
+        if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Space) {
+            tvTreeView_NodeClick(m_tree->currentItem()->data(0, kKeyRole).toString());
+            return true;
+        }
+    }
+
     // Shift held anywhere in this window is help mode.
     if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Shift && widget &&
@@ -1050,10 +1102,6 @@ bool FrmMain::eventFilter(QObject *watched, QEvent *event)
     if (type == QEvent::MouseMove) {
         if (widget && (widget == statusBar() || statusBar()->isAncestorOf(widget))) {
             m_mouseX = twips(widget->mapTo(statusBar(), static_cast<QMouseEvent *>(event)->position().toPoint()).x());
-        } else if (widget == m_disputeLink) {
-            setLabelColour(m_disputeLink, Qt::black);
-        } else if (widget == m_panelWidgets.value(Panel::UnpaidItems)) {
-            setLabelColour(m_disputeLink, Qt::white);
         } else if (m_helpControls.contains(widget)) {
             if (m_helpOn)
                 widget->setCursor(Qt::WhatsThisCursor);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mainwindow/layout.h"
+#include "mainwindow/steppablelist.h"
 #include "queues/queuerules.h"
 
 #include <QDate>
@@ -18,6 +19,11 @@ class QMenu;
 class QUrl;
 class QPlainTextEdit;
 class RecordPanel;
+class ShipPanel;
+class EmailWizardPanel;
+class FeedBackPanel;
+class UnpaidItemsPanel;
+class QueuePanel;
 class StatusPicture;
 class ClickLabel;
 class QLabel;
@@ -32,19 +38,6 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class RecordStore;
 class SettingsStore;
-
-// A list of a list panel as the window's Move Back and Move Forward step through it.
-// Rows count from 1; 0 means no row is selected.
-class SteppableList
-{
-public:
-    virtual ~SteppableList() = default;
-    virtual int rowCount() const = 0;
-    virtual int selectedRow() const = 0;
-    virtual void selectRow(int row) = 0;
-    // The list's row click: makes the row's record current.
-    virtual void rowClick(int row) = 0;
-};
 
 // The main window: task tree and view buttons on the left, one of six panels on the right,
 // toolbar, status bar and the reminder blink.
@@ -78,12 +71,17 @@ public:
     void LoadInvoicesToSend();
     void LoadItemsToShip();
     void LoadPaidAuctions();
-    // The list last computed, as its panel shows it.
-    const std::optional<QueueResult> &shownQueue() const { return m_shownQueue; }
+    // The task tree's node click: shows the node's list on its panel with the panel's
+    // preselections. Grouping nodes and unknown keys do nothing.
+    void tvTreeView_NodeClick(const QString &key);
 
     void showPanel(Panel panel);
     Panel visiblePanel() const;
     RecordPanel *recordPanel() const { return m_recordPanel; }
+    ShipPanel *shipPanel() const { return m_ship; }
+    EmailWizardPanel *emailWizardPanel() const { return m_wizard; }
+    FeedBackPanel *feedBackPanel() const { return m_feedback; }
+    UnpaidItemsPanel *unpaidItemsPanel() const { return m_unpaid; }
 
     // The menu bar's and toolbar's commands.
     void New();
@@ -121,9 +119,6 @@ public:
     QTimer *timer() const { return m_timer1; }
     void Timer1_Timer();
 
-signals:
-    void queueShown(const QueueResult &result);
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -150,8 +145,6 @@ private:
     void ShowHelpBallon(QWidget *control);
 
     void buildMenus();
-    StatusPicture *addSwitch(class QFormLayout *form, const char *name, const char *labelName,
-                             const QString &caption, std::function<bool()> pictureFlips);
     void applyLayout(const Layout::Result &r);
     void openAddress(const QUrl &url);
     void editCommand(const char *slot);
@@ -169,7 +162,8 @@ private:
     void fillTemplateList();
     void restorePlacement();
     void savePlacement();
-    void showQueue(const QueueResult &result, bool setTitle);
+    void showQueue(QueueResult result, bool setTitle);
+    QueuePanel *queuePanelFor(QStringView key) const;
     void runQueue(const QString &location, const QString &family, const QString &key);
     void setReminderPicture(bool alert);
     void updateClock();
@@ -188,9 +182,10 @@ private:
     int m_splitterX = 2000;
     RecordPanel *m_recordPanel = nullptr;
     QPlainTextEdit *m_templateText = nullptr;
-    StatusPicture *m_markSwitch = nullptr;
-    StatusPicture *m_noticeSwitch = nullptr;
-    ClickLabel *m_disputeLink = nullptr;
+    ShipPanel *m_ship = nullptr;
+    EmailWizardPanel *m_wizard = nullptr;
+    FeedBackPanel *m_feedback = nullptr;
+    UnpaidItemsPanel *m_unpaid = nullptr;
     QMenu *m_trackingMenu = nullptr;
     QCalendarWidget *m_monthView = nullptr;
     QHash<Panel, SteppableList *> m_lists;
@@ -204,10 +199,7 @@ private:
     QHash<Panel, QWidget *> m_panelWidgets;
     QToolBar *m_toolbar = nullptr;
     QToolButton *m_internet = nullptr;
-    QComboBox *m_combo1 = nullptr;
     QComboBox *m_combo3 = nullptr;
-    QComboBox *m_combo4 = nullptr;
-    QListWidget *m_file1 = nullptr;
     QLabel *m_statusText = nullptr;
     QLabel *m_reminderPanel = nullptr;
     QLabel *m_datePanel = nullptr;
@@ -219,5 +211,4 @@ private:
     bool m_reminderAlert = false;
     bool m_remindersLookedAt = false;
     QStringList m_onExitSubjects[3];
-    std::optional<QueueResult> m_shownQueue;
 };

@@ -1,5 +1,6 @@
 #include "statuspicture.h"
 
+#include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -56,4 +57,27 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
     QLabel::mouseReleaseEvent(event);
+}
+
+Switch makeSwitch(const QString &name, const QString &labelName, const QString &caption,
+                  std::function<bool()> pictureFlips)
+{
+    Switch s;
+    s.row = new QWidget;
+    auto *h = new QHBoxLayout(s.row);
+    h->setContentsMargins(0, 0, 0, 0);
+    s.picture = new StatusPicture(name, caption);
+    s.label = new ClickLabel(caption);
+    s.label->setObjectName(labelName);
+    h->addWidget(s.picture);
+    h->addWidget(s.label, 1);
+    s.picture->setOn(true);
+    StatusPicture *picture = s.picture;
+    QObject::connect(picture, &QAbstractButton::clicked, picture, [picture, pictureFlips] {
+        if (!pictureFlips || pictureFlips())
+            picture->setOn(!picture->isOn());
+    });
+    QObject::connect(s.label, &ClickLabel::clicked, picture,
+                     [picture] { picture->setOn(!picture->isOn()); });
+    return s;
 }

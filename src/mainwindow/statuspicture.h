@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <functional>
 
 // A status picture: a checkable button that paints the "set" or "not set" picture, so
 // keyboard users can tab to it and press Space and screen readers hear its caption and
@@ -38,3 +39,15 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 };
+
+// An on/off switch of a list panel: the picture and its caption side by side, on at first.
+// A click on the caption always toggles it; a click on the picture toggles it when
+// `pictureFlips` says so.
+struct Switch
+{
+    QWidget *row = nullptr;
+    StatusPicture *picture = nullptr;
+    ClickLabel *label = nullptr;
+};
+Switch makeSwitch(const QString &name, const QString &labelName, const QString &caption,
+                  std::function<bool()> pictureFlips = {});

@@ -67,4 +67,43 @@ bool search(RecordStore &store, const QString &chooser, const QString &text)
     return false;
 }
 
+namespace {
+
+bool linksTo(const AuctionRecord &r, const QString &userName, const QString &auctionName)
+{
+    return r[Field::UserName].trimmed() == userName && r[Field::AuctionName].trimmed() == auctionName;
+}
+
+} // namespace
+
+bool findListRecord(RecordStore &store, const QString &userName, const QString &auctionName)
+{
+    const QString user = userName.trimmed();
+    const QString auction = auctionName.trimmed();
+    for (int i = 0; i < store.recordCount(); ++i) {
+        if (linksTo(store.recordAt(i), user, auction)) {
+            store.moveTo(i);
+            return true;
+        }
+    }
+    if (store.recordCount() > 0) {
+        store.moveLast();
+        store.moveNext();
+    }
+    return false;
+}
+
+std::vector<int> listRecords(const RecordStore &store, const QString &userName,
+                             const QString &auctionName)
+{
+    const QString user = userName.trimmed();
+    const QString auction = auctionName.trimmed();
+    std::vector<int> found;
+    for (int i = 0; i < store.recordCount(); ++i) {
+        if (linksTo(store.recordAt(i), user, auction))
+            found.push_back(i);
+    }
+    return found;
+}
+
 } // namespace RecordCommands

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
 class RecordStore;
 
@@ -21,5 +22,13 @@ void moveForward(RecordStore &store);
 // must hold it. Another chooser text searches nothing. When nothing matches, the record
 // that was current before stays current and false is returned.
 bool search(RecordStore &store, const QString &chooser, const QString &text);
+
+// The link of a list row to its record: the record's User Name and Auction Name, trimmed,
+// equal to the row's, also trimmed. Makes the first such record in stored order current and
+// returns true; with none the position is left after the last record.
+bool findListRecord(RecordStore &store, const QString &userName, const QString &auctionName);
+// Every record a row links to, in stored order, without moving the position.
+std::vector<int> listRecords(const RecordStore &store, const QString &userName,
+                             const QString &auctionName);
 
 } // namespace RecordCommands

@@ -1,4 +1,7 @@
+#include "mainwindow/emailwizardpanel.h"
 #include "mainwindow/frmmain.h"
+#include "mainwindow/shippanel.h"
+#include "mainwindow/unpaiditemspanel.h"
 #include "platform/appfolder.h"
 #include "platform/dates.h"
 #include "platform/prompts.h"
@@ -344,17 +347,19 @@ TEST_F(FrmMainTest, ListsComputeForTheFixedTodayAndSetTheirTitles)
     }
     QDate pinned = today;
     load(true).setTodayProvider([&] { return pinned; });
-    const auto users = [&] {
+    const auto users = [&](QueuePanel *panel) {
         QStringList u;
-        for (const QueueRow &r : win->shownQueue()->rows)
-            u << r.userName + " " + r.days;
+        for (int r = 0; r < panel->model()->rowCount(); ++r)
+            u << panel->model()->row(r).userName + " " + panel->model()->row(r).days;
         return u;
     };
+    QueuePanel *wizard = win->emailWizardPanel();
+    QueuePanel *unpaid = win->unpaidItemsPanel();
+    QueuePanel *ship = win->shipPanel();
 
     win->LoadReminders("AR1");
-    ASSERT_TRUE(win->shownQueue());
-    EXPECT_EQ(users(), QStringList{"ann 13 Days"});
-    EXPECT_EQ(win->shownQueue()->caption, "You Have 1 Auction Reminders to Send..");
+    EXPECT_EQ(users(wizard), QStringList{"ann 13 Days"});
+    EXPECT_EQ(wizard->countLabel()->text(), "You Have 1 Auction Reminders to Send..");
     EXPECT_EQ(win->windowTitle(), "Lotwise - Working with 7 Day Reminders..");
     EXPECT_EQ(win->store().position(), 0);
 
@@ -362,32 +367,33 @@ TEST_F(FrmMainTest, ListsComputeForTheFixedTodayAndSetTheirTitles)
     win->LoadFeedBack("AR2");
     win->LoadUnpaidItem("FVF1");
     EXPECT_EQ(win->visiblePanel(), FrmMain::Panel::UnpaidItems);
-    EXPECT_EQ(win->shownQueue()->key, "AR1");
+    EXPECT_EQ(wizard->model()->key(), "AR1");
+    EXPECT_EQ(unpaid->model()->key(), "");
     EXPECT_EQ(win->windowTitle(), "Lotwise - Working with 7 Day Reminders..");
 
     win->LoadFinalFee("FVF3");
-    EXPECT_TRUE(win->shownQueue()->rows.empty());
-    EXPECT_EQ(win->shownQueue()->caption, "You Have 0 Final Value Fee credits to claim..");
+    EXPECT_EQ(unpaid->model()->key(), "FVF3");
+    EXPECT_EQ(unpaid->model()->rowCount(), 0);
+    EXPECT_EQ(unpaid->countLabel()->text(), "You Have 0 Final Value Fee credits to claim..");
     EXPECT_EQ(win->windowTitle(), "Lotwise - Working with 56 Final Value Fee credits..");
 
     win->LoadInvoicesToSend();
-    EXPECT_EQ(users(), QStringList{"dee 2 Days"});
+    EXPECT_EQ(users(wizard), QStringList{"dee 2 Days"});
     EXPECT_EQ(win->windowTitle(), "Lotwise - Working with Invoices to Send..");
     // The ship list sets no title of its own; its button does, before computing it.
     win->LoadItemsToShip();
-    EXPECT_EQ(win->shownQueue()->key, "S");
+    EXPECT_EQ(ship->model()->key(), "S");
     EXPECT_EQ(win->windowTitle(), "Lotwise - Working with Invoices to Send..");
     win->LoadReminders("AR1");
     QTest::mouseClick(win->findChild<QPushButton *>("Command2"), Qt::LeftButton);
     EXPECT_EQ(win->visiblePanel(), FrmMain::Panel::Ship);
-    EXPECT_EQ(win->shownQueue()->key, "S");
     EXPECT_EQ(win->windowTitle(), "Lotwise - Items Need to be Shipped..");
 
     // A day later the 13-day reminder has moved on to the 14-day list.
     pinned = today.addDays(1);
     win->LoadReminders("AR1");
-    EXPECT_TRUE(win->shownQueue()->rows.empty());
+    EXPECT_EQ(wizard->model()->rowCount(), 0);
     win->LoadReminders("AR2");
-    EXPECT_EQ(users(), (QStringList{"ann 14 Days", "bob 15 Days"}));
+    EXPECT_EQ(users(wizard), (QStringList{"ann 14 Days", "bob 15 Days"}));
     EXPECT_EQ(win->windowTitle(), "Lotwise - Working with 14 Day Reminders..");
 }
