@@ -1,0 +1,468 @@
+#include "mainwindow/emailwizardpanel.h"
+#include "mainwindow/feedbackpanel.h"
+#include "mainwindow/frmmain.h"
+#include "mainwindow/recordpanel.h"
+#include "mainwindow/shippanel.h"
+#include "mainwindow/statuspicture.h"
+#include "mainwindow/unpaiditemspanel.h"
+#include "platform/appfolder.h"
+#include "platform/prompts.h"
+#include "platform/settingsstore.h"
+#include "support/testsupport.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <memory>
+
+using TestSupport::addRecord;
+using TestSupport::daysAgo;
+
+namespace {
+
+const QDate kToday(2026, 3, 15);
+using Panel = FrmMain::Panel;
+
+class QueuePanelsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        AppFolder::seed(folder.path());
+        setPrompts(&scripted);
+    }
+    void TearDown() override
+    {
+        win.reset();
+        setPrompts(nullptr);
+    }
+
+    // One record of every kind the lists tell apart.
+    void seedEveryKind()
+    {
+        store.open(folder.dbPath());
+        const auto unpaid = [&](const char *user, int age, const char *npb) {
+            addRecord(store, {{Field::UserName, user},
+                              {Field::AuctionName, QString("lot of ") + user},
+                              {Field::AuctionUrl, QString("9") + QString::number(age)},
+                              {Field::InvoiceSent, "1"},
+                              {Field::Npb, npb},
+                              {Field::CloseDate, daysAgo(kToday, age)}});
+        };
+        addRecord(store, {{Field::UserName, "ivy"},
+                          {Field::AuctionName, "lot of ivy"},
+                          {Field::CloseDate, daysAgo(kToday, 2)}});
+        for (const char *lot : {"lamp", "vase"})
+            addRecord(store, {{Field::UserName, "pat"},
+                              {Field::AuctionName, lot},
+                              {Field::Address, QString("1 Main St\r\nSpringfield ") + lot},
+                              {Field::Notes, QString("fragile ") + lot},
+                              {Field::TrackingNumber, "Z1"},
+                              {Field::InvoiceSent, "1"},
+                              {Field::PaymentMade, "1"},
+                              {Field::PaymentMadeDate, daysAgo(kToday, 3)}});
+        addRecord(store, {{Field::UserName, "fay"},
+                          {Field::AuctionName, "lot of fay"},
+                          {Field::Notes, "left a kind word"},
+                          {Field::InvoiceSent, "1"},
+                          {Field::PaymentMade, "1"},
+                          {Field::ItemSent, "1"},
+                          {Field::CloseDate, daysAgo(kToday, 20)},
+                          {Field::ItemSentDate, daysAgo(kToday, 8)}});
+        unpaid("rex", 8, "0");
+        unpaid("uma", 22, "0");
+        unpaid("fred", 43, "1");
+        store.close();
+    }
+
+    FrmMain &load()
+    {
+        win = std::make_unique<FrmMain>(store, settings, folder.path());
+        win->setTodayProvider([] { return kToday; });
+        win->recordPanel()->setTodayProvider([] { return kToday; });
+        EXPECT_TRUE(win->Form_Load());
+        win->resize(1280, 800);
+        win->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(win.get()));
+        return *win;
+    }
+
+    QueuePanel *panelOf(Panel p) const
+    {
+        switch (p) {
+        case Panel::Ship: return win->shipPanel();
+        case Panel::FeedBack: return win->feedBackPanel();
+        case Panel::UnpaidItems: return win->unpaidItemsPanel();
+        default: return win->emailWizardPanel();
+        }
+    }
+    static QStringList users(const QueuePanel *panel)
+    {
+        QStringList u;
+        for (int r = 0; r < panel->model()->rowCount(); ++r)
+            u << panel->model()->row(r).userName;
+        return u;
+    }
+    QStringList expectedUsers(const char *key)
+    {
+        QStringList u;
+        for (const QueueRow &r : Queues::compute(store, *Queues::rule(QString(key)), kToday).rows)
+            u << r.userName;
+        return u;
+    }
+    QString clipboard() const { return QApplication::clipboard()->text(); }
+
+    TestSupport::TempFolder folder;
+    SettingsStore settings{folder.file("settings.ini")};
+    RecordStore store;
+    ScriptedPrompts scripted;
+    std::unique_ptr<FrmMain> win;
+};
+
+} // namespace
+
+TEST_F(QueuePanelsTest, EveryNodeShowsItsListOnItsPanelWithItsPreselections)
+{
+    seedEveryKind();
+    load();
+    EmailWizardPanel *wizard = win->emailWizardPanel();
+    UnpaidItemsPanel *unpaid = win->unpaidItemsPanel();
+    struct Node
+    {
+        const char *key;
+        Panel panel;
+        const char *subject;  // nullptr: the subject box is left as it was
+        const char *templ;    // nullptr: the template selection is left as it was
+        const char *link;     // the unpaid panel's link caption; nullptr for other panels
+    };
+    const char *dispute = "Report an Unpaid Item Dispute";
+    const char *fee = "Claim Final Value Fee credit";
+    const Node nodes[] = {
+        {"IS", Panel::EmailWizard, "Auction Invoice", "Auction Invoice.elm", nullptr},
+        {"S", Panel::Ship, nullptr, nullptr, nullptr},
+        {"VA", Panel::EmailWizard, nullptr, nullptr, nullptr},
+        {"FB1", Panel::FeedBack, nullptr, nullptr, nullptr},
+        {"FB6", Panel::FeedBack, nullptr, nullptr, nullptr},
+        {"AR1", Panel::EmailWizard, "Auction Payment Remainder 7 Days Past Due", "Reminder 7 days.elm", nullptr},
+        {"AR2", Panel::EmailWizard, "Auction Payment Remainder 14 Days Past Due", "Reminder 14 days.elm", nullptr},
+        {"AR3", Panel::EmailWizard, "Auction Payment Remainder 21 Days Past Due", "Reminder 21 days.elm", nullptr},
+        {"AR4", Panel::EmailWizard, "Auction Payment Remainder 28 Days Past Due", "Reminder 28 days.elm", nullptr},
+        {"AR5", Panel::EmailWizard, "Auction Payment Remainder 35 Days Past Due", "Reminder 35 days.elm", nullptr},
+        {"AR6", Panel::EmailWizard, "Auction Payment Remainder 42 Days Past Due", "Reminder 42 days.elm", nullptr},
+        {"AR7", Panel::EmailWizard, "Auction Payment Remainder Payment Past Due", "Auction Invoice.elm", nullptr},
+        {"UPI1", Panel::UnpaidItems, nullptr, nullptr, dispute},
+        {"UPI4", Panel::UnpaidItems, nullptr, nullptr, dispute},
+        {"FVF1", Panel::UnpaidItems, nullptr, nullptr, fee},
+        {"FVF4", Panel::UnpaidItems, nullptr, nullptr, fee},
+        {"UPI3", Panel::UnpaidItems, nullptr, nullptr, dispute},
+    };
+    for (const Node &n : nodes) {
+        SCOPED_TRACE(n.key);
+        wizard->subjectBox()->setEditText("typed before");
+        wizard->selectTemplate("Payment Made.elm");
+        win->tvTreeView_NodeClick(n.key);
+        EXPECT_EQ(win->visiblePanel(), n.panel);
+        EXPECT_EQ(win->windowTitle(), Queues::rule(QString(n.key))->title);
+        QueuePanel *panel = panelOf(n.panel);
+        EXPECT_EQ(panel->model()->key(), n.key);
+        EXPECT_EQ(users(panel), expectedUsers(n.key));
+        EXPECT_EQ(wizard->subjectBox()->currentText(), n.subject ? n.subject : "typed before");
+        EXPECT_EQ(wizard->selectedTemplate(), n.templ ? n.templ : "Payment Made.elm");
+        if (n.link) {
+            EXPECT_EQ(unpaid->link()->text(), n.link);
+        }
+        if (panel->countLabel()) {
+            EXPECT_EQ(panel->countLabel()->text(),
+                      Queues::countCaption(*Queues::rule(QString(n.key)), panel->model()->rowCount()));
+        }
+    }
+    // The seeded records land where they belong, so the lists above were not all empty.
+    win->tvTreeView_NodeClick("S");
+    EXPECT_EQ(users(win->shipPanel()), (QStringList{"pat", "pat"}));
+    win->tvTreeView_NodeClick("AR3");
+    EXPECT_EQ(users(wizard), QStringList{"uma"});
+    win->tvTreeView_NodeClick("FVF1");
+    EXPECT_EQ(users(unpaid), QStringList{"fred"});
+
+    // Grouping nodes do nothing at all.
+    for (const char *group : {"FB", "AR", "UPI", "FVF", "nonsense"}) {
+        win->tvTreeView_NodeClick(group);
+        EXPECT_EQ(win->visiblePanel(), Panel::UnpaidItems) << group;
+        EXPECT_EQ(win->windowTitle(), Queues::rule(u"FVF1")->title) << group;
+        EXPECT_EQ(unpaid->model()->key(), "FVF1") << group;
+    }
+}
+
+TEST_F(QueuePanelsTest, PaidAuctionsHideTheMarkSwitchUntilTheInvoicesShowAgain)
+{
+    load();
+    EmailWizardPanel *wizard = win->emailWizardPanel();
+    const auto markShown = [&] {
+        return wizard->markSwitch()->isVisible() &&
+               wizard->findChild<QLabel *>("Label40")->isVisible() &&
+               wizard->findChild<QLabel *>("Label14")->isVisible();
+    };
+    win->tvTreeView_NodeClick("AR1");
+    EXPECT_TRUE(markShown());
+    win->tvTreeView_NodeClick("VA");
+    EXPECT_FALSE(markShown());
+    win->tvTreeView_NodeClick("AR2");
+    EXPECT_FALSE(markShown());
+    // The switch keeps its state while hidden.
+    wizard->findChild<QLabel *>("Label40")->setVisible(true);
+    QTest::mouseClick(wizard->findChild<QLabel *>("Label40"), Qt::LeftButton);
+    EXPECT_FALSE(win->markSwitchOn());
+    // The menu's "Invoices To Send" is the invoice node.
+    win->findChild<QAction *>("munInvoicesToSend")->trigger();
+    EXPECT_TRUE(markShown());
+    EXPECT_FALSE(win->markSwitchOn());
+    EXPECT_EQ(win->windowTitle(), "Lotwise - Working with Invoices to Send..");
+    EXPECT_EQ(wizard->subjectBox()->currentText(), "Auction Invoice");
+}
+
+TEST_F(QueuePanelsTest, TemplateIsPreselectedOnlyByItsExactFileName)
+{
+    QFile::remove(folder.file("Email Templates/Reminder 14 days.elm"));
+    QFile::copy(folder.file("Email Templates/Reminder 7 days.elm"),
+                folder.file("Email Templates/reminder 21 days.elm"));
+    QFile::remove(folder.file("Email Templates/Reminder 21 days.elm"));
+    load();
+    EmailWizardPanel *wizard = win->emailWizardPanel();
+    QStringList shown;
+    for (int i = 0; i < wizard->templateList()->count(); ++i)
+        shown << wizard->templateList()->item(i)->text();
+    EXPECT_TRUE(shown.contains("Auction Invoice.elm"));
+    EXPECT_FALSE(shown.contains("Reminder 14 days.elm"));
+    for (const QString &name : shown)
+        EXPECT_TRUE(name.endsWith(".elm")) << name.toStdString();
+
+    win->tvTreeView_NodeClick("AR1");
+    EXPECT_EQ(wizard->selectedTemplate(), "Reminder 7 days.elm");
+    win->tvTreeView_NodeClick("AR2"); // its template is gone
+    EXPECT_EQ(wizard->selectedTemplate(), "Reminder 7 days.elm");
+    win->tvTreeView_NodeClick("AR3"); // only a name in other letter case
+    EXPECT_EQ(wizard->selectedTemplate(), "Reminder 7 days.elm");
+    EXPECT_EQ(wizard->subjectBox()->currentText(), "Auction Payment Remainder 21 Days Past Due");
+}
+
+TEST_F(QueuePanelsTest, TreeClicksAndTheKeyboardOpenLists)
+{
+    seedEveryKind();
+    load();
+    auto *tree = win->findChild<QTreeWidget *>("tvTreeView");
+    tree->expandAll();
+    QTreeWidgetItem *ar3 = tree->findItems("21 Day Reminder", Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    ASSERT_TRUE(ar3);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(ar3).center());
+    EXPECT_EQ(win->windowTitle(), "Lotwise - Working with 21 Day Reminders..");
+    EXPECT_EQ(users(win->emailWizardPanel()), QStringList{"uma"});
+
+    QTreeWidgetItem *ship = tree->findItems("Items To Ship", Qt::MatchExactly).value(0);
+    tree->setFocus();
+    tree->setCurrentItem(ship);
+    QTest::keyClick(tree, Qt::Key_Return);
+    EXPECT_EQ(win->visiblePanel(), Panel::Ship);
+    EXPECT_EQ(win->windowTitle(), "Lotwise - Items Need to be Shipped..");
+}
+
+TEST_F(QueuePanelsTest, RowClickFindsTheFirstRecordOfTheRowAndTrimsBothSides)
+{
+    store.open(folder.dbPath());
+    const auto feedback = [&](const char *user, const char *lot, const char *notes) {
+        addRecord(store, {{Field::UserName, user},
+                          {Field::AuctionName, lot},
+                          {Field::Notes, notes},
+                          {Field::InvoiceSent, "1"},
+                          {Field::PaymentMade, "1"},
+                          {Field::ItemSent, "1"},
+                          {Field::ItemSentDate, daysAgo(kToday, 9)}});
+    };
+    feedback("ann", "clock", "first clock");
+    feedback("ann", "clock", "second clock");
+    feedback("  sam ", " kettle", "sam's kettle");
+    feedback("ann", "bell", "the bell");
+    store.close();
+    load();
+    FeedBackPanel *panel = win->feedBackPanel();
+    win->tvTreeView_NodeClick("FB6");
+    ASSERT_EQ(panel->rowCount(), 4);
+    const auto notesBox = panel->findChild<QPlainTextEdit *>("FeedBackRecordNotes");
+
+    // Either row of the duplicated pair leads to the first of them in stored order.
+    panel->rowClick(2);
+    EXPECT_EQ(store.position(), 0);
+    EXPECT_EQ(notesBox->toPlainText(), "first clock");
+    // The row shows the blanks of the field, and still leads to its record.
+    EXPECT_EQ(panel->model()->row(2).userName, "  sam ");
+    panel->rowClick(3);
+    EXPECT_EQ(store.position(), 2);
+    EXPECT_EQ(notesBox->toPlainText(), "sam's kettle");
+    EXPECT_EQ(win->recordPanel()->findChild<QLineEdit *>("txtAuctionName")->text(), " kettle");
+
+    // A real mouse click on a row does the same.
+    QTreeView *list = panel->list();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(panel->model()->index(3, 1)).center());
+    EXPECT_EQ(store.position(), 3);
+    EXPECT_EQ(notesBox->toPlainText(), "the bell");
+    // So does moving to another row with the keyboard.
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(store.position(), 2);
+}
+
+TEST_F(QueuePanelsTest, ARowWhoseRecordIsGoneLeavesNoCurrentRecordAndSaysSo)
+{
+    seedEveryKind();
+    load();
+    win->tvTreeView_NodeClick("UPI4");
+    UnpaidItemsPanel *panel = win->unpaidItemsPanel();
+    ASSERT_EQ(users(panel), (QStringList{"rex", "uma"}));
+    panel->rowClick(1);
+    EXPECT_EQ(panel->findChild<QLineEdit *>("UnpaidItemNumber")->text(), "98");
+    // The record goes while the list still shows it.
+    store.moveTo(store.position());
+    store.deleteCurrent();
+    QApplication::clipboard()->setText("untouched");
+    panel->rowClick(1);
+    EXPECT_FALSE(store.hasCurrent());
+    EXPECT_TRUE(store.eof());
+    EXPECT_EQ(clipboard(), "untouched");
+    EXPECT_EQ(panel->findChild<QLineEdit *>("UnpaidItemNumber")->text(), "");
+    EXPECT_TRUE(win->findChild<QLabel *>("sbStatusBar_Status")->text().contains("rex"));
+    EXPECT_TRUE(scripted.asked().isEmpty());
+    // The other row still works.
+    panel->rowClick(2);
+    EXPECT_EQ(store.get(Field::UserName), "uma");
+    EXPECT_EQ(clipboard(), "922");
+    EXPECT_EQ(panel->findChild<QLineEdit *>("UnpaidUserName")->text(), "uma");
+}
+
+TEST_F(QueuePanelsTest, ShipRowCopiesTheAddressAndTakesTheTrackingNumberIntoItsRecord)
+{
+    seedEveryKind();
+    load();
+    QTest::mouseClick(win->findChild<QPushButton *>("Command2"), Qt::LeftButton);
+    ShipPanel *ship = win->shipPanel();
+    ASSERT_EQ(ship->rowCount(), 2);
+    // Both rows are one buyer's: both carry the several-items icon.
+    EXPECT_EQ(ship->model()->iconAt(0), Queues::kSeveralItemsIcon);
+    EXPECT_EQ(ship->model()->iconAt(1), Queues::kSeveralItemsIcon);
+
+    ship->rowClick(2);
+    EXPECT_EQ(clipboard(), "1 Main St\r\nSpringfield vase");
+    EXPECT_EQ(win->windowTitle(), "Lotwise - pat Address Copied to Clipboard..");
+    EXPECT_EQ(ship->findChild<QPlainTextEdit *>("ShipNotes")->toPlainText(), "fragile vase");
+    EXPECT_TRUE(ship->findChild<QPlainTextEdit *>("ShipAddress")->isReadOnly());
+    QLineEdit *tracking = ship->trackingBox();
+    EXPECT_EQ(tracking->text(), "Z1");
+
+    // Another list moves the shared position; the number still goes to the vase.
+    win->LoadReminders("AR1");
+    EXPECT_EQ(store.position(), 0);
+    tracking->setFocus();
+    tracking->end(false);
+    QTest::keyClicks(tracking, "99");
+    win.reset();
+    store.close();
+    RecordStore check;
+    check.open(folder.dbPath());
+    EXPECT_EQ(check.recordAt(2)[Field::TrackingNumber], "Z199");
+    EXPECT_EQ(check.recordAt(1)[Field::TrackingNumber], "Z1");
+    EXPECT_EQ(check.recordAt(0)[Field::TrackingNumber], "");
+}
+
+TEST_F(QueuePanelsTest, CheckAllTogglesItsCaptionOnlyWhenThereAreRows)
+{
+    seedEveryKind();
+    load();
+    UnpaidItemsPanel *panel = win->unpaidItemsPanel();
+    QPushButton *checkAll = panel->checkAllButton();
+    win->tvTreeView_NodeClick("FVF2"); // empty
+    checkAll->click();
+    EXPECT_EQ(checkAll->text(), "Check All");
+
+    win->tvTreeView_NodeClick("UPI4");
+    panel->model()->setChecked(0, true);
+    checkAll->click();
+    EXPECT_EQ(checkAll->text(), "Uncheck All");
+    EXPECT_TRUE(panel->model()->isChecked(0) && panel->model()->isChecked(1));
+    // A recomputed list starts unchecked but keeps the caption.
+    win->tvTreeView_NodeClick("UPI4");
+    EXPECT_FALSE(panel->model()->isChecked(0));
+    EXPECT_EQ(checkAll->text(), "Uncheck All");
+    checkAll->click();
+    EXPECT_EQ(checkAll->text(), "Check All");
+    EXPECT_FALSE(panel->model()->isChecked(0) || panel->model()->isChecked(1));
+}
+
+TEST_F(QueuePanelsTest, FeedBackNoteGoesToTheClipboardWhenChosenNotWhenLoaded)
+{
+    QApplication::clipboard()->setText("the user's own");
+    load();
+    QComboBox *note = win->feedBackPanel()->noteBox();
+    EXPECT_EQ(note->currentText(), "Thanks For Bidding");
+    EXPECT_EQ(note->itemText(0), "Payment Recived");
+    EXPECT_EQ(clipboard(), "the user's own");
+    note->setCurrentIndex(0);
+    EXPECT_EQ(clipboard(), "Payment Recived");
+    note->lineEdit()->setFocus();
+    QTest::keyClicks(note->lineEdit(), "!");
+    EXPECT_EQ(clipboard(), "Payment Recived!");
+}
+
+TEST_F(QueuePanelsTest, HeaderClicksSortAndThePointerPaintsTheUnpaidRowBlue)
+{
+    seedEveryKind();
+    load();
+    win->tvTreeView_NodeClick("UPI4");
+    UnpaidItemsPanel *panel = win->unpaidItemsPanel();
+    QTreeView *list = panel->list();
+    QHeaderView *header = list->header();
+    const auto clickHeader = [&](int section) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(section) + 5, header->height() / 2));
+    };
+    clickHeader(3); // "Auction Close": the newest close date first
+    EXPECT_EQ(users(panel), (QStringList{"rex", "uma"}));
+    clickHeader(4); // "Since Auction Close": now ascending by days
+    EXPECT_EQ(users(panel), (QStringList{"rex", "uma"}));
+    clickHeader(4);
+    EXPECT_EQ(users(panel), (QStringList{"uma", "rex"}));
+    EXPECT_EQ(panel->model()->row(0).days, "22 Days");
+
+    const QRect second = list->visualRect(panel->model()->index(1, 2));
+    QTest::mouseMove(list->viewport(), second.center());
+    EXPECT_EQ(panel->model()->highlightRow(), 1);
+    EXPECT_EQ(panel->model()->data(panel->model()->index(1, 0), Qt::ForegroundRole).value<QColor>(),
+              QColor(Qt::blue));
+}
+
+TEST_F(QueuePanelsTest, MoveForwardStepsThroughTheVisibleListAndItsRecords)
+{
+    seedEveryKind();
+    load();
+    win->tvTreeView_NodeClick("AR7");
+    EmailWizardPanel *wizard = win->emailWizardPanel();
+    ASSERT_EQ(users(wizard), (QStringList{"rex", "uma", "fred"}));
+    win->MoveForward(); // nothing selected yet: the first row
+    EXPECT_EQ(wizard->selectedRow(), 1);
+    EXPECT_EQ(store.get(Field::UserName), "rex");
+    win->MoveForward();
+    win->MoveForward();
+    EXPECT_EQ(store.get(Field::UserName), "fred");
+    win->MoveForward(); // the last row stays
+    EXPECT_EQ(wizard->selectedRow(), 3);
+    win->MoveBack();
+    EXPECT_EQ(store.get(Field::UserName), "uma");
+}
