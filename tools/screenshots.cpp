@@ -41,6 +41,12 @@ void addSamples(RecordStore &store)
          "Cy Park\r\n88 Lake Ave\r\nAkron, OH 44308", true, true, true},
         {1, "Pocket watch, silver", "220011223347", "120.00", "tick_tock", "dee@example.com",
          "Dee Moss\r\n3 Hill St\r\nBend, OR 97701", false, false, false},
+        {5, "Brass candle sticks, pair", "220011223348", "22.00", "lampfan", "ann.lee@example.com",
+         "Ann Lee\r\n12 Main St\r\nSpringfield, IL 62701", true, true, false},
+        {24, "Cast iron skillet", "220011223349", "15.00", "panhandler", "eve@example.com",
+         "Eve Ford\r\n9 Oak Lane\r\nTulsa, OK 74103", true, false, false},
+        {40, "Box of old postcards", "220011223350", "9.99", "postie", "flo@example.com",
+         "Flo Gray\r\n21 Pine St\r\nBoise, ID 83702", true, false, false},
     };
     for (const auto &s : samples) {
         store.addNew();
@@ -59,6 +65,10 @@ void addSamples(RecordStore &store)
         store.set(Field::ItemSent, s.shipped ? yes : no);
         if (s.invoiced)
             store.set(Field::InvoiceSentDate, Dates::shortDateText(today.addDays(-s.age)));
+        if (s.paid)
+            store.set(Field::PaymentMadeDate, Dates::shortDateText(today.addDays(1 - s.age)));
+        if (s.shipped)
+            store.set(Field::ItemSentDate, Dates::shortDateText(today.addDays(2 - s.age)));
     }
     store.moveFirst();
 }
@@ -115,20 +125,29 @@ int main(int argc, char *argv[])
     win.SizeControls(2700);
 
     bool ok = save(&win, out, QStringLiteral("record-panel"));
+    // Each list as its task-tree node shows it.
     const struct
     {
-        const char *button;
+        const char *key;
         const char *name;
-    } views[] = {{"Command2", "ship-panel"},
-                 {"Command3", "email-wizard-panel"},
-                 {"Command14", "feedback-panel"},
-                 {"Command4", "template-panel"}};
-    for (const auto &v : views) {
-        win.findChild<QPushButton *>(QString::fromLatin1(v.button))->click();
-        ok = save(&win, out, QString::fromLatin1(v.name)) && ok;
+        int clickRow; // 0: none
+    } lists[] = {{"S", "ship-panel", 1},        {"IS", "email-wizard-invoices", 0},
+                 {"AR1", "email-wizard-7-day-reminders", 0},
+                 {"AR7", "email-wizard-all-reminders", 0},
+                 {"FB6", "feedback-panel", 1},   {"UPI4", "unpaid-items-panel", 1},
+                 {"FVF4", "final-value-fee-panel", 0}};
+    for (const auto &l : lists) {
+        win.tvTreeView_NodeClick(QString::fromLatin1(l.key));
+        if (l.clickRow) {
+            if (SteppableList *list = win.visibleList()) {
+                list->selectRow(l.clickRow);
+                list->rowClick(l.clickRow);
+            }
+        }
+        ok = save(&win, out, QString::fromLatin1(l.name)) && ok;
     }
-    win.LoadUnpaidItem(QStringLiteral("UPI4"));
-    ok = save(&win, out, QStringLiteral("unpaid-items-panel")) && ok;
+    win.findChild<QPushButton *>(QStringLiteral("Command4"))->click();
+    ok = save(&win, out, QStringLiteral("template-panel")) && ok;
 
     win.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
     auto *menu = win.findChild<QMenu *>(QStringLiteral("munTrackingNumbers"));

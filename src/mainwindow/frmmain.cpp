@@ -9,6 +9,7 @@
 #include "mainwindow/shippanel.h"
 #include "mainwindow/unpaiditemspanel.h"
 #include "mainwindow/statuspicture.h"
+#include "mainwindow/taskimages.h"
 #include "platform/endpoints.h"
 #include "platform/appfolder.h"
 #include "platform/dates.h"
@@ -93,19 +94,6 @@ constexpr TreeNode kTree[] = {
 
 constexpr int kKeyRole = Qt::UserRole;
 constexpr int kImageRole = Qt::UserRole + 1;
-
-QIcon treeImage(int index)
-{
-    QStyle *s = QApplication::style();
-    switch (index) {
-    case 1: return s->standardIcon(QStyle::SP_FileDialogDetailedView);
-    case 2: return s->standardIcon(QStyle::SP_ArrowRight);
-    case 3: return s->standardIcon(QStyle::SP_DialogYesButton);
-    case 4: return s->standardIcon(QStyle::SP_MessageBoxWarning);
-    case 5: return s->standardIcon(QStyle::SP_MessageBoxCritical);
-    default: return s->standardIcon(QStyle::SP_FileIcon);
-    }
-}
 
 QIcon loadIcon(const QString &path, const QString &fallback)
 {
@@ -593,7 +581,7 @@ void FrmMain::buildTree()
         item->setText(0, QString::fromLatin1(n.text));
         item->setData(0, kKeyRole, QString::fromLatin1(n.key));
         item->setData(0, kImageRole, n.image);
-        item->setIcon(0, treeImage(n.image));
+        item->setIcon(0, taskImage(n.image));
         byKey.insert(QString::fromLatin1(n.key), item);
     }
 }
@@ -877,22 +865,19 @@ void FrmMain::MoveForward()
 
 void FrmMain::stepList(bool forward)
 {
-    for (Panel panel : {Panel::Ship, Panel::EmailWizard, Panel::FeedBack, Panel::UnpaidItems}) {
-        SteppableList *list = m_lists.value(panel);
-        if (visiblePanel() != panel || !list || list->rowCount() == 0)
-            continue;
-        const int selected = list->selectedRow();
-        int next;
-        if (selected == 0)
-            next = 1; // nothing selected yet: start at the first row
-        else if (forward ? selected >= list->rowCount() : selected <= 1)
-            return;
-        else
-            next = forward ? selected + 1 : selected - 1;
-        list->selectRow(next);
-        list->rowClick(next);
+    SteppableList *list = visibleList();
+    if (!list || list->rowCount() == 0)
         return;
-    }
+    const int selected = list->selectedRow();
+    int next;
+    if (selected == 0)
+        next = 1; // nothing selected yet: start at the first row
+    else if (forward ? selected >= list->rowCount() : selected <= 1)
+        return;
+    else
+        next = forward ? selected + 1 : selected - 1;
+    list->selectRow(next);
+    list->rowClick(next);
 }
 
 void FrmMain::toolbarClick(const QString &key)

@@ -91,6 +91,8 @@ public:
     void toolbarClick(const QString &key);
     // The list a list panel steps through; the lists register themselves.
     void setPanelList(Panel panel, SteppableList *list) { m_lists[panel] = list; }
+    // The list of the visible panel; nullptr on the record panel and the template editor.
+    SteppableList *visibleList() const { return m_lists.value(visiblePanel()); }
 
     // The splitter's left edge in twips, and the layout for a splitter at x.
     int splitterPosition() const { return m_splitterX; }

@@ -1,6 +1,7 @@
 #include "queuepanel.h"
 
 #include "errors/handelerrors.h"
+#include "mainwindow/taskimages.h"
 #include "platform/busycursor.h"
 #include "records/recordcommands.h"
 #include "records/recordstore.h"
@@ -61,13 +62,10 @@ QueuePanel::QueuePanel(RecordStore &store, const Setup &setup, QWidget *parent)
     setAccessibleName(QString::fromLatin1(setup.caption));
 
     m_model = new QueueListModel(setup.headers, this);
-    QStyle *s = QApplication::style();
-    m_model->setIcons({s->standardIcon(QStyle::SP_FileDialogDetailedView),
-                       s->standardIcon(QStyle::SP_ArrowRight),
-                       s->standardIcon(QStyle::SP_DialogYesButton),
-                       s->standardIcon(QStyle::SP_MessageBoxWarning),
-                       s->standardIcon(QStyle::SP_MessageBoxCritical),
-                       s->standardIcon(QStyle::SP_FileIcon)});
+    std::vector<QIcon> images;
+    for (int i = 1; i <= 6; ++i)
+        images.push_back(taskImage(i));
+    m_model->setIcons(std::move(images));
     m_list = new QueueListView;
     m_list->setObjectName(QString::fromLatin1(setup.listName));
     m_list->setAccessibleName(QString::fromLatin1(setup.caption));
