@@ -3,6 +3,7 @@
 #include "errors/handelerrors.h"
 #include "mainwindow/layout.h"
 #include "mainwindow/placement.h"
+#include "mainwindow/batchcommands.h"
 #include "mainwindow/emailwizardpanel.h"
 #include "mainwindow/feedbackpanel.h"
 #include "mainwindow/recordpanel.h"
@@ -13,6 +14,7 @@
 #include "platform/endpoints.h"
 #include "platform/appfolder.h"
 #include "platform/dates.h"
+#include "platform/errorcatalogue.h"
 #include "platform/lotwiseerror.h"
 #include "platform/prompts.h"
 #include "platform/settingsstore.h"
@@ -122,7 +124,8 @@ void addItems(QComboBox *combo, const QStringList &items)
 
 FrmMain::FrmMain(RecordStore &store, SettingsStore &settings, const QString &appFolder,
                  QWidget *parent)
-    : QMainWindow(parent), m_store(store), m_settings(settings), m_appFolder(appFolder)
+    : QMainWindow(parent), m_store(store), m_settings(settings), m_appFolder(appFolder),
+      m_mailer(std::make_unique<Mailer>(settings, appFolder))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Lotwise - View Auction Records.."));
@@ -164,6 +167,14 @@ void FrmMain::buildUi()
     buildMenus();
     buildToolbar();
     buildStatusBar();
+
+    // The last fetched page or message and its subject, for the notice readers.
+    m_text34 = new QPlainTextEdit(this);
+    m_text34->setObjectName(QStringLiteral("Text34"));
+    m_text34->hide();
+    m_label37 = new QLabel(this);
+    m_label37->setObjectName(QStringLiteral("Label37"));
+    m_label37->hide();
 
     m_monthView = new QCalendarWidget(m_client);
     m_monthView->setObjectName(QStringLiteral("MonthView1"));
@@ -250,9 +261,7 @@ void FrmMain::buildPanels()
     m_ship = new ShipPanel(m_store);
     // The switch's picture does not flip while the all-reminders list is shown; its caption
     // always does.
-    m_wizard = new EmailWizardPanel(m_store, [this] {
-        return windowTitle() != Queues::rule(u"AR7")->title;
-    });
+    m_wizard = new EmailWizardPanel(m_store, [this] { return m_batch->markSwitchMayFlip(); });
     m_feedback = new FeedBackPanel(m_store);
     m_unpaid = new UnpaidItemsPanel(m_store);
     const std::pair<Panel, QueuePanel *> lists[] = {{Panel::Ship, m_ship},
@@ -268,6 +277,12 @@ void FrmMain::buildPanels()
                 [this](const QString &t) { m_statusText->setText(t); });
     }
     connect(m_ship->reloadButton(), &QPushButton::clicked, this, &FrmMain::LoadItemsToShip);
+    m_batch = new BatchCommands(*this);
+    connect(m_wizard->actionButton(), &QPushButton::clicked, m_batch, &BatchCommands::Send);
+    connect(m_feedback->actionButton(), &QPushButton::clicked, m_batch, &BatchCommands::markFeedBack);
+    connect(m_unpaid->actionButton(), &QPushButton::clicked, m_batch, &BatchCommands::markUnpaid);
+    connect(m_ship->actionButton(), &QPushButton::clicked, m_batch, &BatchCommands::markShipped);
+    connect(m_unpaid->link(), &ClickLabel::clicked, m_batch, &BatchCommands::openDisputePage);
     // Over the unpaid items list the question-mark pointer shows in help mode, with no balloon.
     registerHelpControl(m_unpaid->list()->viewport(), false);
 
@@ -455,6 +470,10 @@ void FrmMain::buildStatusBar()
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("sbStatusBar"));
     bar->setMouseTracking(true);
+    m_onlinePicture = new QLabel;
+    m_onlinePicture->setObjectName(QStringLiteral("sbStatusBar_Online"));
+    bar->addPermanentWidget(m_onlinePicture);
+    setOnlinePicture(false);
     m_statusText = new QLabel(QStringLiteral("Status"));
     m_reminderPanel = new QLabel;
     m_datePanel = new QLabel;
@@ -793,19 +812,65 @@ void FrmMain::Timer1_Timer()
 }
 
 void FrmMain::ShowRecordStatus() { m_recordPanel->ShowRecordStatus(); }
+
+void FrmMain::setMailSessionFactory(Mailer::SessionFactory factory)
+{
+    m_mailer->setSessionFactory(std::move(factory));
+}
+
+void FrmMain::CheckOnline()
+{
+    m_text34->clear();
+    m_mailer->CheckOnline();
+    m_text34->setPlainText(m_mailer->pageText());
+    setOnlinePicture(m_mailer->online());
+}
+
+void FrmMain::setOnlinePicture(bool on)
+{
+    m_onlinePicture->setPixmap(
+        style()->standardIcon(on ? QStyle::SP_DialogApplyButton : QStyle::SP_DialogCancelButton)
+            .pixmap(16, 16));
+    m_onlinePicture->setAccessibleName(on ? QStringLiteral("Online") : QStringLiteral("Offline"));
+    m_onlinePicture->setToolTip(m_onlinePicture->accessibleName());
+}
+
+bool FrmMain::online() const { return m_mailer->online(); }
+bool FrmMain::LogOn() { return m_mailer->LogOn(); }
+void FrmMain::LogOff() { m_mailer->SignOff(); }
+bool FrmMain::FetchNewMail() { return m_mailer->FetchNewMail(); }
+
+bool FrmMain::SendEmail()
+{
+    // Never a mail on no record: there is no buyer to address.
+    if (!m_store.hasCurrent())
+        return false;
+    return m_mailer->SendEmail(m_store.get(Field::EmailAddress),
+                               m_wizard->subjectBox()->currentText());
+}
+
+void FrmMain::DisplayMessage()
+{
+    trapErrors(QStringLiteral("Sub_DisplayMessage"), [this] {
+        MailSession *session = m_mailer->session();
+        if (!session)
+            throw LotwiseError(ErrorCode::MailNotSetUp);
+        m_text34->setPlainText(session->MsgNoteText());
+        m_label37->setText(session->MsgSubject());
+    });
+}
+
+void FrmMain::showStatus(const QString &text) { m_statusText->setText(text); }
 // The mail layer's online check.
-void FrmMain::CheckOnline() {}
 // The start-up reminder; it starts the blink when something is overdue.
 void FrmMain::CheckRemainders() {}
 // Opens the mail session.
-void FrmMain::LogOn() {}
 // The on-exit report.
 void FrmMain::CheckOnExit() {}
 // The template editor's open and save.
 void FrmMain::OpenTemplate() {}
 void FrmMain::SaveTemplate() {}
 // Signs off the mail session.
-void FrmMain::LogOff() {}
 // "Tasks To Complete" in the notes window.
 void FrmMain::CheckTasks() {}
 // Reads new sale and winner notices from the mailbox.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mail/mailer.h"
 #include "mainwindow/layout.h"
 #include "mainwindow/steppablelist.h"
 #include "queues/queuerules.h"
@@ -110,6 +111,24 @@ public:
     bool markSwitchOn() const;
     bool noticeSwitchOn() const;
 
+    // Mail: the session, the online check and sending the merged Email.txt to the current
+    // record's buyer with the email wizard's subject.
+    void setMailSessionFactory(Mailer::SessionFactory factory);
+    Mailer &mailer() { return *m_mailer; }
+    void CheckOnline();
+    bool online() const;
+    bool LogOn();
+    void LogOff();
+    bool FetchNewMail();
+    bool SendEmail();
+    // The current message of the fetched set into the hidden fields Text34 and Label37.
+    void DisplayMessage();
+
+    SettingsStore &settings() { return m_settings; }
+    // Opens a web or mail address in the desktop's browser or mail program.
+    void openAddress(const QUrl &url);
+    void showStatus(const QString &text);
+
     // The lists of the options window's on-exit tab, filled at load.
     const QStringList &onExitSubjects(int which) const { return m_onExitSubjects[which]; }
 
@@ -129,14 +148,11 @@ protected:
 private:
     // Steps of the load that other parts of the program fill in.
     void ShowRecordStatus();
-    void CheckOnline();
     void CheckRemainders();
-    void LogOn();
     void CheckOnExit();
     // Commands whose windows and work come with their own parts of the program.
     void OpenTemplate();
     void SaveTemplate();
-    void LogOff();
     void CheckTasks();
     void CheckEmail();
     void ShowNotes(bool modal);
@@ -148,7 +164,6 @@ private:
 
     void buildMenus();
     void applyLayout(const Layout::Result &r);
-    void openAddress(const QUrl &url);
     void editCommand(const char *slot);
     void stepList(bool forward);
     void setHelpOn(bool on);
@@ -168,6 +183,7 @@ private:
     QueuePanel *queuePanelFor(QStringView key) const;
     void runQueue(const QString &location, const QString &family, const QString &key);
     void setReminderPicture(bool alert);
+    void setOnlinePicture(bool on);
     void updateClock();
 
     RecordStore &m_store;
@@ -184,6 +200,11 @@ private:
     int m_splitterX = 2000;
     RecordPanel *m_recordPanel = nullptr;
     QPlainTextEdit *m_templateText = nullptr;
+    std::unique_ptr<Mailer> m_mailer;
+    class BatchCommands *m_batch = nullptr;
+    QLabel *m_onlinePicture = nullptr;
+    QPlainTextEdit *m_text34 = nullptr;
+    QLabel *m_label37 = nullptr;
     ShipPanel *m_ship = nullptr;
     EmailWizardPanel *m_wizard = nullptr;
     FeedBackPanel *m_feedback = nullptr;

@@ -52,4 +52,27 @@ QUrl upsTracking(const SettingsStore &settings)
     return page(base(settings, "UPS", "https://www.ups.com"), "/WebTracking/track?loc=en_US");
 }
 
+QUrl createDispute(const SettingsStore &settings)
+{
+    return page(base(settings, "Disputes", "https://cgi1.ebay.com"),
+                "/ws/eBayISAPI.dll?CreateDispute");
+}
+
+QUrl disputeConsole(const SettingsStore &settings)
+{
+    return page(base(settings, "Disputes", "https://cgi1.ebay.com"),
+                "/ws/eBayISAPI.dll?ViewDisputeConsole&ssPageName=STRK:ME:LNLK");
+}
+
+QString logoAddress(const SettingsStore &settings)
+{
+    return QString::fromLatin1(base(settings, "LogoHost", "https://pics.ebaystatic.com") +
+                               "/aw/pics/navbar/eBayLogoTM.gif");
+}
+
+QString productPage(const SettingsStore &settings)
+{
+    return QString::fromLatin1(base(settings, "Maker", "https://www.lotwise.org") + "/Lotwise.htm");
+}
+
 } // namespace Endpoints

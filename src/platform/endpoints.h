@@ -16,5 +16,14 @@ QUrl homePage(const SettingsStore &settings);
 // The carriers' tracking pages; the user types the tracking number there.
 QUrl uspsTracking(const SettingsStore &settings);
 QUrl upsTracking(const SettingsStore &settings);
+// The site's dispute pages: opening an unpaid item dispute, and the console where a final
+// value fee credit is claimed.
+QUrl createDispute(const SettingsStore &settings);
+QUrl disputeConsole(const SettingsStore &settings);
+// The full address of the site's logo image; a home page that shows it means the site (and
+// so the mail system behind it) is reachable.
+QString logoAddress(const SettingsStore &settings);
+// Lotwise's own web page, named in the footer of every mail.
+QString productPage(const SettingsStore &settings);
 
 } // namespace Endpoints

@@ -23,6 +23,8 @@ QString errorDescription(int number)
         return QStringLiteral("The record could not be written to the record store.");
     case ErrorCode::ItemNotFound: return QStringLiteral("Item not found in this collection.");
     case ErrorCode::InvalidCsv: return QStringLiteral("The CSV file is not valid.");
+    case ErrorCode::MailNotSetUp: return QStringLiteral("No mail session can be opened.");
+    case ErrorCode::PageNotFetched: return QStringLiteral("The web page could not be fetched.");
     default: return QStringLiteral("Application-defined or object-defined error %1.").arg(number);
     }
 }

@@ -19,6 +19,8 @@ constexpr int NotALotwiseDatabase = 3078;
 constexpr int WriteFailed = 3197;
 constexpr int ItemNotFound = 3265;
 constexpr int InvalidCsv = 3751;
+constexpr int MailNotSetUp = 32050;
+constexpr int PageNotFetched = 35750;
 } // namespace ErrorCode
 
 // The description of an error number; numbers we do not know get a generic text naming them.

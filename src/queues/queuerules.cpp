@@ -148,6 +148,15 @@ const QueueRule *rule(QStringView key)
     return nullptr;
 }
 
+const QueueRule *ruleByTitle(QStringView title)
+{
+    for (const QueueRule &r : rules()) {
+        if (r.title == title)
+            return &r;
+    }
+    return nullptr;
+}
+
 QString family(QStringView key)
 {
     for (const char *f : {"FVF", "UPI", "FB", "AR"}) {

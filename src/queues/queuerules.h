@@ -54,6 +54,8 @@ namespace Queues {
 const std::vector<QueueRule> &rules();
 // The rule of a node key, or nullptr for an unknown or grouping key.
 const QueueRule *rule(QStringView key);
+// The rule of the list whose window title this is: the batch buttons go by the title.
+const QueueRule *ruleByTitle(QStringView title);
 // The family of a key: "FB", "AR", "UPI", "FVF", or the key itself for IS, S and VA.
 QString family(QStringView key);
 

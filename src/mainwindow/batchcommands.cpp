@@ -1,0 +1,204 @@
+#include "batchcommands.h"
+
+#include "mail/templates.h"
+#include "mainwindow/emailwizardpanel.h"
+#include "mainwindow/feedbackpanel.h"
+#include "mainwindow/frmmain.h"
+#include "mainwindow/shippanel.h"
+#include "mainwindow/statuspicture.h"
+#include "mainwindow/unpaiditemspanel.h"
+#include "platform/appfolder.h"
+#include "platform/busycursor.h"
+#include "platform/endpoints.h"
+#include "platform/prompts.h"
+#include "queues/queuerules.h"
+#include "records/recordstore.h"
+
+#include <QComboBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <memory>
+
+namespace {
+
+// Batches of a few rows finish before a dialog could be read.
+constexpr int kProgressFrom = 6;
+
+QString templatePath(const FrmMain &win, const QString &fileName)
+{
+    return AppFolder::fileIn(win.appFolder(), QStringLiteral("Email Templates/") + fileName);
+}
+
+} // namespace
+
+BatchCommands::BatchCommands(FrmMain &window) : QObject(&window), m_win(window) {}
+
+Batch::Progress BatchCommands::progress(const QString &verb)
+{
+    auto dialog = std::make_shared<QProgressDialog>(&m_win);
+    return [this, dialog, verb](int done, int total) {
+        if (total < kProgressFrom)
+            return;
+        if (done == 0) {
+            dialog->setWindowTitle(m_win.windowTitle());
+            dialog->setCancelButton(nullptr);
+            dialog->setWindowModality(Qt::WindowModal);
+            dialog->setMinimumDuration(0);
+            dialog->setRange(0, total);
+        }
+        dialog->setLabelText(QStringLiteral("%1 %2 of %3").arg(verb).arg(done + 1 > total ? total : done + 1).arg(total));
+        dialog->setValue(done);
+        if (done == total)
+            dialog->reset();
+    };
+}
+
+bool BatchCommands::mergeAndSend(const QString &path)
+{
+    return ReplaceEmail(m_win.store(), m_win.appFolder(), path) && m_win.SendEmail();
+}
+
+void BatchCommands::report(const Batch::Outcome &o, bool mailed)
+{
+    QStringList parts;
+    if (mailed)
+        parts << QStringLiteral("%1 sent").arg(o.sent);
+    if (o.failed)
+        parts << QStringLiteral("%1 not sent").arg(o.failed);
+    parts << QStringLiteral("%1 marked").arg(o.marked);
+    if (o.skipped)
+        parts << QStringLiteral("%1 skipped: the record is no longer there").arg(o.skipped);
+    m_win.showStatus(parts.join(QStringLiteral(", ")) + QLatin1Char('.'));
+}
+
+void BatchCommands::Send()
+{
+    EmailWizardPanel *panel = m_win.emailWizardPanel();
+    if (panel->rowCount() == 0)
+        return;
+    QPushButton *button = panel->actionButton();
+    button->setEnabled(false);
+    m_win.CheckOnline();
+    if (!m_win.online()) {
+        prompts().message(QStringLiteral("You are not currently online.\r\n"
+                                         "You will not be able to send email.\r\n\r\n"
+                                         "Please Logon to the internet!"),
+                          QStringLiteral("Not Online."), Prompts::Ok, Prompts::Icon::Warning);
+        button->setEnabled(true);
+        return;
+    }
+    const QString fileName = panel->selectedTemplate();
+    if (fileName.isEmpty()) {
+        prompts().message(QStringLiteral("Not Email Templete Selected."),
+                          QStringLiteral("Select Email Templete."), Prompts::Ok,
+                          Prompts::Icon::Warning);
+        button->setEnabled(true);
+        return;
+    }
+    BusyCursor busy;
+    const QString path = templatePath(m_win, fileName);
+    const QueueRule *shown = Queues::ruleByTitle(m_win.windowTitle());
+    const auto rule = shown ? Batch::sendRule(shown->key) : std::nullopt;
+    std::optional<Mark> mark;
+    if (rule && m_win.markSwitchOn())
+        mark = rule->mark;
+    RecordStore &store = m_win.store();
+    const Batch::Outcome outcome = Batch::sendChecked(
+        *panel->model(), store,
+        [&](int r) {
+            panel->selectRow(r + 1);
+            panel->rowClick(r + 1);
+            return store.hasCurrent();
+        },
+        [&] { return mergeAndSend(path); }, mark, m_win.today(), progress(QStringLiteral("Sending")));
+    if (rule && rule->recompute) {
+        if (shown->key == u"IS")
+            m_win.LoadInvoicesToSend();
+        else
+            m_win.LoadReminders(shown->key);
+    }
+    button->setEnabled(true);
+    report(outcome, true);
+}
+
+void BatchCommands::markFeedBack()
+{
+    FeedBackPanel *panel = m_win.feedBackPanel();
+    if (panel->rowCount() == 0)
+        return;
+    BusyCursor busy;
+    std::function<bool()> notice;
+    if (m_win.noticeSwitchOn()) {
+        notice = [this] {
+            m_win.emailWizardPanel()->subjectBox()->setEditText(QStringLiteral("Feed Back Given"));
+            return mergeAndSend(templatePath(m_win, QStringLiteral("Feed Back Given.elm")));
+        };
+    }
+    const QueueRule *shown = Queues::ruleByTitle(m_win.windowTitle());
+    const Batch::Outcome outcome =
+        Batch::markChecked(*panel->model(), m_win.store(), Marks::feedbackGiven, m_win.today(),
+                           notice, Marks::feedbackNoticeSent, progress(QStringLiteral("Marking")));
+    if (shown && Queues::family(shown->key) == u"FB")
+        m_win.LoadFeedBack(shown->key);
+    report(outcome, bool(notice));
+}
+
+void BatchCommands::markUnpaid()
+{
+    UnpaidItemsPanel *panel = m_win.unpaidItemsPanel();
+    if (panel->rowCount() == 0)
+        return;
+    const QString caption = panel->link()->text();
+    std::optional<Mark> mark;
+    if (caption == UnpaidItemsPanel::disputeCaption())
+        mark = Marks::disputeReported;
+    else if (caption == UnpaidItemsPanel::feeCreditCaption())
+        mark = Marks::feeCreditClaimed;
+    if (!mark)
+        return;
+    BusyCursor busy;
+    const QueueRule *shown = Queues::ruleByTitle(m_win.windowTitle());
+    const Batch::Outcome outcome = Batch::markChecked(*panel->model(), m_win.store(), *mark,
+                                                      m_win.today(), {}, {},
+                                                      progress(QStringLiteral("Marking")));
+    if (shown && Queues::family(shown->key) == u"UPI")
+        m_win.LoadUnpaidItem(shown->key);
+    else if (shown && Queues::family(shown->key) == u"FVF")
+        m_win.LoadFinalFee(shown->key);
+    report(outcome, false);
+}
+
+void BatchCommands::markShipped()
+{
+    ShipPanel *panel = m_win.shipPanel();
+    if (panel->rowCount() == 0)
+        return;
+    BusyCursor busy;
+    const Batch::Outcome outcome =
+        Batch::markChecked(*panel->model(), m_win.store(), Marks::itemShipped, m_win.today(), {},
+                           {}, progress(QStringLiteral("Marking")));
+    m_win.LoadItemsToShip();
+    report(outcome, false);
+}
+
+bool BatchCommands::markSwitchMayFlip()
+{
+    if (m_win.windowTitle() != Queues::rule(u"AR7")->title)
+        return true;
+    prompts().message(
+        QStringLiteral("When working with All Reminders.\r\n\r\n"
+                       "They will not be mark as sent you must work with each group separately "
+                       "\r\nfor them to be marked as sent. This is incase you want to send an "
+                       "email \r\nno matter how long it has been."),
+        QStringLiteral("Working with All Reminder"), Prompts::Ok, Prompts::Icon::Information);
+    return false;
+}
+
+void BatchCommands::openDisputePage()
+{
+    const QString caption = m_win.unpaidItemsPanel()->link()->text();
+    if (caption == UnpaidItemsPanel::disputeCaption())
+        m_win.openAddress(Endpoints::createDispute(m_win.settings()));
+    else if (caption == UnpaidItemsPanel::feeCreditCaption())
+        m_win.openAddress(Endpoints::disputeConsole(m_win.settings()));
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "queues/batchactions.h"
+
+#include <QObject>
+
+class FrmMain;
+
+// The list panels' action buttons: "Send" on the email wizard, "Mark" on the feedback and
+// unpaid items panels, "Mark Checked As Sent" on the ship panel; and the mark switch and the
+// dispute link that go with them.
+class BatchCommands : public QObject
+{
+    Q_OBJECT
+public:
+    explicit BatchCommands(FrmMain &window);
+
+    void Send();
+    void markFeedBack();
+    void markUnpaid();
+    void markShipped();
+    // The mark switch's picture may change, except while the all-reminders list shows; then
+    // the user is told why.
+    bool markSwitchMayFlip();
+    void openDisputePage();
+
+private:
+    // Merges a template into Email.txt for the current record and mails it to the buyer.
+    bool mergeAndSend(const QString &templatePath);
+    Batch::Progress progress(const QString &verb);
+    void report(const Batch::Outcome &outcome, bool mailed);
+
+    FrmMain &m_win;
+};
