@@ -27,13 +27,20 @@ Prompts::Button firstButton(int buttons)
 
 } // namespace
 
+namespace {
+Prompts *g_fallback = nullptr;
+}
+
 Prompts &prompts()
 {
     static DialogPrompts dialogs;
-    return g_replacement ? *g_replacement : dialogs;
+    if (g_replacement)
+        return *g_replacement;
+    return g_fallback ? *g_fallback : dialogs;
 }
 
 void setPrompts(Prompts *replacement) { g_replacement = replacement; }
+void setFallbackPrompts(Prompts *fallback) { g_fallback = fallback; }
 
 Prompts::Button DialogPrompts::message(const QString &text, const QString &title, int buttons,
                                        Icon icon)

@@ -34,6 +34,9 @@ public:
 Prompts &prompts();
 // Replaces the prompts in use (nullptr restores the dialogs); the caller keeps ownership.
 void setPrompts(Prompts *replacement);
+// What setPrompts(nullptr) goes back to instead of the dialogs: test programs answer every
+// question nobody scripted, so no test can wait on a dialog.
+void setFallbackPrompts(Prompts *fallback);
 
 // Real dialogs, parented to the active window.
 class DialogPrompts : public Prompts
