@@ -1,0 +1,397 @@
+#include "mainwindow/emailwizardpanel.h"
+#include "mainwindow/feedbackpanel.h"
+#include "mainwindow/frmmain.h"
+#include "mainwindow/recordpanel.h"
+#include "mainwindow/shippanel.h"
+#include "mainwindow/statuspicture.h"
+#include "mainwindow/unpaiditemspanel.h"
+#include "platform/appfolder.h"
+#include "platform/dates.h"
+#include "platform/prompts.h"
+#include "platform/settingsstore.h"
+#include "platform/textfile.h"
+#include "support/fakemail.h"
+#include "support/testsupport.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+using TestSupport::addRecord;
+using TestSupport::daysAgo;
+
+namespace {
+
+const QDate kToday(2026, 3, 15);
+const QString kLogoPage = QStringLiteral("<html><img src=\"%1/aw/pics/navbar/eBayLogoTM.gif\"></html>");
+
+class BatchTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        AppFolder::seed(folder.path());
+        setPrompts(&scripted);
+        settings.save("Endpoints", "AuctionSite", web.address());
+        settings.save("Endpoints", "LogoHost", web.address());
+        web.page.body = kLogoPage.arg(web.address()).toUtf8();
+        writeTemplate("Reminder 7 days.elm", {"Dear *User_Name*,", "item *Auction_Number*"});
+        writeTemplate("Feed Back Given.elm", {"Thanks *User_Name*"});
+    }
+    void TearDown() override
+    {
+        win.reset();
+        setPrompts(nullptr);
+    }
+    void writeTemplate(const QString &name, const QStringList &lines)
+    {
+        ASSERT_TRUE(TextFile::writeLines(folder.file("Email Templates/" + name), lines));
+    }
+    // An unpaid, invoiced record `age` days after its close.
+    void unpaid(const char *user, int age, std::initializer_list<std::pair<Field, QString>> more = {})
+    {
+        addRecord(store, {{Field::UserName, user},
+                          {Field::AuctionName, QString("lot of ") + user},
+                          {Field::AuctionUrl, QString("9") + QString::number(age)},
+                          {Field::EmailAddress, QString(user) + "@example.com"},
+                          {Field::InvoiceSent, "1"},
+                          {Field::CloseDate, daysAgo(kToday, age)}});
+        for (const auto &[f, v] : more) {
+            store.moveLast();
+            store.set(f, v);
+        }
+        store.flush();
+    }
+    void shipped(const char *user, const char *lot, int sentAge)
+    {
+        addRecord(store, {{Field::UserName, user},
+                          {Field::AuctionName, lot},
+                          {Field::EmailAddress, QString(user) + "@example.com"},
+                          {Field::InvoiceSent, "1"},
+                          {Field::PaymentMade, "1"},
+                          {Field::ItemSent, "1"},
+                          {Field::ItemSentDate, daysAgo(kToday, sentAge)}});
+    }
+    FrmMain &load()
+    {
+        win = std::make_unique<FrmMain>(store, settings, folder.path());
+        win->setTodayProvider([] { return kToday; });
+        win->recordPanel()->setTodayProvider([] { return kToday; });
+        win->setMailSessionFactory(
+            [log = mail] { return std::make_unique<TestSupport::FakeMailSession>(log); });
+        EXPECT_TRUE(win->Form_Load());
+        EXPECT_TRUE(win->online());
+        EXPECT_TRUE(scripted.asked().isEmpty());
+        win->resize(1280, 800);
+        win->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(win.get()));
+        return *win;
+    }
+    void check(QueuePanel *panel, std::initializer_list<int> rows)
+    {
+        for (int r : rows)
+            panel->model()->setChecked(r - 1, true);
+    }
+    QString field(int record, Field f) { return store.recordAt(record)[f]; }
+    static QStringList users(const QueuePanel *panel)
+    {
+        QStringList u;
+        for (int r = 0; r < panel->model()->rowCount(); ++r)
+            u << panel->model()->row(r).userName;
+        return u;
+    }
+    QString status() const { return win->findChild<QLabel *>("sbStatusBar_Status")->text(); }
+
+    TestSupport::TempFolder folder;
+    SettingsStore settings{folder.file("settings.ini")};
+    TestSupport::LocalWebServer web;
+    std::shared_ptr<TestSupport::MailLog> mail = std::make_shared<TestSupport::MailLog>();
+    RecordStore store;
+    ScriptedPrompts scripted;
+    std::unique_ptr<FrmMain> win;
+};
+
+} // namespace
+
+TEST_F(BatchTest, ReminderSendMailsAndMarksOnlyTheCheckedRows)
+{
+    store.open(folder.dbPath());
+    unpaid("ann", 8);
+    unpaid("bob", 9);
+    unpaid("cy", 10);
+    store.close();
+    load();
+    win->tvTreeView_NodeClick("AR1");
+    EmailWizardPanel *wizard = win->emailWizardPanel();
+    ASSERT_EQ(users(wizard), (QStringList{"ann", "bob", "cy"}));
+    check(wizard, {1, 3});
+    wizard->subjectBox()->setEditText("Please pay");
+    wizard->actionButton()->click();
+
+    ASSERT_EQ(mail->sent.size(), 2);
+    EXPECT_EQ(mail->sent[0].to, "ann@example.com");
+    EXPECT_EQ(mail->sent[1].to, "cy@example.com");
+    EXPECT_EQ(mail->sent[1].subject, "Please pay");
+    // The merged template, one line end after its last line, then the footer after an
+    // empty line.
+    EXPECT_TRUE(mail->sent[1].body.startsWith("Dear cy,\r\nitem 910\r\n\r\nThis Meassage was sent "
+                                              "using Lotwise Version 3.0\r\n"))
+        << mail->sent[1].body.toStdString();
+    EXPECT_TRUE(mail->sent[1].body.endsWith("Lotwise, No monthly fees ever!\r\n"
+                                            "https://www.lotwise.org/Lotwise.htm"));
+    EXPECT_EQ(field(0, Field::Remainder10), "1");
+    EXPECT_NE(field(1, Field::Remainder10), "1");
+    EXPECT_EQ(field(2, Field::Remainder10), "1");
+    EXPECT_EQ(users(wizard), QStringList{"bob"});
+    EXPECT_TRUE(wizard->actionButton()->isEnabled());
+    EXPECT_TRUE(scripted.asked().isEmpty());
+}
+
+TEST_F(BatchTest, AFailedSendOrMergeLeavesItsRecordUnmarkedAndTheBatchGoesOn)
+{
+    store.open(folder.dbPath());
+    unpaid("ann", 8);
+    unpaid("bob", 9);
+    unpaid("cy", 10);
+    store.close();
+    mail->refuse.insert("bob@example.com");
+    load();
+    win->tvTreeView_NodeClick("AR1");
+    EmailWizardPanel *wizard = win->emailWizardPanel();
+    check(wizard, {1, 2, 3});
+    wizard->actionButton()->click();
+    EXPECT_EQ(mail->sent.size(), 2);
+    EXPECT_NE(field(1, Field::Remainder10), "1");
+    EXPECT_EQ(users(wizard), QStringList{"bob"}); // offered again next time
+    // The refusal went to the error handler.
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_TRUE(scripted.asked()[0].text.contains("Sub_SendEmail"));
+    EXPECT_TRUE(status().contains("1 not sent"));
+
+    // A template that cannot be read sends nothing, not even a stale Email.txt.
+    scripted.clear();
+    mail->refuse.clear();
+    QFile::remove(folder.file("Email Templates/Reminder 7 days.elm"));
+    QFile::copy(folder.file("Email Templates/Payment Made.elm"), folder.file("Email.txt"));
+    wizard->fillTemplates(folder.file("Email Templates"));
+    wizard->templateList()->addItem("Reminder 7 days.elm"); // shown, then gone from disk
+    wizard->selectTemplate("Reminder 7 days.elm");
+    check(wizard, {1});
+    wizard->actionButton()->click();
+    EXPECT_EQ(mail->sent.size(), 2);
+    EXPECT_NE(field(1, Field::Remainder10), "1");
+    EXPECT_TRUE(scripted.asked().value(0).text.contains("Sub_ReplaceEmail"));
+}
+
+TEST_F(BatchTest, SendRefusesOfflineOrWithoutATemplateAndDoesNothingOnAnEmptyList)
+{
+    store.open(folder.dbPath());
+    unpaid("ann", 8);
+    store.close();
+    load();
+    EmailWizardPanel *wizard = win->emailWizardPanel();
+    win->tvTreeView_NodeClick("AR2"); // empty
+    wizard->actionButton()->click();
+    EXPECT_TRUE(scripted.asked().isEmpty());
+
+    win->tvTreeView_NodeClick("AR1");
+    check(wizard, {1});
+    // A page without the logo, a captive portal say: offline.
+    web.page.body = "<html>Sign in to the hotel network</html>";
+    wizard->actionButton()->click();
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_EQ(scripted.asked()[0].title, "Not Online.");
+    EXPECT_EQ(scripted.asked()[0].text, "You are not currently online.\r\nYou will not be able to "
+                                         "send email.\r\n\r\nPlease Logon to the internet!");
+    EXPECT_TRUE(wizard->actionButton()->isEnabled());
+    EXPECT_TRUE(mail->sent.isEmpty());
+
+    // A failed fetch leaves the flag as it was; an answer with the logo sets it again.
+    web.page = {500, "oops", 0};
+    win->CheckOnline();
+    EXPECT_FALSE(win->online());
+    web.page.status = 200;
+    web.page.body = kLogoPage.arg(web.address()).toUtf8();
+    win->CheckOnline();
+    EXPECT_TRUE(win->online());
+    web.page = {500, "oops", 0};
+    scripted.clear();
+    win->CheckOnline();
+    EXPECT_TRUE(win->online());
+    EXPECT_TRUE(scripted.asked().value(0).text.contains("Sub_CheckOnline"));
+
+    web.page.status = 200;
+    web.page.body = kLogoPage.arg(web.address()).toUtf8();
+    wizard->templateList()->clearSelection();
+    wizard->templateList()->setCurrentRow(-1);
+    scripted.clear();
+    wizard->actionButton()->click();
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_EQ(scripted.asked()[0].title, "Select Email Templete.");
+    EXPECT_EQ(scripted.asked()[0].text, "Not Email Templete Selected.");
+    EXPECT_TRUE(mail->sent.isEmpty());
+}
+
+TEST_F(BatchTest, LaterReminderListsMarkThe28DayFlagAndTheAllAndPaidListsMarkNothing)
+{
+    store.open(folder.dbPath());
+    unpaid("old", 36, {{Field::Remainder10, "1"}, {Field::Remainder20, "1"}, {Field::Remainder30, "1"}});
+    unpaid("new", 8);
+    shipped("paid", "a lot", 3);
+    store.close();
+    load();
+    EmailWizardPanel *wizard = win->emailWizardPanel();
+    win->tvTreeView_NodeClick("AR5");
+    ASSERT_EQ(users(wizard), QStringList{"old"});
+    check(wizard, {1});
+    wizard->actionButton()->click();
+    EXPECT_EQ(field(0, Field::Remainder40), "1");
+    EXPECT_TRUE(users(wizard).isEmpty());
+
+    win->tvTreeView_NodeClick("AR7");
+    ASSERT_EQ(users(wizard), (QStringList{"old", "new"}));
+    // The switch does not turn off here; the user is told why.
+    wizard->markSwitch()->click();
+    EXPECT_TRUE(win->markSwitchOn());
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_EQ(scripted.asked()[0].title, "Working with All Reminder");
+    check(wizard, {2});
+    wizard->actionButton()->click();
+    EXPECT_EQ(mail->sent.size(), 2);
+    EXPECT_NE(field(1, Field::Remainder10), "1");
+    EXPECT_EQ(users(wizard), (QStringList{"old", "new"})); // computed again, same rows
+
+    win->tvTreeView_NodeClick("VA");
+    check(wizard, {1});
+    wizard->actionButton()->click();
+    EXPECT_EQ(mail->sent.size(), 3);
+    EXPECT_TRUE(wizard->model()->isChecked(0)); // not computed again
+}
+
+TEST_F(BatchTest, FeedBackMarkWithAndWithoutTheNotice)
+{
+    store.open(folder.dbPath());
+    shipped("ann", "clock", 9);
+    shipped("ann", "clock", 9); // the same row twice
+    shipped("bob", "bell", 10);
+    store.close();
+    load();
+    FeedBackPanel *panel = win->feedBackPanel();
+    win->tvTreeView_NodeClick("FB1");
+    ASSERT_EQ(panel->rowCount(), 3);
+
+    panel->noticeSwitch()->click(); // off
+    check(panel, {3});
+    panel->actionButton()->click();
+    EXPECT_EQ(field(2, Field::FeedBackGiven), "1");
+    EXPECT_EQ(field(2, Field::NoticeFeedBackGiven), "");
+    EXPECT_TRUE(mail->sent.isEmpty());
+    EXPECT_EQ(users(panel), (QStringList{"ann", "ann"}));
+
+    panel->noticeSwitch()->click(); // on again
+    check(panel, {1});
+    panel->actionButton()->click();
+    // One row, both of its records marked, and each sent its notice.
+    EXPECT_EQ(field(0, Field::FeedBackGiven), "1");
+    EXPECT_EQ(field(1, Field::FeedBackGiven), "1");
+    EXPECT_EQ(field(0, Field::NoticeFeedBackGiven), "1");
+    EXPECT_EQ(field(1, Field::NoticeFeedBackGiven), "1");
+    ASSERT_EQ(mail->sent.size(), 2);
+    EXPECT_EQ(mail->sent[0].subject, "Feed Back Given");
+    EXPECT_TRUE(mail->sent[0].body.startsWith("Thanks ann\r\n"));
+    EXPECT_EQ(win->emailWizardPanel()->subjectBox()->currentText(), "Feed Back Given");
+    EXPECT_TRUE(panel->rowCount() == 0);
+}
+
+TEST_F(BatchTest, AFeedBackNoticeThatFailsLeavesOnlyTheNoticeFlagUnset)
+{
+    store.open(folder.dbPath());
+    shipped("ann", "clock", 9);
+    store.close();
+    mail->refuse.insert("ann@example.com");
+    load();
+    win->tvTreeView_NodeClick("FB6");
+    check(win->feedBackPanel(), {1});
+    win->feedBackPanel()->actionButton()->click();
+    EXPECT_EQ(field(0, Field::FeedBackGiven), "1");
+    EXPECT_EQ(field(0, Field::NoticeFeedBackGiven), "");
+}
+
+TEST_F(BatchTest, DuplicatesAreAllMarkedButMailedOnce)
+{
+    store.open(folder.dbPath());
+    unpaid("ann", 8);
+    unpaid("ann", 8);
+    store.close();
+    load();
+    win->tvTreeView_NodeClick("AR1");
+    EmailWizardPanel *wizard = win->emailWizardPanel();
+    check(wizard, {1});
+    wizard->actionButton()->click();
+    EXPECT_EQ(mail->sent.size(), 1);
+    EXPECT_EQ(field(0, Field::Remainder10), "1");
+    EXPECT_NE(field(1, Field::Remainder10), "1");
+
+    win->tvTreeView_NodeClick("UPI4");
+    UnpaidItemsPanel *unpaidPanel = win->unpaidItemsPanel();
+    check(unpaidPanel, {1});
+    unpaidPanel->actionButton()->click();
+    EXPECT_EQ(field(0, Field::Npb), "1");
+    EXPECT_EQ(field(1, Field::Npb), "1");
+    EXPECT_EQ(unpaidPanel->rowCount(), 0);
+    EXPECT_EQ(mail->sent.size(), 1); // marking sends nothing
+}
+
+TEST_F(BatchTest, UnpaidMarkFollowsTheLinkAndShipMarkDatesTheShipment)
+{
+    store.open(folder.dbPath());
+    unpaid("fred", 43, {{Field::Npb, "1"}});
+    addRecord(store, {{Field::UserName, "pat"},
+                      {Field::AuctionName, "lamp"},
+                      {Field::InvoiceSent, "1"},
+                      {Field::PaymentMade, "1"},
+                      {Field::PaymentMadeDate, daysAgo(kToday, 2)}});
+    store.close();
+    load();
+    win->tvTreeView_NodeClick("FVF1");
+    UnpaidItemsPanel *unpaidPanel = win->unpaidItemsPanel();
+    check(unpaidPanel, {1});
+    unpaidPanel->actionButton()->click();
+    EXPECT_EQ(field(0, Field::CriedtFiled), "1");
+    EXPECT_EQ(unpaidPanel->rowCount(), 0);
+    EXPECT_EQ(win->windowTitle(), "Lotwise - Working with 42 Final Value Fee credits..");
+
+    QTest::mouseClick(win->findChild<QPushButton *>("Command2"), Qt::LeftButton);
+    ShipPanel *ship = win->shipPanel();
+    ASSERT_EQ(ship->rowCount(), 1);
+    ship->actionButton()->click(); // nothing checked: nothing marked
+    EXPECT_NE(field(1, Field::ItemSent), "1");
+    check(ship, {1});
+    ship->actionButton()->click();
+    EXPECT_EQ(field(1, Field::ItemSent), "1");
+    EXPECT_EQ(field(1, Field::ItemSentDate), Dates::shortDateText(kToday));
+    EXPECT_EQ(ship->rowCount(), 0);
+}
+
+TEST_F(BatchTest, ARowWhoseRecordIsGoneIsSkippedAndCounted)
+{
+    store.open(folder.dbPath());
+    unpaid("ann", 8);
+    unpaid("bob", 9);
+    store.close();
+    load();
+    win->tvTreeView_NodeClick("AR1");
+    EmailWizardPanel *wizard = win->emailWizardPanel();
+    check(wizard, {1, 2});
+    store.moveTo(0);
+    store.deleteCurrent();
+    wizard->actionButton()->click();
+    ASSERT_EQ(mail->sent.size(), 1);
+    EXPECT_EQ(mail->sent[0].to, "bob@example.com");
+    EXPECT_TRUE(status().contains("1 skipped")) << status().toStdString();
+}

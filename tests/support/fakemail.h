@@ -1,0 +1,108 @@
+#pragma once
+
+#include "mail/mailsession.h"
+#include "platform/lotwiseerror.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <memory>
+
+namespace TestSupport {
+
+struct SentMail
+{
+    QString to, subject, body;
+};
+
+// What a batch hands to the mail system, kept in memory. Addresses in `refuse` fail the
+// send with `refuseError`.
+struct MailLog
+{
+    QList<SentMail> sent;
+    QSet<QString> refuse;
+    int refuseError = 32014;
+    int signOns = 0;
+};
+
+class FakeMailSession : public MailSession
+{
+public:
+    explicit FakeMailSession(std::shared_ptr<MailLog> log) : m_log(std::move(log)) {}
+    void SignOn(bool, bool) override
+    {
+        ++m_log->signOns;
+        m_on = true;
+    }
+    void SignOff() override { m_on = false; }
+    bool isSignedOn() const override { return m_on; }
+    void Fetch() override {}
+    int MsgCount() const override { return 0; }
+    void setMsgIndex(int) override { throw LotwiseError(380); }
+    int msgIndex() const override { return -1; }
+    QString MsgSubject() const override { return {}; }
+    QString MsgNoteText() const override { return {}; }
+    void Delete() override { throw LotwiseError(380); }
+    void Compose() override { m_mail = {}; }
+    void setRecipAddress(const QString &a) override { m_mail.to = a; }
+    void setMsgSubject(const QString &s) override { m_mail.subject = s; }
+    void setMsgNoteText(const QString &b) override { m_mail.body = b; }
+    void Send() override
+    {
+        if (m_log->refuse.contains(m_mail.to))
+            throw LotwiseError(m_log->refuseError, m_mail.to);
+        m_log->sent.append(m_mail);
+    }
+
+private:
+    std::shared_ptr<MailLog> m_log;
+    SentMail m_mail;
+    bool m_on = false;
+};
+
+// A web server on 127.0.0.1 inside the test process: the online check's page fetch runs a
+// local event loop, which serves it.
+class LocalWebServer
+{
+public:
+    struct Page
+    {
+        int status = 200;
+        QByteArray body;
+        int delayMs = 0;
+    };
+    LocalWebServer()
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
+            while (QTcpSocket *s = m_server.nextPendingConnection()) {
+                QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] { answer(s); });
+                QObject::connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+            }
+        });
+    }
+    QString address() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()); }
+    Page page; // what "/" answers
+
+private:
+    void answer(QTcpSocket *s)
+    {
+        if (!s->canReadLine())
+            return;
+        s->readAll();
+        const Page p = page;
+        QTimer::singleShot(p.delayMs, s, [s, p] {
+            s->write("HTTP/1.1 " + QByteArray::number(p.status) +
+                     (p.status == 200 ? " OK" : " Error") +
+                     "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+                     QByteArray::number(p.body.size()) + "\r\nConnection: close\r\n\r\n" + p.body);
+            s->disconnectFromHost();
+        });
+    }
+    QTcpServer m_server;
+};
+
+} // namespace TestSupport
