@@ -74,9 +74,10 @@ bool restoreFromBackup(const QString &appFolder, const QString &fileName, QStrin
 
 } // namespace Templates
 
-bool ReplaceEmail(const RecordStore &store, const QString &appFolder, const QString &templatePath)
+bool ReplaceEmail(const RecordStore &store, const QString &appFolder, const QString &templatePath,
+                  const QString &location)
 {
-    return trapErrors(QStringLiteral("Sub_ReplaceEmail"), [&] {
+    return trapErrors(location, [&] {
         const QString output = AppFolder::fileIn(appFolder, QStringLiteral("Email.txt"));
         if (QFile::exists(output) && !QFile::remove(output))
             throw LotwiseError(ErrorCode::FileAccess, output);

@@ -42,4 +42,5 @@ bool restoreFromBackup(const QString &appFolder, const QString &fileName, QStrin
 // Merges the template at `templatePath` with the current record into Email.txt of the
 // application folder, which is deleted and written anew. On failure (no template, a folder
 // that cannot be written, no current record) the error handler is told and false returned.
-bool ReplaceEmail(const RecordStore &store, const QString &appFolder, const QString &templatePath);
+bool ReplaceEmail(const RecordStore &store, const QString &appFolder, const QString &templatePath,
+                  const QString &location = QStringLiteral("Sub_ReplaceEmail"));

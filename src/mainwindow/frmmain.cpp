@@ -3,6 +3,7 @@
 #include "errors/handelerrors.h"
 #include "mainwindow/layout.h"
 #include "mainwindow/placement.h"
+#include "mail/frmemail.h"
 #include "mainwindow/batchcommands.h"
 #include "mainwindow/emailwizardpanel.h"
 #include "mainwindow/feedbackpanel.h"
@@ -879,8 +880,17 @@ void FrmMain::CheckEmail() {}
 void FrmMain::ShowNotes(bool) {}
 // The options window.
 void FrmMain::ShowOptions() {}
-// The quick email window, addressed to the current buyer.
-void FrmMain::ShowQuickEmail(const QString &) {}
+void FrmMain::ShowQuickEmail(const QString &address)
+{
+    auto *window = new FrmEmail(*m_mailer, m_store, m_appFolder, [this] {
+        CheckOnline();
+        return online();
+    }, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setAddress(address);
+    // Modal to this window, without stopping the program's own event handling.
+    window->open();
+}
 // The help pages and the about window.
 void FrmMain::ShowHelpContents() {}
 void FrmMain::ShowAbout() {}

@@ -17,6 +17,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QLineEdit>
+#include <QDialog>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -394,4 +396,25 @@ TEST_F(BatchTest, ARowWhoseRecordIsGoneIsSkippedAndCounted)
     ASSERT_EQ(mail->sent.size(), 1);
     EXPECT_EQ(mail->sent[0].to, "bob@example.com");
     EXPECT_TRUE(status().contains("1 skipped")) << status().toStdString();
+}
+
+TEST_F(BatchTest, ToolbarEmailOpensTheQuickEmailOnlyOnTheRecordPanel)
+{
+    store.open(folder.dbPath());
+    unpaid("ann", 8);
+    store.close();
+    load();
+    win->tvTreeView_NodeClick("AR1");
+    win->toolbarClick("Email");
+    EXPECT_EQ(win->findChild<QDialog *>("frmEmail"), nullptr);
+    QTest::mouseClick(win->findChild<QPushButton *>("Command1"), Qt::LeftButton);
+    win->toolbarClick("Email");
+    auto *quick = win->findChild<QDialog *>("frmEmail");
+    ASSERT_TRUE(quick);
+    EXPECT_TRUE(quick->isVisible());
+    EXPECT_TRUE(quick->isModal());
+    EXPECT_EQ(quick->findChild<QLineEdit *>("Text1")->text(), "ann@example.com");
+    quick->findChild<QPushButton *>("Command2")->click();
+    ASSERT_EQ(mail->sent.size(), 1);
+    EXPECT_EQ(mail->sent[0].to, "ann@example.com");
 }
