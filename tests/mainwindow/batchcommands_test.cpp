@@ -226,9 +226,15 @@ TEST_F(BatchTest, SendRefusesOfflineOrWithoutATemplateAndDoesNothingOnAnEmptyLis
     win->CheckOnline();
     EXPECT_TRUE(win->online());
     EXPECT_TRUE(scripted.asked().value(0).text.contains("Sub_CheckOnline"));
+    // A page that does not come in time is a failed fetch too.
+    web.page = {200, "late", 3000};
+    win->mailer().setFetchTimeout(300);
+    scripted.clear();
+    win->CheckOnline();
+    EXPECT_TRUE(win->online());
+    EXPECT_TRUE(scripted.asked().value(0).text.contains("did not answer"));
 
-    web.page.status = 200;
-    web.page.body = kLogoPage.arg(web.address()).toUtf8();
+    web.page = {200, kLogoPage.arg(web.address()).toUtf8(), 0};
     wizard->templateList()->clearSelection();
     wizard->templateList()->setCurrentRow(-1);
     scripted.clear();
