@@ -4,6 +4,7 @@
 #include "mainwindow/emailwizardpanel.h"
 #include "mainwindow/feedbackpanel.h"
 #include "mainwindow/frmmain.h"
+#include "mainwindow/progressdialog.h"
 #include "mainwindow/shippanel.h"
 #include "mainwindow/statuspicture.h"
 #include "mainwindow/unpaiditemspanel.h"
@@ -15,14 +16,9 @@
 #include "records/recordstore.h"
 
 #include <QComboBox>
-#include <QProgressDialog>
 #include <QPushButton>
-#include <memory>
 
 namespace {
-
-// Batches of a few rows finish before a dialog could be read.
-constexpr int kProgressFrom = 6;
 
 QString templatePath(const FrmMain &win, const QString &fileName)
 {
@@ -32,26 +28,6 @@ QString templatePath(const FrmMain &win, const QString &fileName)
 } // namespace
 
 BatchCommands::BatchCommands(FrmMain &window) : QObject(&window), m_win(window) {}
-
-Batch::Progress BatchCommands::progress(const QString &verb)
-{
-    auto dialog = std::make_shared<QProgressDialog>(&m_win);
-    return [this, dialog, verb](int done, int total) {
-        if (total < kProgressFrom)
-            return;
-        if (done == 0) {
-            dialog->setWindowTitle(m_win.windowTitle());
-            dialog->setCancelButton(nullptr);
-            dialog->setWindowModality(Qt::WindowModal);
-            dialog->setMinimumDuration(0);
-            dialog->setRange(0, total);
-        }
-        dialog->setLabelText(QStringLiteral("%1 %2 of %3").arg(verb).arg(done + 1 > total ? total : done + 1).arg(total));
-        dialog->setValue(done);
-        if (done == total)
-            dialog->reset();
-    };
-}
 
 bool BatchCommands::mergeAndSend(const QString &path)
 {
@@ -110,7 +86,7 @@ void BatchCommands::Send()
             panel->rowClick(r + 1);
             return store.hasCurrent();
         },
-        [&] { return mergeAndSend(path); }, mark, m_win.today(), progress(QStringLiteral("Sending")));
+        [&] { return mergeAndSend(path); }, mark, m_win.today(), progressDialog(&m_win, QStringLiteral("Sending")));
     if (rule && rule->recompute) {
         if (shown->key == u"IS")
             m_win.LoadInvoicesToSend();
@@ -137,7 +113,7 @@ void BatchCommands::markFeedBack()
     const QueueRule *shown = Queues::ruleByTitle(m_win.windowTitle());
     const Batch::Outcome outcome =
         Batch::markChecked(*panel->model(), m_win.store(), Marks::feedbackGiven, m_win.today(),
-                           notice, Marks::feedbackNoticeSent, progress(QStringLiteral("Marking")));
+                           notice, Marks::feedbackNoticeSent, progressDialog(&m_win, QStringLiteral("Marking")));
     if (shown && Queues::family(shown->key) == u"FB")
         m_win.LoadFeedBack(shown->key);
     report(outcome, bool(notice));
@@ -160,7 +136,7 @@ void BatchCommands::markUnpaid()
     const QueueRule *shown = Queues::ruleByTitle(m_win.windowTitle());
     const Batch::Outcome outcome = Batch::markChecked(*panel->model(), m_win.store(), *mark,
                                                       m_win.today(), {}, {},
-                                                      progress(QStringLiteral("Marking")));
+                                                      progressDialog(&m_win, QStringLiteral("Marking")));
     if (shown && Queues::family(shown->key) == u"UPI")
         m_win.LoadUnpaidItem(shown->key);
     else if (shown && Queues::family(shown->key) == u"FVF")
@@ -176,7 +152,7 @@ void BatchCommands::markShipped()
     BusyCursor busy;
     const Batch::Outcome outcome =
         Batch::markChecked(*panel->model(), m_win.store(), Marks::itemShipped, m_win.today(), {},
-                           {}, progress(QStringLiteral("Marking")));
+                           {}, progressDialog(&m_win, QStringLiteral("Marking")));
     m_win.LoadItemsToShip();
     report(outcome, false);
 }

@@ -27,7 +27,6 @@ public:
 private:
     // Merges a template into Email.txt for the current record and mails it to the buyer.
     bool mergeAndSend(const QString &templatePath);
-    Batch::Progress progress(const QString &verb);
     void report(const Batch::Outcome &outcome, bool mailed);
 
     FrmMain &m_win;

@@ -4,6 +4,9 @@
 #include "mainwindow/layout.h"
 #include "mainwindow/placement.h"
 #include "mail/frmemail.h"
+#include "mail/noticeintake.h"
+#include "mainwindow/progressdialog.h"
+#include "platform/busycursor.h"
 #include "mainwindow/batchcommands.h"
 #include "mainwindow/emailwizardpanel.h"
 #include "mainwindow/feedbackpanel.h"
@@ -874,8 +877,27 @@ void FrmMain::SaveTemplate() {}
 // Signs off the mail session.
 // "Tasks To Complete" in the notes window.
 void FrmMain::CheckTasks() {}
-// Reads new sale and winner notices from the mailbox.
-void FrmMain::CheckEmail() {}
+void FrmMain::CheckEmail()
+{
+    if (!FetchNewMail() || !m_mailer->session())
+        return;
+    NoticeIntake intake(*m_mailer->session(), m_store, m_appFolder, today());
+    intake.setAddressPage(Endpoints::yahooMyAuctions(m_settings),
+                          [this](const QUrl &page) { openAddress(page); });
+    intake.setProgress(progressDialog(this, QStringLiteral("Reading message")));
+    {
+        BusyCursor busy;
+        intake.eBayCheckForItems();
+        intake.setProgress(progressDialog(this, QStringLiteral("Reading message")));
+        intake.YahooCheckForItems();
+    }
+    ShowRecordStatus();
+    const NoticeIntake::Tally &t = intake.tally();
+    showStatus(QStringLiteral("Check Email: %1 added, %2 passed over as already taken in.")
+                   .arg(t.added == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(t.added))
+                   .arg(t.passedOver == 1 ? QStringLiteral("1 notice")
+                                          : QStringLiteral("%1 notices").arg(t.passedOver)));
+}
 // The notes window.
 void FrmMain::ShowNotes(bool) {}
 // The options window.

@@ -70,6 +70,11 @@ QString logoAddress(const SettingsStore &settings)
                                "/aw/pics/navbar/eBayLogoTM.gif");
 }
 
+QUrl yahooMyAuctions(const SettingsStore &settings)
+{
+    return page(base(settings, "Yahoo", "https://auctions.yahoo.com"), "/show/myaucs");
+}
+
 QString productPage(const SettingsStore &settings)
 {
     return QString::fromLatin1(base(settings, "Maker", "https://www.lotwise.org") + "/Lotwise.htm");

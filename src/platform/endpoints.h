@@ -23,6 +23,8 @@ QUrl disputeConsole(const SettingsStore &settings);
 // The full address of the site's logo image; a home page that shows it means the site (and
 // so the mail system behind it) is reachable.
 QString logoAddress(const SettingsStore &settings);
+// The Yahoo auctions page where a seller finds a winner's address.
+QUrl yahooMyAuctions(const SettingsStore &settings);
 // Lotwise's own web page, named in the footer of every mail.
 QString productPage(const SettingsStore &settings);
 

@@ -22,6 +22,7 @@ struct SentMail
 // send with `refuseError`.
 struct MailLog
 {
+    QList<SentMail> inbox; // subject and body; "to" unused
     QList<SentMail> sent;
     QSet<QString> refuse;
     int refuseError = 32014;
@@ -39,13 +40,32 @@ public:
     }
     void SignOff() override { m_on = false; }
     bool isSignedOn() const override { return m_on; }
-    void Fetch() override {}
-    int MsgCount() const override { return 0; }
-    void setMsgIndex(int) override { throw LotwiseError(380); }
-    int msgIndex() const override { return -1; }
-    QString MsgSubject() const override { return {}; }
-    QString MsgNoteText() const override { return {}; }
-    void Delete() override { throw LotwiseError(380); }
+    void Fetch() override
+    {
+        m_set = m_log->inbox;
+        m_index = m_set.isEmpty() ? -1 : 0;
+    }
+    int MsgCount() const override { return int(m_set.size()); }
+    void setMsgIndex(int i) override
+    {
+        if (i < 0 || i >= m_set.size())
+            throw LotwiseError(380);
+        m_index = i;
+    }
+    int msgIndex() const override { return m_index; }
+    QString MsgSubject() const override { return m_set.value(m_index).subject; }
+    QString MsgNoteText() const override { return m_set.value(m_index).body; }
+    void Delete() override
+    {
+        setMsgIndex(m_index);
+        const SentMail gone = m_set.takeAt(m_index);
+        for (qsizetype i = 0; i < m_log->inbox.size(); ++i) {
+            if (m_log->inbox[i].subject == gone.subject && m_log->inbox[i].body == gone.body) {
+                m_log->inbox.removeAt(i);
+                break;
+            }
+        }
+    }
     void Compose() override { m_mail = {}; }
     void setRecipAddress(const QString &a) override { m_mail.to = a; }
     void setMsgSubject(const QString &s) override { m_mail.subject = s; }
@@ -60,6 +80,8 @@ public:
 private:
     std::shared_ptr<MailLog> m_log;
     SentMail m_mail;
+    QList<SentMail> m_set;
+    int m_index = -1;
     bool m_on = false;
 };
 

@@ -1,0 +1,218 @@
+#include "mail/noticeintake.h"
+#include "mail/noticereaders.h"
+#include "platform/appfolder.h"
+#include "platform/dates.h"
+#include "platform/prompts.h"
+#include "support/fakemail.h"
+#include "support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDate kToday(2026, 3, 15);
+
+QStringList lines(const char *text) { return QString::fromUtf8(text).split(u'\n'); }
+
+TestSupport::SentMail sale(const QString &item, const QString &number, const QString &buyer,
+                           const QString &price, const QString &subjectPrefix = "eBay")
+{
+    return {{}, subjectPrefix + " Item Sold: " + item,
+            "Hello seller,\r\n\r\nItem name: " + item + "\r\nDetails for item number: " + number +
+                "\r\nBuyer: " + buyer + "\r\nSale price: " + price + "\r\n"};
+}
+
+} // namespace
+
+TEST(NoticeSubjects, SaleAndWinnerTextAfterTheFirstCharacterAndNoReplies)
+{
+    EXPECT_TRUE(Notices::isSaleNotice(u"eBay Item Sold: Brass lamp"));
+    EXPECT_TRUE(Notices::isSaleNotice(u"Fwd: eBay Item Sold: Brass lamp"));
+    EXPECT_FALSE(Notices::isSaleNotice(u"Bay Item Sold: Brass lamp"));
+    EXPECT_FALSE(Notices::isSaleNotice(u"eBay Item Listed: Brass lamp"));
+    // A buyer answering the notice is not a sale.
+    EXPECT_FALSE(Notices::isSaleNotice(u"Re: eBay Item Sold: Brass lamp"));
+    EXPECT_FALSE(Notices::isSaleNotice(u"  RE:eBay Item Sold: Brass lamp"));
+    EXPECT_FALSE(Notices::isSaleNotice(u"Fwd: Re: eBay Item Sold: Brass lamp"));
+    // "re:" inside a word of the title is not a reply.
+    EXPECT_TRUE(Notices::isSaleNotice(u"eBay Item Sold: Antique Store: lamp"));
+    EXPECT_TRUE(Notices::isWinnerNotice(u"Yahoo! Auctions: Auction Winner: tea set"));
+    EXPECT_FALSE(Notices::isWinnerNotice(u"uction Winner: tea set"));
+    EXPECT_FALSE(Notices::isWinnerNotice(u"re: Yahoo! Auction Winner: tea set"));
+}
+
+TEST(SaleNoticeReader, FieldsFromTheirMarkerLines)
+{
+    auto f = Notices::readSale(lines("Item name:  Brass lamp \n"
+                                     "Details for item number: 1234\n"
+                                     "Buyer: lampfan (ann@example.com)\n"
+                                     "Sale price: $12.50"));
+    EXPECT_EQ(f.itemName, "Brass lamp");
+    EXPECT_EQ(f.itemNumber, "1234");
+    EXPECT_EQ(f.buyer, "lampfan");
+    EXPECT_EQ(f.buyerEmail, "ann@example.com");
+    EXPECT_EQ(f.price, "12.50");
+
+    // No space after the marker, or a "#" before the number: the digits are kept whole.
+    EXPECT_EQ(Notices::readSale(lines("Details for item number:1234")).itemNumber, "1234");
+    EXPECT_EQ(Notices::readSale(lines("Details for item number: #1234")).itemNumber, "1234");
+    // A buyer line without an address leaves the address empty, never another buyer's.
+    f = Notices::readSale(lines("Buyer: sam the seller"));
+    EXPECT_EQ(f.buyer, "sam the seller");
+    EXPECT_EQ(f.buyerEmail, "");
+    // The marker with another first letter is found but nothing is cut; tabs are kept.
+    EXPECT_EQ(Notices::readSale(lines("buyer: sam")).buyer, "buyer: sam");
+    EXPECT_EQ(Notices::readSale(lines("Item name:\tlamp")).itemName, "\tlamp");
+    // The last of several lines wins; a line with two markers feeds both.
+    f = Notices::readSale(lines("Item name: one\nItem name: two Sale price: 3"));
+    EXPECT_EQ(f.itemName, "two Sale price: 3");
+    EXPECT_EQ(f.price, "Item name: two  3");
+}
+
+TEST(WinnerNoticeReader, TitleIdBidAndTheWinnerLine)
+{
+    auto f = Notices::readWinner(lines("Auction Title: Tea set for six.\n"
+                                       "Auction ID: 1122334455\n"
+                                       "Winning Bid Range: $20.00 - $25.00\n"
+                                       "The new winner to your auction is:\n"
+                                       "\n"
+                                       "\n"
+                                       " #teatime \n"
+                                       "Thanks"));
+    EXPECT_EQ(f.itemName, "Tea set for six");
+    EXPECT_EQ(f.itemNumber, "1122334455");
+    EXPECT_DOUBLE_EQ(Notices::amount(f.price), 20.0);
+    EXPECT_EQ(f.buyer, "teatime");
+    EXPECT_EQ(f.buyerEmail, "");
+    // A title without a closing mark and a winner without a leading mark lose nothing.
+    f = Notices::readWinner(lines("Auction Title: Tea set\nThe new winner to your auction is:\nteatime"));
+    EXPECT_EQ(f.itemName, "Tea set");
+    EXPECT_EQ(f.buyer, "teatime");
+    // Nothing to drop from an empty remainder.
+    EXPECT_EQ(Notices::readWinner(lines("Auction Title:\nThe new winner to your auction is:\n   ")).itemName, "");
+}
+
+TEST(NoticeAmounts, FirstNumberWithThousandsSeparators)
+{
+    EXPECT_DOUBLE_EQ(Notices::amount(u"12.50"), 12.5);
+    EXPECT_DOUBLE_EQ(Notices::amount(u"US $1,250.00"), 1250.0);
+    EXPECT_DOUBLE_EQ(Notices::amount(u"12,50"), 12.0);
+    EXPECT_DOUBLE_EQ(Notices::amount(u"GBP .75"), 0.75);
+    EXPECT_DOUBLE_EQ(Notices::amount(u"free"), 0.0);
+    EXPECT_DOUBLE_EQ(Notices::amount(u""), 0.0);
+}
+
+namespace {
+
+class IntakeTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        AppFolder::seed(folder.path());
+        setPrompts(&scripted);
+        store.open(folder.dbPath());
+    }
+    void TearDown() override { setPrompts(nullptr); }
+
+    NoticeIntake::Tally run()
+    {
+        TestSupport::FakeMailSession session(mail);
+        session.SignOn(true, true);
+        session.Fetch();
+        NoticeIntake intake(session, store, folder.path(), kToday);
+        intake.setAddressPage(QUrl("https://auctions.example/show/myaucs"),
+                              [this](const QUrl &u) { opened << u.toString(); });
+        intake.eBayCheckForItems();
+        intake.YahooCheckForItems();
+        return intake.tally();
+    }
+    QString field(int r, Field f) const { return store.recordAt(r)[f]; }
+
+    TestSupport::TempFolder folder;
+    RecordStore store;
+    ScriptedPrompts scripted;
+    std::shared_ptr<TestSupport::MailLog> mail = std::make_shared<TestSupport::MailLog>();
+    QStringList opened;
+};
+
+} // namespace
+
+TEST_F(IntakeTest, EachNoticeOnceWhateverIsDeleted)
+{
+    mail->inbox = {sale("lamp", "1", "ann (ann@example.com)", "$10.00"),
+                   {{}, "Lunch on Friday?", "Item name: not a notice"},
+                   sale("cups", "2", "bob (bob@example.com)", "$5.00"),
+                   sale("map", "3", "cy (cy@example.com)", "$7.00")};
+    // Per notice: the shipping cost, then the delete question.
+    scripted.answerText("4.00");
+    scripted.answerButton(Prompts::No);
+    scripted.answerText("2.5");
+    scripted.answerButton(Prompts::Yes);
+    scripted.answerText("1");
+    scripted.answerButton(Prompts::No);
+    const auto tally = run();
+    EXPECT_EQ(tally.added, 3);
+    ASSERT_EQ(store.recordCount(), 3);
+    EXPECT_EQ(field(0, Field::AuctionName), "lamp");
+    EXPECT_EQ(field(0, Field::AuctionTotal), "14");
+    EXPECT_EQ(field(1, Field::AuctionTotal), "7.5");
+    EXPECT_EQ(field(2, Field::UserName), "cy");
+    EXPECT_EQ(field(2, Field::EmailAddress), "cy@example.com");
+    EXPECT_EQ(field(2, Field::AuctionUrl), "3");
+    EXPECT_EQ(field(2, Field::CloseDate), Dates::shortDateText(kToday));
+    EXPECT_EQ(field(2, Field::InvoiceSent), "0");
+    EXPECT_EQ(mail->inbox.size(), 3); // only the cups notice went
+    EXPECT_EQ(scripted.asked().size(), 6);
+
+    // The kept notices come again next time and add nothing, asking nothing.
+    scripted.clear();
+    const auto again = run();
+    EXPECT_EQ(again.added, 0);
+    EXPECT_EQ(again.passedOver, 2);
+    EXPECT_EQ(store.recordCount(), 3);
+    EXPECT_TRUE(scripted.asked().isEmpty());
+}
+
+TEST_F(IntakeTest, FieldsNeverCarryOverAndACancelledShippingCostIsNothing)
+{
+    mail->inbox = {sale("lamp", "1", "ann (ann@example.com)", "$10.00"),
+                   {{}, "eBay Item Sold: vase", "Item name: vase\r\nDetails for item number: 2\r\nBuyer: ann\r\n"},
+                   sale("bell", "3", "ann (ann@example.com)", "US $1,250.00")};
+    scripted.answerText("4.00");
+    scripted.answerButton(Prompts::No);
+    scripted.answerCancel();
+    scripted.answerButton(Prompts::No);
+    scripted.answerText("0");
+    scripted.answerButton(Prompts::No);
+    EXPECT_EQ(run().added, 3);
+    EXPECT_EQ(field(1, Field::EmailAddress), "");
+    EXPECT_EQ(field(1, Field::AuctionTotal), "0");
+    // Two notices of one buyer are two records.
+    EXPECT_EQ(field(2, Field::UserName), "ann");
+    EXPECT_EQ(field(2, Field::AuctionTotal), "1250");
+}
+
+TEST_F(IntakeTest, WinnerNoticesAfterSaleNoticesAndTheAddressPage)
+{
+    mail->inbox = {{{}, "Yahoo! Auctions: Auction Winner: tea set",
+                    "Auction Title: Tea set.\r\nAuction ID: 77\r\nWinning Bid Range: $20.00\r\n"
+                    "The new winner to your auction is:\r\n teatime\r\n"},
+                   sale("lamp", "1", "ann (ann@example.com)", "$10.00"),
+                   {{}, "Re: Yahoo! Auctions: Auction Winner: tea set", "Auction ID: 78"}};
+    scripted.answerText("4.00");          // lamp shipping
+    scripted.answerButton(Prompts::No);   // keep lamp
+    scripted.answerText("3");             // tea set shipping
+    scripted.answerButton(Prompts::Yes);  // look up the address
+    scripted.answerButton(Prompts::Yes);  // delete
+    const auto tally = run();
+    EXPECT_EQ(tally.added, 2);
+    EXPECT_EQ(field(1, Field::AuctionName), "Tea set");
+    EXPECT_EQ(field(1, Field::AuctionUrl), "77");
+    EXPECT_EQ(field(1, Field::UserName), "teatime");
+    EXPECT_EQ(field(1, Field::EmailAddress), "");
+    EXPECT_EQ(field(1, Field::AuctionTotal), "23");
+    EXPECT_EQ(opened, QStringList{"https://auctions.example/show/myaucs"});
+    EXPECT_EQ(scripted.asked()[3].text, "This is a Yahoo Auction would you like to get there email address Now?");
+    EXPECT_EQ(mail->inbox.size(), 2);
+}
