@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libgl-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth locales
+  clang libclang-rt-14-dev
 )
 
 missing=()
