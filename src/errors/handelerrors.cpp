@@ -1,6 +1,10 @@
 #include "handelerrors.h"
 
+#include "platform/dates.h"
 #include "platform/errorcatalogue.h"
+#include "platform/textfile.h"
+
+#include <QLocale>
 #include "platform/lotwiseerror.h"
 #include "platform/prompts.h"
 
@@ -13,12 +17,66 @@ QString errorInformationText(const QString &location, int number, const QString 
         .join(QStringLiteral("\r\n"));
 }
 
+namespace {
+const ErrorReporting *g_reporting = nullptr;
+
+void sayStatus(const QString &text)
+{
+    if (g_reporting && g_reporting->status)
+        g_reporting->status(text);
+}
+} // namespace
+
+void setErrorReporting(const ErrorReporting *reporting) { g_reporting = reporting; }
+
+QStringList errorLogBlock(const QDateTime &when, const QString &location, int number,
+                          const QString &description)
+{
+    return {Dates::shortDateText(when.date()) + QLatin1Char(' ') +
+                QLocale().toString(when.time(), QLocale::LongFormat),
+            QStringLiteral("Error Found In: ") + location,
+            QStringLiteral("Error Number: ") + QString::number(number),
+            QStringLiteral("Error Description: ") + description, QString()};
+}
+
 void HandelErrors(const QString &location, int number, const QString &detail)
 {
     const QString description = LotwiseError(number, detail).description();
     prompts().message(errorInformationText(location, number, description),
                       QStringLiteral("Error Information"), Prompts::Ok,
                       Prompts::Icon::Information);
+    if (!g_reporting)
+        return;
+    if (g_reporting->keepLog && g_reporting->keepLog()) {
+        QString error;
+        if (!TextFile::appendLines(g_reporting->logPath,
+                                   errorLogBlock(QDateTime::currentDateTime(), location, number,
+                                                 description),
+                                   &error))
+            sayStatus(QStringLiteral("The error log could not be written: %1").arg(error));
+    }
+    if (g_reporting->sendReport && g_reporting->sendReport())
+        SendError();
+}
+
+void SendError()
+{
+    if (!g_reporting || !g_reporting->mailReport)
+        return;
+    bool exists = false;
+    const QStringList lines = TextFile::readLines(g_reporting->logPath, TextFile::Empty::Keep, &exists);
+    if (!exists)
+        return;
+    QString body;
+    for (const QString &line : lines)
+        body += line + QStringLiteral("\r\n");
+    try {
+        g_reporting->mailReport(body);
+    } catch (const LotwiseError &e) {
+        sayStatus(QStringLiteral("The error report could not be sent: %1").arg(e.description()));
+    } catch (const std::exception &e) {
+        sayStatus(QStringLiteral("The error report could not be sent: %1").arg(QString::fromLocal8Bit(e.what())));
+    }
 }
 
 void handleCaught(const QString &location, std::exception_ptr error)

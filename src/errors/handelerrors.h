@@ -1,14 +1,39 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <exception>
 #include <utility>
 
 // The text of the "Error Information" box, lines joined with CR LF.
 QString errorInformationText(const QString &location, int number, const QString &description);
 
-// The common error handler: tells the user what failed and where.
+// What the common error handler does beyond telling the user: the two switches of the
+// options window, the log, the mail that carries a report, and where to say that logging
+// or reporting itself failed (it never raises a second error).
+struct ErrorReporting
+{
+    std::function<bool()> keepLog;
+    std::function<bool()> sendReport;
+    QString logPath;
+    // Mails a report body; throws on failure.
+    std::function<void(const QString &body)> mailReport;
+    std::function<void(const QString &text)> status;
+};
+// The reporting in use; nullptr (the default) shows the message box only.
+void setErrorReporting(const ErrorReporting *reporting);
+
+// The log's five lines for one error, the last of them empty.
+QStringList errorLogBlock(const QDateTime &when, const QString &location, int number,
+                          const QString &description);
+
+// The common error handler: tells the user what failed and where, logs it when the log is
+// kept, and mails the log when reports are asked for.
 void HandelErrors(const QString &location, int number, const QString &detail = {});
+// Mails the whole log, when there is one.
+void SendError();
 
 // The error trap of a procedure: runs `body`; on the first error the body stops, the error
 // goes to HandelErrors with the procedure's location text, and false is returned.

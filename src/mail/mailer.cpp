@@ -70,14 +70,15 @@ QString Mailer::footer(const SettingsStore &settings)
            Endpoints::productPage(settings);
 }
 
-void Mailer::sendBody(const QString &address, const QString &subject, const QString &body)
+void Mailer::sendBody(const QString &address, const QString &subject, const QString &body,
+                      bool withFooter)
 {
     if (!m_newSession)
         signOn(false);
     m_session->Compose();
     m_session->setRecipAddress(address);
     m_session->setMsgSubject(subject);
-    m_session->setMsgNoteText(body + footer(m_settings));
+    m_session->setMsgNoteText(withFooter ? body + footer(m_settings) : body);
     m_session->Send();
 }
 

@@ -34,9 +34,10 @@ public:
     // Sends Email.txt of the application folder with the footer. True only when the mail
     // system accepted the message.
     bool SendEmail(const QString &address, const QString &subject);
-    // Sends a body (the footer is added) under the caller's location text. Failures are
-    // thrown to the caller, so that it can tell a refused address from other failures.
-    void sendBody(const QString &address, const QString &subject, const QString &body);
+    // Sends a body, with the footer unless told otherwise. Failures are thrown to the
+    // caller, so that it can tell a refused address from other failures.
+    void sendBody(const QString &address, const QString &subject, const QString &body,
+                  bool withFooter = true);
 
     // Fetches the auction site's home page; online when it shows the site's logo. A failed
     // fetch leaves the flag as it was.

@@ -2,6 +2,8 @@
 
 #include "platform/settingsstore.h"
 
+#include <QRegularExpression>
+
 namespace Endpoints {
 
 namespace {
@@ -73,6 +75,21 @@ QString logoAddress(const SettingsStore &settings)
 QUrl yahooMyAuctions(const SettingsStore &settings)
 {
     return page(base(settings, "Yahoo", "https://auctions.yahoo.com"), "/show/myaucs");
+}
+
+QString errorReportAddress(const SettingsStore &settings)
+{
+    const QString address = settings.read(QStringLiteral("Endpoints"), QStringLiteral("ErrorReports"),
+                                          QStringLiteral("errors@lotwise.org")).trimmed();
+    // One plain address: anything that could add a header line or a second recipient is
+    // a typing mistake, and the default is used.
+    static const QRegularExpression plain(QStringLiteral("^[^\\s@,;<>]+@[^\\s@,;<>]+$"));
+    return plain.match(address).hasMatch() ? address : QStringLiteral("errors@lotwise.org");
+}
+
+QUrl errorReportsPage(const SettingsStore &settings)
+{
+    return page(base(settings, "Maker", "https://www.lotwise.org"), "/errorreports.htm");
 }
 
 QString productPage(const SettingsStore &settings)

@@ -25,6 +25,9 @@ QUrl disputeConsole(const SettingsStore &settings);
 QString logoAddress(const SettingsStore &settings);
 // The Yahoo auctions page where a seller finds a winner's address.
 QUrl yahooMyAuctions(const SettingsStore &settings);
+// Where error reports go, and the page that lists known errors and their cures.
+QString errorReportAddress(const SettingsStore &settings);
+QUrl errorReportsPage(const SettingsStore &settings);
 // Lotwise's own web page, named in the footer of every mail.
 QString productPage(const SettingsStore &settings);
 

@@ -1,0 +1,110 @@
+#include "errors/handelerrors.h"
+#include "platform/lotwiseerror.h"
+#include "platform/prompts.h"
+#include "platform/textfile.h"
+#include "support/testsupport.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ErrorHandlerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        setPrompts(&scripted);
+        reporting.keepLog = [this] { return keepLog; };
+        reporting.sendReport = [this] { return sendReport; };
+        reporting.logPath = folder.file("errorlog.log");
+        reporting.mailReport = [this](const QString &body) {
+            if (mailFails)
+                throw LotwiseError(32014, "errors@example.com");
+            reports << body;
+        };
+        reporting.status = [this](const QString &t) { statuses << t; };
+        setErrorReporting(&reporting);
+    }
+    void TearDown() override
+    {
+        setErrorReporting(nullptr);
+        setPrompts(nullptr);
+    }
+    QStringList log() const { return TextFile::readLines(reporting.logPath); }
+
+    TestSupport::TempFolder folder;
+    ScriptedPrompts scripted;
+    ErrorReporting reporting;
+    bool keepLog = false, sendReport = false, mailFails = false;
+    QStringList reports, statuses;
+};
+
+} // namespace
+
+TEST_F(ErrorHandlerTest, BothSwitchesOffShowsTheBoxOnly)
+{
+    HandelErrors("Sub_LogOn", 53, "Mail/Inbox");
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_EQ(scripted.asked()[0].title, "Error Information");
+    EXPECT_EQ(scripted.asked()[0].text, "Lotwise generated an error!\r\n\r\nError Found In: Sub_LogOn\r\n"
+                                        "Error Number: 53\r\nError Description: File not found. Mail/Inbox");
+    EXPECT_FALSE(QFile::exists(reporting.logPath));
+    EXPECT_TRUE(reports.isEmpty());
+}
+
+TEST_F(ErrorHandlerTest, AKeptLogGetsAFiveLineBlockPerErrorOldestFirst)
+{
+    keepLog = true;
+    HandelErrors("Sub_LogOn", 53);
+    HandelErrors("Sub_SendEmail", 32014);
+    HandelErrors("Add Record", 3021);
+    const QStringList lines = log();
+    ASSERT_EQ(lines.size(), 15);
+    EXPECT_EQ(lines[1], "Error Found In: Sub_LogOn");
+    EXPECT_EQ(lines[7], "Error Number: 32014");
+    EXPECT_EQ(lines[13], "Error Description: No current record.");
+    for (int block = 0; block < 3; ++block) {
+        EXPECT_EQ(lines[block * 5 + 4], "");
+        EXPECT_TRUE(lines[block * 5].contains(' ')) << lines[block * 5].toStdString();
+    }
+    EXPECT_TRUE(reports.isEmpty());
+}
+
+TEST_F(ErrorHandlerTest, ReportsMailTheWholeLogAndOnlyWhenThereIsOne)
+{
+    sendReport = true;
+    HandelErrors("Sub_LogOn", 53); // no log yet, none kept: nothing to send
+    EXPECT_TRUE(reports.isEmpty());
+
+    keepLog = true;
+    HandelErrors("Sub_LogOn", 53);
+    HandelErrors("Sub_CheckOnline", 35750);
+    ASSERT_EQ(reports.size(), 2);
+    EXPECT_EQ(reports[1], log().join("\r\n") + "\r\n");
+    EXPECT_TRUE(reports[1].contains("Error Found In: Sub_CheckOnline"));
+
+    // With the log off, the report holds the errors logged before, not this one.
+    keepLog = false;
+    HandelErrors("Add Record", 3021);
+    ASSERT_EQ(reports.size(), 3);
+    EXPECT_FALSE(reports[2].contains("Add Record"));
+}
+
+TEST_F(ErrorHandlerTest, FailingToLogOrReportNeverRaisesASecondError)
+{
+    keepLog = true;
+    sendReport = true;
+    reporting.logPath = folder.file("no such folder/errorlog.log");
+    HandelErrors("Sub_LogOn", 53);
+    EXPECT_EQ(scripted.asked().size(), 1);
+    ASSERT_EQ(statuses.size(), 1);
+    EXPECT_TRUE(statuses[0].startsWith("The error log could not be written"));
+
+    reporting.logPath = folder.file("errorlog.log");
+    mailFails = true;
+    HandelErrors("Sub_LogOn", 53);
+    EXPECT_EQ(scripted.asked().size(), 2);
+    EXPECT_TRUE(statuses.last().startsWith("The error report could not be sent"));
+    EXPECT_EQ(log().size(), 5);
+}
