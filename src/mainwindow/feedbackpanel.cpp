@@ -2,8 +2,6 @@
 
 #include "records/recordstore.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QPlainTextEdit>
@@ -24,11 +22,7 @@ FeedBackPanel::FeedBackPanel(RecordStore &store, QWidget *parent)
     m_note->setEditable(true);
     m_note->setInsertPolicy(QComboBox::NoInsert);
     // Ready to paste into the site's feedback form.
-    connect(m_note, &QComboBox::editTextChanged, this, [](const QString &text) {
-        QClipboard *clip = QApplication::clipboard();
-        clip->clear();
-        clip->setText(text);
-    });
+    connect(m_note, &QComboBox::editTextChanged, this, &QueuePanel::copyToClipboard);
     m_notice = makeSwitch(QStringLiteral("Image24"), QStringLiteral("Image24_Caption"),
                           QStringLiteral("Send Notice When Marked"));
     side()->addRow(QStringLiteral("Notes:"), m_notes);

@@ -7,6 +7,7 @@
 #include "records/recordstore.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -101,6 +102,13 @@ QueuePanel::QueuePanel(RecordStore &store, const Setup &setup, QWidget *parent)
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(0, 1);
+}
+
+void QueuePanel::copyToClipboard(const QString &text)
+{
+    QClipboard *clip = QApplication::clipboard();
+    clip->clear();
+    clip->setText(text);
 }
 
 QPlainTextEdit *QueuePanel::showBox(const char *name)

@@ -81,6 +81,8 @@ protected:
     // Labelled boxes beside the list, and the row of buttons under it.
     QFormLayout *side() const { return m_side; }
     QHBoxLayout *buttons() const { return m_buttons; }
+    // Replaces what the clipboard holds, ready to paste into a label or a form of the site.
+    static void copyToClipboard(const QString &text);
     // A read-only text box for a side row, so nothing typed there can go unsaved.
     static class QPlainTextEdit *showBox(const char *name);
 

@@ -3,8 +3,6 @@
 #include "errors/handelerrors.h"
 #include "records/recordstore.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -43,9 +41,7 @@ void ShipPanel::afterRowClick(bool found)
     m_notes->setPlainText(has ? store().get(Field::Notes) : QString());
     if (!has)
         return;
-    QClipboard *clip = QApplication::clipboard();
-    clip->clear();
-    clip->setText(store().get(Field::Address));
+    copyToClipboard(store().get(Field::Address));
     emit titleChanged(QStringLiteral("Lotwise - ") + store().get(Field::UserName) +
                       QStringLiteral(" Address Copied to Clipboard.."));
 }

@@ -3,8 +3,6 @@
 #include "mainwindow/statuspicture.h"
 #include "records/recordstore.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QEvent>
 #include <QFormLayout>
 #include <QLabel>
@@ -74,9 +72,7 @@ void UnpaidItemsPanel::afterRowClick(bool found)
     m_userName->setText(has ? store().get(Field::UserName) : QString());
     if (!has)
         return;
-    QClipboard *clip = QApplication::clipboard();
-    clip->clear();
-    clip->setText(store().get(Field::AuctionUrl));
+    copyToClipboard(store().get(Field::AuctionUrl));
 }
 
 // The link is black under the pointer and white once the pointer is back on the panel.

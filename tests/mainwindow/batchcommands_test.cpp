@@ -12,6 +12,7 @@
 #include "platform/textfile.h"
 #include "support/fakemail.h"
 #include "support/testsupport.h"
+#include "support/windowtest.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -29,26 +30,27 @@ using TestSupport::daysAgo;
 
 namespace {
 
-const QDate kToday(2026, 3, 15);
+const QDate kToday = TestSupport::kWindowToday;
 const QString kLogoPage = QStringLiteral("<html><img src=\"%1/aw/pics/navbar/eBayLogoTM.gif\"></html>");
 
-class BatchTest : public ::testing::Test
+class BatchTest : public TestSupport::WindowTest
 {
 protected:
     void SetUp() override
     {
-        AppFolder::seed(folder.path());
-        setPrompts(&scripted);
+        WindowTest::SetUp();
         settings.save("Endpoints", "AuctionSite", web.address());
         settings.save("Endpoints", "LogoHost", web.address());
         web.page.body = kLogoPage.arg(web.address()).toUtf8();
         writeTemplate("Reminder 7 days.elm", {"Dear *User_Name*,", "item *Auction_Number*"});
         writeTemplate("Feed Back Given.elm", {"Thanks *User_Name*"});
+        // Online and with a mail session, the load asks nothing.
+        quietLoad = true;
     }
-    void TearDown() override
+    void beforeLoad() override
     {
-        win.reset();
-        setPrompts(nullptr);
+        win->setMailSessionFactory(
+            [log = mail] { return std::make_unique<TestSupport::FakeMailSession>(log); });
     }
     void writeTemplate(const QString &name, const QStringList &lines)
     {
@@ -79,21 +81,6 @@ protected:
                           {Field::ItemSent, "1"},
                           {Field::ItemSentDate, daysAgo(kToday, sentAge)}});
     }
-    FrmMain &load()
-    {
-        win = std::make_unique<FrmMain>(store, settings, folder.path());
-        win->setTodayProvider([] { return kToday; });
-        win->recordPanel()->setTodayProvider([] { return kToday; });
-        win->setMailSessionFactory(
-            [log = mail] { return std::make_unique<TestSupport::FakeMailSession>(log); });
-        EXPECT_TRUE(win->Form_Load());
-        EXPECT_TRUE(win->online());
-        EXPECT_TRUE(scripted.asked().isEmpty());
-        win->resize(1280, 800);
-        win->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(win.get()));
-        return *win;
-    }
     void check(QueuePanel *panel, std::initializer_list<int> rows)
     {
         for (int r : rows)
@@ -109,13 +96,8 @@ protected:
     }
     QString status() const { return win->findChild<QLabel *>("sbStatusBar_Status")->text(); }
 
-    TestSupport::TempFolder folder;
-    SettingsStore settings{folder.file("settings.ini")};
     TestSupport::LocalWebServer web;
     std::shared_ptr<TestSupport::MailLog> mail = std::make_shared<TestSupport::MailLog>();
-    RecordStore store;
-    ScriptedPrompts scripted;
-    std::unique_ptr<FrmMain> win;
 };
 
 } // namespace
@@ -128,6 +110,7 @@ TEST_F(BatchTest, ReminderSendMailsAndMarksOnlyTheCheckedRows)
     unpaid("cy", 10);
     store.close();
     load();
+    EXPECT_TRUE(win->online());
     win->tvTreeView_NodeClick("AR1");
     EmailWizardPanel *wizard = win->emailWizardPanel();
     ASSERT_EQ(users(wizard), (QStringList{"ann", "bob", "cy"}));

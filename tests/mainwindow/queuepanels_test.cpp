@@ -9,6 +9,7 @@
 #include "platform/prompts.h"
 #include "platform/settingsstore.h"
 #include "support/testsupport.h"
+#include "support/windowtest.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -30,22 +31,12 @@ using TestSupport::daysAgo;
 
 namespace {
 
-const QDate kToday(2026, 3, 15);
+const QDate kToday = TestSupport::kWindowToday;
 using Panel = FrmMain::Panel;
 
-class QueuePanelsTest : public ::testing::Test
+class QueuePanelsTest : public TestSupport::WindowTest
 {
 protected:
-    void SetUp() override
-    {
-        AppFolder::seed(folder.path());
-        setPrompts(&scripted);
-    }
-    void TearDown() override
-    {
-        win.reset();
-        setPrompts(nullptr);
-    }
 
     // One record of every kind the lists tell apart.
     void seedEveryKind()
@@ -85,19 +76,6 @@ protected:
         store.close();
     }
 
-    FrmMain &load()
-    {
-        win = std::make_unique<FrmMain>(store, settings, folder.path());
-        win->setTodayProvider([] { return kToday; });
-        win->recordPanel()->setTodayProvider([] { return kToday; });
-        EXPECT_TRUE(win->Form_Load());
-        // Offline and with no mail account the load reports both; these tests are not about that.
-        scripted.clear();
-        win->resize(1280, 800);
-        win->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(win.get()));
-        return *win;
-    }
 
     QueuePanel *panelOf(Panel p) const
     {
@@ -124,11 +102,6 @@ protected:
     }
     QString clipboard() const { return QApplication::clipboard()->text(); }
 
-    TestSupport::TempFolder folder;
-    SettingsStore settings{folder.file("settings.ini")};
-    RecordStore store;
-    ScriptedPrompts scripted;
-    std::unique_ptr<FrmMain> win;
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "platform/settingsstore.h"
 #include "records/recordstatus.h"
 #include "support/testsupport.h"
+#include "support/windowtest.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,7 +29,7 @@ using TestSupport::addRecord;
 
 namespace {
 
-const QDate kToday(2026, 3, 15);
+const QDate kToday = TestSupport::kWindowToday;
 
 // A list panel's list as Move Back and Move Forward see it.
 struct FakeList : SteppableList
@@ -42,32 +43,9 @@ struct FakeList : SteppableList
     void rowClick(int row) override { clicked << row; }
 };
 
-class RecordPanelTest : public ::testing::Test
+class RecordPanelTest : public TestSupport::WindowTest
 {
 protected:
-    void SetUp() override
-    {
-        AppFolder::seed(folder.path());
-        setPrompts(&scripted);
-    }
-    void TearDown() override
-    {
-        win.reset();
-        setPrompts(nullptr);
-    }
-    FrmMain &load()
-    {
-        win = std::make_unique<FrmMain>(store, settings, folder.path());
-        win->setTodayProvider([] { return kToday; });
-        win->recordPanel()->setTodayProvider([] { return kToday; });
-        EXPECT_TRUE(win->Form_Load());
-        // Offline and with no mail account the load reports both; these tests are not about that.
-        scripted.clear();
-        win->resize(1280, 800);
-        win->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(win.get()));
-        return *win;
-    }
     // Records are added before the window loads, straight through the store.
     void seed(std::initializer_list<TestSupport::FieldList> records)
     {
@@ -76,24 +54,12 @@ protected:
             addRecord(store, r);
         store.close();
     }
-    template <typename T = QWidget>
-    T *find(const char *name) const
-    {
-        T *w = win->findChild<T *>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
     void click(const char *name) { QTest::mouseClick(find(name), Qt::LeftButton); }
     void trigger(const char *action) { find<QAction>(action)->trigger(); }
     void toolbar(const char *key) { win->toolbarClick(QString::fromLatin1(key)); }
     bool pictureOn(const char *name) { return find<StatusPicture>(name)->isOn(); }
     QString text(const char *name) { return find<QLineEdit>(name)->text(); }
 
-    TestSupport::TempFolder folder;
-    SettingsStore settings{folder.file("settings.ini")};
-    RecordStore store;
-    ScriptedPrompts scripted;
-    std::unique_ptr<FrmMain> win;
 };
 
 } // namespace
