@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QProcess>
 
 int main(int argc, char *argv[])
 {
@@ -38,6 +39,13 @@ int main(int argc, char *argv[])
     FrmMain window(store, settings, folder);
     if (!window.Form_Load())
         return 1;
+    QObject::connect(&window, &FrmMain::restartRequested, &app, [&] {
+        lock.unlock();
+        QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                                QCoreApplication::arguments().mid(1));
+        // At once: no unload steps run.
+        QCoreApplication::exit(0);
+    });
     window.show();
     return app.exec();
 }

@@ -865,6 +865,14 @@ void FrmMain::DisplayMessage()
 }
 
 void FrmMain::showStatus(const QString &text) { m_statusText->setText(text); }
+
+void FrmMain::Apply()
+{
+    // Whatever was typed into the current record is kept across the restart.
+    if (!trapErrors(QStringLiteral("frmOptions-Apply"), [this] { m_store.close(); }))
+        return;
+    emit restartRequested();
+}
 // The mail layer's online check.
 // The start-up reminder; it starts the blink when something is overdue.
 void FrmMain::CheckRemainders() {}

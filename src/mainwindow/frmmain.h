@@ -129,6 +129,15 @@ public:
     void openAddress(const QUrl &url);
     void showStatus(const QString &text);
 
+    // The options window's "&Apply": the current record's change is written, then the
+    // program starts anew. The on-exit report and the placement saving are skipped.
+    void Apply();
+
+signals:
+    void restartRequested();
+
+public:
+
     // The lists of the options window's on-exit tab, filled at load.
     const QStringList &onExitSubjects(int which) const { return m_onExitSubjects[which]; }
 

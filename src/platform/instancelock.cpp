@@ -12,6 +12,7 @@ InstanceLock::InstanceLock(const QString &folder)
 InstanceLock::~InstanceLock() = default;
 
 bool InstanceLock::tryLock() { return m_lock->tryLock(0); }
+void InstanceLock::unlock() { m_lock->unlock(); }
 
 QString InstanceLock::inUseMessage() const
 {

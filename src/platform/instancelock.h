@@ -14,6 +14,8 @@ public:
     ~InstanceLock();
 
     bool tryLock();
+    // Lets the folder go, so a program started now can take it.
+    void unlock();
     // The text to show when the folder is held by another process.
     QString inUseMessage() const;
 

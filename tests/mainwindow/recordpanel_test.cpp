@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
 #include <gtest/gtest.h>
@@ -323,4 +324,23 @@ TEST_F(RecordPanelTest, SplitterDragAndTheNarrowestWindow)
     EXPECT_TRUE(win->helpOn());
     QTest::keyRelease(find("txtUserName"), Qt::Key_Shift);
     EXPECT_FALSE(win->helpOn());
+}
+
+TEST_F(RecordPanelTest, ApplyKeepsTheTypingOfTheCurrentRecordAndAsksForARestart)
+{
+    seed({{{Field::UserName, "ann"}}});
+    load();
+    QLineEdit *user = find<QLineEdit>("txtUserName");
+    user->setFocus();
+    user->selectAll();
+    QTest::keyClicks(user, "annie");
+    QSignalSpy restart(win.get(), &FrmMain::restartRequested);
+    win->Apply();
+    EXPECT_EQ(restart.count(), 1);
+    // The placement is not saved on this way out.
+    EXPECT_EQ(settings.read("Settings", "MainWidth", "absent"), "absent");
+    win.reset();
+    RecordStore check;
+    check.open(folder.dbPath());
+    EXPECT_EQ(check.recordAt(0)[Field::UserName], "annie");
 }
