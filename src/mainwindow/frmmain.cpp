@@ -5,6 +5,7 @@
 #include "mainwindow/placement.h"
 #include "mainwindow/recordpanel.h"
 #include "mainwindow/statuspicture.h"
+#include "mainwindow/templatepanel.h"
 #include "platform/endpoints.h"
 #include "platform/appfolder.h"
 #include "platform/dates.h"
@@ -247,7 +248,6 @@ void FrmMain::buildPanels()
     const PanelDef panelDefs[] = {
         {Panel::Ship, "ShipPanel", "Items to Ship"},
         {Panel::EmailWizard, "EmailWizardPanel", "Email Wizard"},
-        {Panel::Template, "TemplatePanel", "Email Template"},
         {Panel::FeedBack, "FeedBackPanel", "Leave Feed Back"},
         {Panel::UnpaidItems, "UnpaidItemsPanel", "Report an Unpaid Item"},
     };
@@ -262,6 +262,15 @@ void FrmMain::buildPanels()
     });
     connect(m_recordPanel, &RecordPanel::trackingMenuRequested, this,
             [this](const QPoint &at) { m_trackingMenu->popup(at); });
+
+    m_templatePanel = new TemplatePanel(m_appFolder);
+    m_panels->addWidget(m_templatePanel);
+    m_panelWidgets.insert(Panel::Template, m_templatePanel);
+    connect(m_templatePanel, &TemplatePanel::titleChanged, this, &QWidget::setWindowTitle);
+    connect(m_templatePanel, &TemplatePanel::statusMessage, this,
+            [this](const QString &t) { m_statusText->setText(t); });
+    for (QWidget *w : m_templatePanel->helpControls())
+        registerHelpControl(w, true);
 
     QHash<Panel, QFormLayout *> forms;
     for (const PanelDef &s : panelDefs) {
@@ -285,12 +294,6 @@ void FrmMain::buildPanels()
                              QStringLiteral("Mark Email As Being Sent"), [this] {
                                  return windowTitle() != Queues::rule(u"AR7")->title;
                              });
-
-    m_combo3 = makeCombo("Combo3", true);
-    forms[Panel::Template]->addRow(QStringLiteral("Email Inputs"), m_combo3);
-    m_templateText = new QPlainTextEdit;
-    m_templateText->setObjectName(QStringLiteral("Text20"));
-    forms[Panel::Template]->addRow(QStringLiteral("Email Template"), m_templateText);
 
     m_combo4 = makeCombo("Combo4", true);
     forms[Panel::FeedBack]->addRow(QStringLiteral("Feed Back Notes"), m_combo4);
@@ -584,12 +587,7 @@ void FrmMain::fillLists()
             AppFolder::fileIn(m_appFolder, QStringLiteral("Subjects/") + QLatin1String(name)),
             TextFile::Empty::Skip);
     };
-    addItems(m_combo3,
-             {"*Auction_Close_Date*", "*Auction_Name*", "*Auction_Number*", "*Auction_Total*",
-              "*User_Name*", "*Email_Address*", "*Address*", "*Invoice_Sent_Date*",
-              "*Payment_Date*", "*Shipping_Date*", "*Tracking_Number*"});
-    addItems(m_combo3, subjectFile("emailinputsub.sub"));
-    m_combo3->setCurrentIndex(0);
+    m_templatePanel->setInputs(subjectFile("emailinputsub.sub"));
     addItems(m_combo1, {"Auction Invoice", "Payment Received", "Item Shipped", "Feed Back Given",
                         "Auction Payment Remainder 7 Days Past Due",
                         "Auction Payment Remainder 14 Days Past Due",
@@ -770,9 +768,13 @@ void FrmMain::CheckRemainders() {}
 void FrmMain::LogOn() {}
 // The on-exit report.
 void FrmMain::CheckOnExit() {}
-// The template editor's open and save.
-void FrmMain::OpenTemplate() {}
-void FrmMain::SaveTemplate() {}
+void FrmMain::OpenTemplate()
+{
+    if (visiblePanel() == Panel::Template)
+        m_templatePanel->OpenTemplate();
+}
+
+void FrmMain::SaveTemplate() { m_templatePanel->SaveTemplate(); }
 // Signs off the mail session.
 void FrmMain::LogOff() {}
 // "Tasks To Complete" in the notes window.
@@ -799,7 +801,7 @@ void FrmMain::New()
         setWindowTitle(QStringLiteral("Lotwise - New Record Added."));
         break;
     case Panel::Template:
-        m_templateText->clear();
+        m_templatePanel->newTemplate();
         setWindowTitle(QStringLiteral("Lotwise - New Template."));
         break;
     default: break;

@@ -19,6 +19,7 @@ class QUrl;
 class QPlainTextEdit;
 class RecordPanel;
 class StatusPicture;
+class TemplatePanel;
 class ClickLabel;
 class QLabel;
 class QListWidget;
@@ -187,7 +188,7 @@ private:
     bool m_dragging = false;
     int m_splitterX = 2000;
     RecordPanel *m_recordPanel = nullptr;
-    QPlainTextEdit *m_templateText = nullptr;
+    TemplatePanel *m_templatePanel = nullptr;
     StatusPicture *m_markSwitch = nullptr;
     StatusPicture *m_noticeSwitch = nullptr;
     ClickLabel *m_disputeLink = nullptr;
@@ -205,7 +206,6 @@ private:
     QToolBar *m_toolbar = nullptr;
     QToolButton *m_internet = nullptr;
     QComboBox *m_combo1 = nullptr;
-    QComboBox *m_combo3 = nullptr;
     QComboBox *m_combo4 = nullptr;
     QListWidget *m_file1 = nullptr;
     QLabel *m_statusText = nullptr;
