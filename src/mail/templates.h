@@ -5,42 +5,56 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 
 class RecordStore;
-struct AuctionRecord;
 
 // Email templates: ".elm" text files under "Email Templates" holding a message body with
-// placeholders such as "*Auction_Name*", merged with one record into Email.txt.
+// placeholders, merged with the current auction record into Email.txt before sending.
 namespace Templates {
 
 struct Placeholder
 {
-    const char *token;
+    QString token;
     Field field;
 };
-// In the order the merge applies them: a value inserted by one is searched by the later ones.
+
+// In the order the merge applies them. The order matters: a value inserted by an earlier
+// placeholder is searched by the later ones.
 const std::array<Placeholder, 11> &placeholders();
+QStringList placeholderTokens();
 
 struct FixedTemplate
 {
-    const char *caption; // its button
-    const char *group;   // the button's group
-    const char *fileName;
+    QString caption;  // of its button in the template editor
+    QString group;    // the group box the button sits in
+    QString fileName; // the same in "Email Templates" and in "Back Up"
 };
+
 const std::array<FixedTemplate, 10> &fixedTemplates();
 
-// One line with every placeholder replaced by the record's field, exactly as stored.
-QString mergeLine(QString line, const AuctionRecord &record);
+// Replaces every placeholder of the line by its field's value, placeholders in table order.
+QString mergeLine(QString line, const std::function<QString(Field)> &value);
 
-// Writes a fixed template anew from its copy under "Back Up": the copy's non-empty lines,
-// then one empty line. False with *error when the copy is missing or the file cannot be
-// written.
-bool restoreFromBackup(const QString &appFolder, const QString &fileName, QString *error);
+QString templatesFolder(const QString &appFolder);
+QString templatePath(const QString &appFolder, const QString &fileName);
+QString backupPath(const QString &appFolder, const QString &fileName);
+QString emailPath(const QString &appFolder);
+
+// Reads a template as lines (a line ends at CR LF or a lone CR). False with the reason in
+// *error when the file is missing or cannot be read.
+bool readLines(const QString &path, QStringList *lines, QString *error);
+
+// Writes "Email Templates/<fileName>" anew from its copy in "Back Up": the backup's
+// non-empty lines, each ending in CR LF, then one more CR LF. False with *error when the
+// backup is missing or the template cannot be written; *backupMissing tells the two apart.
+bool restoreFromBackup(const QString &appFolder, const QString &fileName, QString *error,
+                       bool *backupMissing = nullptr);
 
 } // namespace Templates
 
-// Merges the template at `templatePath` with the current record into Email.txt of the
-// application folder, which is deleted and written anew. On failure (no template, a folder
-// that cannot be written, no current record) the error handler is told and false returned.
+// Merges the template with the store's current record into Email.txt of the application
+// folder, which is deleted first so a failed merge never leaves an older message to be
+// sent. Runs under the error trap of `location`; false when it failed.
 bool ReplaceEmail(const RecordStore &store, const QString &appFolder, const QString &templatePath,
                   const QString &location = QStringLiteral("Sub_ReplaceEmail"));

@@ -15,6 +15,7 @@
 #include "mainwindow/unpaiditemspanel.h"
 #include "mainwindow/statuspicture.h"
 #include "mainwindow/taskimages.h"
+#include "mainwindow/templatepanel.h"
 #include "platform/endpoints.h"
 #include "platform/appfolder.h"
 #include "platform/dates.h"
@@ -107,15 +108,6 @@ QIcon loadIcon(const QString &path, const QString &fallback)
     if (icon.availableSizes().isEmpty())
         icon = QIcon(fallback);
     return icon;
-}
-
-QComboBox *makeCombo(const char *name, bool editable)
-{
-    auto *c = new QComboBox;
-    c->setObjectName(QString::fromLatin1(name));
-    c->setEditable(editable);
-    c->setInsertPolicy(QComboBox::NoInsert);
-    return c;
 }
 
 void addItems(QComboBox *combo, const QStringList &items)
@@ -241,15 +233,6 @@ void FrmMain::buildLeftColumn(QWidget *client)
 
 void FrmMain::buildPanels()
 {
-    struct PanelDef
-    {
-        Panel panel;
-        const char *name;
-        const char *caption;
-    };
-    const PanelDef panelDefs[] = {
-        {Panel::Template, "TemplatePanel", "Email Template"},
-    };
     m_recordPanel = new RecordPanel(m_store);
     m_recordPanel->setTodayProvider([this] { return today(); });
     m_panels->addWidget(m_recordPanel);
@@ -289,36 +272,14 @@ void FrmMain::buildPanels()
     connect(m_unpaid->link(), &ClickLabel::clicked, m_batch, &BatchCommands::openDisputePage);
     // Over the unpaid items list the question-mark pointer shows in help mode, with no balloon.
     registerHelpControl(m_unpaid->list()->viewport(), false);
-
-    QHash<Panel, QFormLayout *> forms;
-    for (const PanelDef &s : panelDefs) {
-        auto *w = new QWidget;
-        w->setObjectName(QString::fromLatin1(s.name));
-        w->setAccessibleName(QString::fromLatin1(s.caption));
-        auto *form = new QFormLayout(w);
-        forms.insert(s.panel, form);
-        m_panels->addWidget(w);
-        m_panelWidgets.insert(s.panel, w);
-    }
-
-    m_combo3 = makeCombo("Combo3", true);
-    forms[Panel::Template]->addRow(QStringLiteral("Email Inputs"), m_combo3);
-    m_templateText = new QPlainTextEdit;
-    m_templateText->setObjectName(QStringLiteral("Text20"));
-    forms[Panel::Template]->addRow(QStringLiteral("Email Template"), m_templateText);
-
-    for (auto it = forms.cbegin(); it != forms.cend(); ++it) {
-        for (int r = 0; r < it.value()->rowCount(); ++r) {
-            QLayoutItem *labelItem = it.value()->itemAt(r, QFormLayout::LabelRole);
-            QLayoutItem *fieldItem = it.value()->itemAt(r, QFormLayout::FieldRole);
-            auto *label = labelItem ? qobject_cast<QLabel *>(labelItem->widget()) : nullptr;
-            QWidget *field = fieldItem ? fieldItem->widget() : nullptr;
-            if (label && field) {
-                label->setBuddy(field);
-                field->setAccessibleName(label->text());
-            }
-        }
-    }
+    m_templatePanel = new TemplatePanel(m_appFolder);
+    m_panels->addWidget(m_templatePanel);
+    m_panelWidgets.insert(Panel::Template, m_templatePanel);
+    connect(m_templatePanel, &TemplatePanel::titleChanged, this, &QWidget::setWindowTitle);
+    connect(m_templatePanel, &TemplatePanel::statusMessage, this,
+            [this](const QString &t) { m_statusText->setText(t); });
+    for (QWidget *w : m_templatePanel->helpControls())
+        registerHelpControl(w, true);
 
     // Moving the pointer over these hides the calendar of the status bar's date panel.
     for (QWidget *w : {static_cast<QWidget *>(m_recordPanel),
@@ -564,12 +525,7 @@ void FrmMain::fillLists()
             AppFolder::fileIn(m_appFolder, QStringLiteral("Subjects/") + QLatin1String(name)),
             TextFile::Empty::Skip);
     };
-    addItems(m_combo3,
-             {"*Auction_Close_Date*", "*Auction_Name*", "*Auction_Number*", "*Auction_Total*",
-              "*User_Name*", "*Email_Address*", "*Address*", "*Invoice_Sent_Date*",
-              "*Payment_Date*", "*Shipping_Date*", "*Tracking_Number*"});
-    addItems(m_combo3, subjectFile("emailinputsub.sub"));
-    m_combo3->setCurrentIndex(0);
+    m_templatePanel->setInputs(subjectFile("emailinputsub.sub"));
     QComboBox *subject = m_wizard->subjectBox();
     addItems(subject, {"Auction Invoice", "Payment Received", "Item Shipped", "Feed Back Given",
                         "Auction Payment Remainder 7 Days Past Due",
@@ -879,9 +835,13 @@ void FrmMain::CheckRemainders() {}
 // Opens the mail session.
 // The on-exit report.
 void FrmMain::CheckOnExit() {}
-// The template editor's open and save.
-void FrmMain::OpenTemplate() {}
-void FrmMain::SaveTemplate() {}
+void FrmMain::OpenTemplate()
+{
+    if (visiblePanel() == Panel::Template)
+        m_templatePanel->OpenTemplate();
+}
+
+void FrmMain::SaveTemplate() { m_templatePanel->SaveTemplate(); }
 // Signs off the mail session.
 // "Tasks To Complete" in the notes window.
 void FrmMain::CheckTasks() {}
@@ -935,7 +895,7 @@ void FrmMain::New()
         setWindowTitle(QStringLiteral("Lotwise - New Record Added."));
         break;
     case Panel::Template:
-        m_templateText->clear();
+        m_templatePanel->newTemplate();
         setWindowTitle(QStringLiteral("Lotwise - New Template."));
         break;
     default: break;

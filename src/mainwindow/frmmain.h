@@ -26,6 +26,7 @@ class FeedBackPanel;
 class UnpaidItemsPanel;
 class QueuePanel;
 class StatusPicture;
+class TemplatePanel;
 class ClickLabel;
 class QLabel;
 class QListWidget;
@@ -208,7 +209,7 @@ private:
     bool m_dragging = false;
     int m_splitterX = 2000;
     RecordPanel *m_recordPanel = nullptr;
-    QPlainTextEdit *m_templateText = nullptr;
+    TemplatePanel *m_templatePanel = nullptr;
     std::unique_ptr<Mailer> m_mailer;
     class BatchCommands *m_batch = nullptr;
     QLabel *m_onlinePicture = nullptr;
@@ -231,7 +232,6 @@ private:
     QHash<Panel, QWidget *> m_panelWidgets;
     QToolBar *m_toolbar = nullptr;
     QToolButton *m_internet = nullptr;
-    QComboBox *m_combo3 = nullptr;
     QLabel *m_statusText = nullptr;
     QLabel *m_reminderPanel = nullptr;
     QLabel *m_datePanel = nullptr;

@@ -107,7 +107,7 @@ std::optional<ScriptedPrompts::Answer> ScriptedPrompts::next()
 Prompts::Button ScriptedPrompts::message(const QString &text, const QString &title, int buttons,
                                          Icon icon)
 {
-    m_asked.append({Asked::Message, text, title, buttons, icon});
+    m_asked.append({Asked::Message, text, title, buttons, icon, {}, {}});
     const auto a = next();
     return a ? a->button : firstButton(buttons);
 }
@@ -115,7 +115,7 @@ Prompts::Button ScriptedPrompts::message(const QString &text, const QString &tit
 std::optional<QString> ScriptedPrompts::input(const QString &prompt, const QString &title,
                                               const QString &defaultText)
 {
-    m_asked.append({Asked::Input, prompt, title, 0, Icon::None});
+    m_asked.append({Asked::Input, prompt, title, 0, Icon::None, {}, {}});
     const auto a = next();
     if (!a)
         return defaultText;
@@ -124,16 +124,18 @@ std::optional<QString> ScriptedPrompts::input(const QString &prompt, const QStri
     return a->text.value_or(defaultText);
 }
 
-QString ScriptedPrompts::openFileName(const QString &title, const QString &, const QString &)
+QString ScriptedPrompts::openFileName(const QString &title, const QString &folder,
+                                      const QString &filter)
 {
-    m_asked.append({Asked::OpenFile, {}, title, 0, Icon::None});
+    m_asked.append({Asked::OpenFile, {}, title, 0, Icon::None, folder, filter});
     const auto a = next();
     return a && a->text ? *a->text : QString();
 }
 
-QString ScriptedPrompts::saveFileName(const QString &title, const QString &, const QString &)
+QString ScriptedPrompts::saveFileName(const QString &title, const QString &folder,
+                                      const QString &filter)
 {
-    m_asked.append({Asked::SaveFile, {}, title, 0, Icon::None});
+    m_asked.append({Asked::SaveFile, {}, title, 0, Icon::None, folder, filter});
     const auto a = next();
     return a && a->text ? *a->text : QString();
 }

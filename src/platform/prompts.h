@@ -63,6 +63,9 @@ public:
         QString title;
         int buttons = 0;
         Icon icon = Icon::None;
+        // Of a file dialog: where it started (a folder or a proposed file) and its filter.
+        QString folder;
+        QString filter;
     };
     struct Answer
     {

@@ -3,6 +3,8 @@
 #include "platform/dates.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace TestSupport {
 
@@ -19,5 +21,18 @@ void addRecord(RecordStore &store, FieldList fields)
 }
 
 QString daysAgo(QDate today, int days) { return Dates::shortDateText(today.addDays(-days)); }
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
 
 } // namespace TestSupport

@@ -32,6 +32,11 @@ void addRecord(RecordStore &store, FieldList fields);
 // The date `days` before `today` as the store keeps it.
 QString daysAgo(QDate today, int days);
 
+// A file's bytes ("" when it cannot be read), and a file written with exactly these bytes
+// (its folder created when missing).
+QByteArray readBytes(const QString &path);
+bool writeBytes(const QString &path, const QByteArray &bytes);
+
 } // namespace TestSupport
 
 // Readable failure messages for Qt strings.

@@ -1,0 +1,356 @@
+#include "mail/templates.h"
+#include "mainwindow/frmmain.h"
+#include "mainwindow/templatepanel.h"
+#include "platform/appfolder.h"
+#include "platform/prompts.h"
+#include "platform/settingsstore.h"
+#include "platform/textfile.h"
+#include "records/recordstore.h"
+#include "support/testsupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
+
+namespace {
+
+QString opened(const QString &path)
+{
+    return "Lotwise - File " + path + " Opened.";
+}
+
+class TemplatePanelTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        AppFolder::seed(folder.path());
+        setPrompts(&scripted);
+        panel = std::make_unique<TemplatePanel>(folder.path());
+        titles = std::make_unique<QSignalSpy>(panel.get(), &TemplatePanel::titleChanged);
+        status = std::make_unique<QSignalSpy>(panel.get(), &TemplatePanel::statusMessage);
+    }
+    void TearDown() override { setPrompts(nullptr); }
+
+    template <typename T = QWidget> T *find(const QString &name) const
+    {
+        T *w = panel->findChild<T *>(name);
+        EXPECT_NE(w, nullptr) << name.toStdString();
+        return w;
+    }
+    QString tmpl(const QString &name) const { return Templates::templatePath(folder.path(), name); }
+    QString backup(const QString &name) const { return Templates::backupPath(folder.path(), name); }
+    QString text() const { return panel->editor()->toPlainText(); }
+    QString lastTitle() const
+    {
+        return titles->isEmpty() ? QString() : titles->last().at(0).toString();
+    }
+    void openThenSave(const QString &path)
+    {
+        scripted.answerText(path);
+        panel->OpenTemplate();
+        scripted.answerText(path);
+        panel->SaveTemplate();
+    }
+
+    TestSupport::TempFolder folder;
+    ScriptedPrompts scripted;
+    std::unique_ptr<TemplatePanel> panel;
+    std::unique_ptr<QSignalSpy> titles;
+    std::unique_ptr<QSignalSpy> status;
+};
+
+const QString kReminder = QStringLiteral("Reminder 7 days.elm");
+
+} // namespace
+
+TEST_F(TemplatePanelTest, TemplateButtonsOpenTheirFilesInTheirGroups)
+{
+    int number = 17;
+    for (const Templates::FixedTemplate &t : Templates::fixedTemplates()) {
+        auto *button = find<QPushButton>(QStringLiteral("Command%1").arg(number++));
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->text(), t.caption);
+        EXPECT_EQ(button->accessibleName(), t.caption);
+        auto *group = qobject_cast<QGroupBox *>(button->parentWidget());
+        ASSERT_NE(group, nullptr);
+        EXPECT_EQ(group->title(), t.group);
+
+        panel->editor()->setPlainText("left over");
+        QTest::mouseClick(button, Qt::LeftButton);
+        const QStringList lines = TextFile::readLines(tmpl(t.fileName));
+        ASSERT_FALSE(lines.isEmpty());
+        EXPECT_EQ(text(), lines.join('\n') + '\n') << t.fileName.toStdString();
+        EXPECT_EQ(lastTitle(), opened(tmpl(t.fileName)));
+        EXPECT_EQ(panel->proposedFile(), tmpl(t.fileName));
+    }
+    EXPECT_TRUE(scripted.asked().isEmpty());
+}
+
+TEST_F(TemplatePanelTest, MissingTemplateOffersTheBackup)
+{
+    ASSERT_TRUE(writeBytes(backup(kReminder), "Dear *User_Name*,\r\n\r\nPlease pay.\r\n"));
+    ASSERT_TRUE(QFile::remove(tmpl(kReminder)));
+
+    // Yes: the backup comes back without its empty lines and is opened.
+    scripted.answerButton(Prompts::Yes);
+    panel->openFixed(kReminder);
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_EQ(scripted.asked()[0].title, "File Not Found.");
+    EXPECT_EQ(scripted.asked()[0].text,
+              "File Was Not found!\r\n\r\nWhould You like you use the Back Up for this File?");
+    EXPECT_EQ(scripted.asked()[0].buttons, Prompts::Yes | Prompts::No);
+    EXPECT_EQ(readBytes(tmpl(kReminder)), QByteArray("Dear *User_Name*,\r\nPlease pay.\r\n\r\n"));
+    EXPECT_EQ(text(), "Dear *User_Name*,\nPlease pay.\n\n");
+    EXPECT_EQ(lastTitle(), opened(tmpl(kReminder)));
+
+    // No: nothing is restored, the editor is emptied and the caption stays.
+    ASSERT_TRUE(QFile::remove(tmpl(kReminder)));
+    panel->openFixed("Auction Invoice.elm"); // so a Save proposes another file first
+    titles->clear();
+    scripted.clear();
+    scripted.answerButton(Prompts::No);
+    panel->openFixed(kReminder);
+    EXPECT_EQ(scripted.asked().size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(tmpl(kReminder)));
+    EXPECT_EQ(text(), QString());
+    EXPECT_TRUE(titles->isEmpty());
+    ASSERT_EQ(status->size(), 1);
+    EXPECT_TRUE(status->last().at(0).toString().contains(tmpl(kReminder)));
+    // A Save now proposes the missing template, so one can be written in its place.
+    EXPECT_EQ(panel->proposedFile(), tmpl(kReminder));
+
+    // Yes, but the backup is gone as well: the same, naming the backup.
+    ASSERT_TRUE(QFile::remove(backup(kReminder)));
+    panel->editor()->setPlainText("typed");
+    status->clear();
+    scripted.answerButton(Prompts::Yes);
+    panel->openFixed(kReminder);
+    EXPECT_FALSE(QFileInfo::exists(tmpl(kReminder)));
+    EXPECT_EQ(text(), QString());
+    EXPECT_TRUE(titles->isEmpty());
+    ASSERT_EQ(status->size(), 1);
+    EXPECT_TRUE(status->last().at(0).toString().contains(backup(kReminder)));
+}
+
+TEST_F(TemplatePanelTest, EnterInputAppendsTheShownInputAtTheEnd)
+{
+    auto *combo = find<QComboBox>("Combo3");
+    EXPECT_EQ(combo->currentText(), "*Auction_Close_Date*");
+    panel->setInputs({"Thanks for bidding", "", "Combined shipping"});
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    EXPECT_EQ(items, (Templates::placeholderTokens() +
+                      QStringList{"Thanks for bidding", "Combined shipping"}));
+    EXPECT_EQ(combo->currentText(), "*Auction_Close_Date*");
+
+    panel->editor()->setPlainText("Dear\nbuyer");
+    QTextCursor start = panel->editor()->textCursor();
+    start.setPosition(2);
+    panel->editor()->setTextCursor(start);
+    combo->setCurrentIndex(10);
+    ASSERT_EQ(combo->currentText(), "*Tracking_Number*");
+    QTest::mouseClick(find("Command13"), Qt::LeftButton);
+    EXPECT_EQ(text(), "Dear\nbuyer*Tracking_Number*");
+    // Typed text goes in as it is shown.
+    combo->setEditText(" ok");
+    QTest::mouseClick(find("Command13"), Qt::LeftButton);
+    EXPECT_EQ(text(), "Dear\nbuyer*Tracking_Number* ok");
+    EXPECT_EQ(panel->editor()->textCursor().position(), 2);
+}
+
+TEST_F(TemplatePanelTest, OpenThenSaveUnchangedKeepsTheBytes)
+{
+    const QByteArray kept[] = {
+        readBytes(tmpl(kReminder)),
+        "Line one\r\n\r\nLine three\r\n\r\n", // as a restored backup ends
+        "Gr\xfc\xdf! \x80 5\r\n",             // Windows-1252 stays so
+        QString::fromUtf8("\u0141ukasz\r\n").toUtf8(),
+        "",
+    };
+    for (const QByteArray &bytes : kept) {
+        ASSERT_TRUE(writeBytes(tmpl("Mine.elm"), bytes));
+        openThenSave(tmpl("Mine.elm"));
+        EXPECT_EQ(readBytes(tmpl("Mine.elm")), bytes) << bytes.toStdString();
+    }
+    EXPECT_EQ(lastTitle(), "Lotwise - File " + tmpl("Mine.elm") + " Saved.");
+
+    // Saving always leaves exactly one line end after the last line.
+    const struct
+    {
+        QByteArray in, out;
+    } mended[] = {{"no end", "no end\r\n"}, {"one\rtwo\r", "one\r\ntwo\r\n"}};
+    for (const auto &m : mended) {
+        ASSERT_TRUE(writeBytes(tmpl("Mine.elm"), m.in));
+        openThenSave(tmpl("Mine.elm"));
+        EXPECT_EQ(readBytes(tmpl("Mine.elm")), m.out) << m.in.toStdString();
+    }
+}
+
+TEST_F(TemplatePanelTest, SaveProposesTheLastFixedTemplateAndCancelWritesNothing)
+{
+    panel->SaveTemplate(); // cancelled, before any template was opened
+    panel->openFixed(kReminder);
+    ASSERT_TRUE(writeBytes(tmpl("Other.elm"), "other\r\n"));
+    scripted.answerText(tmpl("Other.elm"));
+    panel->OpenTemplate();
+    EXPECT_EQ(text(), "other\n");
+    const QStringList files = QDir(Templates::templatesFolder(folder.path())).entryList();
+    titles->clear();
+    panel->SaveTemplate(); // cancelled
+    const QString filter = QStringLiteral("Email Files (*.elm)");
+    ASSERT_EQ(scripted.asked().size(), 3);
+    EXPECT_EQ(scripted.asked()[0].folder, Templates::templatesFolder(folder.path()));
+    EXPECT_EQ(scripted.asked()[1].filter, filter);
+    EXPECT_EQ(scripted.asked()[2].kind, ScriptedPrompts::Asked::SaveFile);
+    EXPECT_EQ(scripted.asked()[2].folder, tmpl(kReminder));
+    EXPECT_EQ(scripted.asked()[2].filter, filter);
+    EXPECT_EQ(QDir(Templates::templatesFolder(folder.path())).entryList(), files);
+    EXPECT_EQ(readBytes(tmpl("Other.elm")), QByteArray("other\r\n"));
+    EXPECT_TRUE(titles->isEmpty());
+}
+
+TEST_F(TemplatePanelTest, FilesThatCannotBeReadOrWrittenAreNamedAndTheTextIsKept)
+{
+    // Folders stand in for unreadable files: permissions do not stop every user.
+    QDir().mkpath(tmpl("Broken.elm"));
+    ASSERT_TRUE(QFile::remove(tmpl(kReminder)));
+    ASSERT_TRUE(QDir().mkpath(tmpl(kReminder)));
+    const struct
+    {
+        const char *what;
+        std::function<void()> act;
+        QString path;
+    } failures[] = {
+        {"open",
+         [&] {
+             scripted.answerText(tmpl("Broken.elm"));
+             panel->OpenTemplate();
+         },
+         tmpl("Broken.elm")},
+        {"template button", [&] { panel->openFixed(kReminder); }, tmpl(kReminder)},
+        {"save",
+         [&] {
+             scripted.answerText(folder.file("gone/x.elm"));
+             panel->SaveTemplate();
+         },
+         folder.file("gone/x.elm")},
+    };
+    for (const auto &f : failures) {
+        panel->editor()->setPlainText("work in progress");
+        scripted.clear();
+        f.act();
+        ASSERT_FALSE(scripted.asked().isEmpty()) << f.what;
+        const ScriptedPrompts::Asked &shown = scripted.asked().last();
+        EXPECT_EQ(shown.kind, ScriptedPrompts::Asked::Message) << f.what;
+        EXPECT_TRUE(shown.text.contains(f.path)) << f.what << ": " << shown.text.toStdString();
+        EXPECT_EQ(text(), "work in progress") << f.what;
+        EXPECT_TRUE(titles->isEmpty()) << f.what;
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder.file("gone")));
+}
+
+// The window around the panel.
+class TemplateWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        AppFolder::seed(folder.path());
+        ASSERT_TRUE(
+            writeBytes(folder.file("Subjects/emailinputsub.sub"), "Thanks\r\n\r\nSee you\r\n"));
+        setPrompts(&scripted);
+        win = std::make_unique<FrmMain>(store, settings, folder.path());
+        ASSERT_TRUE(win->Form_Load());
+        // Offline and with no mail account the load reports both; not what these test.
+        scripted.clear();
+    }
+    void TearDown() override
+    {
+        win.reset();
+        setPrompts(nullptr);
+    }
+    template <typename T = QWidget> T *find(const char *name) const
+    {
+        T *w = win->findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void trigger(const char *action) { find<QAction>(action)->trigger(); }
+
+    TestSupport::TempFolder folder;
+    SettingsStore settings{folder.file("settings.ini")};
+    RecordStore store;
+    ScriptedPrompts scripted;
+    std::unique_ptr<FrmMain> win;
+};
+
+TEST_F(TemplateWindowTest, MenusWorkOnThePanelAndItsCaptionsReachTheWindow)
+{
+    auto *combo = find<QComboBox>("Combo3");
+    EXPECT_EQ(combo->count(), 13);
+    EXPECT_EQ(combo->itemText(12), "See you");
+
+    // Open only works in the template editor.
+    trigger("mnuFileOpen");
+    EXPECT_TRUE(scripted.asked().isEmpty());
+
+    QTest::mouseClick(find("Command4"), Qt::LeftButton);
+    const QString path = Templates::templatePath(folder.path(), "Payment Made.elm");
+    scripted.answerText(path);
+    trigger("mnuFileOpen");
+    EXPECT_EQ(win->windowTitle(), opened(path));
+    EXPECT_FALSE(find<QPlainTextEdit>("Text20")->toPlainText().isEmpty());
+
+    const QString saved = Templates::templatePath(folder.path(), "Copy.elm");
+    scripted.answerText(saved);
+    win->toolbarClick("Save");
+    EXPECT_EQ(win->windowTitle(), "Lotwise - File " + saved + " Saved.");
+    EXPECT_EQ(readBytes(saved), readBytes(path));
+
+    ASSERT_TRUE(QFile::remove(Templates::templatePath(folder.path(), kReminder)));
+    scripted.answerButton(Prompts::No);
+    QTest::mouseClick(find("Command18"), Qt::LeftButton);
+    EXPECT_TRUE(find<QLabel>("sbStatusBar_Status")->text().contains(kReminder));
+    EXPECT_EQ(win->windowTitle(), "Lotwise - File " + saved + " Saved.");
+}
+
+TEST_F(TemplateWindowTest, HelpModeShowsTheQuestionMarkOverTheEditorsHelpControls)
+{
+    auto *panel = find<TemplatePanel>("TemplatePanel");
+    QTest::mouseClick(find("Command4"), Qt::LeftButton);
+    const auto moveOver = [](QWidget *w) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &move);
+    };
+    QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier);
+    QApplication::sendEvent(find("Text20"), &shift);
+    ASSERT_TRUE(win->helpOn());
+    const QList<QWidget *> controls = panel->helpControls();
+    ASSERT_EQ(controls.size(), 4);
+    for (QWidget *w : controls) {
+        moveOver(w);
+        EXPECT_EQ(w->cursor().shape(), Qt::WhatsThisCursor) << w->objectName().toStdString();
+    }
+    // A control without help keeps its pointer.
+    moveOver(find("Command18"));
+    EXPECT_NE(find("Command18")->cursor().shape(), Qt::WhatsThisCursor);
+}
