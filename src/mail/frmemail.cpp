@@ -126,10 +126,7 @@ void FrmEmail::sendClicked()
         return;
     m_send->setEnabled(false);
     if (!m_checkOnline()) {
-        prompts().message(QStringLiteral("You are not currently online.\r\n"
-                                         "You will not be able to send email.\r\n\r\n"
-                                         "Please Logon to the internet!"),
-                          QStringLiteral("Not Online."), Prompts::Ok, Prompts::Icon::Warning);
+        Mailer::sayNotOnline();
         m_send->setEnabled(true);
         return;
     }

@@ -5,6 +5,7 @@
 #include "platform/endpoints.h"
 #include "platform/errorcatalogue.h"
 #include "platform/lotwiseerror.h"
+#include "platform/prompts.h"
 #include "platform/textfile.h"
 #include "platform/webfetch.h"
 
@@ -60,6 +61,14 @@ void Mailer::SignOff()
         return;
     m_newSession = false;
     trapErrors(QStringLiteral("mnuFileClose_Click"), [&] { m_session->SignOff(); });
+}
+
+void Mailer::sayNotOnline()
+{
+    prompts().message(QStringLiteral("You are not currently online.\r\n"
+                                         "You will not be able to send email.\r\n\r\n"
+                                         "Please Logon to the internet!"),
+                          QStringLiteral("Not Online."), Prompts::Ok, Prompts::Icon::Warning);
 }
 
 QString Mailer::footer(const SettingsStore &settings)

@@ -47,6 +47,9 @@ public:
     const QString &pageText() const { return m_pageText; }
     void setFetchTimeout(int ms) { m_timeoutMs = ms; }
 
+    // Tells the user that nothing can be sent while offline.
+    static void sayNotOnline();
+
     // The lines every message ends with.
     static QString footer(const SettingsStore &settings);
 

@@ -1,5 +1,6 @@
 #include "batchcommands.h"
 
+#include "mail/mailer.h"
 #include "mail/templates.h"
 #include "mainwindow/emailwizardpanel.h"
 #include "mainwindow/feedbackpanel.h"
@@ -56,10 +57,7 @@ void BatchCommands::Send()
     button->setEnabled(false);
     m_win.CheckOnline();
     if (!m_win.online()) {
-        prompts().message(QStringLiteral("You are not currently online.\r\n"
-                                         "You will not be able to send email.\r\n\r\n"
-                                         "Please Logon to the internet!"),
-                          QStringLiteral("Not Online."), Prompts::Ok, Prompts::Icon::Warning);
+        Mailer::sayNotOnline();
         button->setEnabled(true);
         return;
     }
