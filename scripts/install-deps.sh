@@ -6,6 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libgl-dev
   libgtest-dev libbenchmark-dev
+  libvmime-dev qtkeychain-qt6-dev
   xvfb xauth locales
 )
 
