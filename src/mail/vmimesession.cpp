@@ -17,7 +17,6 @@
 #include <QUuid>
 
 #include <vmime/vmime.hpp>
-#include <vmime/net/defaultTimeoutHandler.hpp>
 #include <vmime/net/smtp/SMTPExceptions.hpp>
 #include <vmime/platforms/posix/posixHandler.hpp>
 #include <vmime/security/cert/certificateException.hpp>
@@ -25,6 +24,7 @@
 #include <vmime/security/sasl/defaultSASLAuthenticator.hpp>
 
 #include <algorithm>
+#include <ctime>
 #include <mutex>
 #include <unistd.h>
 
@@ -235,11 +235,33 @@ QString vmimeScheme(MailServerAddress::Scheme s)
     return {};
 }
 
+// Gives up on a server that has not answered for half a minute. (VMime's own factory is
+// not exported by the library.)
+class PatientTimeoutHandler : public vmime::net::timeoutHandler
+{
+public:
+    bool isTimeOut() override { return std::time(nullptr) - m_start >= 30; }
+    void resetTimeOut() override { m_start = std::time(nullptr); }
+    bool handleTimeOut() override { return false; }
+
+private:
+    std::time_t m_start = std::time(nullptr);
+};
+
+class PatientTimeoutFactory : public vmime::net::timeoutHandlerFactory
+{
+public:
+    std::shared_ptr<vmime::net::timeoutHandler> create() override
+    {
+        return std::make_shared<PatientTimeoutHandler>();
+    }
+};
+
 void prepareService(vmime::net::service &service, const MailServerAddress &address,
                     const MailAccount &account)
 {
     service.setSocketFactory(std::make_shared<MailSocketFactory>());
-    service.setTimeoutHandlerFactory(std::make_shared<vmime::net::defaultTimeoutHandlerFactory>());
+    service.setTimeoutHandlerFactory(std::make_shared<PatientTimeoutFactory>());
     service.setCertificateVerifier(
         std::make_shared<AccountCertificateVerifier>(account, address.host));
     service.setProperty("options.sasl", true);
