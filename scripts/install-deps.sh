@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   libvmime-dev qtkeychain-qt6-dev
   xvfb xauth locales
+  postfix dovecot-imapd dovecot-lmtpd openssl python3
 )
 
 missing=()
@@ -19,8 +20,22 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
 if [ ${#missing[@]} -gt 0 ]; then
+  # The mail tests run their own Postfix and Dovecot (tests/servers/start.sh): the machine's
+  # own stay unconfigured, and while installing, package scripts may start no service.
+  echo "postfix postfix/main_mailer_type select No configuration" | $sudo debconf-set-selections
+  policy=""
+  if [ ! -e /usr/sbin/policy-rc.d ]; then
+    policy=/usr/sbin/policy-rc.d
+    printf '#!/bin/sh\nexit 101\n' | $sudo tee "$policy" >/dev/null
+    $sudo chmod 0755 "$policy"
+    trap '$sudo rm -f "$policy"' EXIT
+  fi
   $sudo apt-get update
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+  if [ -n "$policy" ]; then
+    $sudo rm -f "$policy"
+    trap - EXIT
+  fi
 fi
 
 # The tests pin dates to the United States form.

@@ -449,9 +449,16 @@ QByteArray buildMail(const OutgoingMail &mail)
                                 utf8cs,
                                 vmime::encoding(plain ? vmime::encodingTypes::SEVEN_BIT
                                                       : vmime::encodingTypes::QUOTED_PRINTABLE));
+    // Headers are written unfolded: VMime folds after the space that follows an encoded word,
+    // and readers unfold that into two spaces in the middle of the subject.
     std::string out;
     vmime::utility::outputStreamStringAdapter os(out);
-    msg->generate(os);
+    vmime::generationContext wide(vmime::generationContext::getDefaultContext());
+    wide.setMaxLineLength(900);
+    header->generate(wide, os);
+    os.write("\r\n", 2);
+    msg->getBody()->generate(vmime::generationContext::getDefaultContext(), os);
+    os.flush();
     return QByteArray::fromStdString(out);
 }
 
@@ -600,6 +607,10 @@ void VmimeSession::Fetch()
         Server &s = *m_server;
         s.fetched.clear();
         try {
+            // Reopened so that mail delivered since the last fetch is seen.
+            if (s.folder->isOpen())
+                s.folder->close(false);
+            s.folder->open(vmime::net::folder::MODE_READ_WRITE);
             const size_t count = s.folder->getMessageCount();
             if (count > 0) {
                 auto list = s.folder->getMessages(vmime::net::messageSet::byNumber(1, count));
@@ -770,9 +781,14 @@ void VmimeSession::sendServer(const OutgoingMail &mail)
                                ? QStringLiteral("No outgoing mail server is set up.")
                                : m_account.outgoing + QStringLiteral(" is not a mail server address."));
     const MailServerAddress &out = *s.outgoing;
-    const QByteArray raw = buildMail(mail);
-    auto msg = std::make_shared<vmime::message>();
-    msg->parse(raw.toStdString());
+    // The bytes go out exactly as built; handing VMime a message object would generate it anew.
+    std::string raw = buildMail(mail).toStdString();
+    // The transport ends the data with CR LF "." CR LF of its own.
+    if (raw.size() >= 2 && raw.compare(raw.size() - 2, 2, "\r\n") == 0)
+        raw.resize(raw.size() - 2);
+    vmime::mailboxList recipients;
+    recipients.appendMailbox(std::make_shared<vmime::mailbox>(vmime::emailAddress(utf8(mail.recipient))));
+    const vmime::mailbox expeditor{vmime::emailAddress(utf8(mail.senderAddress))};
     try {
         // One connection for the whole session, so a batch does not sign on per message.
         if (!s.transport || !s.transport->isConnected()) {
@@ -785,8 +801,12 @@ void VmimeSession::sendServer(const OutgoingMail &mail)
             s.transport->setProperty("options.need-authentication", true);
             s.transport->connect();
         }
-        s.transport->send(msg);
+        vmime::utility::inputStreamStringAdapter data(raw);
+        s.transport->send(expeditor, recipients, data, raw.size());
     } catch (const vmime::exceptions::command_error &e) {
+        // With pipelining a refused command leaves answers unread on the connection; the
+        // next message starts on a fresh one.
+        s.closeTransport();
         const auto *smtp = dynamic_cast<const vmime::net::smtp::SMTPCommandError *>(&e);
         const QString command = fromUtf8(e.command()).toUpper();
         const QString detail = out.host + QStringLiteral(": ") + fromUtf8(e.response()).trimmed();
@@ -796,10 +816,7 @@ void VmimeSession::sendServer(const OutgoingMail &mail)
         if (smtp && (smtp->statusCode() == 550 || smtp->statusCode() == 553)
             && command.startsWith(u"MAIL"))
             throw LotwiseError(ErrorCode::MailMessageRefused, detail);
-        const LotwiseError err = mailError(e, out.host, ErrorCode::MailMessageRefused);
-        if (err.number() != ErrorCode::MailMessageRefused)
-            s.closeTransport();
-        throw err;
+        throw mailError(e, out.host, ErrorCode::MailMessageRefused);
     } catch (const vmime::exception &e) {
         // A dropped connection is opened afresh by the next send.
         s.closeTransport();
