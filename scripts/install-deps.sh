@@ -6,8 +6,10 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libgl-dev
   libgtest-dev libbenchmark-dev
+  libvmime-dev qtkeychain-qt6-dev
   xvfb xauth locales
   clang libclang-rt-14-dev
+  postfix dovecot-imapd dovecot-lmtpd openssl python3
 )
 
 missing=()
@@ -19,8 +21,22 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
 if [ ${#missing[@]} -gt 0 ]; then
+  # The mail tests run their own Postfix and Dovecot (tests/servers/start.sh): the machine's
+  # own stay unconfigured, and while installing, package scripts may start no service.
+  echo "postfix postfix/main_mailer_type select No configuration" | $sudo debconf-set-selections
+  policy=""
+  if [ ! -e /usr/sbin/policy-rc.d ]; then
+    policy=/usr/sbin/policy-rc.d
+    printf '#!/bin/sh\nexit 101\n' | $sudo tee "$policy" >/dev/null
+    $sudo chmod 0755 "$policy"
+    trap '$sudo rm -f "$policy"' EXIT
+  fi
   $sudo apt-get update
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+  if [ -n "$policy" ]; then
+    $sudo rm -f "$policy"
+    trap - EXIT
+  fi
 fi
 
 # The tests pin dates to the United States form.

@@ -1,3 +1,4 @@
+#include "mail/vmimesession.h"
 #include "mainwindow/frmmain.h"
 #include "platform/appfolder.h"
 #include "platform/dates.h"
@@ -37,6 +38,8 @@ int main(int argc, char *argv[])
     SettingsStore settings;
     RecordStore store;
     FrmMain window(store, settings, folder);
+    window.setMailSessionFactory(
+        [&]() -> std::unique_ptr<MailSession> { return std::make_unique<VmimeSession>(settings, folder); });
     if (!window.Form_Load())
         return 1;
     QObject::connect(&window, &FrmMain::restartRequested, &app, [&] {

@@ -25,6 +25,22 @@ QString errorDescription(int number)
     case ErrorCode::InvalidCsv: return QStringLiteral("The CSV file is not valid.");
     case ErrorCode::MailNotSetUp: return QStringLiteral("No mail session can be opened.");
     case ErrorCode::PageNotFetched: return QStringLiteral("The web page could not be fetched.");
+    case ErrorCode::MailSignOnCancelled: return QStringLiteral("The mail sign-on was cancelled.");
+    case ErrorCode::MailServerUnreachable:
+        return QStringLiteral("The mail server cannot be reached.");
+    case ErrorCode::MailSignOnRefused:
+        return QStringLiteral("The mail server refused the user name or password.");
+    case ErrorCode::MailNotSignedOn: return QStringLiteral("There is no open mail session.");
+    case ErrorCode::MailRecipientRefused:
+        return QStringLiteral("The mail system did not accept a recipient.");
+    case ErrorCode::MailboxNotReadable: return QStringLiteral("The mailbox cannot be read.");
+    case ErrorCode::MailMessageRefused:
+        return QStringLiteral("The mail system did not accept the message.");
+    case ErrorCode::MailLineBreakInHeader:
+        return QStringLiteral("A recipient or subject may not hold a line break.");
+    case ErrorCode::MailInvalidAddress: return QStringLiteral("The recipient's address is not valid.");
+    case ErrorCode::MailCertificateUntrusted:
+        return QStringLiteral("The mail server's certificate is not trusted:");
     default: return QStringLiteral("Application-defined or object-defined error %1.").arg(number);
     }
 }

@@ -21,6 +21,17 @@ constexpr int ItemNotFound = 3265;
 constexpr int InvalidCsv = 3751;
 constexpr int MailNotSetUp = 32050;
 constexpr int PageNotFetched = 35750;
+// The mail session's failures.
+constexpr int MailSignOnCancelled = 32001;
+constexpr int MailServerUnreachable = 32002;
+constexpr int MailSignOnRefused = 32003;
+constexpr int MailNotSignedOn = 32004;
+constexpr int MailRecipientRefused = 32014;
+constexpr int MailboxNotReadable = 32017;
+constexpr int MailMessageRefused = 32019;
+constexpr int MailLineBreakInHeader = 32021;
+constexpr int MailInvalidAddress = 32025;
+constexpr int MailCertificateUntrusted = 32030;
 } // namespace ErrorCode
 
 // The description of an error number; numbers we do not know get a generic text naming them.

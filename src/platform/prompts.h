@@ -7,6 +7,19 @@
 
 class QWidget;
 
+// What the mail logon dialog shows and the user fills in; plain strings so that a script
+// can answer it. With useLocalFolders the server fields are left alone.
+struct LogonDetails
+{
+    QString incoming;
+    QString outgoing;
+    QString user;
+    QString password;
+    QString sender;
+    QString senderName;
+    bool useLocalFolders = false;
+};
+
 // Every modal question goes through here, so that window tests answer from a script
 // instead of blocking on a dialog.
 class Prompts
@@ -28,6 +41,8 @@ public:
                                  const QString &filter) = 0;
     virtual QString saveFileName(const QString &title, const QString &folder,
                                  const QString &filter) = 0;
+    // The mail logon dialog over `details`; false when cancelled, `details` then unchanged.
+    virtual bool logon(LogonDetails &details) = 0;
 };
 
 // The prompts in use by the whole program; the dialog implementation unless replaced.
@@ -49,16 +64,18 @@ public:
                          const QString &filter) override;
     QString saveFileName(const QString &title, const QString &folder,
                          const QString &filter) override;
+    bool logon(LogonDetails &details) override;
 };
 
 // Answers from a script, in order, and records every question. When the script runs out,
-// a message gets its first offered button, an input its default text, a file dialog "".
+// a message gets its first offered button, an input its default text, a file dialog "",
+// the logon dialog is cancelled.
 class ScriptedPrompts : public Prompts
 {
 public:
     struct Asked
     {
-        enum Kind { Message, Input, OpenFile, SaveFile } kind;
+        enum Kind { Message, Input, OpenFile, SaveFile, Logon } kind;
         QString text;
         QString title;
         int buttons = 0;
@@ -76,12 +93,19 @@ public:
     void answerButton(Button b) { m_answers.append({b, std::nullopt}); }
     void answerText(const QString &t) { m_answers.append({Ok, t}); }
     void answerCancel() { m_answers.append({Cancel, std::nullopt}); }
+    // The logon dialog has its own script: the details to accept with, or a cancel.
+    void answerLogon(const LogonDetails &d) { m_logonAnswers.append(d); }
+    void answerLogonCancel() { m_logonAnswers.append(std::nullopt); }
+    // The details each logon dialog was opened with.
+    const QList<LogonDetails> &logonsAsked() const { return m_logonsAsked; }
 
     const QList<Asked> &asked() const { return m_asked; }
     void clear()
     {
         m_asked.clear();
         m_answers.clear();
+        m_logonAnswers.clear();
+        m_logonsAsked.clear();
     }
 
     Button message(const QString &text, const QString &title, int buttons, Icon icon) override;
@@ -91,9 +115,12 @@ public:
                          const QString &filter) override;
     QString saveFileName(const QString &title, const QString &folder,
                          const QString &filter) override;
+    bool logon(LogonDetails &details) override;
 
 private:
     std::optional<Answer> next();
     QList<Asked> m_asked;
     QList<Answer> m_answers;
+    QList<std::optional<LogonDetails>> m_logonAnswers;
+    QList<LogonDetails> m_logonsAsked;
 };

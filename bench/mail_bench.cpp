@@ -1,0 +1,155 @@
+// Sending a batch of 1,000 buyer emails: into the local outbox, and on one session through the
+// local test Postfix beside Python's smtplib on one connection to the same server.
+//
+//   mail_bench [--servers=DIR] [google benchmark flags]
+//
+// The Postfix runs need the test servers (tests/servers/start.sh DIR); without them they are
+// skipped with a message.
+
+#include "mail/mailaccount.h"
+#include "mail/mailsession.h"
+#include "platform/settingsstore.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr int kBatch = 1000;
+QString g_serversDir;
+
+QString body(int i)
+{
+    return QStringLiteral("Dear buyer,\r\n\r\nThank you for winning auction %1, a brass lamp.\r\n"
+                          "Your total is $12.50 including shipping.\r\n\r\nRegards\r\n")
+        .arg(4000000000LL + i);
+}
+
+void sendBatch(MailSession &session, const QString &to)
+{
+    for (int i = 0; i < kBatch; ++i) {
+        session.Compose();
+        session.setRecipAddress(to);
+        session.setMsgSubject(QStringLiteral("Invoice for auction %1").arg(i));
+        session.setMsgNoteText(body(i));
+        session.Send();
+    }
+}
+
+bool serversRunning()
+{
+    QTcpSocket s;
+    s.connectToHost(QStringLiteral("127.0.0.1"), 10025);
+    return QFile::exists(g_serversDir + QStringLiteral("/ca.pem")) && s.waitForConnected(1000);
+}
+
+void BM_LocalOutbox(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir dir;
+        SettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
+        auto session = createMailSession(settings, dir.path());
+        session->SignOn(false, false);
+        state.ResumeTiming();
+        sendBatch(*session, QStringLiteral("buyer@lotwise.test"));
+    }
+    state.counters["messages/s"] =
+        benchmark::Counter(double(kBatch) * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// smtplib on one STARTTLS connection, timed inside the child so start-up is not counted.
+double smtplibRate()
+{
+    const QString script = QStringLiteral(R"(
+import smtplib, ssl, sys, time
+from email.message import EmailMessage
+ctx = ssl.create_default_context(cafile=sys.argv[1])
+s = smtplib.SMTP('127.0.0.1', 10025)
+s.starttls(context=ctx)
+s.login('seller@lotwise.test', 'sellerpass')
+t = time.perf_counter()
+for i in range(%1):
+    m = EmailMessage()
+    m['From'] = 'seller@lotwise.test'
+    m['To'] = 'buyer@lotwise.test'
+    m['Subject'] = 'Invoice for auction %d' % i
+    m.set_content('Dear buyer,\r\n\r\nThank you for winning auction %d, a brass lamp.\r\n' % i)
+    s.send_message(m)
+print(%1 / (time.perf_counter() - t))
+s.quit()
+)").arg(kBatch);
+    QProcess py;
+    py.start(QStringLiteral("python3"),
+             {QStringLiteral("-c"), script, g_serversDir + QStringLiteral("/ca.pem")});
+    if (!py.waitForFinished(600000) || py.exitCode() != 0) {
+        std::fprintf(stderr, "smtplib run failed: %s\n", py.readAllStandardError().constData());
+        return 0;
+    }
+    return py.readAllStandardOutput().trimmed().toDouble();
+}
+
+void BM_PostfixOneSession(benchmark::State &state)
+{
+    if (!serversRunning()) {
+        state.SkipWithError("the test mail servers are not running (tests/servers/start.sh DIR)");
+        for (auto _ : state) {
+        }
+        return;
+    }
+    double ours = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir dir;
+        SettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
+        MailPasswords::setKeyringEnabled(false);
+        MailAccount a;
+        a.incoming = QStringLiteral("imaps://127.0.0.1:10993");
+        a.outgoing = QStringLiteral("smtp://127.0.0.1:10025");
+        a.user = a.sender = QStringLiteral("seller@lotwise.test");
+        a.extraCaFile = g_serversDir + QStringLiteral("/ca.pem");
+        a.save(settings);
+        MailPasswords::save(a, QStringLiteral("sellerpass"));
+        auto session = createMailSession(settings, dir.path());
+        session->SignOn(false, false);
+        state.ResumeTiming();
+        QElapsedTimer t;
+        t.start();
+        sendBatch(*session, QStringLiteral("buyer@lotwise.test"));
+        ours = kBatch / (double(t.nsecsElapsed()) / 1e9);
+    }
+    const double theirs = smtplibRate();
+    state.counters["messages/s"] = ours;
+    state.counters["smtplib messages/s"] = theirs;
+    state.counters["smtplib / ours"] = ours > 0 ? theirs / ours : 0;
+    std::printf("Postfix, one session: %.1f messages/s; smtplib, one connection: %.1f messages/s; "
+                "ratio smtplib/ours %.2f\n",
+                ours, theirs, ours > 0 ? theirs / ours : 0.0);
+}
+
+BENCHMARK(BM_LocalOutbox)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PostfixOneSession)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    g_serversDir = QStringLiteral(LOTWISE_MAIL_SERVERS_DIR);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--servers=", 10) == 0)
+            g_serversDir = QString::fromLocal8Bit(argv[i] + 10);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

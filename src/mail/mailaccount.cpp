@@ -1,0 +1,180 @@
+#include "mailaccount.h"
+
+#include "platform/settingsstore.h"
+
+#include <QEventLoop>
+#include <QHash>
+#include <QTimer>
+#include <QUrl>
+#include <qt6keychain/keychain.h>
+
+namespace {
+
+const QString kGroup = QStringLiteral("Mail");
+const QString kService = QStringLiteral("Lotwise");
+
+QString yesNo(bool b) { return b ? QStringLiteral("1") : QStringLiteral("0"); }
+
+// The keyring entry names the user and the server, so two accounts never share one.
+QString keyFor(const MailAccount &account)
+{
+    return account.user.trimmed() + u'@' + account.incoming.trimmed();
+}
+
+struct PasswordState
+{
+    QHash<QString, QString> memory;
+    bool keyringEnabled = true;
+    // Once a keyring has failed to answer, later sign-ons do not wait for it again.
+    bool keyringSilent = false;
+};
+
+PasswordState &state()
+{
+    static PasswordState s;
+    return s;
+}
+
+bool keyringUsable() { return state().keyringEnabled && !state().keyringSilent; }
+
+// Runs a keychain job to its end in a local loop; false when it failed or did not answer.
+bool runJob(QKeychain::Job &job)
+{
+    QEventLoop loop;
+    bool finished = false;
+    QObject::connect(&job, &QKeychain::Job::finished, &loop, [&] {
+        finished = true;
+        loop.quit();
+    });
+    QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+    job.setAutoDelete(false);
+    job.start();
+    if (!finished)
+        loop.exec();
+    if (!finished) {
+        state().keyringSilent = true;
+        return false;
+    }
+    if (job.error() == QKeychain::NoBackendAvailable || job.error() == QKeychain::OtherError
+        || job.error() == QKeychain::AccessDenied)
+        state().keyringSilent = job.error() != QKeychain::AccessDenied;
+    return job.error() == QKeychain::NoError;
+}
+
+} // namespace
+
+std::optional<MailServerAddress> MailServerAddress::parse(const QString &text)
+{
+    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty())
+        return std::nullopt;
+    if (!url.path().isEmpty() && url.path() != u"/")
+        return std::nullopt;
+    MailServerAddress a;
+    int defaultPort = 0;
+    const QString scheme = url.scheme().toLower();
+    if (scheme == u"imap") {
+        a.scheme = Imap;
+        defaultPort = 143;
+    } else if (scheme == u"imaps") {
+        a.scheme = Imaps;
+        defaultPort = 993;
+    } else if (scheme == u"pop3s") {
+        a.scheme = Pop3s;
+        defaultPort = 995;
+    } else if (scheme == u"smtp") {
+        a.scheme = Smtp;
+        defaultPort = 587;
+    } else if (scheme == u"smtps") {
+        a.scheme = Smtps;
+        defaultPort = 465;
+    } else {
+        return std::nullopt;
+    }
+    a.host = url.host();
+    a.port = url.port(defaultPort);
+    if (a.port <= 0 || a.port > 65535)
+        return std::nullopt;
+    return a;
+}
+
+bool MailAccount::untrustedAllowedFor(const QString &host) const
+{
+    return allowUntrusted && host == u"127.0.0.1";
+}
+
+MailAccount MailAccount::read(const SettingsStore &settings)
+{
+    MailAccount a;
+    const auto get = [&](const char *key) {
+        return settings.read(kGroup, QString::fromLatin1(key), QString()).trimmed();
+    };
+    a.incoming = get("Incoming");
+    a.outgoing = get("Outgoing");
+    a.user = get("User");
+    a.sender = get("Sender");
+    a.senderName = get("SenderName");
+    a.extraCaFile = get("ExtraCaFile");
+    a.allowUntrusted = get("AllowUntrusted") == u"1";
+    return a;
+}
+
+void MailAccount::save(SettingsStore &settings) const
+{
+    settings.save(kGroup, QStringLiteral("Incoming"), incoming.trimmed());
+    settings.save(kGroup, QStringLiteral("Outgoing"), outgoing.trimmed());
+    settings.save(kGroup, QStringLiteral("User"), user.trimmed());
+    settings.save(kGroup, QStringLiteral("Sender"), sender.trimmed());
+    settings.save(kGroup, QStringLiteral("SenderName"), senderName.trimmed());
+    settings.save(kGroup, QStringLiteral("ExtraCaFile"), extraCaFile.trimmed());
+    settings.save(kGroup, QStringLiteral("AllowUntrusted"), yesNo(allowUntrusted));
+    settings.sync();
+}
+
+namespace MailPasswords {
+
+std::optional<QString> read(const MailAccount &account)
+{
+    const QString key = keyFor(account);
+    const auto known = state().memory.constFind(key);
+    if (known != state().memory.constEnd())
+        return *known;
+    if (!keyringUsable())
+        return std::nullopt;
+    QKeychain::ReadPasswordJob job(kService);
+    job.setInsecureFallback(false);
+    job.setKey(key);
+    if (!runJob(job))
+        return std::nullopt;
+    state().memory.insert(key, job.textData());
+    return job.textData();
+}
+
+void save(const MailAccount &account, const QString &password)
+{
+    const QString key = keyFor(account);
+    state().memory.insert(key, password);
+    if (!keyringUsable())
+        return;
+    QKeychain::WritePasswordJob job(kService);
+    job.setInsecureFallback(false);
+    job.setKey(key);
+    job.setTextData(password);
+    runJob(job);
+}
+
+void forget(const MailAccount &account)
+{
+    const QString key = keyFor(account);
+    state().memory.remove(key);
+    if (!keyringUsable())
+        return;
+    QKeychain::DeletePasswordJob job(kService);
+    job.setInsecureFallback(false);
+    job.setKey(key);
+    runJob(job);
+}
+
+void setKeyringEnabled(bool enabled) { state().keyringEnabled = enabled; }
+
+} // namespace MailPasswords

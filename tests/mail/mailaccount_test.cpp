@@ -1,0 +1,166 @@
+#include "mail/mailaccount.h"
+#include "mail/mailsession.h"
+#include "platform/errorcatalogue.h"
+#include "platform/lotwiseerror.h"
+#include "platform/prompts.h"
+#include "platform/settingsstore.h"
+#include "support/testsupport.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ScriptedScope
+{
+    ScriptedPrompts scripted;
+    ScriptedScope()
+    {
+        setPrompts(&scripted);
+        MailPasswords::setKeyringEnabled(false);
+    }
+    ~ScriptedScope() { setPrompts(nullptr); }
+};
+
+QByteArray fileText(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(MailServerAddress, ParsesTheSupportedSchemesAndRefusesTheRest)
+{
+    const auto imap = MailServerAddress::parse("imap://127.0.0.1:10143");
+    ASSERT_TRUE(imap);
+    EXPECT_EQ(imap->scheme, MailServerAddress::Imap);
+    EXPECT_EQ(imap->host, "127.0.0.1");
+    EXPECT_EQ(imap->port, 10143);
+    EXPECT_TRUE(imap->usesStartTls());
+    const auto smtps = MailServerAddress::parse(" SMTPS://Mail.Example.com ");
+    ASSERT_TRUE(smtps);
+    EXPECT_EQ(smtps->port, 465);
+    EXPECT_FALSE(smtps->usesStartTls());
+    EXPECT_FALSE(smtps->isIncoming());
+    EXPECT_EQ(MailServerAddress::parse("pop3s://pop.example.com")->port, 995);
+    for (const char *bad : {"", "pop3://pop.example.com", "http://example.com", "imaps://",
+                            "imaps://user:pw@host:993", "imaps://host:99999", "imaps://host/INBOX",
+                            "mail.example.com"})
+        EXPECT_FALSE(MailServerAddress::parse(QString::fromLatin1(bad))) << bad;
+}
+
+TEST(MailAccount, SavedAndReadBackWithoutAnyPasswordInTheFile)
+{
+    ScriptedScope scope;
+    TestSupport::TempFolder folder;
+    const QString ini = folder.file("settings.ini");
+    MailAccount a;
+    a.incoming = "imaps://127.0.0.1:10993";
+    a.outgoing = "smtp://127.0.0.1:10025";
+    a.user = "seller@lotwise.test";
+    a.sender = "seller@lotwise.test";
+    a.senderName = "The Seller";
+    a.extraCaFile = "/tmp/ca.pem";
+    a.allowUntrusted = true;
+    {
+        SettingsStore settings(ini);
+        a.save(settings);
+        MailPasswords::save(a, "sellerpass-secret");
+    }
+    SettingsStore settings(ini);
+    const MailAccount b = MailAccount::read(settings);
+    EXPECT_EQ(b.incoming, a.incoming);
+    EXPECT_EQ(b.outgoing, a.outgoing);
+    EXPECT_EQ(b.user, a.user);
+    EXPECT_EQ(b.senderName, a.senderName);
+    EXPECT_EQ(b.extraCaFile, a.extraCaFile);
+    EXPECT_TRUE(b.allowUntrusted);
+    EXPECT_FALSE(b.isLocal());
+    EXPECT_EQ(MailPasswords::read(b).value_or(QString()), "sellerpass-secret");
+    EXPECT_FALSE(fileText(ini).contains("sellerpass"));
+    MailPasswords::forget(b);
+    EXPECT_FALSE(MailPasswords::read(b));
+}
+
+TEST(MailAccount, UntrustedCertificatesAreAllowedOnlyForThisMachine)
+{
+    MailAccount a;
+    a.allowUntrusted = true;
+    EXPECT_TRUE(a.untrustedAllowedFor("127.0.0.1"));
+    EXPECT_FALSE(a.untrustedAllowedFor("mail.example.com"));
+    EXPECT_FALSE(a.untrustedAllowedFor("localhost.evil.test"));
+    a.allowUntrusted = false;
+    EXPECT_FALSE(a.untrustedAllowedFor("127.0.0.1"));
+    EXPECT_TRUE(MailAccount().isLocal());
+}
+
+TEST(MailLogon, AServerAccountWithoutAPasswordAsksAndCancelFailsTheSignOn)
+{
+    ScriptedScope scope;
+    TestSupport::TempFolder folder;
+    SettingsStore settings(folder.file("settings.ini"));
+    settings.save("Mail", "Incoming", "imaps://127.0.0.1:1");
+    settings.save("Mail", "User", "nobody-known@lotwise.test");
+    auto session = createMailSession(settings, folder.path());
+    scope.scripted.answerLogonCancel();
+    try {
+        session->SignOn(false, true);
+        FAIL() << "sign-on should fail";
+    } catch (const LotwiseError &e) {
+        EXPECT_EQ(e.number(), ErrorCode::MailSignOnCancelled);
+    }
+    ASSERT_EQ(scope.scripted.logonsAsked().size(), 1);
+    EXPECT_EQ(scope.scripted.logonsAsked()[0].incoming, "imaps://127.0.0.1:1");
+    EXPECT_TRUE(scope.scripted.logonsAsked()[0].password.isEmpty());
+    EXPECT_FALSE(session->isSignedOn());
+
+    // Without the logon dialog nothing is asked.
+    scope.scripted.clear();
+    EXPECT_THROW(session->SignOn(false, false), LotwiseError);
+    EXPECT_TRUE(scope.scripted.logonsAsked().isEmpty());
+}
+
+TEST(MailLogon, ChoosingTheLocalFoldersInTheDialogSavesThatAndSignsOn)
+{
+    ScriptedScope scope;
+    TestSupport::TempFolder folder;
+    const QString ini = folder.file("settings.ini");
+    SettingsStore settings(ini);
+    settings.save("Mail", "Incoming", "imaps://127.0.0.1:1");
+    settings.save("Mail", "User", "someone-else@lotwise.test");
+    auto session = createMailSession(settings, folder.path());
+    LogonDetails answer;
+    answer.useLocalFolders = true;
+    answer.sender = "me@lotwise.test";
+    answer.password = "typed-but-unused";
+    scope.scripted.answerLogon(answer);
+    session->SignOn(false, true);
+    EXPECT_TRUE(session->isSignedOn());
+    const MailAccount saved = MailAccount::read(settings);
+    EXPECT_TRUE(saved.isLocal());
+    EXPECT_EQ(saved.sender, "me@lotwise.test");
+    settings.sync();
+    EXPECT_FALSE(fileText(ini).contains("typed-but-unused"));
+}
+
+TEST(MailLogon, AnUnreachableServerIsReportedWithoutAskingForAPassword)
+{
+    ScriptedScope scope;
+    TestSupport::TempFolder folder;
+    SettingsStore settings(folder.file("settings.ini"));
+    MailAccount a;
+    a.incoming = "imaps://127.0.0.1:9"; // nothing listens on the discard port here
+    a.user = "seller@lotwise.test";
+    a.save(settings);
+    MailPasswords::save(a, "pw");
+    auto session = createMailSession(settings, folder.path());
+    try {
+        session->SignOn(false, true);
+        FAIL() << "sign-on should fail";
+    } catch (const LotwiseError &e) {
+        EXPECT_EQ(e.number(), ErrorCode::MailServerUnreachable);
+        EXPECT_TRUE(e.description().contains("127.0.0.1"));
+    }
+    EXPECT_TRUE(scope.scripted.logonsAsked().isEmpty());
+}

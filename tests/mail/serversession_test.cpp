@@ -1,0 +1,194 @@
+// The session against the local test servers (Dovecot and Postfix on 127.0.0.1). Each test
+// skips when the servers are not running.
+
+#include "mail/mailaccount.h"
+#include "mail/mailsession.h"
+#include "platform/errorcatalogue.h"
+#include "platform/lotwiseerror.h"
+#include "platform/prompts.h"
+#include "platform/settingsstore.h"
+#include "support/testsupport.h"
+
+#include <QFile>
+#include <QTcpSocket>
+#include <QThread>
+#include <QUuid>
+#include <gtest/gtest.h>
+
+#ifndef LOTWISE_MAIL_SERVERS_DIR
+#define LOTWISE_MAIL_SERVERS_DIR ""
+#endif
+
+namespace {
+
+QString serversDir()
+{
+    const QByteArray env = qgetenv("LOTWISE_MAIL_SERVERS_DIR");
+    return env.isEmpty() ? QStringLiteral(LOTWISE_MAIL_SERVERS_DIR) : QString::fromLocal8Bit(env);
+}
+
+bool listening(quint16 port)
+{
+    QTcpSocket s;
+    s.connectToHost(QStringLiteral("127.0.0.1"), port);
+    return s.waitForConnected(1000);
+}
+
+bool serversRunning()
+{
+    return QFile::exists(serversDir() + QStringLiteral("/ca.pem")) && listening(10143)
+           && listening(10993) && listening(10025);
+}
+
+#define REQUIRE_SERVERS()                                                                          \
+    if (!serversRunning())                                                                         \
+    GTEST_SKIP() << "the test mail servers are not running (tests/servers/start.sh)"
+
+struct ServerMail
+{
+    ScriptedPrompts scripted;
+    TestSupport::TempFolder folder;
+    SettingsStore settings{folder.file(QStringLiteral("settings.ini"))};
+    std::unique_ptr<MailSession> session;
+
+    ServerMail(const QString &user, const QString &password,
+               const QString &incoming = QStringLiteral("imaps://127.0.0.1:10993"))
+    {
+        setPrompts(&scripted);
+        MailPasswords::setKeyringEnabled(false);
+        MailAccount a;
+        a.incoming = incoming;
+        a.outgoing = QStringLiteral("smtp://127.0.0.1:10025");
+        a.user = user;
+        a.sender = user;
+        a.senderName = QStringLiteral("Test ") + user.section(u'@', 0, 0);
+        a.extraCaFile = serversDir() + QStringLiteral("/ca.pem");
+        a.save(settings);
+        MailPasswords::save(a, password);
+        session = createMailSession(settings, folder.path());
+    }
+    ~ServerMail() { setPrompts(nullptr); }
+
+    void send(const QString &to, const QString &subject, const QString &body)
+    {
+        session->Compose();
+        session->setRecipAddress(to);
+        session->setMsgSubject(subject);
+        session->setMsgNoteText(body);
+        session->Send();
+    }
+    // The index of the message with `subject`, waiting a little for delivery.
+    int find(const QString &subject)
+    {
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            session->Fetch();
+            for (int i = 0; i < session->MsgCount(); ++i) {
+                session->setMsgIndex(i);
+                if (session->MsgSubject() == subject)
+                    return i;
+            }
+            QThread::msleep(100);
+        }
+        return -1;
+    }
+};
+
+int errorNumberOf(const std::function<void()> &body)
+{
+    try {
+        body();
+    } catch (const LotwiseError &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+QString uniqueSubject(const char *what)
+{
+    return QString::fromUtf8(what) + u' ' + QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+} // namespace
+
+TEST(ServerMailSession, SentThroughSmtpAndReadBackOverImapsThenDeletedOverImap)
+{
+    REQUIRE_SERVERS();
+    const QString subject = uniqueSubject("Invoice for Lamp – €12");
+    const QString body = QString::fromUtf8("Dear Jürgen,\r\nplease pay € 12.50.\r\n");
+    {
+        ServerMail seller("seller@lotwise.test", "sellerpass");
+        seller.session->SignOn(false, true);
+        seller.send("buyer@lotwise.test", subject, body);
+    }
+    {
+        ServerMail buyer("buyer@lotwise.test", "buyerpass");
+        buyer.session->SignOn(true, false);
+        const int i = buyer.find(subject);
+        ASSERT_GE(i, 0);
+        EXPECT_EQ(buyer.session->MsgNoteText(), body);
+    }
+    {
+        ServerMail buyer("buyer@lotwise.test", "buyerpass", "imap://127.0.0.1:10143");
+        buyer.session->SignOn(true, false);
+        const int i = buyer.find(subject);
+        ASSERT_GE(i, 0);
+        const int before = buyer.session->MsgCount();
+        buyer.session->Delete();
+        EXPECT_EQ(buyer.session->MsgCount(), before - 1);
+        buyer.session->Fetch();
+        EXPECT_EQ(buyer.session->MsgCount(), before - 1);
+        EXPECT_EQ(errorNumberOf([&] { buyer.session->setMsgIndex(before - 1); }),
+                  ErrorCode::InvalidPropertyValue);
+    }
+}
+
+TEST(ServerMailSession, AWrongPasswordAsksTheLogonDialogAndTheAnswerIsUsed)
+{
+    REQUIRE_SERVERS();
+    ServerMail seller("seller@lotwise.test", "not-the-password");
+    LogonDetails fixed;
+    fixed.incoming = "imaps://127.0.0.1:10993";
+    fixed.outgoing = "smtp://127.0.0.1:10025";
+    fixed.user = "seller@lotwise.test";
+    fixed.password = "sellerpass";
+    fixed.sender = "seller@lotwise.test";
+    seller.scripted.answerLogon(fixed);
+    seller.session->SignOn(false, true);
+    EXPECT_TRUE(seller.session->isSignedOn());
+    ASSERT_EQ(seller.scripted.logonsAsked().size(), 1);
+    EXPECT_EQ(seller.scripted.logonsAsked()[0].user, "seller@lotwise.test");
+
+    // Cancelled, the sign-on fails with the cancel number.
+    ServerMail other("buyer2@lotwise.test", "wrong");
+    other.scripted.answerLogonCancel();
+    EXPECT_EQ(errorNumberOf([&] { other.session->SignOn(false, true); }),
+              ErrorCode::MailSignOnCancelled);
+    EXPECT_EQ(errorNumberOf([&] { other.session->SignOn(false, false); }),
+              ErrorCode::MailSignOnRefused);
+}
+
+TEST(ServerMailSession, AnUntrustedCertificateIsRefusedNamingTheHost)
+{
+    REQUIRE_SERVERS();
+    if (!listening(10994))
+        GTEST_SKIP() << "no listener with an untrusted certificate";
+    ServerMail seller("seller@lotwise.test", "sellerpass", "imaps://127.0.0.1:10994");
+    try {
+        seller.session->SignOn(false, false);
+        FAIL() << "an untrusted certificate must be refused";
+    } catch (const LotwiseError &e) {
+        EXPECT_EQ(e.number(), ErrorCode::MailCertificateUntrusted);
+        EXPECT_TRUE(e.description().contains("127.0.0.1")) << e.what();
+    }
+    EXPECT_TRUE(seller.scripted.logonsAsked().isEmpty());
+}
+
+TEST(ServerMailSession, AnUnknownRecipientIsRefusedAndTheSessionCarriesOn)
+{
+    REQUIRE_SERVERS();
+    ServerMail seller("seller@lotwise.test", "sellerpass");
+    seller.session->SignOn(false, true);
+    EXPECT_EQ(errorNumberOf([&] { seller.send("nobody@lotwise.test", "Hello", "x"); }),
+              ErrorCode::MailRecipientRefused);
+    EXPECT_EQ(errorNumberOf([&] { seller.send("buyer2@lotwise.test", uniqueSubject("after"), "x"); }), 0);
+}

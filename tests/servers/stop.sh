@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Stops the servers start.sh DIR started. Configuration, logs and mailboxes stay for a look;
+# the next start.sh renews them.
+set -euo pipefail
+
+if [ $# -ne 1 ]; then
+  echo "usage: $0 DIR" >&2
+  exit 2
+fi
+if [ ! -d "$1" ]; then
+  exit 0
+fi
+if [ "$(id -u)" -ne 0 ]; then
+  exec sudo -- "$0" "$@"
+fi
+dir="$(cd "$1" && pwd)"
+
+# A stopped daemon may linger as a zombie until init reaps it; that counts as gone.
+running() { # pid
+  local state
+  state="$(sed -n 's/^State:[[:space:]]*\([A-Z]\).*/\1/p' "/proc/$1/status" 2>/dev/null)" || return 1
+  [ -n "$state" ] && [ "$state" != Z ]
+}
+
+# Stops the process in PIDFILE if its command line still mentions MARK, so a pid the system
+# has since handed to another program is left alone.
+stop_pid() { # name pidfile mark
+  local name="$1" pidfile="$2" mark="$3" pid
+  [ -f "$pidfile" ] || return 0
+  pid="$(tr -d ' \n' <"$pidfile")"
+  if [[ "$pid" =~ ^[0-9]+$ ]] && [ -r "/proc/$pid/cmdline" ] &&
+    tr '\0' ' ' <"/proc/$pid/cmdline" | grep -qF -- "$mark"; then
+    kill -TERM "$pid" 2>/dev/null || true
+    for _ in $(seq 50); do
+      running "$pid" || break
+      sleep 0.1
+    done
+    if running "$pid"; then
+      kill -KILL "$pid" 2>/dev/null || true
+    fi
+    echo "stopped $name ($pid)"
+  fi
+  rm -f "$pidfile"
+}
+
+stop_pid "web server" "$dir/web/webserver.pid" "webserver.py"
+stop_pid "Postfix" "$dir/postfix/queue/pid/master.pid" "$dir/postfix"
+stop_pid "Dovecot" "$dir/dovecot/run/master.pid" "$dir/dovecot/dovecot.conf"
+stop_pid "untrusted Dovecot" "$dir/dovecot/run-untrusted/master.pid" "$dir/dovecot/untrusted.conf"
+exit 0
