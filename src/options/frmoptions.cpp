@@ -1,0 +1,621 @@
+#include "frmoptions.h"
+
+#include "errors/handelerrors.h"
+#include "mainwindow/statuspicture.h"
+#include "platform/appfolder.h"
+#include "platform/prompts.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+using OptionFiles::List;
+
+namespace {
+
+// Raises the options-loading flag for the life of a read, and lowers it again however the
+// read ends, before its error (if any) is reported.
+class Loading
+{
+public:
+    explicit Loading(bool &flag) : m_flag(flag), m_was(flag) { m_flag = true; }
+    ~Loading() { m_flag = m_was; }
+    Loading(const Loading &) = delete;
+    Loading &operator=(const Loading &) = delete;
+
+private:
+    bool &m_flag;
+    bool m_was;
+};
+
+QString location(const char *procedure)
+{
+    return QStringLiteral("frmOptions-Sub_") + QLatin1String(procedure);
+}
+
+enum Tab { UserInputsTab, RemindersTab, OnExitTab, LogFilesTab, ErrorCheckingTab };
+
+constexpr int FeedBackNoteLimit = 80;
+
+const char *const kListCaptions[] = {"Email Subjects", "Feed Back Notes", "Email Inputs",
+                                     "Quick Internet Links"};
+const char *const kListNames[] = {"optEmailSubjects", "optFeedBackNotes", "optEmailInputs",
+                                  "optQuickInternetLinks"};
+
+const char *const kReminderCaptions[] = {
+    "Invoices Have not been sent Within", "Items Have not been Shipped Within",
+    "FeedBack Has Not been Given Within", "Payment Has Not been Made Within"};
+const char *const kReminderNames[] = {"Invoice", "Shipped", "FeedBack", "Payment"};
+
+const char *const kOnExitCaptions[] = {"Send Invoices", "Send Payment Received",
+                                       "Send Feed Back Given"};
+const char *const kOnExitNames[] = {"Invoice", "Payment", "FeedBack"};
+
+const char *const kLogCaptions[] = {"Keep Log File", "Every Day", "Every Week", "Every Month"};
+const char *const kLogNames[] = {"KeepLogFile", "EveryDay", "EveryWeek", "EveryMonth"};
+
+} // namespace
+
+FrmOptions::FrmOptions(QString appFolder, QWidget *parent)
+    : QDialog(parent), m_appFolder(std::move(appFolder))
+{
+    setObjectName(QStringLiteral("frmOptions"));
+    setWindowTitle(QStringLiteral("Options"));
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("tabOptions"));
+    m_tabs->addTab(buildUserInputs(), QStringLiteral("User Inputs"));
+    m_tabs->addTab(buildReminders(), QStringLiteral("Reminders"));
+    m_tabs->addTab(buildOnExit(), QStringLiteral("On Program Exit"));
+    m_tabs->addTab(buildLogFiles(), QStringLiteral("Log Files"));
+    m_tabs->addTab(buildErrorChecking(), QStringLiteral("Error Checking"));
+    connect(m_tabs, &QTabWidget::currentChanged, this, &FrmOptions::tabSelected);
+
+    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("cmdOK"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto *apply = new QPushButton(QStringLiteral("&Apply"), this);
+    apply->setObjectName(QStringLiteral("cmdApply"));
+    connect(apply, &QPushButton::clicked, this, &FrmOptions::restartRequested);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(apply);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs);
+    layout->addLayout(buttons);
+
+    load();
+}
+
+FrmOptions::LabelledCheck FrmOptions::makeCheck(const QString &name, const QString &caption,
+                                                QWidget *parent)
+{
+    LabelledCheck c;
+    c.box = new QCheckBox(parent);
+    c.box->setObjectName(QStringLiteral("chk") + name);
+    c.box->setAccessibleName(caption);
+    c.label = new ClickLabel(caption, parent);
+    c.label->setObjectName(QStringLiteral("lbl") + name);
+    connect(c.label, &ClickLabel::clicked, c.box, &QCheckBox::toggle);
+    return c;
+}
+
+namespace {
+
+QHBoxLayout *row(QWidget *box, QWidget *label)
+{
+    auto *h = new QHBoxLayout;
+    h->addWidget(box);
+    h->addWidget(label);
+    h->addStretch();
+    return h;
+}
+
+} // namespace
+
+QWidget *FrmOptions::buildUserInputs()
+{
+    auto *page = new QWidget;
+    auto *choices = new QVBoxLayout;
+    for (int i = 0; i < OptionFiles::ListCount; ++i) {
+        const QString caption = QLatin1String(kListCaptions[i]);
+        auto *radio = new QRadioButton(page);
+        radio->setObjectName(QLatin1String(kListNames[i]));
+        radio->setAccessibleName(caption);
+        auto *label = new ClickLabel(caption, page);
+        label->setObjectName(QStringLiteral("lbl") + QLatin1String(kListNames[i]).mid(3));
+        m_listChoices[size_t(i)] = radio;
+        const auto list = List(i);
+        connect(radio, &QRadioButton::clicked, this, [this, list] { chooseList(list); });
+        connect(label, &ClickLabel::clicked, this, [this, list] { chooseList(list); });
+        choices->addLayout(row(radio, label));
+    }
+    choices->addStretch();
+
+    m_list = new QListWidget(page);
+    m_list->setObjectName(QStringLiteral("lstItems"));
+    m_list->setAccessibleName(QStringLiteral("Items"));
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    const auto copyItem = [this](QListWidgetItem *item) {
+        if (item)
+            m_itemToAdd->setText(item->text());
+    };
+    connect(m_list, &QListWidget::itemClicked, this, copyItem);
+    connect(m_list, &QListWidget::currentItemChanged, this, copyItem);
+
+    auto *itemLabel = new QLabel(QStringLiteral("Item To Add"), page);
+    m_itemToAdd = new QLineEdit(page);
+    m_itemToAdd->setObjectName(QStringLiteral("txtItemToAdd"));
+    m_itemToAdd->setAccessibleName(QStringLiteral("Item To Add"));
+    itemLabel->setBuddy(m_itemToAdd);
+
+    auto *add = new QPushButton(QStringLiteral("Add"), page);
+    add->setObjectName(QStringLiteral("cmdAdd"));
+    connect(add, &QPushButton::clicked, this, &FrmOptions::addItem);
+    auto *del = new QPushButton(QStringLiteral("Delete"), page);
+    del->setObjectName(QStringLiteral("cmdDelete"));
+    connect(del, &QPushButton::clicked, this, &FrmOptions::deleteItem);
+    auto *clear = new QPushButton(QStringLiteral("Clear"), page);
+    clear->setObjectName(QStringLiteral("cmdClear"));
+    connect(clear, &QPushButton::clicked, m_itemToAdd, &QLineEdit::clear);
+
+    auto *grid = new QGridLayout(page);
+    grid->addLayout(choices, 0, 0, 4, 1);
+    grid->addWidget(m_list, 0, 1, 1, 3);
+    grid->addWidget(itemLabel, 1, 1, 1, 3);
+    grid->addWidget(m_itemToAdd, 2, 1, 1, 3);
+    grid->addWidget(add, 3, 1);
+    grid->addWidget(del, 3, 2);
+    grid->addWidget(clear, 3, 3);
+    return page;
+}
+
+QWidget *FrmOptions::buildReminders()
+{
+    auto *page = new QWidget;
+    auto *grid = new QGridLayout(page);
+    grid->addWidget(new QLabel(QStringLiteral("Number of Days"), page), 0, 2);
+    for (int i = 0; i < 4; ++i) {
+        const QString caption = QLatin1String(kReminderCaptions[i]);
+        const QString name = QLatin1String(kReminderNames[i]);
+        LabelledCheck c = makeCheck(name + QStringLiteral("Reminder"), caption, page);
+        auto *days = new QLineEdit(QStringLiteral("1"), page);
+        days->setObjectName(QStringLiteral("txt") + name + QStringLiteral("Days"));
+        days->setAccessibleName(caption + QStringLiteral(", Number of Days"));
+        days->setMaximumWidth(60);
+        connect(c.box, &QCheckBox::toggled, this, &FrmOptions::SaveReminders);
+        connect(days, &QLineEdit::textChanged, this, &FrmOptions::SaveReminders);
+        grid->addWidget(c.box, i + 1, 0);
+        grid->addWidget(c.label, i + 1, 1);
+        grid->addWidget(days, i + 1, 2);
+        m_reminderChecks[size_t(i)] = c;
+        m_reminderDays[size_t(i)] = days;
+    }
+    grid->setRowStretch(5, 1);
+    grid->setColumnStretch(1, 1);
+    return page;
+}
+
+QWidget *FrmOptions::buildOnExit()
+{
+    auto *page = new QWidget;
+    auto *grid = new QGridLayout(page);
+    for (int i = 0; i < 3; ++i) {
+        const QString caption = QLatin1String(kOnExitCaptions[i]);
+        const QString name = QLatin1String(kOnExitNames[i]);
+        LabelledCheck c = makeCheck(QStringLiteral("Send") + name, caption, page);
+        connect(c.box, &QCheckBox::toggled, this, &FrmOptions::SaveOnExit);
+
+        auto *templates = new QListWidget(page);
+        templates->setObjectName(QStringLiteral("lst") + name + QStringLiteral("Templates"));
+        templates->setAccessibleName(caption + QStringLiteral(", Template"));
+        templates->setSelectionMode(QAbstractItemView::SingleSelection);
+        connect(templates, &QListWidget::itemSelectionChanged, this, &FrmOptions::SaveOnExit);
+
+        auto *subject = new QComboBox(page);
+        subject->setObjectName(QStringLiteral("cbo") + name + QStringLiteral("Subject"));
+        subject->setAccessibleName(caption + QStringLiteral(", Subject"));
+        subject->setEditable(true);
+        subject->setInsertPolicy(QComboBox::NoInsert);
+        subject->addItem(OptionFiles::OnExit::defaultSubject(i));
+        connect(subject, &QComboBox::editTextChanged, this, &FrmOptions::SaveOnExit);
+
+        grid->addLayout(row(c.box, c.label), 0, i);
+        grid->addWidget(templates, 1, i);
+        grid->addWidget(subject, 2, i);
+        m_onExitChecks[size_t(i)] = c;
+        m_templateLists[size_t(i)] = templates;
+        m_subjects[size_t(i)] = subject;
+    }
+    m_sendErrorLog =
+        makeCheck(QStringLiteral("SendErrorLog"), QStringLiteral("Send Error Log"), page);
+    connect(m_sendErrorLog.box, &QCheckBox::toggled, this, &FrmOptions::SaveOnExit);
+    grid->addLayout(row(m_sendErrorLog.box, m_sendErrorLog.label), 3, 0, 1, 3);
+    return page;
+}
+
+QWidget *FrmOptions::buildLogFiles()
+{
+    auto *page = new QWidget;
+    auto *v = new QVBoxLayout(page);
+    for (int i = 0; i < 4; ++i) {
+        LabelledCheck c =
+            makeCheck(QLatin1String(kLogNames[i]), QLatin1String(kLogCaptions[i]), page);
+        if (i == 0)
+            connect(c.box, &QCheckBox::toggled, this, &FrmOptions::keepLogFileToggled);
+        else
+            connect(c.box, &QCheckBox::toggled, this, &FrmOptions::SaveLogFile);
+        v->addLayout(row(c.box, c.label));
+        m_logChecks[size_t(i)] = c;
+    }
+    v->addStretch();
+    return page;
+}
+
+QWidget *FrmOptions::buildErrorChecking()
+{
+    auto *page = new QWidget;
+    auto *v = new QVBoxLayout(page);
+    m_keepLog = makeCheck(QStringLiteral("KeepLog"), QStringLiteral("Keep a Log"), page);
+    m_sendError =
+        makeCheck(QStringLiteral("SendError"), QStringLiteral("Send Error Report on Error"), page);
+    for (const LabelledCheck &c : {m_keepLog, m_sendError}) {
+        connect(c.box, &QCheckBox::toggled, this, &FrmOptions::SaveErrorChecking);
+        v->addLayout(row(c.box, c.label));
+    }
+    auto *view = new QPushButton(QStringLiteral("View Error Log"), page);
+    view->setObjectName(QStringLiteral("cmdViewErrorLog"));
+    auto *links = new ClickLabel(QStringLiteral("Online Error Reports Links"), page);
+    links->setObjectName(QStringLiteral("lblErrorReportsLinks"));
+    links->setAccessibleName(links->text());
+    QFont linkFont = links->font();
+    linkFont.setUnderline(true);
+    links->setFont(linkFont);
+    QPalette linkPalette = links->palette();
+    linkPalette.setColor(QPalette::WindowText, linkPalette.color(QPalette::Link));
+    links->setPalette(linkPalette);
+    auto *h = new QHBoxLayout;
+    h->addWidget(view);
+    h->addWidget(links);
+    h->addStretch();
+    v->addLayout(h);
+    v->addStretch();
+    return page;
+}
+
+QString FrmOptions::file(const QString &relative) const
+{
+    return AppFolder::fileIn(m_appFolder, relative);
+}
+
+void FrmOptions::load()
+{
+    refreshTemplateLists();
+    OpenErrorChecking();
+    OpenLogFile();
+    OpenOnExit();
+    OpenReminders();
+    m_chosen = List::EmailSubjects;
+    m_listChoices[0]->setChecked(true);
+    OpenInputs(file(OptionFiles::listFile(m_chosen)));
+    centreOnScreen();
+}
+
+void FrmOptions::centreOnScreen()
+{
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return;
+    QRect frame(QPoint(), sizeHint());
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void FrmOptions::tabSelected(int index)
+{
+    switch (index) {
+    case RemindersTab:
+        OpenReminders();
+        break;
+    case OnExitTab:
+        // Templates may have been added or removed in the editor since the last visit.
+        refreshTemplateLists();
+        OpenOnExit();
+        break;
+    case LogFilesTab:
+        OpenLogFile();
+        break;
+    case ErrorCheckingTab:
+        OpenErrorChecking();
+        break;
+    default:
+        break;
+    }
+}
+
+void FrmOptions::refreshTemplateLists()
+{
+    const Loading loading(m_loading);
+    QDir folder(file(QStringLiteral("Email Templates")));
+    const QStringList names =
+        folder.entryList({QStringLiteral("*.elm")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    for (QListWidget *list : m_templateLists) {
+        const QListWidgetItem *selected = list->selectedItems().value(0);
+        const QString keep = selected ? selected->text() : QString();
+        list->clear();
+        list->addItems(names);
+        const qsizetype row = keep.isEmpty() ? -1 : names.indexOf(keep);
+        if (row >= 0)
+            list->setCurrentRow(int(row));
+    }
+}
+
+// ---- the live options -------------------------------------------------------------------
+
+bool FrmOptions::keepLog() const
+{
+    return m_keepLog.box->isChecked();
+}
+
+bool FrmOptions::sendErrorReport() const
+{
+    return m_sendError.box->isChecked();
+}
+
+OptionFiles::OnExit::Email FrmOptions::onExit(int which) const
+{
+    OptionFiles::OnExit::Email email;
+    if (which < 0 || which >= 3)
+        return email;
+    const auto i = size_t(which);
+    email.on = m_onExitChecks[i].box->isChecked();
+    const QListWidget *list = m_templateLists[i];
+    if (const QListWidgetItem *selected = list->selectedItems().value(0))
+        email.templateFile = selected->text();
+    else if (list->count() > 0)
+        email.templateFile = list->item(0)->text();
+    email.subject = m_subjects[i]->currentText();
+    return email;
+}
+
+bool FrmOptions::sendErrorLog() const
+{
+    return m_sendErrorLog.box->isChecked();
+}
+
+OptionFiles::Reminders FrmOptions::reminders() const
+{
+    OptionFiles::Reminders r;
+    for (size_t i = 0; i < r.items.size(); ++i) {
+        r.items[i].on = m_reminderChecks[i].box->isChecked();
+        r.items[i].days = m_reminderDays[i]->text();
+    }
+    return r;
+}
+
+OptionFiles::LogFile FrmOptions::logFile() const
+{
+    return {m_logChecks[0].box->isChecked(), m_logChecks[1].box->isChecked(),
+            m_logChecks[2].box->isChecked(), m_logChecks[3].box->isChecked()};
+}
+
+void FrmOptions::setOnExitSubjects(int which, const QStringList &lines)
+{
+    if (which < 0 || which >= 3)
+        return;
+    QComboBox *box = m_subjects[size_t(which)];
+    const QSignalBlocker blocker(box);
+    const QString shown = box->currentText();
+    box->clear();
+    box->addItem(OptionFiles::OnExit::defaultSubject(which));
+    for (const QString &line : lines) {
+        if (!line.isEmpty())
+            box->addItem(line);
+    }
+    box->setEditText(shown);
+}
+
+// ---- the list editor --------------------------------------------------------------------
+
+void FrmOptions::chooseList(List list)
+{
+    m_chosen = list;
+    m_listChoices[size_t(list)]->setChecked(true);
+    m_itemToAdd->clear();
+    OpenInputs(file(OptionFiles::listFile(list)));
+}
+
+void FrmOptions::OpenInputs(const QString &path)
+{
+    trapErrors(location("OpenInputs"), [&] {
+        bool exists = false;
+        const QStringList items = OptionFiles::readList(path, &exists);
+        if (!exists)
+            return;
+        const QSignalBlocker blocker(m_list);
+        m_list->clear();
+        m_list->addItems(items);
+    });
+}
+
+void FrmOptions::SaveInputs()
+{
+    const QString path = file(OptionFiles::listFile(m_chosen));
+    const bool written = trapErrors(location("SaveInputs"), [&] {
+        QStringList items;
+        for (int i = 0; i < m_list->count(); ++i)
+            items.append(m_list->item(i)->text());
+        OptionFiles::writeList(path, items);
+    });
+    if (written)
+        OpenInputs(path);
+}
+
+void FrmOptions::addItem()
+{
+    if (m_loading)
+        return;
+    const QString text = m_itemToAdd->text().trimmed();
+    m_itemToAdd->setText(text);
+    if (text.isEmpty())
+        return;
+    if (m_chosen == List::FeedBackNotes && text.size() > FeedBackNoteLimit) {
+        prompts().message(
+            QStringLiteral("Feed Back Note to long, only 80 characters can be used.\r\n"
+                           "Current Note %1 Long.")
+                .arg(text.size()),
+            QStringLiteral("Note To Long."), Prompts::Ok, Prompts::Icon::Information);
+        return;
+    }
+    m_list->addItem(text);
+    m_itemToAdd->clear();
+    SaveInputs();
+}
+
+void FrmOptions::deleteItem()
+{
+    const QList<QListWidgetItem *> selected = m_list->selectedItems();
+    if (selected.isEmpty())
+        return;
+    {
+        const QSignalBlocker blocker(m_list);
+        delete selected.first();
+    }
+    SaveInputs();
+}
+
+// ---- the option files -------------------------------------------------------------------
+
+void FrmOptions::OpenReminders()
+{
+    trapErrors(location("OpenReminders"), [&] {
+        const Loading loading(m_loading);
+        OptionFiles::Reminders r = reminders();
+        if (!r.read(file(QLatin1String(OptionFiles::RemindersFile))))
+            return;
+        for (size_t i = 0; i < r.items.size(); ++i) {
+            m_reminderChecks[i].box->setChecked(r.items[i].on);
+            m_reminderDays[i]->setText(r.items[i].days);
+        }
+    });
+}
+
+void FrmOptions::SaveReminders()
+{
+    if (m_loading)
+        return;
+    trapErrors(location("SaveReminders"),
+               [&] { reminders().write(file(QLatin1String(OptionFiles::RemindersFile))); });
+}
+
+void FrmOptions::OpenOnExit()
+{
+    trapErrors(location("OpenOnExit"), [&] {
+        const Loading loading(m_loading);
+        OptionFiles::OnExit o;
+        for (size_t i = 0; i < o.emails.size(); ++i) {
+            o.emails[i] = onExit(int(i));
+            // What is shown, not the writer's fallback to the first template.
+            const QListWidgetItem *selected = m_templateLists[i]->selectedItems().value(0);
+            o.emails[i].templateFile = selected ? selected->text() : QString();
+        }
+        o.sendErrorLog = sendErrorLog();
+        if (!o.read(file(QLatin1String(OptionFiles::OnExitFile))))
+            return;
+        for (size_t i = 0; i < o.emails.size(); ++i) {
+            m_onExitChecks[i].box->setChecked(o.emails[i].on);
+            m_subjects[i]->setEditText(o.emails[i].subject);
+            QListWidget *list = m_templateLists[i];
+            const auto found = list->findItems(o.emails[i].templateFile, Qt::MatchExactly);
+            if (!o.emails[i].templateFile.isEmpty() && !found.isEmpty()) {
+                list->setCurrentItem(found.first());
+            } else {
+                list->clearSelection();
+                list->setCurrentRow(-1);
+            }
+        }
+        m_sendErrorLog.box->setChecked(o.sendErrorLog);
+    });
+}
+
+void FrmOptions::SaveOnExit()
+{
+    if (m_loading)
+        return;
+    trapErrors(location("SaveOnExit"), [&] {
+        OptionFiles::OnExit o;
+        for (size_t i = 0; i < o.emails.size(); ++i)
+            o.emails[i] = onExit(int(i));
+        o.sendErrorLog = sendErrorLog();
+        o.write(file(QLatin1String(OptionFiles::OnExitFile)));
+    });
+}
+
+void FrmOptions::OpenLogFile()
+{
+    trapErrors(location("OpenLogFile"), [&] {
+        const Loading loading(m_loading);
+        OptionFiles::LogFile l = logFile();
+        if (!l.read(file(QLatin1String(OptionFiles::LogFileFile))))
+            return;
+        m_logChecks[0].box->setChecked(l.keepLogFile);
+        m_logChecks[1].box->setChecked(l.everyDay);
+        m_logChecks[2].box->setChecked(l.everyWeek);
+        m_logChecks[3].box->setChecked(l.everyMonth);
+    });
+}
+
+void FrmOptions::keepLogFileToggled(bool on)
+{
+    // Without a log file there is nothing to keep every day, week or month. A read shows the
+    // file as it stands instead.
+    if (!on && !m_loading) {
+        for (size_t i = 1; i < m_logChecks.size(); ++i)
+            m_logChecks[i].box->setChecked(false);
+    }
+    SaveLogFile();
+}
+
+void FrmOptions::SaveLogFile()
+{
+    if (m_loading)
+        return;
+    trapErrors(location("SaveLogFile"),
+               [&] { logFile().write(file(QLatin1String(OptionFiles::LogFileFile))); });
+}
+
+void FrmOptions::OpenErrorChecking()
+{
+    trapErrors(location("OpenErrorChecking"), [&] {
+        const Loading loading(m_loading);
+        OptionFiles::ErrorChecking e{keepLog(), sendErrorReport()};
+        if (!e.read(file(QLatin1String(OptionFiles::ErrorCheckingFile))))
+            return;
+        m_keepLog.box->setChecked(e.keepLog);
+        m_sendError.box->setChecked(e.sendError);
+    });
+}
+
+void FrmOptions::SaveErrorChecking()
+{
+    if (m_loading)
+        return;
+    trapErrors(location("SaveErrorChecking"), [&] {
+        OptionFiles::ErrorChecking{keepLog(), sendErrorReport()}.write(
+            file(QLatin1String(OptionFiles::ErrorCheckingFile)));
+    });
+}

@@ -1,0 +1,138 @@
+#include "options/optionfiles.h"
+#include "support/testsupport.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace OptionFiles;
+
+namespace {
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+TEST(OptionFiles, RemindersAreReadByPositionWhateverTheKeysSay)
+{
+    TestSupport::TempFolder folder;
+    const QString path = folder.file("Reminders.txt");
+    // Keys out of order, blank lines between, a line past the last, a lone CR as line end.
+    writeBytes(path, "\r\nPayment=1,5\r\n\r\n\r\nInvoice=0,two weeks\rFeedBack=1\r\n"
+                     "Shipped=1,30\r\nExtra=1,99\r\n");
+    Reminders r;
+    ASSERT_TRUE(r.read(path));
+    EXPECT_TRUE(r.items[Reminders::Invoice].on);
+    EXPECT_EQ(r.items[Reminders::Invoice].days, "5");
+    EXPECT_FALSE(r.items[Reminders::Shipped].on);
+    EXPECT_EQ(r.items[Reminders::Shipped].days, "two weeks");
+    EXPECT_TRUE(r.items[Reminders::FeedBack].on);
+    EXPECT_EQ(r.items[Reminders::FeedBack].days, "");
+    EXPECT_TRUE(r.items[Reminders::Payment].on);
+    EXPECT_EQ(r.items[Reminders::Payment].days, "30");
+
+    // Only a leading "1" is on; a line without "=" has an empty value.
+    writeBytes(path, "Invoice=x,7\r\nShipped=2,7\r\nFeedBack 1,7\r\nPayment= 1,7\r\n");
+    ASSERT_TRUE(r.read(path));
+    for (const auto &item : r.items)
+        EXPECT_FALSE(item.on);
+    EXPECT_EQ(r.items[Reminders::Invoice].days, "7");
+    EXPECT_EQ(r.items[Reminders::FeedBack].days, "");
+}
+
+TEST(OptionFiles, AMissingFileOrAShortOneKeepsTheValuesItDoesNotName)
+{
+    TestSupport::TempFolder folder;
+    Reminders r;
+    r.items[Reminders::Payment] = {true, "12"};
+    EXPECT_FALSE(r.read(folder.file("Reminders.txt")));
+    EXPECT_EQ(r.items[Reminders::Invoice].days, "1");
+    EXPECT_TRUE(r.items[Reminders::Payment].on);
+
+    LogFile l{true, true, true, true};
+    EXPECT_FALSE(l.read(folder.file("OptionLogFile.txt")));
+    EXPECT_TRUE(l.everyMonth);
+    writeBytes(folder.file("OptionLogFile.txt"), "LogFile=0\r\nDay=0\r\n");
+    ASSERT_TRUE(l.read(folder.file("OptionLogFile.txt")));
+    EXPECT_FALSE(l.keepLogFile);
+    EXPECT_FALSE(l.everyDay);
+    EXPECT_TRUE(l.everyWeek);
+    EXPECT_TRUE(l.everyMonth);
+}
+
+TEST(OptionFiles, OnExitSubjectIsEverythingAfterTheSecondComma)
+{
+    TestSupport::TempFolder folder;
+    const QString path = folder.file("OnExit.txt");
+    writeBytes(path, "Invoice=1,Invoice.elm,Your invoice, thank you\r\n"
+                     "Payment=0,,Paid = thanks\r\n"
+                     "FeedBack=1,Feed Back Given.elm\r\n"
+                     "Error=1\r\n");
+    OnExit o;
+    ASSERT_TRUE(o.read(path));
+    EXPECT_TRUE(o.emails[OnExit::Invoice].on);
+    EXPECT_EQ(o.emails[OnExit::Invoice].templateFile, "Invoice.elm");
+    EXPECT_EQ(o.emails[OnExit::Invoice].subject, "Your invoice, thank you");
+    EXPECT_FALSE(o.emails[OnExit::Payment].on);
+    EXPECT_EQ(o.emails[OnExit::Payment].templateFile, "");
+    EXPECT_EQ(o.emails[OnExit::Payment].subject, "Paid = thanks");
+    EXPECT_EQ(o.emails[OnExit::FeedBack].templateFile, "Feed Back Given.elm");
+    EXPECT_EQ(o.emails[OnExit::FeedBack].subject, "");
+    EXPECT_TRUE(o.sendErrorLog);
+}
+
+TEST(OptionFiles, WritersWriteTheWholeFileInItsFixedOrder)
+{
+    TestSupport::TempFolder folder;
+    Reminders r;
+    r.items[Reminders::Shipped] = {true, "3"};
+    r.items[Reminders::Payment].days = "";
+    r.write(folder.file("Reminders.txt"));
+    EXPECT_EQ(bytesOf(folder.file("Reminders.txt")),
+              "Invoice=0,1\r\nShipped=1,3\r\nFeedBack=0,1\r\nPayment=0,\r\n");
+
+    OnExit o;
+    o.emails[OnExit::Payment] = {true, "Payment Made.elm", "Got it, thanks"};
+    o.write(folder.file("OnExit.txt"));
+    EXPECT_EQ(bytesOf(folder.file("OnExit.txt")),
+              "Invoice=0,,Auction Invoice\r\nPayment=1,Payment Made.elm,Got it, thanks\r\n"
+              "FeedBack=0,,Feed Back Given\r\nError=0\r\n");
+
+    LogFile{true, false, true, false}.write(folder.file("OptionLogFile.txt"));
+    EXPECT_EQ(bytesOf(folder.file("OptionLogFile.txt")),
+              "LogFile=1\r\nDay=0\r\nWeek=1\r\nMonth=0\r\n");
+
+    ErrorChecking{false, true}.write(folder.file("OptionErrorChecking.txt"));
+    EXPECT_EQ(bytesOf(folder.file("OptionErrorChecking.txt")), "KeepLog=0\r\nSendError=1\r\n");
+}
+
+TEST(OptionFiles, ListFilesLoseTheirEmptyLinesAndNothingElse)
+{
+    TestSupport::TempFolder folder;
+    const QString path = folder.file(listFile(List::FeedBackNotes));
+    EXPECT_EQ(path, folder.file("Subjects/feedbacksub.sub"));
+
+    bool exists = true;
+    EXPECT_TRUE(readList(path, &exists).isEmpty());
+    EXPECT_FALSE(exists);
+
+    // The Subjects folder does not exist yet: writing makes it.
+    writeList(path, {"Great buyer", "", "  spaced  ", "Fast payment, thanks"});
+    EXPECT_EQ(bytesOf(path), "Great buyer\r\n  spaced  \r\nFast payment, thanks\r\n");
+
+    writeBytes(path, "\r\nA\r\n\r\n\r\nB\r\n\r\n");
+    EXPECT_EQ(readList(path, &exists), QStringList({"A", "B"}));
+    EXPECT_TRUE(exists);
+    writeList(path, readList(path));
+    EXPECT_EQ(bytesOf(path), "A\r\nB\r\n");
+}
