@@ -1,4 +1,4 @@
-#include "mail/vmimesession.h"
+#include "mail/mailsession.h"
 #include "mainwindow/frmmain.h"
 #include "platform/appfolder.h"
 #include "platform/dates.h"
@@ -38,8 +38,7 @@ int main(int argc, char *argv[])
     SettingsStore settings;
     RecordStore store;
     FrmMain window(store, settings, folder);
-    window.setMailSessionFactory(
-        [&]() -> std::unique_ptr<MailSession> { return std::make_unique<VmimeSession>(settings, folder); });
+    window.setMailSessionFactory([&] { return createMailSession(settings, folder); });
     if (!window.Form_Load())
         return 1;
     QObject::connect(&window, &FrmMain::restartRequested, &app, [&] {

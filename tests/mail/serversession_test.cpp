@@ -7,42 +7,14 @@
 #include "platform/lotwiseerror.h"
 #include "platform/prompts.h"
 #include "platform/settingsstore.h"
+#include "support/testservers.h"
 #include "support/testsupport.h"
 
-#include <QFile>
-#include <QTcpSocket>
-#include <QThread>
-#include <QUuid>
 #include <gtest/gtest.h>
-
-#ifndef LOTWISE_MAIL_SERVERS_DIR
-#define LOTWISE_MAIL_SERVERS_DIR ""
-#endif
 
 namespace {
 
-QString serversDir()
-{
-    const QByteArray env = qgetenv("LOTWISE_MAIL_SERVERS_DIR");
-    return env.isEmpty() ? QStringLiteral(LOTWISE_MAIL_SERVERS_DIR) : QString::fromLocal8Bit(env);
-}
-
-bool listening(quint16 port)
-{
-    QTcpSocket s;
-    s.connectToHost(QStringLiteral("127.0.0.1"), port);
-    return s.waitForConnected(1000);
-}
-
-bool serversRunning()
-{
-    return QFile::exists(serversDir() + QStringLiteral("/ca.pem")) && listening(10143)
-           && listening(10993) && listening(10025);
-}
-
-#define REQUIRE_SERVERS()                                                                          \
-    if (!serversRunning())                                                                         \
-    GTEST_SKIP() << "the test mail servers are not running (tests/servers/start.sh)"
+using TestServers::uniqueSubject;
 
 struct ServerMail
 {
@@ -55,16 +27,7 @@ struct ServerMail
                const QString &incoming = QStringLiteral("imaps://127.0.0.1:10993"))
     {
         setPrompts(&scripted);
-        MailPasswords::setKeyringEnabled(false);
-        MailAccount a;
-        a.incoming = incoming;
-        a.outgoing = QStringLiteral("smtp://127.0.0.1:10025");
-        a.user = user;
-        a.sender = user;
-        a.senderName = QStringLiteral("Test ") + user.section(u'@', 0, 0);
-        a.extraCaFile = serversDir() + QStringLiteral("/ca.pem");
-        a.save(settings);
-        MailPasswords::save(a, password);
+        TestServers::useAccount(settings, user, password, incoming);
         session = createMailSession(settings, folder.path());
     }
     ~ServerMail() { setPrompts(nullptr); }
@@ -77,20 +40,7 @@ struct ServerMail
         session->setMsgNoteText(body);
         session->Send();
     }
-    // The index of the message with `subject`, waiting a little for delivery.
-    int find(const QString &subject)
-    {
-        for (int attempt = 0; attempt < 50; ++attempt) {
-            session->Fetch();
-            for (int i = 0; i < session->MsgCount(); ++i) {
-                session->setMsgIndex(i);
-                if (session->MsgSubject() == subject)
-                    return i;
-            }
-            QThread::msleep(100);
-        }
-        return -1;
-    }
+    int find(const QString &subject) { return TestServers::findMessage(*session, subject); }
 };
 
 int errorNumberOf(const std::function<void()> &body)
@@ -101,11 +51,6 @@ int errorNumberOf(const std::function<void()> &body)
         return e.number();
     }
     return 0;
-}
-
-QString uniqueSubject(const char *what)
-{
-    return QString::fromUtf8(what) + u' ' + QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
 
 } // namespace
@@ -170,7 +115,7 @@ TEST(ServerMailSession, AWrongPasswordAsksTheLogonDialogAndTheAnswerIsUsed)
 TEST(ServerMailSession, AnUntrustedCertificateIsRefusedNamingTheHost)
 {
     REQUIRE_SERVERS();
-    if (!listening(10994))
+    if (!TestServers::listening(10994))
         GTEST_SKIP() << "no listener with an untrusted certificate";
     ServerMail seller("seller@lotwise.test", "sellerpass", "imaps://127.0.0.1:10994");
     try {

@@ -1,0 +1,244 @@
+// The main window's mail-out on the real mail system: the local test servers, and the local
+// mail folders of an account that has no server.
+
+#include "mail/frmemail.h"
+#include "mainwindow/emailwizardpanel.h"
+#include "mainwindow/frmmain.h"
+#include "platform/dates.h"
+#include "platform/textfile.h"
+#include "support/cutproxy.h"
+#include "support/fakemail.h"
+#include "support/testservers.h"
+#include "support/windowtest.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using TestSupport::addRecord;
+using TestSupport::daysAgo;
+
+namespace {
+
+const QString kLogoPage =
+    QStringLiteral("<html><img src=\"%1/aw/pics/navbar/eBayLogoTM.gif\"></html>");
+
+// Passes everything to the real session; after the first message the mail system accepts,
+// it runs `afterFirst` (which stops the server).
+class StopAfterFirstSend : public MailSession
+{
+public:
+    StopAfterFirstSend(std::unique_ptr<MailSession> real, std::function<void()> afterFirst)
+        : m_real(std::move(real)), m_afterFirst(std::move(afterFirst))
+    {
+    }
+    void SignOn(bool d, bool ui) override { m_real->SignOn(d, ui); }
+    void SignOff() override { m_real->SignOff(); }
+    bool isSignedOn() const override { return m_real->isSignedOn(); }
+    void Fetch() override { m_real->Fetch(); }
+    int MsgCount() const override { return m_real->MsgCount(); }
+    void setMsgIndex(int i) override { m_real->setMsgIndex(i); }
+    int msgIndex() const override { return m_real->msgIndex(); }
+    QString MsgSubject() const override { return m_real->MsgSubject(); }
+    QString MsgNoteText() const override { return m_real->MsgNoteText(); }
+    void Delete() override { m_real->Delete(); }
+    void Compose() override { m_real->Compose(); }
+    void setRecipAddress(const QString &a) override { m_real->setRecipAddress(a); }
+    void setMsgSubject(const QString &s) override { m_real->setMsgSubject(s); }
+    void setMsgNoteText(const QString &b) override { m_real->setMsgNoteText(b); }
+    void Send() override
+    {
+        m_real->Send();
+        if (auto stop = std::exchange(m_afterFirst, nullptr))
+            stop();
+    }
+
+private:
+    std::unique_ptr<MailSession> m_real;
+    std::function<void()> m_afterFirst;
+};
+
+class ServerMailWindowTest : public TestSupport::WindowTest
+{
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        settings.save("Endpoints", "AuctionSite", web.address());
+        settings.save("Endpoints", "LogoHost", web.address());
+        web.page.body = kLogoPage.arg(web.address()).toUtf8();
+        ASSERT_TRUE(TextFile::writeLines(folder.file("Email Templates/Reminder 7 days.elm"),
+                                         {"Dear *User_Name*,", "item *Auction_Number*"}));
+        quietLoad = true;
+    }
+    void beforeLoad() override
+    {
+        win->setMailSessionFactory([this]() -> std::unique_ptr<MailSession> {
+            auto real = createMailSession(settings, folder.path());
+            if (!afterFirstSend)
+                return real;
+            return std::make_unique<StopAfterFirstSend>(std::move(real), afterFirstSend);
+        });
+    }
+    void unpaid(const char *user, const QString &address, int age)
+    {
+        addRecord(store, {{Field::UserName, user},
+                          {Field::AuctionName, QString("lot of ") + user},
+                          {Field::AuctionUrl, QString("9") + QString::number(age)},
+                          {Field::EmailAddress, address},
+                          {Field::InvoiceSent, "1"},
+                          {Field::CloseDate, daysAgo(TestSupport::kWindowToday, age)}});
+    }
+    // The 7-day reminder list with `rows` (from 1) checked, sent with `subject`.
+    void sendReminders(std::initializer_list<int> rows, const QString &subject)
+    {
+        win->tvTreeView_NodeClick("AR1");
+        EmailWizardPanel *wizard = win->emailWizardPanel();
+        for (int r : rows)
+            wizard->model()->setChecked(r - 1, true);
+        wizard->subjectBox()->setEditText(subject);
+        wizard->actionButton()->click();
+    }
+    QString reminded(int record) { return store.recordAt(record)[Field::Remainder10]; }
+    int errorBoxes() const
+    {
+        int n = 0;
+        for (const auto &a : scripted.asked())
+            n += a.title == "Error Information";
+        return n;
+    }
+
+    TestSupport::LocalWebServer web;
+    std::function<void()> afterFirstSend;
+};
+
+// Reads `user`'s inbox on the test servers.
+struct Mailbox
+{
+    TestSupport::TempFolder folder;
+    SettingsStore settings{folder.file("settings.ini")};
+    std::unique_ptr<MailSession> session;
+
+    Mailbox(const QString &user, const QString &password)
+    {
+        TestServers::useAccount(settings, user, password);
+        session = createMailSession(settings, folder.path());
+        session->SignOn(true, false);
+    }
+    // The bodies of the messages with `subject`, once `expected` of them have come.
+    QStringList bodies(const QString &subject, int expected)
+    {
+        QStringList found;
+        for (int attempt = 0; attempt < 50 && found.size() < expected; ++attempt) {
+            found.clear();
+            if (attempt > 0)
+                QThread::msleep(100);
+            session->Fetch();
+            for (int i = 0; i < session->MsgCount(); ++i) {
+                session->setMsgIndex(i);
+                if (session->MsgSubject() == subject)
+                    found << session->MsgNoteText();
+            }
+        }
+        return found;
+    }
+};
+
+} // namespace
+
+TEST_F(ServerMailWindowTest, AReminderBatchDeliversTheCheckedRowsAndMarksExactlyThose)
+{
+    REQUIRE_SERVERS();
+    TestServers::useAccount(settings, "seller@lotwise.test", "sellerpass");
+    store.open(folder.dbPath());
+    unpaid("ann", "buyer@lotwise.test", 8);
+    unpaid("bob", "buyer2@lotwise.test", 9);
+    unpaid("cy", "buyer@lotwise.test", 10);
+    store.close();
+    load();
+    const QString subject = TestServers::uniqueSubject("Please pay");
+    sendReminders({1, 3}, subject);
+    EXPECT_EQ(errorBoxes(), 0);
+    EXPECT_EQ(reminded(0), "1");
+    EXPECT_NE(reminded(1), "1");
+    EXPECT_EQ(reminded(2), "1");
+
+    Mailbox buyer("buyer@lotwise.test", "buyerpass");
+    QStringList got = buyer.bodies(subject, 2);
+    ASSERT_EQ(got.size(), 2);
+    got.sort();
+    EXPECT_TRUE(got[0].startsWith("Dear ann,\r\nitem 98\r\n\r\nThis Meassage was sent using Lotwise"))
+        << got[0].toStdString();
+    EXPECT_TRUE(got[1].startsWith("Dear cy,\r\nitem 910\r\n")) << got[1].toStdString();
+    EXPECT_TRUE(got[1].contains("https://www.lotwise.org/Lotwise.htm"));
+    Mailbox buyer2("buyer2@lotwise.test", "buyer2pass");
+    EXPECT_TRUE(buyer2.bodies(subject, 0).isEmpty());
+}
+
+TEST_F(ServerMailWindowTest, TheMailServerStoppingMidBatchLeavesTheRestUnmarkedWithAnErrorEach)
+{
+    REQUIRE_SERVERS();
+    TestSupport::CutProxy smtp(10025);
+    TestServers::useAccount(settings, "seller@lotwise.test", "sellerpass",
+                            "imaps://127.0.0.1:10993",
+                            QString("smtp://127.0.0.1:%1").arg(smtp.port()));
+    afterFirstSend = [&smtp] { smtp.cut(); };
+    store.open(folder.dbPath());
+    unpaid("ann", "buyer@lotwise.test", 8);
+    unpaid("bob", "buyer2@lotwise.test", 9);
+    unpaid("cy", "buyer@lotwise.test", 10);
+    store.close();
+    load();
+    sendReminders({1, 2, 3}, TestServers::uniqueSubject("Cut"));
+    EXPECT_EQ(reminded(0), "1");
+    EXPECT_NE(reminded(1), "1");
+    EXPECT_NE(reminded(2), "1");
+    EXPECT_EQ(errorBoxes(), 2);
+    // The two unsent rows are offered again.
+    EXPECT_EQ(win->emailWizardPanel()->model()->rowCount(), 2);
+}
+
+TEST_F(ServerMailWindowTest, QuickEmailToAnUnknownBuyerSaysTheAddressIsNotValid)
+{
+    REQUIRE_SERVERS();
+    TestServers::useAccount(settings, "seller@lotwise.test", "sellerpass");
+    store.open(folder.dbPath());
+    unpaid("ann", "nobody@lotwise.test", 8);
+    store.close();
+    load();
+    // The record panel is the first page; Email mails its current record.
+    win->toolbarClick("Email");
+    auto *quick = win->findChild<FrmEmail *>("frmEmail");
+    ASSERT_NE(quick, nullptr);
+    quick->findChild<QPlainTextEdit *>("Text2")->setPlainText("Where is my money?");
+    quick->findChild<QPushButton *>("Command2")->click();
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_EQ(scripted.asked()[0].text, "This is not a vaild email address.");
+    EXPECT_TRUE(quick->isVisible());
+    EXPECT_EQ(quick->findChild<QPlainTextEdit *>("Text2")->toPlainText(), "Where is my money?");
+}
+
+TEST_F(ServerMailWindowTest, WithNoServerTheBatchGoesToTheOutboxFolder)
+{
+    // No account set up: the local mail folders.
+    store.open(folder.dbPath());
+    unpaid("ann", "ann@example.com", 8);
+    unpaid("bob", "bob@example.com", 9);
+    store.close();
+    load();
+    sendReminders({2}, "Reminder");
+    const QDir outbox(folder.file("Mail/Outbox/new"));
+    const QStringList sent = outbox.entryList(QDir::Files);
+    ASSERT_EQ(sent.size(), 1);
+    QFile f(outbox.filePath(sent[0]));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray mime = f.readAll();
+    EXPECT_TRUE(mime.contains("To: bob@example.com")) << mime.constData();
+    EXPECT_TRUE(mime.contains("Subject: Reminder"));
+    EXPECT_TRUE(mime.contains("Dear bob,"));
+    EXPECT_NE(reminded(0), "1");
+    EXPECT_EQ(reminded(1), "1");
+}
