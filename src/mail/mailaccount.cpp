@@ -1,5 +1,6 @@
 #include "mailaccount.h"
 
+#include "platform/prompts.h"
 #include "platform/settingsstore.h"
 
 #include <QEventLoop>
@@ -178,3 +179,29 @@ void forget(const MailAccount &account)
 void setKeyringEnabled(bool enabled) { state().keyringEnabled = enabled; }
 
 } // namespace MailPasswords
+
+LogonDetails MailAccount::toLogonDetails() const
+{
+    LogonDetails d;
+    d.useLocalFolders = isLocal();
+    d.incoming = incoming;
+    d.outgoing = outgoing;
+    d.user = user;
+    d.sender = sender;
+    d.senderName = senderName;
+    return d;
+}
+
+void MailAccount::takeLogonDetails(const LogonDetails &d)
+{
+    if (d.useLocalFolders) {
+        incoming.clear();
+        outgoing.clear();
+    } else {
+        incoming = d.incoming.trimmed();
+        outgoing = d.outgoing.trimmed();
+        user = d.user.trimmed();
+    }
+    sender = d.sender.trimmed();
+    senderName = d.senderName.trimmed();
+}

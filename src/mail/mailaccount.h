@@ -4,6 +4,7 @@
 #include <optional>
 
 class SettingsStore;
+struct LogonDetails;
 
 // A server address of the mail account as the user writes it: scheme://host:port.
 struct MailServerAddress
@@ -37,6 +38,11 @@ struct MailAccount
 
     bool isLocal() const { return incoming.trimmed().isEmpty(); }
     bool untrustedAllowedFor(const QString &host) const;
+
+    // The account as the logon form shows it (without the password), and back: with the
+    // local folders chosen the server addresses are cleared and the user kept.
+    LogonDetails toLogonDetails() const;
+    void takeLogonDetails(const LogonDetails &details);
 
     static MailAccount read(const SettingsStore &settings);
     void save(SettingsStore &settings) const;

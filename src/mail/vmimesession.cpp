@@ -505,25 +505,11 @@ void VmimeSession::SignOn(bool downloadMail, bool logonUI)
         }
         if (!logonUI || asked)
             throw *failure;
-        LogonDetails details;
-        details.incoming = m_account.incoming;
-        details.outgoing = m_account.outgoing;
-        details.user = m_account.user;
-        details.sender = m_account.sender;
-        details.senderName = m_account.senderName;
+        LogonDetails details = m_account.toLogonDetails();
         if (!prompts().logon(details))
             throw LotwiseError(ErrorCode::MailSignOnCancelled);
         asked = true;
-        if (details.useLocalFolders) {
-            m_account.incoming.clear();
-            m_account.outgoing.clear();
-        } else {
-            m_account.incoming = details.incoming.trimmed();
-            m_account.outgoing = details.outgoing.trimmed();
-            m_account.user = details.user.trimmed();
-        }
-        m_account.sender = details.sender.trimmed();
-        m_account.senderName = details.senderName.trimmed();
+        m_account.takeLogonDetails(details);
         m_account.save(m_settings);
         if (!m_account.isLocal())
             MailPasswords::save(m_account, details.password);

@@ -7,7 +7,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -279,15 +283,24 @@ QWidget *FrmOptions::buildErrorChecking()
     }
     auto *view = new QPushButton(QStringLiteral("View Error Log"), page);
     view->setObjectName(QStringLiteral("cmdViewErrorLog"));
+    connect(view, &QPushButton::clicked, this, &FrmOptions::viewErrorLog);
     auto *links = new ClickLabel(QStringLiteral("Online Error Reports Links"), page);
     links->setObjectName(QStringLiteral("lblErrorReportsLinks"));
     links->setAccessibleName(links->text());
+    links->setCursor(Qt::PointingHandCursor);
     QFont linkFont = links->font();
     linkFont.setUnderline(true);
     links->setFont(linkFont);
-    QPalette linkPalette = links->palette();
-    linkPalette.setColor(QPalette::WindowText, linkPalette.color(QPalette::Link));
-    links->setPalette(linkPalette);
+    // White on a blue ground, black while the pointer is over it.
+    links->setAutoFillBackground(true);
+    links->setMargin(3);
+    m_reportsLink = links;
+    setLinkColour(Qt::white);
+    links->installEventFilter(this);
+    connect(links, &ClickLabel::clicked, this, [this] {
+        if (m_openReports)
+            m_openReports();
+    });
     auto *h = new QHBoxLayout;
     h->addWidget(view);
     h->addWidget(links);
@@ -618,4 +631,42 @@ void FrmOptions::SaveErrorChecking()
         OptionFiles::ErrorChecking{keepLog(), sendErrorReport()}.write(
             file(QLatin1String(OptionFiles::ErrorCheckingFile)));
     });
+}
+
+void FrmOptions::addPage(QWidget *page, const QString &title) { m_tabs->addTab(page, title); }
+
+void FrmOptions::viewErrorLog()
+{
+    const QString log = file(QStringLiteral("errorlog.log"));
+    if (!QFile::exists(log)) {
+        prompts().message(QStringLiteral("No errors reported or found."),
+                          QStringLiteral("No Error Log File..."), Prompts::Ok,
+                          Prompts::Icon::Information);
+        return;
+    }
+    const QUrl url = QUrl::fromLocalFile(QFileInfo(log).absoluteFilePath());
+    const bool opened = m_openFile ? m_openFile(url) : QDesktopServices::openUrl(url);
+    if (!opened)
+        prompts().message(QStringLiteral("No text editor could be started for the error log:\r\n")
+                              + QDir::toNativeSeparators(log),
+                          QStringLiteral("Error Log"), Prompts::Ok, Prompts::Icon::Warning);
+}
+
+void FrmOptions::setLinkColour(const QColor &colour)
+{
+    QPalette p = m_reportsLink->palette();
+    p.setColor(QPalette::WindowText, colour);
+    p.setColor(QPalette::Window, QColor(0x3b, 0x6f, 0xc9));
+    m_reportsLink->setPalette(p);
+}
+
+bool FrmOptions::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_reportsLink) {
+        if (event->type() == QEvent::Enter)
+            setLinkColour(Qt::black);
+        else if (event->type() == QEvent::Leave)
+            setLinkColour(Qt::white);
+    }
+    return QDialog::eventFilter(watched, event);
 }

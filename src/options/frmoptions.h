@@ -3,7 +3,9 @@
 #include "options/optionfiles.h"
 
 #include <QDialog>
+#include <QUrl>
 #include <array>
+#include <functional>
 
 class ClickLabel;
 class QCheckBox;
@@ -60,6 +62,16 @@ public:
     void OpenErrorChecking();
     void SaveErrorChecking();
 
+    // A further tab after the five of the files (the mail account, the record store).
+    void addPage(QWidget *page, const QString &title);
+
+    // "View Error Log": the log in the desktop's editor for text files, or the message that
+    // there is none. `openFile` opens a local file (QDesktopServices by default).
+    void viewErrorLog();
+    void setFileOpener(std::function<bool(const QUrl &)> openFile) { m_openFile = std::move(openFile); }
+    // What a click on "Online Error Reports Links" opens.
+    void setErrorReportsOpener(std::function<void()> open) { m_openReports = std::move(open); }
+
     // "Add" of the list editor.
     void addItem();
     // "Delete": removes the selected item, if any, and writes the list file.
@@ -87,6 +99,8 @@ private:
     void keepLogFileToggled(bool on);
     void refreshTemplateLists();
     void centreOnScreen();
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void setLinkColour(const QColor &colour);
     QString file(const QString &relative) const;
 
     QString m_appFolder;
@@ -110,6 +124,10 @@ private:
     LabelledCheck m_sendErrorLog;
 
     std::array<LabelledCheck, 4> m_logChecks{};
+
+    ClickLabel *m_reportsLink = nullptr;
+    std::function<bool(const QUrl &)> m_openFile;
+    std::function<void()> m_openReports;
 
     LabelledCheck m_keepLog;
     LabelledCheck m_sendError;

@@ -1,5 +1,7 @@
 #include "prompts.h"
 
+#include "platform/logonform.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -108,52 +110,17 @@ bool DialogPrompts::logon(LogonDetails &details)
     QDialog dialog(QApplication::activeWindow());
     dialog.setObjectName(QStringLiteral("frmLogon"));
     dialog.setWindowTitle(QStringLiteral("Mail Logon"));
-    auto *form = new QFormLayout;
-    const auto field = [&](const QString &label, const QString &name, const QString &value) {
-        auto *edit = new QLineEdit(value, &dialog);
-        edit->setObjectName(name);
-        form->addRow(label, edit);
-        return edit;
-    };
-    auto *local = new QCheckBox(QStringLiteral("Use the local mail folders"), &dialog);
-    local->setObjectName(QStringLiteral("chkLocalFolders"));
-    local->setChecked(details.useLocalFolders);
-    form->addRow(local);
-    QLineEdit *incoming = field(QStringLiteral("Incoming mail server:"),
-                                QStringLiteral("txtIncoming"), details.incoming);
-    incoming->setPlaceholderText(QStringLiteral("imaps://mail.example.com:993"));
-    QLineEdit *outgoing = field(QStringLiteral("Outgoing mail server:"),
-                                QStringLiteral("txtOutgoing"), details.outgoing);
-    outgoing->setPlaceholderText(QStringLiteral("smtps://mail.example.com:465"));
-    QLineEdit *user = field(QStringLiteral("User name:"), QStringLiteral("txtUser"), details.user);
-    QLineEdit *password = field(QStringLiteral("Password:"), QStringLiteral("txtPassword"),
-                                details.password);
-    password->setEchoMode(QLineEdit::Password);
-    QLineEdit *sender = field(QStringLiteral("Your email address:"), QStringLiteral("txtSender"),
-                              details.sender);
-    QLineEdit *senderName = field(QStringLiteral("Your name:"), QStringLiteral("txtSenderName"),
-                                  details.senderName);
-    const auto enableServer = [=](bool useLocal) {
-        for (QLineEdit *e : {incoming, outgoing, user, password})
-            e->setEnabled(!useLocal);
-    };
-    enableServer(details.useLocalFolders);
-    QObject::connect(local, &QCheckBox::toggled, &dialog, enableServer);
+    auto *form = new LogonForm(&dialog);
+    form->setDetails(details);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     auto *layout = new QVBoxLayout(&dialog);
-    layout->addLayout(form);
+    layout->addWidget(form);
     layout->addWidget(buttons);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    details.useLocalFolders = local->isChecked();
-    details.incoming = incoming->text().trimmed();
-    details.outgoing = outgoing->text().trimmed();
-    details.user = user->text().trimmed();
-    details.password = password->text();
-    details.sender = sender->text().trimmed();
-    details.senderName = senderName->text().trimmed();
+    details = form->details();
     return true;
 }
 
