@@ -3,6 +3,10 @@
 // calendar into DIR. Run it under a real X server (scripts/screenshots.sh uses Xvfb) so
 // fonts and styles are those a user sees.
 
+#include "aux/frmabout.h"
+#include "aux/frmhelpballon.h"
+#include "aux/frmnotes.h"
+#include "aux/frmsplash.h"
 #include "mainwindow/frmmain.h"
 #include "platform/appfolder.h"
 #include "platform/dates.h"
@@ -160,6 +164,33 @@ int main(int argc, char *argv[])
     QTest::mouseMove(date, QPoint(10, 5));
     QTest::mouseClick(date, Qt::LeftButton, {}, QPoint(10, 5));
     ok = save(&win, out, QStringLiteral("calendar")) && ok;
+
+    // The small windows, each on its own over the main window.
+    {
+        FrmSplash splash;
+        splash.show();
+        ok = QTest::qWaitForWindowExposed(&splash) && save(&splash, out, QStringLiteral("splash")) && ok;
+    }
+    {
+        FrmNotes notes(&win);
+        for (const char *line : {"2 Invoices to send", "1 Item to ship", "3 Feed Back to leave",
+                                 "1 Payment Reminder 7 days"})
+            notes.addLine(QString::fromLatin1(line));
+        notes.showModeless();
+        ok = QTest::qWaitForWindowExposed(&notes) && save(&notes, out, QStringLiteral("notes")) && ok;
+    }
+    {
+        FrmHelpBallon balloon(&win);
+        balloon.setText(QStringLiteral("Pick a placeholder from Email Inputs and press Enter Input "
+                                       "to put it into the template where the cursor is."));
+        balloon.show();
+        ok = QTest::qWaitForWindowExposed(&balloon) && save(&balloon, out, QStringLiteral("help-balloon")) && ok;
+    }
+    {
+        FrmAbout about(&win);
+        about.show();
+        ok = QTest::qWaitForWindowExposed(&about) && save(&about, out, QStringLiteral("about")) && ok;
+    }
     setPrompts(nullptr);
     return ok ? 0 : 1;
 }
