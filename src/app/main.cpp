@@ -1,3 +1,4 @@
+#include "aux/frmsplash.h"
 #include "mail/mailsession.h"
 #include "mainwindow/frmmain.h"
 #include "platform/appfolder.h"
@@ -39,7 +40,8 @@ int main(int argc, char *argv[])
     RecordStore store;
     FrmMain window(store, settings, folder);
     window.setMailSessionFactory([&] { return createMailSession(settings, folder); });
-    if (!window.Form_Load())
+    FrmSplash splash;
+    if (!splash.Form_Load([&] { return window.Form_Load(); }))
         return 1;
     QObject::connect(&window, &FrmMain::restartRequested, &app, [&] {
         lock.unlock();

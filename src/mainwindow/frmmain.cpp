@@ -1,6 +1,16 @@
 #include "frmmain.h"
 
+#include "aux/frmabout.h"
+#include "aux/frmhelpballon.h"
+#include "aux/frmnotes.h"
+#include "aux/help.h"
 #include "errors/handelerrors.h"
+#include "mail/mailaccountpage.h"
+#include "mail/templates.h"
+#include "options/frmoptions.h"
+#include "tasks/onexitreport.h"
+#include "tasks/reminders.h"
+#include "tasks/tasksummary.h"
 #include "mainwindow/layout.h"
 #include "mainwindow/placement.h"
 #include "mail/frmemail.h"
@@ -131,7 +141,12 @@ FrmMain::FrmMain(RecordStore &store, SettingsStore &settings, const QString &app
     qApp->installEventFilter(this);
 }
 
-FrmMain::~FrmMain() = default;
+FrmMain::~FrmMain()
+{
+    // The handler must not call back into a window that is gone.
+    if (m_options)
+        setErrorReporting(nullptr);
+}
 
 void FrmMain::buildUi()
 {
@@ -471,6 +486,7 @@ void FrmMain::updateClock()
 bool FrmMain::Form_Load()
 {
     restorePlacement();
+    loadOptions();
 
     const QString dbPath = AppFolder::fileIn(m_appFolder, QStringLiteral("Auctions.db"));
     try {
@@ -775,7 +791,46 @@ void FrmMain::ShowRecordStatus() { m_recordPanel->ShowRecordStatus(); }
 
 void FrmMain::setMailSessionFactory(Mailer::SessionFactory factory)
 {
+    m_sessionFactory = factory;
     m_mailer->setSessionFactory(std::move(factory));
+}
+
+void FrmMain::loadOptions()
+{
+    // Loaded before anything can fail, so that the first error already finds its switches.
+    m_options = new FrmOptions(m_appFolder, this);
+    m_reporting.keepLog = [this] { return m_options->keepLog(); };
+    m_reporting.sendReport = [this] { return m_options->sendErrorReport(); };
+    m_reporting.logPath = AppFolder::fileIn(m_appFolder, QStringLiteral("errorlog.log"));
+    m_reporting.mailReport = [this](const QString &body) {
+        m_mailer->sendBody(Endpoints::errorReportAddress(m_settings),
+                           QStringLiteral("ERROR Reported in Lotwise"), body, false);
+    };
+    m_reporting.status = [this](const QString &text) { showStatus(text); };
+    setErrorReporting(&m_reporting);
+
+    m_mailAccount = new MailAccountPage(m_settings, [this]() -> std::unique_ptr<MailSession> {
+        if (!m_sessionFactory)
+            throw LotwiseError(ErrorCode::MailNotSetUp);
+        return m_sessionFactory();
+    });
+    m_options->addPage(m_mailAccount, QStringLiteral("Mail Account"));
+    m_options->setErrorReportsOpener([this] { openAddress(Endpoints::errorReportsPage(m_settings)); });
+    connect(m_options, &FrmOptions::restartRequested, this, &FrmMain::Apply);
+    connect(m_options, &QDialog::finished, this, [this] {
+        // A changed account is used from now on, not only after a restart.
+        if (m_mailAccount->takeChanged()) {
+            LogOff();
+            LogOn();
+        }
+    });
+
+    m_notes = new FrmNotes(this);
+    connect(m_notes, &FrmNotes::closedByUser, this, [this] {
+        show();
+        raise();
+        activateWindow();
+    });
 }
 
 void FrmMain::CheckOnline()
@@ -831,10 +886,53 @@ void FrmMain::Apply()
 }
 // The mail layer's online check.
 // The start-up reminder; it starts the blink when something is overdue.
-void FrmMain::CheckRemainders() {}
+void FrmMain::CheckRemainders()
+{
+    const QString path = AppFolder::fileIn(m_appFolder, QString::fromLatin1(OptionFiles::RemindersFile));
+    if (!QFileInfo::exists(path))
+        return;
+    const bool done = trapErrors(QStringLiteral("frmOptions-Sub_OpenReminders"), [&] {
+        OptionFiles::Reminders reminders;
+        reminders.read(path);
+        m_notes->clear();
+        for (const QString &line : StartupReminders::lines(m_store, reminders, today()))
+            m_notes->addLine(line);
+    });
+    if (done && m_notes->lineCount() > 0)
+        startReminderBlink();
+}
 // Opens the mail session.
 // The on-exit report.
-void FrmMain::CheckOnExit() {}
+void FrmMain::CheckOnExit()
+{
+    if (!m_options || !m_store.isOpen())
+        return;
+    OptionFiles::OnExit choices;
+    for (int which = 0; which < 3; ++which)
+        choices.emails[size_t(which)] = m_options->onExit(which);
+    choices.sendErrorLog = m_options->sendErrorLog();
+    OnExitReport::Mailing mailing;
+    mailing.merge = [this](const QString &templatePath) {
+        return ReplaceEmail(m_store, m_appFolder, templatePath);
+    };
+    mailing.send = [this](const QString &to, const QString &subject) { return OnExitEmail(to, subject); };
+    mailing.sendErrorLog = [] { SendError(); };
+    BusyCursor busy;
+    trapErrors(QStringLiteral("frmOptions-Sub_OpenOnExit"), [&] {
+        OnExitReport::run(m_store, choices, m_appFolder, today(), mailing);
+    });
+}
+
+bool FrmMain::OnExitEmail(const QString &recipient, const QString &subject)
+{
+    Mailer own(m_settings, m_appFolder);
+    own.setSessionFactory(m_sessionFactory);
+    if (!own.LogOn())
+        return false;
+    const bool sent = own.SendEmail(recipient, subject);
+    own.SignOff();
+    return sent;
+}
 void FrmMain::OpenTemplate()
 {
     if (visiblePanel() == Panel::Template)
@@ -844,7 +942,18 @@ void FrmMain::OpenTemplate()
 void FrmMain::SaveTemplate() { m_templatePanel->SaveTemplate(); }
 // Signs off the mail session.
 // "Tasks To Complete" in the notes window.
-void FrmMain::CheckTasks() {}
+void FrmMain::CheckTasks()
+{
+    {
+        BusyCursor busy;
+        trapErrors(QStringLiteral("munTasks_Click"), [this] {
+            for (const QString &line : TaskSummary::lines(m_store, today()))
+                m_notes->addLine(line);
+        });
+    }
+    ShowRecordStatus();
+    ShowNotes(true);
+}
 void FrmMain::CheckEmail()
 {
     if (!FetchNewMail() || !m_mailer->session())
@@ -867,9 +976,21 @@ void FrmMain::CheckEmail()
                                           : QStringLiteral("%1 notices").arg(t.passedOver)));
 }
 // The notes window.
-void FrmMain::ShowNotes(bool) {}
-// The options window.
-void FrmMain::ShowOptions() {}
+void FrmMain::ShowNotes(bool modal)
+{
+    if (modal)
+        m_notes->showModal();
+    else
+        m_notes->showModeless();
+}
+// The options window, modal to this one.
+void FrmMain::ShowOptions()
+{
+    for (int which = 0; which < 3; ++which)
+        m_options->setOnExitSubjects(which, m_onExitSubjects[which].mid(1));
+    m_mailAccount->load();
+    m_options->open();
+}
 void FrmMain::ShowQuickEmail(const QString &address)
 {
     auto *window = new FrmEmail(*m_mailer, m_store, m_appFolder, [this] {
@@ -882,10 +1003,14 @@ void FrmMain::ShowQuickEmail(const QString &address)
     window->open();
 }
 // The help pages and the about window.
-void FrmMain::ShowHelpContents() {}
-void FrmMain::ShowAbout() {}
-// The help balloon of a help-enabled control.
-void FrmMain::ShowHelpBallon(QWidget *) { setHelpOn(false); }
+void FrmMain::ShowHelpContents() { Help::openContents(m_appFolder); }
+void FrmMain::ShowAbout() { FrmAbout::ShowAbout(this); }
+// The help balloon of a help-enabled control; its callers give no text of their own.
+void FrmMain::ShowHelpBallon(QWidget *)
+{
+    setHelpOn(false);
+    FrmHelpBallon::ShowHelpBallon({}, this);
+}
 
 void FrmMain::New()
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "errors/handelerrors.h"
 #include "mail/mailer.h"
 #include "mainwindow/layout.h"
 #include "mainwindow/steppablelist.h"
@@ -13,6 +14,9 @@
 #include <functional>
 #include <optional>
 
+class FrmNotes;
+class FrmOptions;
+class MailAccountPage;
 class QCalendarWidget;
 class QComboBox;
 class QFrame;
@@ -141,6 +145,13 @@ public:
 
     // The lists of the options window's on-exit tab, filled at load.
     const QStringList &onExitSubjects(int which) const { return m_onExitSubjects[which]; }
+    // The options window, loaded with the main window; nullptr before Form_Load.
+    FrmOptions *options() const { return m_options; }
+    // The notes window the task summary and the start-up reminder write to.
+    FrmNotes *notes() const { return m_notes; }
+    // One on-exit email: Email.txt with the footer, on a session of its own. True only when
+    // the mail system accepted it.
+    bool OnExitEmail(const QString &recipient, const QString &subject);
 
     // The reminder blink.
     bool remindersLookedAt() const { return m_remindersLookedAt; }
@@ -171,6 +182,7 @@ private:
     void ShowHelpContents();
     void ShowAbout();
     void ShowHelpBallon(QWidget *control);
+    void loadOptions();
 
     void buildMenus();
     void applyLayout(const Layout::Result &r);
@@ -243,4 +255,9 @@ private:
     bool m_reminderAlert = false;
     bool m_remindersLookedAt = false;
     QStringList m_onExitSubjects[3];
+    FrmOptions *m_options = nullptr;
+    MailAccountPage *m_mailAccount = nullptr;
+    FrmNotes *m_notes = nullptr;
+    Mailer::SessionFactory m_sessionFactory;
+    ErrorReporting m_reporting;
 };
