@@ -7,7 +7,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -305,4 +307,49 @@ TEST_F(OptionsWindowTest, FailuresAreReportedWithTheProcedureAndLeaveTheWindowWo
     check("chkInvoiceReminder")->setChecked(true);
     EXPECT_TRUE(bytesOf("Reminders.txt").startsWith("Invoice=1,1\r\n"));
     EXPECT_EQ(scripted.asked().size(), 2);
+}
+
+TEST_F(OptionsWindowTest, ViewErrorLogOpensTheLogOrSaysThereIsNone)
+{
+    open();
+    QList<QUrl> opened;
+    window->setFileOpener([&](const QUrl &url) {
+        opened << url;
+        return true;
+    });
+    click("cmdViewErrorLog");
+    EXPECT_TRUE(opened.isEmpty());
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_EQ(scripted.asked()[0].text, "No errors reported or found.");
+    EXPECT_EQ(scripted.asked()[0].title, "No Error Log File...");
+
+    scripted.clear();
+    put("errorlog.log", "Lotwise generated an error!\r\n");
+    click("cmdViewErrorLog");
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(QFileInfo(folder.file("errorlog.log")).absoluteFilePath()));
+    EXPECT_TRUE(scripted.asked().isEmpty());
+
+    // No editor to start is said, not passed over.
+    window->setFileOpener([](const QUrl &) { return false; });
+    click("cmdViewErrorLog");
+    EXPECT_EQ(scripted.asked().size(), 1);
+}
+
+TEST_F(OptionsWindowTest, TheReportsLinkIsWhiteTurnsBlackUnderThePointerAndOpensThePage)
+{
+    open();
+    int opened = 0;
+    window->setErrorReportsOpener([&] { ++opened; });
+    auto *link = find<ClickLabel>("lblErrorReportsLinks");
+    const auto colour = [&] { return link->palette().color(QPalette::WindowText); };
+    EXPECT_EQ(colour(), QColor(Qt::white));
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(link, &enter);
+    EXPECT_EQ(colour(), QColor(Qt::black));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(link, &leave);
+    EXPECT_EQ(colour(), QColor(Qt::white));
+    clickLabel("lblErrorReportsLinks");
+    EXPECT_EQ(opened, 1);
 }

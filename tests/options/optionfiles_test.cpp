@@ -136,3 +136,39 @@ TEST(OptionFiles, ListFilesLoseTheirEmptyLinesAndNothingElse)
     writeList(path, readList(path));
     EXPECT_EQ(bytesOf(path), "A\r\nB\r\n");
 }
+
+TEST(OptionFiles, CorruptFilesGiveSoundValuesAndNeverFail)
+{
+    TestSupport::TempFolder folder;
+    const QString path = folder.file("Reminders.txt");
+
+    // Binary junk: NULs and bytes that are no text; read without a failure.
+    QByteArray junk;
+    for (int i = 0; i < 4096; ++i)
+        junk.append(char((i * 37 + 11) % 256));
+    writeBytes(path, junk);
+    Reminders r;
+    EXPECT_NO_THROW(r.read(path));
+
+    // Lines without "=" have an empty value: off, no day count.
+    writeBytes(path, "Invoice1,5\r\nShipped\r\n");
+    Reminders plain;
+    plain.read(path);
+    EXPECT_FALSE(plain.items[0].on);
+    EXPECT_FALSE(plain.items[1].on);
+    EXPECT_TRUE(plain.items[0].days.isEmpty());
+
+    // Ten megabytes in one line, then a sound second line: the second is still option 2.
+    QByteArray huge = "Invoice=1," + QByteArray(10 * 1024 * 1024, '7') + "\r\nShipped=1,4\r\n";
+    writeBytes(path, huge);
+    Reminders big;
+    EXPECT_NO_THROW(big.read(path));
+    EXPECT_TRUE(big.items[0].on);
+    EXPECT_TRUE(big.items[1].on);
+    EXPECT_EQ(big.items[1].days, "4");
+
+    const QString onExit = folder.file("OnExit.txt");
+    writeBytes(onExit, junk);
+    OnExit e;
+    EXPECT_NO_THROW(e.read(onExit));
+}
