@@ -1,0 +1,176 @@
+#include "support/testsupport.h"
+#include "tasks/onexitreport.h"
+#include "tasks/reminders.h"
+
+#include "platform/dates.h"
+
+#include <gtest/gtest.h>
+
+using TestSupport::addRecord;
+using TestSupport::daysAgo;
+
+namespace {
+
+const QDate kToday(2026, 3, 15);
+
+class RemindersTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { store.open(folder.dbPath()); }
+    OptionFiles::Reminders only(OptionFiles::Reminders::Which which, const QString &days)
+    {
+        OptionFiles::Reminders r;
+        r.items[which] = {true, days};
+        return r;
+    }
+    QStringList lines(const OptionFiles::Reminders &r) { return StartupReminders::lines(store, r, kToday); }
+    TestSupport::TempFolder folder;
+    RecordStore store;
+};
+
+} // namespace
+
+TEST_F(RemindersTest, ThresholdsCountFromTheCloseDateAtTheirEdges)
+{
+    addRecord(store, {{Field::CloseDate, daysAgo(kToday, 3)}});
+    addRecord(store, {{Field::CloseDate, daysAgo(kToday, 2)}});
+    addRecord(store, {{Field::CloseDate, daysAgo(kToday, -4)}}); // closes in four days
+    addRecord(store, {{Field::CloseDate, "next week"}});
+    EXPECT_EQ(lines(only(OptionFiles::Reminders::Invoice, "3")),
+              QStringList{"REMINDER - You Have 1 - Invoices to Send."});
+    EXPECT_EQ(lines(only(OptionFiles::Reminders::Invoice, "2")),
+              QStringList{"REMINDER - You Have 2 - Invoices to Send."});
+    // A day count that is no number is 0: everything closed today or before, never the future.
+    EXPECT_EQ(lines(only(OptionFiles::Reminders::Invoice, "soon")),
+              QStringList{"REMINDER - You Have 2 - Invoices to Send."});
+    EXPECT_TRUE(lines(only(OptionFiles::Reminders::Invoice, "4")).isEmpty());
+    // All off: nothing, whatever is overdue.
+    EXPECT_TRUE(lines(OptionFiles::Reminders{}).isEmpty());
+}
+
+TEST_F(RemindersTest, EachKindTestsItsFlagsAndTheLinesKeepTheOptionOrder)
+{
+    const QString old = daysAgo(kToday, 30);
+    addRecord(store, {{Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"}, {Field::CloseDate, old}});
+    addRecord(store, {{Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"}, {Field::ItemSent, "1"},
+                      {Field::CloseDate, old}});
+    addRecord(store, {{Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"}, {Field::ItemSent, "1"},
+                      {Field::FeedBackGiven, "1"}, {Field::CloseDate, old}});
+    // Unpaid with the fee credit still to claim counts; one already claimed is closed out.
+    addRecord(store, {{Field::InvoiceSent, "1"}, {Field::CloseDate, old}});
+    addRecord(store, {{Field::InvoiceSent, "1"}, {Field::CloseDate, old}});
+    addRecord(store, {{Field::InvoiceSent, "1"}, {Field::CriedtFiled, "1"}, {Field::CloseDate, old}});
+    OptionFiles::Reminders all;
+    for (auto &item : all.items)
+        item = {true, "7"};
+    EXPECT_EQ(lines(all), (QStringList{"REMINDER - You Have 1 - Items to Ship.",
+                                       "REMINDER - You Have 1 - Feed Back to Leave.",
+                                       "REMINDER - You Have 2 - Unpaid Items."}));
+}
+
+TEST_F(RemindersTest, AnEmptyStoreGivesNoLineAndNoFailure)
+{
+    OptionFiles::Reminders all;
+    for (auto &item : all.items)
+        item = {true, "0"};
+    EXPECT_TRUE(lines(all).isEmpty());
+}
+
+namespace {
+
+// The on-exit report over a scripted mail system.
+class OnExitTest : public RemindersTest
+{
+protected:
+    OnExitReport::Tally run()
+    {
+        OnExitReport::Mailing m;
+        m.merge = [this](const QString &path) {
+            merged << path;
+            return !failMerge.contains(store.get(Field::UserName));
+        };
+        m.send = [this](const QString &to, const QString &subject) {
+            sent << to + u'|' + subject;
+            return !refuse.contains(to);
+        };
+        m.sendErrorLog = [this] { ++errorLogs; };
+        return OnExitReport::run(store, choices, folder.path(), kToday, m);
+    }
+    void choose(OptionFiles::OnExit::Which which, const QString &file)
+    {
+        choices.emails[which].on = true;
+        choices.emails[which].templateFile = file;
+    }
+    QString field(int record, Field f) { return store.recordAt(record)[f]; }
+
+    OptionFiles::OnExit choices;
+    QStringList merged, sent, failMerge, refuse;
+    int errorLogs = 0;
+};
+
+} // namespace
+
+TEST_F(OnExitTest, NothingChosenSendsNothingAndChangesNothing)
+{
+    addRecord(store, {{Field::UserName, "ann"}, {Field::EmailAddress, "ann@example.com"}});
+    const auto t = run();
+    EXPECT_EQ(t.sent + t.failed, 0);
+    EXPECT_TRUE(sent.isEmpty());
+    EXPECT_EQ(errorLogs, 0);
+    EXPECT_NE(field(0, Field::InvoiceSent), "1");
+}
+
+TEST_F(OnExitTest, InvoicesGoOncePerBuyerAndOnlyAcceptedOnesAreMarked)
+{
+    addRecord(store, {{Field::UserName, "ann"}, {Field::EmailAddress, "ann@example.com"}});
+    addRecord(store, {{Field::UserName, "bob"}, {Field::EmailAddress, "bob@example.com"}});
+    addRecord(store, {{Field::UserName, "cy"}, {Field::EmailAddress, "cy@example.com"}});
+    addRecord(store, {{Field::UserName, "dee"}, {Field::EmailAddress, "dee@example.com"},
+                      {Field::InvoiceSent, "1"}});
+    choose(OptionFiles::OnExit::Invoice, "Auction Invoice.elm");
+    choices.emails[0].subject = "Your invoice";
+    refuse = {"bob@example.com"};
+    failMerge = {"cy"};
+    const auto t = run();
+    EXPECT_EQ(t.sent, 1);
+    EXPECT_EQ(t.failed, 2);
+    // A failed merge sends nothing for its buyer.
+    EXPECT_EQ(sent, (QStringList{"ann@example.com|Your invoice", "bob@example.com|Your invoice"}));
+    EXPECT_TRUE(merged.value(0).endsWith("/Email Templates/Auction Invoice.elm")) << merged.value(0).toStdString();
+    EXPECT_EQ(field(0, Field::InvoiceSent), "1");
+    EXPECT_EQ(field(0, Field::InvoiceSentDate), Dates::shortDateText(kToday));
+    EXPECT_NE(field(1, Field::InvoiceSent), "1");
+    EXPECT_NE(field(2, Field::InvoiceSent), "1");
+
+    // The next close offers only the two that did not go.
+    sent.clear();
+    refuse.clear();
+    failMerge.clear();
+    EXPECT_EQ(run().sent, 2);
+    EXPECT_EQ(sent.size(), 2);
+    sent.clear();
+    EXPECT_EQ(run().sent, 0);
+    EXPECT_TRUE(sent.isEmpty());
+}
+
+TEST_F(OnExitTest, NoticesTestTheirOwnFlagsAndAMissingTemplateSkipsTheChoice)
+{
+    addRecord(store, {{Field::UserName, "paid"}, {Field::EmailAddress, "p@example.com"},
+                      {Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"}});
+    addRecord(store, {{Field::UserName, "told"}, {Field::EmailAddress, "t@example.com"},
+                      {Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"},
+                      {Field::NoticePaymentReceived, "1"}, {Field::FeedBackGiven, "1"},
+                      {Field::NoticeFeedBackGiven, "1"}});
+    addRecord(store, {{Field::UserName, "rated"}, {Field::EmailAddress, "r@example.com"},
+                      {Field::FeedBackGiven, "1"}});
+    choose(OptionFiles::OnExit::Payment, "Payment Received.elm");
+    choose(OptionFiles::OnExit::FeedBack, "Feed Back Given.elm");
+    choices.emails[OptionFiles::OnExit::Invoice].on = true; // no template chosen
+    choices.sendErrorLog = true;
+    run();
+    EXPECT_EQ(sent, (QStringList{"p@example.com|Payment Received", "r@example.com|Feed Back Given"}));
+    EXPECT_EQ(field(0, Field::NoticePaymentReceived), "1");
+    EXPECT_EQ(field(2, Field::NoticeFeedBackGiven), "1");
+    EXPECT_NE(field(2, Field::InvoiceSent), "1");
+    EXPECT_EQ(errorLogs, 1);
+}
