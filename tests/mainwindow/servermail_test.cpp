@@ -1,7 +1,9 @@
 // The main window's mail-out on the real mail system: the local test servers, and the local
 // mail folders of an account that has no server.
 
+#include "errors/handelerrors.h"
 #include "mail/frmemail.h"
+#include "options/optionfiles.h"
 #include "mainwindow/emailwizardpanel.h"
 #include "mainwindow/frmmain.h"
 #include "platform/dates.h"
@@ -241,4 +243,78 @@ TEST_F(ServerMailWindowTest, WithNoServerTheBatchGoesToTheOutboxFolder)
     EXPECT_TRUE(mime.contains("Dear bob,"));
     EXPECT_NE(reminded(0), "1");
     EXPECT_EQ(reminded(1), "1");
+}
+
+TEST_F(ServerMailWindowTest, ClosingSendsTheInvoicesOnceAndMarksOnlyThoseThatLeft)
+{
+    REQUIRE_SERVERS();
+    TestServers::useAccount(settings, "seller@lotwise.test", "sellerpass");
+    ASSERT_TRUE(TextFile::writeLines(folder.file("Email Templates/Exit Invoice.elm"),
+                                     {"Invoice for *User_Name*"}));
+    const QString subject = TestServers::uniqueSubject("Invoice");
+    OptionFiles::OnExit choices;
+    choices.emails[OptionFiles::OnExit::Invoice] = {true, "Exit Invoice.elm", subject};
+    choices.write(folder.file("OnExit.txt"));
+    store.open(folder.dbPath());
+    for (const char *user : {"ann", "bob", "cy"})
+        addRecord(store, {{Field::UserName, user}, {Field::EmailAddress, "buyer@lotwise.test"}});
+    addRecord(store, {{Field::UserName, "nobody"}, {Field::EmailAddress, "nobody@lotwise.test"}});
+    store.close();
+    load();
+    win->close();
+    const auto invoiced = [&] {
+        RecordStore check;
+        check.open(folder.dbPath());
+        QStringList out;
+        for (int i = 0; i < check.recordCount(); ++i)
+            out << check.recordAt(i)[Field::InvoiceSent];
+        return out;
+    };
+    // The unknown buyer's mail was refused: it stays to be sent, with one error said.
+    EXPECT_EQ(invoiced(), (QStringList{"1", "1", "1", ""}));
+    EXPECT_EQ(errorBoxes(), 1);
+
+    Mailbox buyer("buyer@lotwise.test", "buyerpass");
+    QStringList got = buyer.bodies(subject, 3);
+    ASSERT_EQ(got.size(), 3);
+    got.sort();
+    EXPECT_TRUE(got[0].startsWith("Invoice for ann\r\n")) << got[0].toStdString();
+    EXPECT_TRUE(got[2].startsWith("Invoice for cy\r\n"));
+
+    // A second close sends nothing more to those three.
+    scripted.clear();
+    load();
+    win->close();
+    EXPECT_EQ(invoiced(), (QStringList{"1", "1", "1", ""}));
+    EXPECT_EQ(buyer.bodies(subject, 4).size(), 3);
+}
+
+TEST_F(ServerMailWindowTest, AnErrorIsLoggedAndTheLogMailedToTheReportAddress)
+{
+    REQUIRE_SERVERS();
+    TestServers::useAccount(settings, "seller@lotwise.test", "sellerpass");
+    settings.save("Endpoints", "ErrorReports", "buyer2@lotwise.test");
+    OptionFiles::ErrorChecking switches;
+    switches.keepLog = true;
+    switches.sendError = true;
+    switches.write(folder.file("OptionErrorChecking.txt"));
+    load();
+    const QString where = TestServers::uniqueSubject("Test-Place");
+    HandelErrors(where, 3265);
+    ASSERT_EQ(errorBoxes(), 1);
+    EXPECT_TRUE(TextFile::readLines(folder.file("errorlog.log")).contains("Error Found In: " + where));
+
+    Mailbox maker("buyer2@lotwise.test", "buyer2pass");
+    QStringList reports;
+    for (int attempt = 0; attempt < 50 && reports.isEmpty(); ++attempt) {
+        for (const QString &body : maker.bodies("ERROR Reported in Lotwise", 1)) {
+            if (body.contains(where))
+                reports << body;
+        }
+    }
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(reports[0].contains("Error Number: 3265"));
+    // The report is the log alone, without the footer of a buyer's mail.
+    EXPECT_FALSE(reports[0].contains("Lotwise.htm"));
+    EXPECT_FALSE(reports[0].contains("sellerpass"));
 }
