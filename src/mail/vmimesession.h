@@ -2,35 +2,13 @@
 
 #include "mail/mailaccount.h"
 #include "mail/mailsession.h"
+#include "mail/mimetext.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <memory>
 #include <optional>
-
-// The text a reader wants from one raw MIME message.
-struct MailContent
-{
-    QString subject;
-    // The text/plain part decoded, or the HTML turned into text; CR LF line ends.
-    QString text;
-};
-MailContent readMailContent(const QByteArray &raw);
-
-// One outgoing message as it goes on the wire or into the outbox.
-struct OutgoingMail
-{
-    QString senderAddress;
-    QString senderName;
-    QString recipient;
-    QString subject;
-    QString body;
-};
-QByteArray buildMail(const OutgoingMail &mail);
-
-// A plain addr-spec (local@domain) in ASCII, nothing around it.
-bool isValidMailAddress(const QString &address);
 
 // The session on VMime: Maildir folders for the local account, IMAP/IMAPS or POP3S plus
 // SMTP/SMTPS for a server account.

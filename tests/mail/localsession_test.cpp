@@ -273,3 +273,22 @@ TEST(LocalMailSession, ComposeMakesTheOutgoingMessageCurrentAndSignOffEndsTheSes
     EXPECT_EQ(m.session->MsgCount(), 0);
     EXPECT_EQ(errorNumberOf([&] { m.session->Compose(); }), ErrorCode::MailNotSignedOn);
 }
+
+TEST(MailContentReader, APartOfAnUnreadableTextTypeGivesTheBodyInsteadOfAFailure)
+{
+    // VMime has no reader for these text types; the mail must still read.
+    for (const char *type : {"text/calendar", "text/htm\xff\xff"}) {
+        SCOPED_TRACE(type);
+        const QByteArray raw = QByteArray("Subject: =?UTF-8?Q?Item_Sold_J=C3=BCrgen?=\r\nContent-Type: ")
+                               + type + "; charset=utf-8\r\n\r\nItem number: 99\r\nBuyer: G\xc3\xbcnter\r\n";
+        MailContent c;
+        ASSERT_NO_THROW(c = readMailContent(raw));
+        EXPECT_EQ(c.subject, QString::fromUtf8("Item Sold J\xc3\xbcrgen"));
+        EXPECT_EQ(c.text, QString::fromUtf8("Item number: 99\r\nBuyer: G\xc3\xbcnter\r\n"));
+    }
+    // An unknown transfer encoding leaves the text as it came.
+    const MailContent odd = readMailContent("Subject: Item Sold\r\nContent-Type: text/plain\r\n"
+                                            "Content-Transfer-Encoding: qu=ted-printable\r\n\r\n"
+                                            "Item number: 7=3D\r\n");
+    EXPECT_EQ(odd.text, "Item number: 7=3D\r\n");
+}
