@@ -1,0 +1,113 @@
+// "Check Email" over an IMAP inbox of 1,000 messages of which 100 are sale notices: signing on
+// with the inbox fetched, then the sale and winner notice passes, every question answered by
+// script. Each run takes the notices into an empty store.
+//
+//   intake_bench [--servers=DIR] [google benchmark flags]
+//
+// Needs the test servers (tests/servers/start.sh DIR); without them it is skipped.
+
+#include "mail/mailaccount.h"
+#include "mail/mailer.h"
+#include "mail/noticeintake.h"
+#include "platform/prompts.h"
+#include "platform/settingsstore.h"
+#include "records/recordstore.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstring>
+
+namespace {
+
+constexpr int kMessages = 1000;
+constexpr int kNotices = 100;
+QString g_serversDir;
+
+bool serversRunning()
+{
+    QTcpSocket s;
+    s.connectToHost(QStringLiteral("127.0.0.1"), 10993);
+    return QFile::exists(g_serversDir + QStringLiteral("/ca.pem")) && s.waitForConnected(1000);
+}
+
+void BM_CheckEmailOverImap(benchmark::State &state)
+{
+    if (!serversRunning()) {
+        state.SkipWithError("the test mail servers are not running (tests/servers/start.sh)");
+        return;
+    }
+    const int filled = QProcess::execute(
+        QStringLiteral("python3"),
+        {QStringLiteral(LOTWISE_SOURCE_DIR "/tests/servers/fill_inbox.py"), g_serversDir,
+         QStringLiteral("seller@lotwise.test"), QStringLiteral("sellerpass"),
+         QString::number(kMessages), QString::number(kNotices)});
+    if (filled != 0) {
+        state.SkipWithError("the inbox could not be filled");
+        return;
+    }
+    QTemporaryDir dir;
+    SettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
+    MailPasswords::setKeyringEnabled(false);
+    MailAccount account;
+    account.incoming = QStringLiteral("imaps://127.0.0.1:10993");
+    account.outgoing = QStringLiteral("smtp://127.0.0.1:10025");
+    account.user = account.sender = QStringLiteral("seller@lotwise.test");
+    account.extraCaFile = g_serversDir + QStringLiteral("/ca.pem");
+    account.save(settings);
+    MailPasswords::save(account, QStringLiteral("sellerpass"));
+
+    int added = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir run;
+        RecordStore store;
+        store.open(run.filePath(QStringLiteral("Auctions.db")));
+        ScriptedPrompts scripted;
+        for (int i = 0; i < kNotices; ++i) {
+            scripted.answerText(QStringLiteral("4.00"));
+            scripted.answerButton(Prompts::No);
+        }
+        setPrompts(&scripted);
+        Mailer mailer(settings, run.path());
+        mailer.setSessionFactory([&] { return createMailSession(settings, run.path()); });
+        state.ResumeTiming();
+
+        if (!mailer.FetchNewMail()) {
+            state.SkipWithError("the sign-on failed");
+            break;
+        }
+        NoticeIntake intake(*mailer.session(), store, run.path(), QDate::currentDate());
+        intake.eBayCheckForItems();
+        intake.YahooCheckForItems();
+        added = intake.tally().added;
+
+        state.PauseTiming();
+        mailer.SignOff();
+        setPrompts(nullptr);
+        state.ResumeTiming();
+    }
+    state.counters["records added"] = added;
+    state.counters["messages"] = kMessages;
+}
+
+BENCHMARK(BM_CheckEmailOverImap)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    g_serversDir = QStringLiteral(LOTWISE_MAIL_SERVERS_DIR);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--servers=", 10) == 0)
+            g_serversDir = QString::fromLocal8Bit(argv[i] + 10);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
