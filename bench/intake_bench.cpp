@@ -18,6 +18,8 @@
 #include <QProcess>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include "benchmain.h"
+
 #include <benchmark/benchmark.h>
 #include <cstring>
 
@@ -25,13 +27,12 @@ namespace {
 
 constexpr int kMessages = 1000;
 constexpr int kNotices = 100;
-QString g_serversDir;
 
 bool serversRunning()
 {
     QTcpSocket s;
     s.connectToHost(QStringLiteral("127.0.0.1"), 10993);
-    return QFile::exists(g_serversDir + QStringLiteral("/ca.pem")) && s.waitForConnected(1000);
+    return QFile::exists(benchServersDir() + QStringLiteral("/ca.pem")) && s.waitForConnected(1000);
 }
 
 void BM_CheckEmailOverImap(benchmark::State &state)
@@ -42,7 +43,7 @@ void BM_CheckEmailOverImap(benchmark::State &state)
     }
     const int filled = QProcess::execute(
         QStringLiteral("python3"),
-        {QStringLiteral(LOTWISE_SOURCE_DIR "/tests/servers/fill_inbox.py"), g_serversDir,
+        {QStringLiteral(LOTWISE_SOURCE_DIR "/tests/servers/fill_inbox.py"), benchServersDir(),
          QStringLiteral("seller@lotwise.test"), QStringLiteral("sellerpass"),
          QString::number(kMessages), QString::number(kNotices)});
     if (filled != 0) {
@@ -56,7 +57,7 @@ void BM_CheckEmailOverImap(benchmark::State &state)
     account.incoming = QStringLiteral("imaps://127.0.0.1:10993");
     account.outgoing = QStringLiteral("smtp://127.0.0.1:10025");
     account.user = account.sender = QStringLiteral("seller@lotwise.test");
-    account.extraCaFile = g_serversDir + QStringLiteral("/ca.pem");
+    account.extraCaFile = benchServersDir() + QStringLiteral("/ca.pem");
     account.save(settings);
     MailPasswords::save(account, QStringLiteral("sellerpass"));
 
@@ -98,16 +99,4 @@ BENCHMARK(BM_CheckEmailOverImap)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    g_serversDir = QStringLiteral(LOTWISE_MAIL_SERVERS_DIR);
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--servers=", 10) == 0)
-            g_serversDir = QString::fromLocal8Bit(argv[i] + 10);
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return runServerBenchmarks(argc, argv); }

@@ -16,6 +16,8 @@
 #include <QProcess>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include "benchmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -24,7 +26,6 @@
 namespace {
 
 constexpr int kBatch = 1000;
-QString g_serversDir;
 
 QString body(int i)
 {
@@ -48,7 +49,7 @@ bool serversRunning()
 {
     QTcpSocket s;
     s.connectToHost(QStringLiteral("127.0.0.1"), 10025);
-    return QFile::exists(g_serversDir + QStringLiteral("/ca.pem")) && s.waitForConnected(1000);
+    return QFile::exists(benchServersDir() + QStringLiteral("/ca.pem")) && s.waitForConnected(1000);
 }
 
 void BM_LocalOutbox(benchmark::State &state)
@@ -89,7 +90,7 @@ s.quit()
 )").arg(kBatch);
     QProcess py;
     py.start(QStringLiteral("python3"),
-             {QStringLiteral("-c"), script, g_serversDir + QStringLiteral("/ca.pem")});
+             {QStringLiteral("-c"), script, benchServersDir() + QStringLiteral("/ca.pem")});
     if (!py.waitForFinished(600000) || py.exitCode() != 0) {
         std::fprintf(stderr, "smtplib run failed: %s\n", py.readAllStandardError().constData());
         return 0;
@@ -115,7 +116,7 @@ void BM_PostfixOneSession(benchmark::State &state)
         a.incoming = QStringLiteral("imaps://127.0.0.1:10993");
         a.outgoing = QStringLiteral("smtp://127.0.0.1:10025");
         a.user = a.sender = QStringLiteral("seller@lotwise.test");
-        a.extraCaFile = g_serversDir + QStringLiteral("/ca.pem");
+        a.extraCaFile = benchServersDir() + QStringLiteral("/ca.pem");
         a.save(settings);
         MailPasswords::save(a, QStringLiteral("sellerpass"));
         auto session = createMailSession(settings, dir.path());
@@ -140,16 +141,4 @@ BENCHMARK(BM_PostfixOneSession)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    g_serversDir = QStringLiteral(LOTWISE_MAIL_SERVERS_DIR);
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--servers=", 10) == 0)
-            g_serversDir = QString::fromLocal8Bit(argv[i] + 10);
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return runServerBenchmarks(argc, argv); }

@@ -13,15 +13,7 @@
 
 namespace {
 
-int errorNumberOf(const std::function<void()> &body)
-{
-    try {
-        body();
-    } catch (const LotwiseError &e) {
-        return e.number();
-    }
-    return 0;
-}
+using TestSupport::errorNumberOf;
 
 // A fresh application folder with the local account and its session.
 struct LocalMail

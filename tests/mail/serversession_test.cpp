@@ -43,15 +43,7 @@ struct ServerMail
     int find(const QString &subject) { return TestServers::findMessage(*session, subject); }
 };
 
-int errorNumberOf(const std::function<void()> &body)
-{
-    try {
-        body();
-    } catch (const LotwiseError &e) {
-        return e.number();
-    }
-    return 0;
-}
+using TestSupport::errorNumberOf;
 
 } // namespace
 

@@ -39,9 +39,7 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        settings.save("Endpoints", "AuctionSite", web.address());
-        settings.save("Endpoints", "LogoHost", web.address());
-        web.page.body = kLogoPage.arg(web.address()).toUtf8();
+        TestSupport::serveLogoPage(web, settings);
         writeTemplate("Reminder 7 days.elm", {"Dear *User_Name*,", "item *Auction_Number*"});
         writeTemplate("Feed Back Given.elm", {"Thanks *User_Name*"});
         // Online and with a mail session, the load asks nothing.

@@ -25,8 +25,6 @@ using TestSupport::daysAgo;
 
 namespace {
 
-const QString kLogoPage =
-    QStringLiteral("<html><img src=\"%1/aw/pics/navbar/eBayLogoTM.gif\"></html>");
 
 // Passes everything to the real session; after the first message the mail system accepts,
 // it runs `afterFirst` (which stops the server).
@@ -69,9 +67,7 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        settings.save("Endpoints", "AuctionSite", web.address());
-        settings.save("Endpoints", "LogoHost", web.address());
-        web.page.body = kLogoPage.arg(web.address()).toUtf8();
+        TestSupport::serveLogoPage(web, settings);
         ASSERT_TRUE(TextFile::writeLines(folder.file("Email Templates/Reminder 7 days.elm"),
                                          {"Dear *User_Name*,", "item *Auction_Number*"}));
         quietLoad = true;

@@ -15,8 +15,6 @@
 
 namespace {
 
-const QString kLogoPage =
-    QStringLiteral("<html><img src=\"%1/aw/pics/navbar/eBayLogoTM.gif\"></html>");
 
 struct Notice
 {
@@ -72,9 +70,7 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        settings.save("Endpoints", "AuctionSite", web.address());
-        settings.save("Endpoints", "LogoHost", web.address());
-        web.page.body = kLogoPage.arg(web.address()).toUtf8();
+        TestSupport::serveLogoPage(web, settings);
         quietLoad = true;
         number = 100000 + int(QRandomGenerator::global()->bounded(800000));
     }

@@ -15,15 +15,7 @@ using TestSupport::TempFolder;
 
 namespace {
 
-int errorNumberOf(const std::function<void()> &body)
-{
-    try {
-        body();
-    } catch (const LotwiseError &e) {
-        return e.number();
-    }
-    return 0;
-}
+using TestSupport::errorNumberOf;
 
 QByteArray bytesOf(const QString &path)
 {

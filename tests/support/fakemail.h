@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/settingsstore.h"
+
 #include "mail/mailsession.h"
 #include "platform/lotwiseerror.h"
 
@@ -126,5 +128,16 @@ private:
     }
     QTcpServer m_server;
 };
+
+// Points the online check at `web`, whose home page shows the site's logo: the window is
+// online.
+inline void serveLogoPage(LocalWebServer &web, SettingsStore &settings)
+{
+    settings.save(QStringLiteral("Endpoints"), QStringLiteral("AuctionSite"), web.address());
+    settings.save(QStringLiteral("Endpoints"), QStringLiteral("LogoHost"), web.address());
+    web.page.body = QStringLiteral("<html><img src=\"%1/aw/pics/navbar/eBayLogoTM.gif\"></html>")
+                        .arg(web.address())
+                        .toUtf8();
+}
 
 } // namespace TestSupport

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "platform/lotwiseerror.h"
 #include "records/recordstore.h"
 
 #include <QDate>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <initializer_list>
 #include <ostream>
 #include <utility>
@@ -36,6 +38,17 @@ QString daysAgo(QDate today, int days);
 // (its folder created when missing).
 QByteArray readBytes(const QString &path);
 bool writeBytes(const QString &path, const QByteArray &bytes);
+
+// The number of the LotwiseError `body` throws; 0 when it throws none.
+inline int errorNumberOf(const std::function<void()> &body)
+{
+    try {
+        body();
+    } catch (const LotwiseError &e) {
+        return e.number();
+    }
+    return 0;
+}
 
 } // namespace TestSupport
 

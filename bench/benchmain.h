@@ -1,0 +1,28 @@
+#pragma once
+
+// The main of the benchmarks that use the test mail servers: `--servers=DIR` names their
+// directory (tests/servers/start.sh DIR), the rest goes to Google Benchmark.
+
+#include <QCoreApplication>
+#include <QString>
+#include <benchmark/benchmark.h>
+#include <cstring>
+
+inline QString &benchServersDir()
+{
+    static QString dir = QStringLiteral(LOTWISE_MAIL_SERVERS_DIR);
+    return dir;
+}
+
+inline int runServerBenchmarks(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--servers=", 10) == 0)
+            benchServersDir() = QString::fromLocal8Bit(argv[i] + 10);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
