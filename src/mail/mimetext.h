@@ -24,7 +24,7 @@ struct OutgoingMail
 };
 QByteArray buildMail(const OutgoingMail &mail);
 
-// A plain addr-spec (local@domain) in ASCII, nothing around it.
+// A plain address (local@domain) in ASCII, nothing around it.
 bool isValidMailAddress(const QString &address);
 
 namespace MimeText {
