@@ -10,6 +10,7 @@ packages=(
   xvfb xauth locales
   clang libclang-rt-14-dev
   postfix dovecot-imapd dovecot-lmtpd openssl python3
+  desktop-file-utils dpkg-dev
 )
 
 missing=()

@@ -1,0 +1,26 @@
+# Installing Lotwise and packing it for Debian.
+include(GNUInstallDirs)
+
+install(TARGETS lotwise lotwise-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lotwise.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/seed/images/lotwise.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps)
+# The program carries its seed files inside itself; the copy here is for the administrator
+# who wants to see what a new application folder starts with.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/seed/
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lotwise/seed)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME lotwise)
+set(CPACK_PACKAGE_VENDOR "Lotwise")
+set(CPACK_PACKAGE_CONTACT "Lotwise <support@lotwise.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Follow-up of sold auctions: invoices, reminders, shipping, feedback")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+# The libraries the programs link come from dpkg-shlibdeps; the plugins Qt loads at run time
+# (the SQLite driver, the desktop platform) are named here.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins")
+include(CPack)

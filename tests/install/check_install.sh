@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# check_install.sh BUILD_DIR: installs the build under a throw-away prefix and checks what a
+# desktop needs is there and works; then packs the Debian package and checks its contents
+# and dependencies.
+set -euo pipefail
+build="$1"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+prefix="$work/usr"
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+for f in bin/lotwise bin/lotwise-cli share/applications/lotwise.desktop \
+         share/icons/hicolor/64x64/apps/lotwise.png "share/lotwise/seed/Email Templates/Auction Invoice.elm"; do
+    [ -e "$prefix/$f" ] || { echo "not installed: $f"; exit 1; }
+done
+desktop-file-validate "$prefix/share/applications/lotwise.desktop"
+grep -qx 'Exec=lotwise' "$prefix/share/applications/lotwise.desktop"
+
+# The installed program works on its own, away from the build tree: it makes its record store
+# in a new application folder and computes a list.
+export LOTWISE_HOME="$work/app" QT_QPA_PLATFORM=offscreen
+(cd / && "$prefix/bin/lotwise-cli" queue IS --today 2026-03-15) >"$work/queue.txt"
+grep -qx 'Lotwise - Working with Invoices to Send..' "$work/queue.txt"
+[ -f "$work/app/Auctions.db" ] || { echo "no record store in the new application folder"; exit 1; }
+
+(cd "$build" && cpack -G DEB -B "$work/pack" >/dev/null 2>&1)
+deb="$(ls "$work"/pack/lotwise_*_amd64.deb)"
+depends="$(dpkg-deb -f "$deb" Depends)"
+for p in libvmime1 libqt6keychain1 libqt6widgets6 libqt6sql6-sqlite qt6-qpa-plugins; do
+    grep -q "$p" <<<"$depends" || { echo "missing dependency $p in: $depends"; exit 1; }
+done
+contents="$(dpkg-deb -c "$deb")"
+grep -q './usr/share/applications/lotwise.desktop' <<<"$contents"
+grep -q './usr/bin/lotwise$' <<<"$contents"
+echo "installed and packed: $deb"
