@@ -14,6 +14,21 @@ StatusPicture::StatusPicture(const QString &objectName, const QString &caption, 
     setToolTip(caption);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
+    // An assistive tool's "Toggle" flips the state directly, without a click. The state is
+    // the owner's to set, so the flip is undone and reported as the press it stands for.
+    connect(this, &QAbstractButton::toggled, this, [this](bool on) {
+        if (m_settingState)
+            return;
+        setOn(!on);
+        emit clicked(isChecked());
+    });
+}
+
+void StatusPicture::setOn(bool on)
+{
+    m_settingState = true;
+    setChecked(on);
+    m_settingState = false;
 }
 
 void StatusPicture::paintEvent(QPaintEvent *)

@@ -14,7 +14,7 @@ public:
     explicit StatusPicture(const QString &objectName, const QString &caption,
                            QWidget *parent = nullptr);
 
-    void setOn(bool on) { setChecked(on); }
+    void setOn(bool on);
     bool isOn() const { return isChecked(); }
     // Image 1 when on, image 2 when off, as the switch rules speak of them.
     int imageIndex() const { return isOn() ? 1 : 2; }
@@ -24,6 +24,9 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void nextCheckState() override {}
+
+private:
+    bool m_settingState = false;
 };
 
 // The caption beside a picture; clicking it is the same as clicking the picture.

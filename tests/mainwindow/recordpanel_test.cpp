@@ -91,6 +91,15 @@ TEST_F(RecordPanelTest, PicturesShowFlagsAndClicksFlipThemWithTheirDates)
     click("Image15");
     EXPECT_EQ(store.get(Field::Npb), QStringLiteral("1"));
     EXPECT_TRUE(pictureOn("Image15"));
+
+    // A screen reader's "Toggle" flips the button's state without a click; it must change
+    // the record exactly as a press does, once.
+    find<StatusPicture>("Image1")->toggle();
+    EXPECT_FALSE(pictureOn("Image1"));
+    EXPECT_EQ(store.get(Field::InvoiceSent), QStringLiteral("0"));
+    find<StatusPicture>("Image1")->toggle();
+    EXPECT_TRUE(pictureOn("Image1"));
+    EXPECT_EQ(store.get(Field::InvoiceSent), QStringLiteral("1"));
 }
 
 TEST_F(RecordPanelTest, StateColourFollowsPaymentMethodAndShipping)
