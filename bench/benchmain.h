@@ -3,6 +3,9 @@
 // The main of the benchmarks that use the test mail servers: `--servers=DIR` names their
 // directory (tests/servers/start.sh DIR), the rest goes to Google Benchmark.
 
+#include "mail/mailaccount.h"
+#include "platform/settingsstore.h"
+
 #include <QCoreApplication>
 #include <QString>
 #include <benchmark/benchmark.h>
@@ -12,6 +15,19 @@ inline QString &benchServersDir()
 {
     static QString dir = QStringLiteral(LOTWISE_MAIL_SERVERS_DIR);
     return dir;
+}
+
+// The seller's account on the test servers, its password kept in memory only.
+inline void useSellerAccount(SettingsStore &settings)
+{
+    MailPasswords::setKeyringEnabled(false);
+    MailAccount a;
+    a.incoming = QStringLiteral("imaps://127.0.0.1:10993");
+    a.outgoing = QStringLiteral("smtp://127.0.0.1:10025");
+    a.user = a.sender = QStringLiteral("seller@lotwise.test");
+    a.extraCaFile = benchServersDir() + QStringLiteral("/ca.pem");
+    a.save(settings);
+    MailPasswords::save(a, QStringLiteral("sellerpass"));
 }
 
 inline int runServerBenchmarks(int argc, char **argv)

@@ -6,7 +6,6 @@
 //
 // Needs the test servers (tests/servers/start.sh DIR); without them it is skipped.
 
-#include "mail/mailaccount.h"
 #include "mail/mailer.h"
 #include "mail/noticeintake.h"
 #include "platform/prompts.h"
@@ -52,14 +51,7 @@ void BM_CheckEmailOverImap(benchmark::State &state)
     }
     QTemporaryDir dir;
     SettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
-    MailPasswords::setKeyringEnabled(false);
-    MailAccount account;
-    account.incoming = QStringLiteral("imaps://127.0.0.1:10993");
-    account.outgoing = QStringLiteral("smtp://127.0.0.1:10025");
-    account.user = account.sender = QStringLiteral("seller@lotwise.test");
-    account.extraCaFile = benchServersDir() + QStringLiteral("/ca.pem");
-    account.save(settings);
-    MailPasswords::save(account, QStringLiteral("sellerpass"));
+    useSellerAccount(settings);
 
     int added = 0;
     for (auto _ : state) {

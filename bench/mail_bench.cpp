@@ -7,7 +7,6 @@
 // The Postfix runs need the test servers (tests/servers/start.sh DIR); without them they are
 // skipped with a message.
 
-#include "mail/mailaccount.h"
 #include "mail/mailsession.h"
 #include "platform/settingsstore.h"
 
@@ -131,14 +130,7 @@ void BM_PostfixOneSession(benchmark::State &state)
         state.PauseTiming();
         QTemporaryDir dir;
         SettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
-        MailPasswords::setKeyringEnabled(false);
-        MailAccount a;
-        a.incoming = QStringLiteral("imaps://127.0.0.1:10993");
-        a.outgoing = QStringLiteral("smtp://127.0.0.1:10025");
-        a.user = a.sender = QStringLiteral("seller@lotwise.test");
-        a.extraCaFile = benchServersDir() + QStringLiteral("/ca.pem");
-        a.save(settings);
-        MailPasswords::save(a, QStringLiteral("sellerpass"));
+        useSellerAccount(settings);
         // The 7-day reminder list of kBatch buyers, all checked, as "Send" works through it:
         // each row made current, merged with the template, mailed on the one session, marked.
         RecordStore store;

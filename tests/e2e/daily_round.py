@@ -44,16 +44,6 @@ def fail(message):
     sys.exit(1)
 
 
-def wait_for(what, probe, seconds=20):
-    deadline = time.time() + seconds
-    while time.time() < deadline:
-        found = probe()
-        if found:
-            return found
-        time.sleep(0.2)
-    fail(f"timed out waiting for {what}")
-
-
 def wait_for_quietly(probe, seconds=10):
     deadline = time.time() + seconds
     while time.time() < deadline:
@@ -62,6 +52,10 @@ def wait_for_quietly(probe, seconds=10):
             return found
         time.sleep(0.2)
     return None
+
+
+def wait_for(what, probe, seconds=20):
+    return wait_for_quietly(probe, seconds) or fail(f"timed out waiting for {what}")
 
 
 def find(root, role, name, where=None):
