@@ -483,6 +483,12 @@ bool FrmMain::Form_Load()
     }
     connect(&m_store, &RecordStore::repositioned, this, &FrmMain::ShowRecordStatus,
             Qt::UniqueConnection);
+    // Another seat wrote the record first: say which, with what was typed here.
+    disconnect(&m_store, &RecordStore::changedElsewhere, this, nullptr);
+    connect(&m_store, &RecordStore::changedElsewhere, this, [](const StoreConflict &c) {
+        prompts().message(c.message(), QStringLiteral("Lotwise"), Prompts::Ok,
+                          Prompts::Icon::Warning);
+    });
     ShowRecordStatus();
 
     fillLists();
