@@ -1,7 +1,9 @@
 // Follow-up lists over a large record store, beside the SQL query that selects the same rows
-// from the same SQLite file, and the cost of opening that store.
+// from the same SQLite file, and the cost of opening that store; with --pg the same records
+// also on a PostgreSQL database (its Auctions table is replaced), side by side in one run.
 //
-//   queue_bench [--records=N] [google benchmark flags]
+//   queue_bench [--records=N] [--pg=HOST:PORT/DATABASE/USER] [google benchmark flags]
+//   (the server password from PGPASSWORD)
 
 #include "platform/dates.h"
 #include "queues/queuerules.h"
@@ -21,6 +23,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -28,6 +31,27 @@ int g_records = 100000;
 const QDate kToday(2026, 12, 6);
 std::unique_ptr<QTemporaryDir> g_dir;
 std::unique_ptr<RecordStore> g_store;
+std::unique_ptr<RecordStore> g_pgStore;
+std::optional<StoreAddress> g_pg;
+
+std::optional<StoreAddress> parseServer(const QString &text)
+{
+    // HOST:PORT/DATABASE/USER
+    const QStringList parts = text.split(u'/');
+    if (parts.size() != 3 || !parts[0].contains(u':'))
+        return std::nullopt;
+    StoreAddress a;
+    a.kind = StoreAddress::Server;
+    a.host = parts[0].section(u':', 0, 0);
+    a.port = parts[0].section(u':', 1).toInt();
+    a.database = parts[1];
+    a.user = parts[2];
+    if (!a.problem().isEmpty())
+        return std::nullopt;
+    return a;
+}
+
+QString serverPassword() { return qEnvironmentVariable("PGPASSWORD"); }
 
 QString dbPath() { return g_dir->filePath(QStringLiteral("Auctions.db")); }
 
@@ -75,6 +99,14 @@ void buildStore()
     store.close();
     g_store = std::make_unique<RecordStore>();
     g_store->open(dbPath());
+    if (g_pg) {
+        RecordStore server;
+        server.openServer(*g_pg, serverPassword());
+        server.appendRecords(rows, true);
+        server.close();
+        g_pgStore = std::make_unique<RecordStore>();
+        g_pgStore->openServer(*g_pg, serverPassword());
+    }
 }
 
 // The same rule as SQL: a flag's leading number is what CAST(... AS REAL) reads, and the
@@ -108,12 +140,12 @@ QString sqlFor(const QueueRule &rule)
 
 const char *const kKeys[] = {"IS", "S", "VA", "FB1", "FB6", "AR1", "AR7", "UPI1", "FVF1"};
 
-void BM_Queue(benchmark::State &state, const char *key)
+void BM_Queue(benchmark::State &state, const char *key, RecordStore *store)
 {
     const QueueRule *rule = Queues::rule(QString::fromLatin1(key));
     size_t rows = 0;
     for (auto _ : state) {
-        const QueueResult r = Queues::compute(*g_store, *rule, kToday);
+        const QueueResult r = Queues::compute(*store, *rule, kToday);
         rows = r.rows.size();
         benchmark::DoNotOptimize(rows);
     }
@@ -170,14 +202,17 @@ double heapBytes()
     return double(m.uordblks + m.hblkhd);
 }
 
-void BM_OpenStore(benchmark::State &state)
+void BM_OpenStore(benchmark::State &state, bool server)
 {
     double held = 0;
     for (auto _ : state) {
         RecordStore store;
         // Heap in use, not RSS: freed pages from earlier runs would hide the growth.
         const double before = heapBytes();
-        store.open(dbPath());
+        if (server)
+            store.openServer(*g_pg, serverPassword());
+        else
+            store.open(dbPath());
         held = heapBytes() - before;
         benchmark::DoNotOptimize(store.recordCount());
     }
@@ -200,14 +235,19 @@ public:
     }
     void printRatios() const
     {
-        std::printf("\n%-6s %12s %12s %8s\n", "list", "lotwise ms", "sql ms", "ratio");
+        std::printf("\n%-6s %12s %12s %8s %14s\n", "list", "lotwise ms", "sql ms", "ratio",
+                    "postgresql ms");
         for (const char *key : kKeys) {
             const auto a = m_ms.find(std::string("Queue/") + key);
             const auto b = m_ms.find(std::string("Sql/") + key);
+            const auto c = m_ms.find(std::string("QueuePg/") + key);
             if (a == m_ms.end() || b == m_ms.end())
                 continue;
-            std::printf("%-6s %12.2f %12.2f %8.2f\n", key, a->second, b->second,
+            std::printf("%-6s %12.2f %12.2f %8.2f", key, a->second, b->second,
                         a->second / b->second);
+            if (c != m_ms.end())
+                std::printf(" %14.2f", c->second);
+            std::printf("\n");
         }
     }
 
@@ -226,24 +266,45 @@ int main(int argc, char **argv)
         const QByteArray a(argv[i]);
         if (a.startsWith("--records="))
             g_records = a.mid(10).toInt();
+        else if (a.startsWith("--pg=")) {
+            g_pg = parseServer(QString::fromUtf8(a.mid(5)));
+            if (!g_pg) {
+                std::fprintf(stderr, "queue_bench: --pg=HOST:PORT/DATABASE/USER\n");
+                return 2;
+            }
+        }
         else
             args.push_back(argv[i]);
     }
     int n = int(args.size());
     benchmark::Initialize(&n, args.data());
     std::printf("Building a store of %d records...\n", g_records);
-    buildStore();
+    try {
+        buildStore();
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "queue_bench: %s\n", e.what());
+        return 1;
+    }
     for (const char *key : kKeys) {
-        benchmark::RegisterBenchmark((std::string("Queue/") + key).c_str(), BM_Queue, key)
+        benchmark::RegisterBenchmark((std::string("Queue/") + key).c_str(), BM_Queue, key,
+                                     g_store.get())
             ->Unit(benchmark::kMillisecond);
+        if (g_pgStore)
+            benchmark::RegisterBenchmark((std::string("QueuePg/") + key).c_str(), BM_Queue, key,
+                                         g_pgStore.get())
+                ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark((std::string("Sql/") + key).c_str(), BM_Sql, key)
             ->Unit(benchmark::kMillisecond);
     }
-    benchmark::RegisterBenchmark("OpenStore", BM_OpenStore)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("OpenStore", BM_OpenStore, false)->Unit(benchmark::kMillisecond);
+    if (g_pg)
+        benchmark::RegisterBenchmark("OpenStorePg", BM_OpenStore, true)
+            ->Unit(benchmark::kMillisecond);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.printRatios();
     g_store.reset();
+    g_pgStore.reset();
     benchmark::Shutdown();
     return 0;
 }

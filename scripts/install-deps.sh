@@ -12,6 +12,7 @@ packages=(
   postfix dovecot-imapd dovecot-lmtpd openssl python3
   desktop-file-utils dpkg-dev
   at-spi2-core python3-pyatspi dbus-x11
+  postgresql-15 libqt6sql6-psql
 )
 
 missing=()
@@ -23,8 +24,9 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
 if [ ${#missing[@]} -gt 0 ]; then
-  # The mail tests run their own Postfix and Dovecot (tests/servers/start.sh): the machine's
-  # own stay unconfigured, and while installing, package scripts may start no service.
+  # The mail tests run their own Postfix and Dovecot (tests/servers/start.sh), and the store
+  # tests their own PostgreSQL (tests/servers/pg_start.sh): the machine's own stay
+  # unconfigured, and while installing, package scripts may start no service.
   echo "postfix postfix/main_mailer_type select No configuration" | $sudo debconf-set-selections
   policy=""
   if [ ! -e /usr/sbin/policy-rc.d ]; then

@@ -5,6 +5,7 @@
 #include "platform/dates.h"
 #include "platform/instancelock.h"
 #include "platform/lotwiseerror.h"
+#include "platform/settingsstore.h"
 #include "queues/queuerules.h"
 #include "records/csvio.h"
 #include "records/recordstore.h"
@@ -36,7 +37,13 @@ int usage()
              "  lotwise-cli import FILE.csv\n"
              "  lotwise-cli export FILE.csv\n"
              "  lotwise-cli queue KEY [--today YYYY-MM-DD]\n"
-             "The application folder is $LOTWISE_HOME, else the per-user data folder.\n";
+             "  lotwise-cli copy-store to-server|to-file [--replace] [--host H] [--port P]\n"
+             "                         [--database D] [--user U]\n"
+             "The application folder is $LOTWISE_HOME, else the per-user data folder.\n"
+             "copy-store copies every record from Auctions.db to the PostgreSQL database of\n"
+             "the settings group \"Store\" (or the options given), or back; the destination\n"
+             "must be empty unless --replace is given. The password comes from the keyring,\n"
+             "else from PGPASSWORD or ~/.pgpass.\n";
     return 2;
 }
 
@@ -81,6 +88,83 @@ int printQueue(RecordStore &store, const QueueRule &rule, QDate today)
     return 0;
 }
 
+// Copies every record of `from` into `to` in one transaction and checks the counts.
+int copyStore(RecordStore &from, RecordStore &to, bool replace)
+{
+    const qint64 already = to.storedCount();
+    if (already > 0 && !replace) {
+        err() << "lotwise-cli: " << to.path() << " already holds " << already
+              << " records; nothing was copied (--replace empties it first).\n";
+        return 1;
+    }
+    std::vector<FieldValues> rows;
+    rows.reserve(size_t(from.recordCount()));
+    for (int i = 0; i < from.recordCount(); ++i)
+        rows.push_back(from.recordAt(i).values);
+    to.appendRecords(rows, replace);
+    const qint64 source = from.storedCount();
+    const qint64 copied = to.storedCount();
+    if (copied != qint64(rows.size()) || source != copied) {
+        err() << "lotwise-cli: the counts differ after the copy: " << source << " in "
+              << from.path() << ", " << copied << " in " << to.path() << ".\n";
+        return 1;
+    }
+    out() << "Copied " << copied << " records from " << from.path() << " to " << to.path()
+          << ".\n";
+    return 0;
+}
+
+int runCopyStore(const QStringList &args, const QString &dbPath)
+{
+    if (args.size() < 2 || (args[1] != u"to-server" && args[1] != u"to-file"))
+        return usage();
+    SettingsStore settings;
+    StoreAddress address = StoreAddress::read(settings);
+    address.kind = StoreAddress::Server;
+    bool replace = false;
+    for (int i = 2; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a == u"--replace") {
+            replace = true;
+            continue;
+        }
+        if (i + 1 >= args.size())
+            return usage();
+        const QString value = args[++i];
+        if (a == u"--host")
+            address.host = value;
+        else if (a == u"--port")
+            address.port = value.toInt();
+        else if (a == u"--database")
+            address.database = value;
+        else if (a == u"--user")
+            address.user = value;
+        else
+            return usage();
+    }
+    if (const QString why = address.problem(); !why.isEmpty()) {
+        err() << "lotwise-cli: " << why << "\n";
+        return 2;
+    }
+    // An empty password lets the server's own client library look in PGPASSWORD and
+    // ~/.pgpass.
+    const QString password = StorePasswords::read(address).value_or(QString());
+    RecordStore file;
+    RecordStore server;
+    try {
+        file.open(dbPath);
+        server.openServer(address, password);
+        const int rc = args[1] == u"to-server" ? copyStore(file, server, replace)
+                                               : copyStore(server, file, replace);
+        file.close();
+        server.close();
+        return rc;
+    } catch (const LotwiseError &e) {
+        err() << "lotwise-cli: " << e.description() << "\n";
+        return 1;
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -110,6 +194,8 @@ int main(int argc, char *argv[])
         } else if (args.size() != 2) {
             return usage();
         }
+    } else if (command == QLatin1String("copy-store")) {
+        // checked below, once the folder is locked
     } else if ((command != QLatin1String("import") && command != QLatin1String("export")) ||
                args.size() != 2) {
         return usage();
@@ -125,6 +211,8 @@ int main(int argc, char *argv[])
         err() << "lotwise-cli: " << lock.inUseMessage() << "\n";
         return 1;
     }
+    if (command == QLatin1String("copy-store"))
+        return runCopyStore(args, AppFolder::fileIn(folder, QStringLiteral("Auctions.db")));
     RecordStore store;
     try {
         store.open(AppFolder::fileIn(folder, QStringLiteral("Auctions.db")));

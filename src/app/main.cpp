@@ -38,6 +38,10 @@ int main(int argc, char *argv[])
 
     SettingsStore settings;
     RecordStore store;
+    // A shared database when the options chose one. Without a password in the keyring the
+    // server's client library still looks in PGPASSWORD and ~/.pgpass.
+    if (const StoreAddress server = StoreAddress::read(settings); server.isServer())
+        store.useServer(server, StorePasswords::read(server).value_or(QString()));
     FrmMain window(store, settings, folder);
     window.setMailSessionFactory([&] { return createMailSession(settings, folder); });
     FrmSplash splash;

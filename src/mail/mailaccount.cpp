@@ -1,18 +1,14 @@
 #include "mailaccount.h"
 
 #include "platform/prompts.h"
+#include "platform/keyring.h"
 #include "platform/settingsstore.h"
 
-#include <QEventLoop>
-#include <QHash>
-#include <QTimer>
 #include <QUrl>
-#include <qt6keychain/keychain.h>
 
 namespace {
 
 const QString kGroup = QStringLiteral("Mail");
-const QString kService = QStringLiteral("Lotwise");
 
 QString yesNo(bool b) { return b ? QStringLiteral("1") : QStringLiteral("0"); }
 
@@ -20,46 +16,6 @@ QString yesNo(bool b) { return b ? QStringLiteral("1") : QStringLiteral("0"); }
 QString keyFor(const MailAccount &account)
 {
     return account.user.trimmed() + u'@' + account.incoming.trimmed();
-}
-
-struct PasswordState
-{
-    QHash<QString, QString> memory;
-    bool keyringEnabled = true;
-    // Once a keyring has failed to answer, later sign-ons do not wait for it again.
-    bool keyringSilent = false;
-};
-
-PasswordState &state()
-{
-    static PasswordState s;
-    return s;
-}
-
-bool keyringUsable() { return state().keyringEnabled && !state().keyringSilent; }
-
-// Runs a keychain job to its end in a local loop; false when it failed or did not answer.
-bool runJob(QKeychain::Job &job)
-{
-    QEventLoop loop;
-    bool finished = false;
-    QObject::connect(&job, &QKeychain::Job::finished, &loop, [&] {
-        finished = true;
-        loop.quit();
-    });
-    QTimer::singleShot(3000, &loop, &QEventLoop::quit);
-    job.setAutoDelete(false);
-    job.start();
-    if (!finished)
-        loop.exec();
-    if (!finished) {
-        state().keyringSilent = true;
-        return false;
-    }
-    if (job.error() == QKeychain::NoBackendAvailable || job.error() == QKeychain::OtherError
-        || job.error() == QKeychain::AccessDenied)
-        state().keyringSilent = job.error() != QKeychain::AccessDenied;
-    return job.error() == QKeychain::NoError;
 }
 
 } // namespace
@@ -134,49 +90,16 @@ void MailAccount::save(SettingsStore &settings) const
 
 namespace MailPasswords {
 
-std::optional<QString> read(const MailAccount &account)
-{
-    const QString key = keyFor(account);
-    const auto known = state().memory.constFind(key);
-    if (known != state().memory.constEnd())
-        return *known;
-    if (!keyringUsable())
-        return std::nullopt;
-    QKeychain::ReadPasswordJob job(kService);
-    job.setInsecureFallback(false);
-    job.setKey(key);
-    if (!runJob(job))
-        return std::nullopt;
-    state().memory.insert(key, job.textData());
-    return job.textData();
-}
+std::optional<QString> read(const MailAccount &account) { return Keyring::read(keyFor(account)); }
 
 void save(const MailAccount &account, const QString &password)
 {
-    const QString key = keyFor(account);
-    state().memory.insert(key, password);
-    if (!keyringUsable())
-        return;
-    QKeychain::WritePasswordJob job(kService);
-    job.setInsecureFallback(false);
-    job.setKey(key);
-    job.setTextData(password);
-    runJob(job);
+    Keyring::save(keyFor(account), password);
 }
 
-void forget(const MailAccount &account)
-{
-    const QString key = keyFor(account);
-    state().memory.remove(key);
-    if (!keyringUsable())
-        return;
-    QKeychain::DeletePasswordJob job(kService);
-    job.setInsecureFallback(false);
-    job.setKey(key);
-    runJob(job);
-}
+void forget(const MailAccount &account) { Keyring::forget(keyFor(account)); }
 
-void setKeyringEnabled(bool enabled) { state().keyringEnabled = enabled; }
+void setKeyringEnabled(bool enabled) { Keyring::setEnabled(enabled); }
 
 } // namespace MailPasswords
 

@@ -8,6 +8,7 @@
 #include "mail/mailaccountpage.h"
 #include "mail/templates.h"
 #include "options/frmoptions.h"
+#include "options/storepage.h"
 #include "tasks/onexitreport.h"
 #include "tasks/reminders.h"
 #include "tasks/tasksummary.h"
@@ -499,6 +500,12 @@ bool FrmMain::Form_Load()
     }
     connect(&m_store, &RecordStore::repositioned, this, &FrmMain::ShowRecordStatus,
             Qt::UniqueConnection);
+    // Another seat wrote the record first: say which, with what was typed here.
+    disconnect(&m_store, &RecordStore::changedElsewhere, this, nullptr);
+    connect(&m_store, &RecordStore::changedElsewhere, this, [](const StoreConflict &c) {
+        prompts().message(c.message(), QStringLiteral("Lotwise"), Prompts::Ok,
+                          Prompts::Icon::Warning);
+    });
     ShowRecordStatus();
 
     fillLists();
@@ -815,6 +822,7 @@ void FrmMain::loadOptions()
         return m_sessionFactory();
     });
     m_options->addPage(m_mailAccount, QStringLiteral("Mail Account"));
+    m_options->addPage(new StorePage(m_settings), QStringLiteral("Record Store"));
     m_options->setErrorReportsOpener([this] { openAddress(Endpoints::errorReportsPage(m_settings)); });
     connect(m_options, &FrmOptions::restartRequested, this, &FrmMain::Apply);
     connect(m_options, &QDialog::finished, this, [this] {

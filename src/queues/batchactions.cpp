@@ -9,9 +9,11 @@ namespace Marks {
 
 void apply(RecordStore &store, const Mark &mark, QDate today)
 {
-    store.set(mark.flag, QStringLiteral("1"));
+    // Written at once and alone: another seat may be marking other flags of the same record.
+    std::vector<std::pair<Field, QString>> changes{{mark.flag, QStringLiteral("1")}};
     if (mark.date)
-        store.set(*mark.date, Dates::shortDateText(today));
+        changes.emplace_back(*mark.date, Dates::shortDateText(today));
+    store.markCurrent(changes);
 }
 
 } // namespace Marks

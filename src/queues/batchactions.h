@@ -30,7 +30,7 @@ inline constexpr Mark feedbackNoticeSent{Field::NoticeFeedBackGiven, std::nullop
 inline constexpr Mark disputeReported{Field::Npb, std::nullopt};
 inline constexpr Mark feeCreditClaimed{Field::CriedtFiled, std::nullopt};
 
-// Marks the current record.
+// Marks the current record, written at once.
 void apply(RecordStore &store, const Mark &mark, QDate today);
 } // namespace Marks
 

@@ -4,6 +4,7 @@
 #include "platform/lotwiseerror.h"
 
 #include <QAtomicInt>
+#include <algorithm>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -20,6 +21,9 @@ namespace {
 static_assert(kFieldCount <= 32, "the dirty mask holds one bit per field");
 
 QString quoted(const QString &name) { return u'"' + name + u'"'; }
+
+// The change counter beside the 30 fields; added to older tables on open.
+const QString kRevision = QStringLiteral("revision");
 
 QString columnList()
 {
@@ -114,8 +118,8 @@ void checkExistingFile(const QString &path)
 }
 
 // Returns true when the database has an Auctions table; throws when it cannot be read or
-// holds something else.
-bool checkSchema(QSqlDatabase db, const QString &path)
+// holds something else. *hasRevision tells whether the change counter is there yet.
+bool checkSchema(QSqlDatabase db, const QString &path, bool *hasRevision)
 {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
@@ -142,7 +146,41 @@ bool checkSchema(QSqlDatabase db, const QString &path)
             fail(ErrorCode::NotALotwiseDatabase,
                  QStringLiteral("The Auctions table of \"%1\" has no field \"%2\".").arg(path, n));
     }
+    *hasRevision = columns.contains(kRevision);
     return true;
+}
+
+// The same for a server database: the table's columns from the information schema.
+bool checkServerSchema(QSqlDatabase db, const QString &where, bool *hasRevision)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT column_name FROM information_schema.columns "
+                               "WHERE table_schema = current_schema() AND table_name = 'Auctions'")))
+        fail(ErrorCode::CannotOpenDatabase,
+             QStringLiteral("%1 cannot be read: %2.").arg(where, sqlError(q.lastError())));
+    QStringList columns;
+    while (q.next())
+        columns << q.value(0).toString();
+    if (columns.isEmpty())
+        return false;
+    for (const QString &n : Fields::names()) {
+        if (!columns.contains(n))
+            fail(ErrorCode::NotALotwiseDatabase,
+                 QStringLiteral("The Auctions table of %1 has no field \"%2\".").arg(where, n));
+    }
+    if (!columns.contains(QStringLiteral("id")))
+        fail(ErrorCode::NotALotwiseDatabase,
+             QStringLiteral("The Auctions table of %1 has no id column.").arg(where));
+    *hasRevision = columns.contains(kRevision);
+    return true;
+}
+
+QString tableColumns(const QString &idColumn, const QString &revisionColumn)
+{
+    QStringList cols{idColumn, revisionColumn};
+    for (const QString &n : Fields::names())
+        cols << quoted(n) + QStringLiteral(" TEXT DEFAULT ''");
+    return cols.join(QStringLiteral(", "));
 }
 
 void exec(QSqlDatabase db, const QString &sql, const QString &path)
@@ -168,9 +206,14 @@ RecordStore::~RecordStore()
 
 void RecordStore::open(const QString &path)
 {
+    if (m_useServer) {
+        openServer(m_useServer->first, m_useServer->second);
+        return;
+    }
     close();
     const bool existed = QFileInfo::exists(path);
     bool hasTable = false;
+    bool hasRevision = false;
     std::vector<AuctionRecord> loaded;
 
     if (existed) {
@@ -182,10 +225,11 @@ void RecordStore::open(const QString &path)
         if (!db.open())
             fail(ErrorCode::CannotOpenDatabase,
                  QStringLiteral("\"%1\": %2.").arg(path, sqlError(db.lastError())));
-        hasTable = checkSchema(db, path);
+        hasTable = checkSchema(db, path, &hasRevision);
         if (hasTable) {
             m_records.clear();
-            load(ro.name());
+            m_server = false;
+            load(ro.name(), hasRevision);
             loaded.swap(m_records);
         }
     }
@@ -206,13 +250,17 @@ void RecordStore::open(const QString &path)
             exec(db, QStringLiteral("PRAGMA journal_mode=WAL"), path);
             exec(db, QStringLiteral("PRAGMA synchronous=FULL"), path);
             if (!hasTable) {
-                QStringList cols;
-                for (const QString &n : Fields::names())
-                    cols << quoted(n) + QStringLiteral(" TEXT DEFAULT ''");
                 exec(db,
-                     QStringLiteral("CREATE TABLE IF NOT EXISTS \"Auctions\" (id INTEGER "
-                                    "PRIMARY KEY AUTOINCREMENT, %1)")
-                         .arg(cols.join(QStringLiteral(", "))),
+                     QStringLiteral("CREATE TABLE IF NOT EXISTS \"Auctions\" (%1)")
+                         .arg(tableColumns(
+                             QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT"),
+                             kRevision + QStringLiteral(" INTEGER NOT NULL DEFAULT 0"))),
+                     path);
+            } else if (!hasRevision) {
+                exec(db,
+                     QStringLiteral("ALTER TABLE \"Auctions\" ADD COLUMN %1 INTEGER NOT NULL "
+                                    "DEFAULT 0")
+                         .arg(kRevision),
                      path);
             }
         } catch (...) {
@@ -224,6 +272,7 @@ void RecordStore::open(const QString &path)
     }
     m_connection = name;
     m_path = path;
+    m_server = false;
     m_open = true;
     m_records.swap(loaded);
     rebuildCodes();
@@ -233,10 +282,125 @@ void RecordStore::open(const QString &path)
 
 namespace {
 
+QString serverName(const StoreAddress &a) { return QStringLiteral("the database %1").arg(a.describe()); }
+
+// Adds and opens a PostgreSQL connection; throws with the server's reason when it fails.
+void openServerConnection(const QString &name, const StoreAddress &a, const QString &password)
+{
+    if (const QString why = a.problem(); !why.isEmpty())
+        fail(ErrorCode::CannotOpenDatabase, why);
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+        fail(ErrorCode::CannotOpenDatabase,
+             QStringLiteral("Qt's PostgreSQL driver is not installed (package libqt6sql6-psql)."));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    db.setHostName(a.host.trimmed());
+    db.setPort(a.port);
+    db.setDatabaseName(a.database.trimmed());
+    db.setUserName(a.user.trimmed());
+    db.setPassword(password);
+    db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=Lotwise"));
+    if (!db.open()) {
+        const QString why = sqlError(db.lastError()).trimmed();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+        fail(ErrorCode::CannotOpenDatabase,
+             QStringLiteral("%1 cannot be opened: %2").arg(serverName(a), why));
+    }
+}
+
+} // namespace
+
+void RecordStore::useServer(const StoreAddress &address, const QString &password)
+{
+    m_useServer.emplace(address, password);
+}
+
+void RecordStore::openServer(const StoreAddress &address, const QString &password)
+{
+    close();
+    const QString name = newConnectionName();
+    openServerConnection(name, address, password);
+    const QString where = serverName(address);
+    try {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        bool hasRevision = false;
+        if (!checkServerSchema(db, where, &hasRevision)) {
+            exec(db,
+                 QStringLiteral("CREATE TABLE IF NOT EXISTS \"Auctions\" (%1)")
+                     .arg(tableColumns(QStringLiteral("id BIGSERIAL PRIMARY KEY"),
+                                       kRevision + QStringLiteral(" BIGINT NOT NULL DEFAULT 0"))),
+                 where);
+        } else if (!hasRevision) {
+            exec(db,
+                 QStringLiteral("ALTER TABLE \"Auctions\" ADD COLUMN IF NOT EXISTS %1 BIGINT NOT "
+                                "NULL DEFAULT 0")
+                     .arg(kRevision),
+                 where);
+        }
+        m_server = true;
+        load(name);
+    } catch (...) {
+        m_server = false;
+        QSqlDatabase::database(name, false).close();
+        QSqlDatabase::removeDatabase(name);
+        throw;
+    }
+    m_connection = name;
+    m_path = address.describe();
+    m_open = true;
+    rebuildCodes();
+    m_dirty = 0;
+    reposition(0);
+}
+
+bool RecordStore::testServer(const StoreAddress &address, const QString &password,
+                             QString *report)
+{
+    const QString name = newConnectionName();
+    try {
+        openServerConnection(name, address, password);
+    } catch (const LotwiseError &e) {
+        *report = e.description();
+        return false;
+    }
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        try {
+            bool hasRevision = false;
+            if (!checkServerSchema(db, serverName(address), &hasRevision)) {
+                *report = QStringLiteral("Connected to %1. It has no Auctions table yet; "
+                                         "Lotwise creates it when it opens the store.")
+                              .arg(serverName(address));
+            } else {
+                QSqlQuery q(db);
+                q.exec(QStringLiteral("SELECT count(*) FROM \"Auctions\""));
+                *report = QStringLiteral("Connected to %1: %2 auction records.")
+                              .arg(serverName(address))
+                              .arg(q.next() ? q.value(0).toLongLong() : 0);
+            }
+        } catch (const LotwiseError &e) {
+            *report = e.description();
+            ok = false;
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+QString RecordStore::keyColumn() const
+{
+    return m_server ? QStringLiteral("id") : QStringLiteral("rowid");
+}
+
+namespace {
+
 // Reads the whole table straight from SQLite on the connection Qt opened: the generic path
 // builds a variant for every one of the three million values of a large table, which makes
 // opening several times slower. Returns false when the connection is not SQLite.
-bool loadFromSqlite(QSqlDatabase db, std::vector<AuctionRecord> *records, QString *error)
+bool loadFromSqlite(QSqlDatabase db, const QString &sqlText, std::vector<AuctionRecord> *records,
+                    QString *error)
 {
     const QVariant handle = db.driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
@@ -244,8 +408,7 @@ bool loadFromSqlite(QSqlDatabase db, std::vector<AuctionRecord> *records, QStrin
     sqlite3 *h = *static_cast<sqlite3 *const *>(handle.constData());
     if (!h)
         return false;
-    const QByteArray sql =
-        QStringLiteral("SELECT rowid, %1 FROM \"Auctions\" ORDER BY rowid").arg(columnList()).toUtf8();
+    const QByteArray sql = sqlText.toUtf8();
     sqlite3_stmt *stmt = nullptr;
     if (sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
         *error = QString::fromUtf8(sqlite3_errmsg(h));
@@ -260,10 +423,11 @@ bool loadFromSqlite(QSqlDatabase db, std::vector<AuctionRecord> *records, QStrin
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         AuctionRecord r;
         r.rowId = sqlite3_column_int64(stmt, 0);
+        r.revision = sqlite3_column_int64(stmt, 1);
         for (int i = 0; i < kFieldCount; ++i) {
             const auto *text =
-                reinterpret_cast<const char *>(sqlite3_column_text(stmt, i + 1));
-            const int bytes = sqlite3_column_bytes(stmt, i + 1);
+                reinterpret_cast<const char *>(sqlite3_column_text(stmt, i + 2));
+            const int bytes = sqlite3_column_bytes(stmt, i + 2);
             if (!text || bytes == 0)
                 continue;
             // Flags are most of the values: share "0" and "1" without building a string.
@@ -280,23 +444,40 @@ bool loadFromSqlite(QSqlDatabase db, std::vector<AuctionRecord> *records, QStrin
     return true;
 }
 
+// A record from a query whose columns are key, revision and the 30 fields from `first` on.
+void readRow(const QSqlQuery &q, AuctionRecord &r, int first)
+{
+    if (first == 2) {
+        r.rowId = q.value(0).toLongLong();
+        r.revision = q.value(1).toLongLong();
+    } else {
+        r.revision = q.value(first - 1).toLongLong();
+    }
+    for (int i = 0; i < kFieldCount; ++i)
+        r.values[size_t(i)] = intern(q.value(i + first).toString());
+}
+
 } // namespace
 
-void RecordStore::load(const QString &connection)
+void RecordStore::load(const QString &connection, bool withRevision)
 {
     QSqlDatabase db = QSqlDatabase::database(connection, false);
     std::vector<AuctionRecord> records;
     QString error;
-    if (!loadFromSqlite(db, &records, &error)) {
+    const QString sql = QStringLiteral("SELECT %1, %2, %3 FROM \"Auctions\" ORDER BY %1")
+                            .arg(keyColumn(), withRevision ? kRevision : QStringLiteral("0"),
+                                 columnList());
+    if (m_server || !loadFromSqlite(db, sql, &records, &error)) {
         QSqlQuery q(db);
-        q.setForwardOnly(true);
-        if (q.exec(QStringLiteral("SELECT rowid, %1 FROM \"Auctions\" ORDER BY rowid")
-                       .arg(columnList()))) {
+        // The whole result in one piece: row by row, the server driver is several times
+        // slower for a large table.
+        q.setForwardOnly(!m_server);
+        if (q.exec(sql)) {
+            if (q.size() > 0)
+                records.reserve(size_t(q.size()));
             while (q.next()) {
                 AuctionRecord r;
-                r.rowId = q.value(0).toLongLong();
-                for (int i = 0; i < kFieldCount; ++i)
-                    r.values[size_t(i)] = intern(q.value(i + 1).toString());
+                readRow(q, r, 2);
                 records.push_back(std::move(r));
             }
         }
@@ -305,7 +486,7 @@ void RecordStore::load(const QString &connection)
     }
     if (!error.isEmpty())
         fail(ErrorCode::CannotOpenDatabase,
-             QStringLiteral("\"%1\" cannot be read: %2.").arg(db.databaseName(), error));
+             QStringLiteral("\"%1\" cannot be read: %2.").arg(m_server ? m_path : db.databaseName(), error));
     m_records.swap(records);
 }
 
@@ -423,10 +604,17 @@ void RecordStore::addNew()
         fail(ErrorCode::CannotOpenDatabase, QStringLiteral("The record store is not open."));
     flush();
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    if (!q.exec(QStringLiteral("INSERT INTO \"Auctions\" DEFAULT VALUES")))
-        fail(ErrorCode::WriteFailed, sqlError(q.lastError()));
     AuctionRecord r;
-    r.rowId = q.lastInsertId().toLongLong();
+    if (m_server) {
+        if (!q.exec(QStringLiteral("INSERT INTO \"Auctions\" DEFAULT VALUES RETURNING id")) ||
+            !q.next())
+            fail(ErrorCode::WriteFailed, sqlError(q.lastError()));
+        r.rowId = q.value(0).toLongLong();
+    } else {
+        if (!q.exec(QStringLiteral("INSERT INTO \"Auctions\" DEFAULT VALUES")))
+            fail(ErrorCode::WriteFailed, sqlError(q.lastError()));
+        r.rowId = q.lastInsertId().toLongLong();
+    }
     m_codes.push_back(flagCodesOf(r.values));
     m_records.push_back(std::move(r));
     reposition(recordCount() - 1);
@@ -436,7 +624,7 @@ void RecordStore::deleteCurrent()
 {
     const AuctionRecord &r = current();
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("DELETE FROM \"Auctions\" WHERE rowid = ?"));
+    q.prepare(QStringLiteral("DELETE FROM \"Auctions\" WHERE %1 = ?").arg(keyColumn()));
     q.addBindValue(r.rowId);
     if (!q.exec())
         fail(ErrorCode::WriteFailed, sqlError(q.lastError()));
@@ -475,31 +663,128 @@ void RecordStore::set(QStringView fieldName, const QString &value)
     set(fieldByName(fieldName), value);
 }
 
+bool RecordStore::reread(AuctionRecord &r)
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT %1, %2 FROM \"Auctions\" WHERE %3 = ?")
+                  .arg(kRevision, columnList(), keyColumn()));
+    q.addBindValue(r.rowId);
+    if (!q.exec())
+        fail(ErrorCode::WriteFailed, sqlError(q.lastError()));
+    if (!q.next())
+        return false;
+    readRow(q, r, 1);
+    return true;
+}
+
 void RecordStore::flush()
 {
     if (!m_dirty || !hasCurrent())
         return;
-    const AuctionRecord &r = m_records[size_t(m_pos)];
+    AuctionRecord &r = m_records[size_t(m_pos)];
     QStringList sets;
     for (int i = 0; i < kFieldCount; ++i) {
         if (m_dirty & (1u << i))
             sets << quoted(Fields::names()[size_t(i)]) + QStringLiteral(" = ?");
     }
+    sets << kRevision + QStringLiteral(" = ") + kRevision + QStringLiteral(" + 1");
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("UPDATE \"Auctions\" SET %1 WHERE rowid = ?")
-                  .arg(sets.join(QStringLiteral(", "))));
+    // Only when nobody wrote the record since it was read: the counter is still ours.
+    q.prepare(QStringLiteral("UPDATE \"Auctions\" SET %1 WHERE %2 = ? AND %3 = ?")
+                  .arg(sets.join(QStringLiteral(", ")), keyColumn(), kRevision));
     for (int i = 0; i < kFieldCount; ++i) {
         if (m_dirty & (1u << i))
             q.addBindValue(storedText(r.values[size_t(i)]));
     }
     q.addBindValue(r.rowId);
+    q.addBindValue(r.revision);
     // The change stays pending when the write fails, so the caller's error loses nothing.
     if (!q.exec())
         fail(ErrorCode::WriteFailed, sqlError(q.lastError()));
+    if (q.numRowsAffected() == 1) {
+        ++r.revision;
+        m_dirty = 0;
+        return;
+    }
+
+    // Somebody else got there first: take their record and hand back what was typed here.
+    StoreConflict conflict;
+    const FieldValues mine = r.values;
+    conflict.deleted = !reread(r);
+    conflict.userName = (conflict.deleted ? mine : r.values)[Fields::index(Field::UserName)];
+    conflict.auctionName = (conflict.deleted ? mine : r.values)[Fields::index(Field::AuctionName)];
+    for (int i = 0; i < kFieldCount; ++i) {
+        if (m_dirty & (1u << i))
+            conflict.changes.push_back({Field(i), mine[size_t(i)],
+                                        conflict.deleted ? QString() : r.values[size_t(i)]});
+    }
+    m_codes[size_t(m_pos)] = flagCodesOf(r.values);
     m_dirty = 0;
+    emit changedElsewhere(conflict);
 }
 
-void RecordStore::appendRecords(const std::vector<FieldValues> &rows)
+void RecordStore::markCurrent(const std::vector<std::pair<Field, QString>> &changes)
+{
+    current();
+    flush();
+    if (!hasCurrent() || changes.empty())
+        return;
+    AuctionRecord &r = m_records[size_t(m_pos)];
+    QStringList sets;
+    for (const auto &c : changes)
+        sets << quoted(Fields::name(c.first)) + QStringLiteral(" = ?");
+    sets << kRevision + QStringLiteral(" = ") + kRevision + QStringLiteral(" + 1");
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    // One statement for the write, and the re-read in the same transaction, so what we then
+    // hold is exactly the record our write produced.
+    if (!db.transaction())
+        fail(ErrorCode::DatabaseLocked, sqlError(db.lastError()));
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("UPDATE \"Auctions\" SET %1 WHERE %2 = ?")
+                  .arg(sets.join(QStringLiteral(", ")), keyColumn()));
+    for (const auto &c : changes)
+        q.addBindValue(storedText(c.second));
+    q.addBindValue(r.rowId);
+    if (!q.exec()) {
+        const QString why = sqlError(q.lastError());
+        db.rollback();
+        fail(ErrorCode::WriteFailed, why);
+    }
+    const bool found = q.numRowsAffected() == 1;
+    const FieldValues mine = r.values;
+    if (found && !reread(r)) {
+        db.rollback();
+        fail(ErrorCode::WriteFailed, QStringLiteral("The record could not be read back."));
+    }
+    if (!db.commit()) {
+        const QString why = sqlError(db.lastError());
+        db.rollback();
+        fail(ErrorCode::WriteFailed, why);
+    }
+    if (!found) {
+        StoreConflict conflict;
+        conflict.deleted = true;
+        conflict.userName = mine[Fields::index(Field::UserName)];
+        conflict.auctionName = mine[Fields::index(Field::AuctionName)];
+        for (const auto &c : changes)
+            conflict.changes.push_back({c.first, c.second, QString()});
+        emit changedElsewhere(conflict);
+        return;
+    }
+    m_codes[size_t(m_pos)] = flagCodesOf(r.values);
+}
+
+qint64 RecordStore::storedCount() const
+{
+    if (!m_open)
+        fail(ErrorCode::CannotOpenDatabase, QStringLiteral("The record store is not open."));
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    if (!q.exec(QStringLiteral("SELECT count(*) FROM \"Auctions\"")) || !q.next())
+        fail(ErrorCode::CannotOpenDatabase, sqlError(q.lastError()));
+    return q.value(0).toLongLong();
+}
+
+void RecordStore::appendRecords(const std::vector<FieldValues> &rows, bool replaceAll)
 {
     if (!m_open)
         fail(ErrorCode::CannotOpenDatabase, QStringLiteral("The record store is not open."));
@@ -507,37 +792,110 @@ void RecordStore::appendRecords(const std::vector<FieldValues> &rows)
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     if (!db.transaction())
         fail(ErrorCode::DatabaseLocked, sqlError(db.lastError()));
-    QStringList marks;
-    for (int i = 0; i < kFieldCount; ++i)
-        marks << QStringLiteral("?");
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("INSERT INTO \"Auctions\" (%1) VALUES (%2)")
-                  .arg(columnList(), marks.join(QStringLiteral(", "))));
-    std::vector<AuctionRecord> added;
-    added.reserve(rows.size());
-    for (const FieldValues &row : rows) {
-        for (int i = 0; i < kFieldCount; ++i)
-            q.bindValue(i, storedText(row[size_t(i)]));
-        if (!q.exec()) {
-            const QString why = sqlError(q.lastError());
-            db.rollback();
-            fail(ErrorCode::WriteFailed, why);
-        }
-        AuctionRecord r;
-        r.rowId = q.lastInsertId().toLongLong();
-        r.values = row;
-        added.push_back(std::move(r));
-    }
-    if (!db.commit()) {
-        const QString why = sqlError(db.lastError());
+    const auto abandon = [&](const QString &why) {
         db.rollback();
         fail(ErrorCode::WriteFailed, why);
+    };
+    if (replaceAll) {
+        QSqlQuery del(db);
+        if (!del.exec(QStringLiteral("DELETE FROM \"Auctions\"")))
+            abandon(sqlError(del.lastError()));
+    }
+    std::vector<AuctionRecord> added;
+    added.reserve(rows.size());
+    if (m_server) {
+        // Round trips dominate on a server: many rows a statement, with ids taken from the
+        // table's sequence up front so stored order is the order given.
+        constexpr size_t kChunk = 500;
+        for (size_t at = 0; at < rows.size(); at += kChunk) {
+            const size_t n = std::min(kChunk, rows.size() - at);
+            QSqlQuery ids(db);
+            if (!ids.exec(QStringLiteral("SELECT nextval(pg_get_serial_sequence('\"Auctions\"', "
+                                         "'id')) FROM generate_series(1, %1)")
+                              .arg(n)))
+                abandon(sqlError(ids.lastError()));
+            std::vector<qint64> taken;
+            while (ids.next())
+                taken.push_back(ids.value(0).toLongLong());
+            std::sort(taken.begin(), taken.end());
+            if (taken.size() != n)
+                abandon(QStringLiteral("The server gave too few record numbers."));
+            QStringList marks;
+            for (int i = 0; i <= kFieldCount; ++i)
+                marks << QStringLiteral("?");
+            const QString one = u'(' + marks.join(u',') + u')';
+            QStringList values;
+            for (size_t i = 0; i < n; ++i)
+                values << one;
+            QSqlQuery q(db);
+            q.prepare(QStringLiteral("INSERT INTO \"Auctions\" (id, %1) VALUES %2")
+                          .arg(columnList(), values.join(u',')));
+            int bind = 0;
+            for (size_t i = 0; i < n; ++i) {
+                q.bindValue(bind++, taken[i]);
+                for (int f = 0; f < kFieldCount; ++f)
+                    q.bindValue(bind++, storedText(rows[at + i][size_t(f)]));
+            }
+            if (!q.exec())
+                abandon(sqlError(q.lastError()));
+            for (size_t i = 0; i < n; ++i) {
+                AuctionRecord r;
+                r.rowId = taken[i];
+                r.values = rows[at + i];
+                added.push_back(std::move(r));
+            }
+        }
+    } else {
+        QStringList marks;
+        for (int i = 0; i < kFieldCount; ++i)
+            marks << QStringLiteral("?");
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("INSERT INTO \"Auctions\" (%1) VALUES (%2)")
+                      .arg(columnList(), marks.join(QStringLiteral(", "))));
+        for (const FieldValues &row : rows) {
+            for (int i = 0; i < kFieldCount; ++i)
+                q.bindValue(i, storedText(row[size_t(i)]));
+            if (!q.exec())
+                abandon(sqlError(q.lastError()));
+            AuctionRecord r;
+            r.rowId = q.lastInsertId().toLongLong();
+            r.values = row;
+            added.push_back(std::move(r));
+        }
+    }
+    if (!db.commit())
+        abandon(sqlError(db.lastError()));
+    if (replaceAll) {
+        m_records.clear();
+        m_codes.clear();
+        m_onDeleted = false;
+        m_dirty = 0;
     }
     const bool wasEof = eof();
     for (auto &r : added) {
         m_codes.push_back(flagCodesOf(r.values));
         m_records.push_back(std::move(r));
     }
-    if (wasEof && !m_onDeleted)
+    if (replaceAll)
+        reposition(0);
+    else if (wasEof && !m_onDeleted)
         m_pos = recordCount();
+}
+
+QString StoreConflict::message() const
+{
+    QString text = deleted
+                       ? QStringLiteral("The record of %1, \"%2\", was deleted on another "
+                                        "computer, so your change to it was not saved.")
+                       : QStringLiteral("The record of %1, \"%2\", was changed on another "
+                                        "computer since you opened it, so your change was not "
+                                        "saved. The record now shows the other change.");
+    text = text.arg(userName.isEmpty() ? QStringLiteral("(no user name)") : userName, auctionName);
+    text += QStringLiteral("\r\n\r\nWhat you entered:");
+    for (const Change &c : changes) {
+        text += QStringLiteral("\r\n%1: %2").arg(Fields::name(c.field), c.mine);
+        if (!deleted)
+            text += QStringLiteral("    (now: %1)").arg(c.theirs);
+    }
+    return text;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "fields.h"
+#include "storeaddress.h"
 
 #include <QObject>
 #include <QString>
 #include <array>
+#include <optional>
 #include <vector>
 
 using FieldValues = std::array<QString, kFieldCount>;
@@ -17,13 +19,39 @@ FlagCodes flagCodesOf(const FieldValues &values);
 struct AuctionRecord
 {
     qint64 rowId = 0;
+    // The change counter as last read or written: every write adds one, so a seat can tell
+    // that somebody else wrote the record since it read it.
+    qint64 revision = 0;
     FieldValues values;
     const QString &operator[](Field f) const { return values[Fields::index(f)]; }
 };
 
-// The one shared cursor over the Auctions table of Auctions.db. Records are held in memory
-// in stored order; a change made with set() is held for the current record and written when
-// the position next changes and when the store closes. Failed operations throw LotwiseError.
+// A change to the current record that was not written because another seat had written
+// the record since this one read it (or had deleted it). The store has re-read the record;
+// `mine` holds what was typed here, field by field, so the caller can show it.
+struct StoreConflict
+{
+    QString userName;
+    QString auctionName;
+    bool deleted = false;
+    struct Change
+    {
+        Field field;
+        QString mine;
+        QString theirs;
+    };
+    std::vector<Change> changes;
+
+    // The message for the user: which record, and what they typed that was not saved.
+    QString message() const;
+};
+
+// The one shared cursor over the Auctions table, in the Auctions.db file or on a PostgreSQL
+// server. Records are held in memory in stored order; a change made with set() is held for
+// the current record and written when the position next changes and when the store closes.
+// That write goes through only when nobody wrote the record since it was read; otherwise the
+// record is re-read and changedElsewhere() says what was not saved. Failed operations throw
+// LotwiseError.
 class RecordStore : public QObject
 {
     Q_OBJECT
@@ -37,6 +65,15 @@ public:
     // current. A file that is unreadable, corrupt or not a Lotwise database is refused with
     // a reason naming it, and is left untouched.
     void open(const QString &path);
+    // Opens the Auctions table of a PostgreSQL database, creating it when missing.
+    void openServer(const StoreAddress &address, const QString &password);
+    // From now on open() opens this server instead of the file it is given; the program
+    // sets it at start when the settings choose a server.
+    void useServer(const StoreAddress &address, const QString &password);
+    bool isServer() const { return m_server; }
+    // Tries the address without opening a store: what the options window's "Test" shows.
+    static bool testServer(const StoreAddress &address, const QString &password,
+                           QString *report);
     void refresh();
     // Writes the pending change and closes. Safe to call twice.
     void close();
@@ -72,14 +109,26 @@ public:
     // The record's flags, kept beside the records so a scan reads a few bytes per record.
     const FlagCodes &flagCodesAt(int index) const { return m_codes[size_t(index)]; }
 
-    // Appends records in one transaction: either all are stored or none.
-    void appendRecords(const std::vector<FieldValues> &rows);
+    // Sets these fields of the current record and writes just them at once, whatever the
+    // record held: the batch marks, which must never put back another seat's flags with
+    // stale values. The record's other fields are refreshed from what the write found.
+    void markCurrent(const std::vector<std::pair<Field, QString>> &changes);
+
+    // Appends records in one transaction: either all are stored or none. With replaceAll
+    // the table is emptied in the same transaction first.
+    void appendRecords(const std::vector<FieldValues> &rows, bool replaceAll = false);
+    // The number of records in the table now, as the database counts them.
+    qint64 storedCount() const;
 
 signals:
     void repositioned();
+    void changedElsewhere(const StoreConflict &conflict);
 
 private:
-    void load(const QString &connection);
+    void openConnection(const QString &name, bool hadTable, bool hadRevision);
+    void load(const QString &connection, bool withRevision = true);
+    QString keyColumn() const;
+    bool reread(AuctionRecord &r);
     const AuctionRecord &current() const;
     void reposition(int pos);
     Field fieldByName(QStringView name) const;
@@ -87,6 +136,8 @@ private:
     QString m_path;
     QString m_connection;
     bool m_open = false;
+    bool m_server = false;
+    std::optional<std::pair<StoreAddress, QString>> m_useServer;
     void rebuildCodes();
 
     std::vector<AuctionRecord> m_records;

@@ -1,5 +1,7 @@
 #include "platform/instancelock.h"
 #include "records/csvio.h"
+#include "records/recordstore.h"
+#include "support/storebackend.h"
 #include "support/testsupport.h"
 
 #include <QFile>
@@ -212,4 +214,61 @@ TEST_F(Cli, FolderHeldByAnotherProcessIsRefused)
     // Released, the same import goes through.
     EXPECT_EQ(cli(folder.path(), {"import", folder.file("sales.csv")}).exitCode, 0);
     EXPECT_EQ(exported().size(), 3u);
+}
+
+namespace {
+
+CliRun copyStore(const QString &home, const QStringList &more)
+{
+    qputenv("PGPASSWORD", "lotwisetest");
+    qputenv("XDG_CONFIG_HOME", (home + "/config").toUtf8());
+    const CliRun r = cli(home, QStringList{"copy-store"} + more +
+                                   QStringList{"--host", "127.0.0.1", "--port", "15432",
+                                               "--database", "lotwise_copy", "--user",
+                                               "lotwise"});
+    qunsetenv("PGPASSWORD");
+    qunsetenv("XDG_CONFIG_HOME");
+    return r;
+}
+
+} // namespace
+
+TEST(CliCopyStore, MovesEveryRecordToTheServerAndBackCheckingTheCounts)
+{
+    if (!TestSupport::testServerUp()) {
+        if (qEnvironmentVariableIsSet("LOTWISE_PG_REQUIRED"))
+            FAIL() << "the test PostgreSQL server is not running";
+        GTEST_SKIP() << "no test PostgreSQL server";
+    }
+    TestSupport::TempFolder seller, helper;
+    {
+        RecordStore store;
+        store.open(seller.dbPath());
+        TestSupport::addRecord(store, {{Field::UserName, "ann"}, {Field::Address, "1 Main St\r\nX"}});
+        TestSupport::addRecord(store, {{Field::UserName, QString::fromUtf8("zoë")},
+                                       {Field::CriedtFiled, "1"}});
+        TestSupport::addRecord(store, {{Field::UserName, "cy"}});
+    }
+    CliRun r = copyStore(seller.path(), {"to-server", "--replace"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("Copied 3 records")) << r.out.toStdString();
+
+    // A full destination is never added to by mistake.
+    r = copyStore(seller.path(), {"to-server"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("already holds 3 records")) << r.err.toStdString();
+
+    r = copyStore(helper.path(), {"to-file"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    RecordStore copy;
+    copy.open(helper.dbPath());
+    ASSERT_EQ(copy.recordCount(), 3);
+    EXPECT_EQ(copy.recordAt(0)[Field::Address], QStringLiteral("1 Main St\r\nX"));
+    EXPECT_EQ(copy.recordAt(1)[Field::UserName], QString::fromUtf8("zoë"));
+    EXPECT_EQ(copy.recordAt(1)[Field::CriedtFiled], QStringLiteral("1"));
+    EXPECT_EQ(copy.recordAt(2)[Field::UserName], QStringLiteral("cy"));
+    copy.close();
+
+    r = copyStore(seller.path(), {"to-sideways"});
+    EXPECT_EQ(r.exitCode, 2);
 }

@@ -86,8 +86,9 @@ TEST_F(NotesWindowTest, TheOptionsWindowCarriesTheMailAccountAndApplyRestarts)
     ASSERT_TRUE(options->isVisible());
     EXPECT_TRUE(options->isModal());
     auto *tabs = options->findChild<QTabWidget *>("tabOptions");
-    ASSERT_EQ(tabs->count(), 6);
+    ASSERT_EQ(tabs->count(), 7);
     EXPECT_EQ(tabs->tabText(5), "Mail Account");
+    EXPECT_EQ(tabs->tabText(6), "Record Store");
 
     // With no server set up, the test signs on to the local folders.
     scripted.clear();

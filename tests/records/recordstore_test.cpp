@@ -2,6 +2,7 @@
 #include "platform/lotwiseerror.h"
 #include "records/addrecord.h"
 #include "records/recordstore.h"
+#include "support/storebackend.h"
 #include "support/testsupport.h"
 
 #include <QFile>
@@ -13,6 +14,10 @@
 
 using TestSupport::TempFolder;
 
+class StoreOnBothBackEnds : public TestSupport::StoreBackendTest
+{
+};
+
 namespace {
 
 using TestSupport::errorNumberOf;
@@ -23,23 +28,6 @@ QByteArray bytesOf(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Reads one column of every row straight from the file, bypassing the store.
-QStringList columnInFile(const QString &db, const QString &column)
-{
-    QStringList out;
-    {
-        QSqlDatabase c = QSqlDatabase::addDatabase("QSQLITE", "peek");
-        c.setDatabaseName(db);
-        EXPECT_TRUE(c.open());
-        QSqlQuery q(c);
-        EXPECT_TRUE(q.exec("SELECT \"" + column + "\" FROM Auctions ORDER BY rowid"));
-        while (q.next())
-            out << (q.value(0).isNull() ? QStringLiteral("<null>") : q.value(0).toString());
-    }
-    QSqlDatabase::removeDatabase("peek");
-    return out;
-}
-
 void addBuyers(RecordStore &store, const QStringList &names)
 {
     for (const QString &n : names)
@@ -48,11 +36,10 @@ void addBuyers(RecordStore &store, const QStringList &names)
 
 } // namespace
 
-TEST(RecordStore, MissingFileIsCreatedEmptyWithTheAuctionsTable)
+TEST_P(StoreOnBothBackEnds, MissingTableIsCreatedEmptyWithTheAuctionsTable)
 {
-    TempFolder dir;
     RecordStore store;
-    store.open(dir.dbPath());
+    openStore(store);
     EXPECT_EQ(store.recordCount(), 0);
     EXPECT_TRUE(store.eof());
     EXPECT_TRUE(store.bof());
@@ -60,14 +47,13 @@ TEST(RecordStore, MissingFileIsCreatedEmptyWithTheAuctionsTable)
     EXPECT_EQ(errorNumberOf([&] { store.get(Field::UserName); }), ErrorCode::NoCurrentRecord);
     EXPECT_EQ(errorNumberOf([&] { store.moveFirst(); }), ErrorCode::NoCurrentRecord);
     store.close();
-    EXPECT_TRUE(columnInFile(dir.dbPath(), "CK Criedt Filed").isEmpty());
+    EXPECT_TRUE(column("CK Criedt Filed").isEmpty());
 }
 
-TEST(RecordStore, WalkGoesThroughStoredOrderAndPastEitherEnd)
+TEST_P(StoreOnBothBackEnds, WalkGoesThroughStoredOrderAndPastEitherEnd)
 {
-    TempFolder dir;
     RecordStore store;
-    store.open(dir.dbPath());
+    openStore(store);
     addBuyers(store, {"ann", "bob", "cy"});
     store.moveLast();
     ASSERT_EQ(store.recordCount(), 3);
@@ -93,31 +79,29 @@ TEST(RecordStore, WalkGoesThroughStoredOrderAndPastEitherEnd)
     EXPECT_EQ(store.get(Field::UserName), QStringLiteral("ann"));
 }
 
-TEST(RecordStore, ChangeIsWrittenOnRepositionAndOnCloseNotBefore)
+TEST_P(StoreOnBothBackEnds, ChangeIsWrittenOnRepositionAndOnCloseNotBefore)
 {
-    TempFolder dir;
     RecordStore store;
-    store.open(dir.dbPath());
+    openStore(store);
     addBuyers(store, {"ann", "bob"});
     store.moveFirst();
     store.set(Field::Notes, "wants blue");
     EXPECT_EQ(store.get(Field::Notes), QStringLiteral("wants blue"));
-    EXPECT_EQ(columnInFile(dir.dbPath(), "Notes"), (QStringList{"", ""}));
+    EXPECT_EQ(column("Notes"), (QStringList{"", ""}));
 
     store.moveNext();
-    EXPECT_EQ(columnInFile(dir.dbPath(), "Notes"), (QStringList{"wants blue", ""}));
+    EXPECT_EQ(column("Notes"), (QStringList{"wants blue", ""}));
 
     store.set(u"Tracking Number", "1Z999");
     store.close();
-    EXPECT_EQ(columnInFile(dir.dbPath(), "Tracking Number"), (QStringList{"", "1Z999"}));
+    EXPECT_EQ(column("Tracking Number"), (QStringList{"", "1Z999"}));
     store.close(); // twice is harmless
 }
 
-TEST(RecordStore, AddNewAppendsAnEmptyRecordThatIsWrittenEvenUnchanged)
+TEST_P(StoreOnBothBackEnds, AddNewAppendsAnEmptyRecordThatIsWrittenEvenUnchanged)
 {
-    TempFolder dir;
     RecordStore store;
-    store.open(dir.dbPath());
+    openStore(store);
     addBuyers(store, {"ann"});
     store.moveFirst();
     QSignalSpy moved(&store, &RecordStore::repositioned);
@@ -128,16 +112,15 @@ TEST(RecordStore, AddNewAppendsAnEmptyRecordThatIsWrittenEvenUnchanged)
         EXPECT_TRUE(store.get(f).isEmpty());
     store.moveFirst();
     store.close();
-    EXPECT_EQ(columnInFile(dir.dbPath(), "User Name"), (QStringList{"ann", ""}));
+    EXPECT_EQ(column("User Name"), (QStringList{"ann", ""}));
     // Nothing in the file is NULL: other tools reading it see text.
-    EXPECT_EQ(columnInFile(dir.dbPath(), "CK NPB"), (QStringList{"", ""}));
+    EXPECT_EQ(column("CK NPB"), (QStringList{"", ""}));
 }
 
-TEST(RecordStore, AddClearsTheNewRecordAndQuickCopyCarriesTheSaleOver)
+TEST_P(StoreOnBothBackEnds, AddClearsTheNewRecordAndQuickCopyCarriesTheSaleOver)
 {
-    TempFolder dir;
     RecordStore store;
-    store.open(dir.dbPath());
+    openStore(store);
     Records::addRecord(store, true); // nothing current yet: nothing to copy, and no error
     EXPECT_EQ(store.get(Field::CloseDate), QString());
     TestSupport::addRecord(store, {{Field::CloseDate, "3/1/2026"},
@@ -163,15 +146,14 @@ TEST(RecordStore, AddClearsTheNewRecordAndQuickCopyCarriesTheSaleOver)
     // Left unchanged, the new record is still written with every follow-up flag "0".
     store.moveFirst();
     store.close();
-    EXPECT_EQ(columnInFile(dir.dbPath(), "CK Remainder 40"), (QStringList{"0", "", "", "0", "0"}));
-    EXPECT_EQ(columnInFile(dir.dbPath(), "CK Criedt Filed"), (QStringList{"", "", "", "", ""}));
+    EXPECT_EQ(column("CK Remainder 40"), (QStringList{"0", "", "", "0", "0"}));
+    EXPECT_EQ(column("CK Criedt Filed"), (QStringList{"", "", "", "", ""}));
 }
 
-TEST(RecordStore, DeleteRemovesTheRecordAndMoveNextLandsOnTheOneAfter)
+TEST_P(StoreOnBothBackEnds, DeleteRemovesTheRecordAndMoveNextLandsOnTheOneAfter)
 {
-    TempFolder dir;
     RecordStore store;
-    store.open(dir.dbPath());
+    openStore(store);
     addBuyers(store, {"ann", "bob", "cy"});
     store.moveFirst();
     store.moveNext();
@@ -184,21 +166,20 @@ TEST(RecordStore, DeleteRemovesTheRecordAndMoveNextLandsOnTheOneAfter)
     EXPECT_EQ(store.get(Field::UserName), QStringLiteral("cy"));
     EXPECT_EQ(store.recordCount(), 2);
     store.close();
-    EXPECT_EQ(columnInFile(dir.dbPath(), "User Name"), (QStringList{"ann", "cy"}));
-    EXPECT_EQ(columnInFile(dir.dbPath(), "Notes"), (QStringList{"", ""}));
+    EXPECT_EQ(column("User Name"), (QStringList{"ann", "cy"}));
+    EXPECT_EQ(column("Notes"), (QStringList{"", ""}));
 }
 
-TEST(RecordStore, ReopenAndRefreshSeeWhatWasWritten)
+TEST_P(StoreOnBothBackEnds, ReopenAndRefreshSeeWhatWasWritten)
 {
-    TempFolder dir;
     {
         RecordStore store;
-        store.open(dir.dbPath());
+        openStore(store);
         TestSupport::addRecord(store, {{Field::UserName, QString::fromUtf8("zoë")},
                                        {Field::Address, "1 Main St\r\nSpringfield"}});
     }
     RecordStore store;
-    store.open(dir.dbPath());
+    openStore(store);
     ASSERT_EQ(store.recordCount(), 1);
     EXPECT_EQ(store.position(), 0);
     EXPECT_EQ(store.get(Field::UserName), QString::fromUtf8("zoë"));
@@ -211,11 +192,10 @@ TEST(RecordStore, ReopenAndRefreshSeeWhatWasWritten)
     EXPECT_EQ(store.get(Field::Notes), QStringLiteral("kept over refresh"));
 }
 
-TEST(RecordStore, PackedFlagsFollowEveryChange)
+TEST_P(StoreOnBothBackEnds, PackedFlagsFollowEveryChange)
 {
-    TempFolder dir;
     RecordStore store;
-    store.open(dir.dbPath());
+    openStore(store);
     const auto inStep = [&] {
         for (int i = 0; i < store.recordCount(); ++i)
             for (int f = 0; f < kFieldCount; ++f)
@@ -235,18 +215,17 @@ TEST(RecordStore, PackedFlagsFollowEveryChange)
     store.set(Field::Cash, "yes");
     inStep();
     store.close();
-    store.open(dir.dbPath());
+    openStore(store);
     inStep();
     EXPECT_EQ(store.flagCodesAt(0)[size_t(Fields::index(Field::PayPal))], 1);
     EXPECT_EQ(store.flagCodesAt(0)[size_t(Fields::index(Field::Cash))], 0);
     EXPECT_EQ(store.flagCodesAt(1)[size_t(Fields::index(Field::Check))], 1);
 }
 
-TEST(RecordStore, FieldsAreAddressedByTheirExactNames)
+TEST_P(StoreOnBothBackEnds, FieldsAreAddressedByTheirExactNames)
 {
-    TempFolder dir;
     RecordStore store;
-    store.open(dir.dbPath());
+    openStore(store);
     store.addNew();
     store.set(u"CK Criedt Filed", "1");
     store.set(u"Notuse Payment Recived", "1");
@@ -313,11 +292,10 @@ TEST(RecordStore, FilesThatAreNotLotwiseStoresAreRefusedAndLeftUntouched)
     EXPECT_EQ(errorNumberOf([&] { store.open(dir.path()); }), ErrorCode::CannotOpenDatabase);
 }
 
-TEST(RecordStore, ImportIsAllOrNothingAndKeepsTheCursorWhereItWas)
+TEST_P(StoreOnBothBackEnds, ImportIsAllOrNothingAndKeepsTheCursorWhereItWas)
 {
-    TempFolder dir;
     RecordStore store;
-    store.open(dir.dbPath());
+    openStore(store);
     addBuyers(store, {"ann"});
     store.moveFirst();
     FieldValues row{};
@@ -325,7 +303,7 @@ TEST(RecordStore, ImportIsAllOrNothingAndKeepsTheCursorWhereItWas)
     store.appendRecords({row, row});
     EXPECT_EQ(store.recordCount(), 3);
     EXPECT_EQ(store.get(Field::UserName), QStringLiteral("ann"));
-    EXPECT_EQ(columnInFile(dir.dbPath(), "User Name"), (QStringList{"ann", "bob", "bob"}));
+    EXPECT_EQ(column("User Name"), (QStringList{"ann", "bob", "bob"}));
 }
 
 TEST(RecordStore, WritesMadeByMovingSurviveAKilledProcess)
@@ -349,3 +327,6 @@ TEST(RecordStore, WritesMadeByMovingSurviveAKilledProcess)
     for (int i = 0; i < 50; ++i, store.moveNext())
         ASSERT_EQ(store.get(Field::InvoiceSent), QStringLiteral("1")) << i;
 }
+
+INSTANTIATE_TEST_SUITE_P(RecordStore, StoreOnBothBackEnds, ::testing::Bool(),
+                         TestSupport::backendName);
