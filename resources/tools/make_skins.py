@@ -19,6 +19,9 @@ import os
 import struct
 import zlib
 
+# The icon script's geometry and PNG chunks serve the skins as well.
+from make_icons import in_rounded_rect, png_chunk
+
 KEY = (0xFF, 0x00, 0xFF)
 
 
@@ -30,24 +33,12 @@ def write_png(path, width, height, pixels):
         for r, g, b in row:
             raw += bytes((r, g, b))
 
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
     png = b"\x89PNG\r\n\x1a\n"
-    png += chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-    png += chunk(b"IDAT", zlib.compress(bytes(raw), 9))
-    png += chunk(b"IEND", b"")
+    png += png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+    png += png_chunk(b"IDAT", zlib.compress(bytes(raw), 9))
+    png += png_chunk(b"IEND", b"")
     with open(path, "wb") as f:
         f.write(png)
-
-
-def in_rounded_rect(x, y, x0, y0, x1, y1, r):
-    if x < x0 or x > x1 or y < y0 or y > y1:
-        return False
-    cx = min(max(x, x0 + r), x1 - r)
-    cy = min(max(y, y0 + r), y1 - r)
-    return (x - cx) ** 2 + (y - cy) ** 2 <= r * r
 
 
 def in_triangle(x, y, a, b, c):
