@@ -4,6 +4,7 @@
 #include "platform/lotwiseerror.h"
 #include "platform/prompts.h"
 #include "platform/settingsstore.h"
+#include "support/fakemail.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -44,11 +45,7 @@ struct LocalMail
     }
     void send(const QString &to, const QString &subject, const QString &body)
     {
-        session->Compose();
-        session->setRecipAddress(to);
-        session->setMsgSubject(subject);
-        session->setMsgNoteText(body);
-        session->Send();
+        TestSupport::sendThrough(*session, to, subject, body);
     }
 };
 

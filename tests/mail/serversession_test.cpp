@@ -8,6 +8,7 @@
 #include "platform/prompts.h"
 #include "platform/settingsstore.h"
 #include "support/testservers.h"
+#include "support/fakemail.h"
 #include "support/testsupport.h"
 
 #include <gtest/gtest.h>
@@ -34,11 +35,7 @@ struct ServerMail
 
     void send(const QString &to, const QString &subject, const QString &body)
     {
-        session->Compose();
-        session->setRecipAddress(to);
-        session->setMsgSubject(subject);
-        session->setMsgNoteText(body);
-        session->Send();
+        TestSupport::sendThrough(*session, to, subject, body);
     }
     int find(const QString &subject) { return TestServers::findMessage(*session, subject); }
 };

@@ -140,4 +140,15 @@ inline void serveLogoPage(LocalWebServer &web, SettingsStore &settings)
                         .toUtf8();
 }
 
+// One message through a signed-on session, as the senders of the program compose it.
+inline void sendThrough(MailSession &session, const QString &to, const QString &subject,
+                        const QString &body)
+{
+    session.Compose();
+    session.setRecipAddress(to);
+    session.setMsgSubject(subject);
+    session.setMsgNoteText(body);
+    session.Send();
+}
+
 } // namespace TestSupport
