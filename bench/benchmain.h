@@ -7,6 +7,8 @@
 #include "platform/settingsstore.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QTcpSocket>
 #include <QString>
 #include <benchmark/benchmark.h>
 #include <cstring>
@@ -15,6 +17,14 @@ inline QString &benchServersDir()
 {
     static QString dir = QStringLiteral(LOTWISE_MAIL_SERVERS_DIR);
     return dir;
+}
+
+// Whether the test servers are up: their CA is there and `port` answers.
+inline bool benchServersListen(quint16 port)
+{
+    QTcpSocket s;
+    s.connectToHost(QStringLiteral("127.0.0.1"), port);
+    return QFile::exists(benchServersDir() + QStringLiteral("/ca.pem")) && s.waitForConnected(1000);
 }
 
 // The seller's account on the test servers, its password kept in memory only.

@@ -27,16 +27,9 @@ namespace {
 constexpr int kMessages = 1000;
 constexpr int kNotices = 100;
 
-bool serversRunning()
-{
-    QTcpSocket s;
-    s.connectToHost(QStringLiteral("127.0.0.1"), 10993);
-    return QFile::exists(benchServersDir() + QStringLiteral("/ca.pem")) && s.waitForConnected(1000);
-}
-
 void BM_CheckEmailOverImap(benchmark::State &state)
 {
-    if (!serversRunning()) {
+    if (!benchServersListen(10993)) {
         state.SkipWithError("the test mail servers are not running (tests/servers/start.sh)");
         return;
     }

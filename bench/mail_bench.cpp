@@ -53,13 +53,6 @@ void sendBatch(MailSession &session, const QString &to)
     }
 }
 
-bool serversRunning()
-{
-    QTcpSocket s;
-    s.connectToHost(QStringLiteral("127.0.0.1"), 10025);
-    return QFile::exists(benchServersDir() + QStringLiteral("/ca.pem")) && s.waitForConnected(1000);
-}
-
 void BM_LocalOutbox(benchmark::State &state)
 {
     for (auto _ : state) {
@@ -119,7 +112,7 @@ void addReminderRecord(RecordStore &store, int i, QDate closed)
 
 void BM_PostfixOneSession(benchmark::State &state)
 {
-    if (!serversRunning()) {
+    if (!benchServersListen(10025)) {
         state.SkipWithError("the test mail servers are not running (tests/servers/start.sh DIR)");
         for (auto _ : state) {
         }
