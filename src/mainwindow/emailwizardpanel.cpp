@@ -22,6 +22,8 @@ EmailWizardPanel::EmailWizardPanel(RecordStore &store, std::function<bool()> mar
     m_subject->setInsertPolicy(QComboBox::NoInsert);
     m_templates = new QListWidget;
     m_templates->setObjectName(QStringLiteral("File1"));
+    // Lists take no name from their form label.
+    m_templates->setAccessibleName(QStringLiteral("Email Templete"));
     m_hint = new QLabel(QStringLiteral(
         "Only checked emails will be sent. Click help for more information on this page."));
     m_hint->setObjectName(QStringLiteral("Label14"));

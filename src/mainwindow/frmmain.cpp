@@ -159,6 +159,7 @@ void FrmMain::buildUi()
 
     // The left column, the panels and the splitter are placed by SizeControls, not by a
     // layout manager, so the window keeps the same rules at every size.
+    buildToolbar();
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("client"));
     setCentralWidget(m_client);
@@ -177,7 +178,6 @@ void FrmMain::buildUi()
 
     buildPanels();
     buildMenus();
-    buildToolbar();
     buildStatusBar();
 
     // The last fetched page or message and its subject, for the notice readers.
@@ -444,6 +444,36 @@ void FrmMain::buildToolbar()
     // The button's key decides what it does.
     connect(m_toolbar, &QToolBar::actionTriggered, this,
             [this](QAction *a) { toolbarClick(a->data().toString()); });
+
+    // The quick links live only here, so unlike the other toolbar buttons this one is a Tab
+    // stop; built with the toolbar, it comes first in the Tab order as it does on screen.
+    m_internet = new QToolButton;
+    m_internet->setObjectName(QStringLiteral("Toolbar1_Internet"));
+    m_internet->setIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
+    m_internet->setToolTip(QStringLiteral("Internet"));
+    m_internet->setAccessibleName(QStringLiteral("Internet"));
+    m_internet->setPopupMode(QToolButton::InstantPopup);
+    auto *links = new QMenu(m_internet);
+    links->setObjectName(QStringLiteral("InternetMenu"));
+    m_internet->setMenu(links);
+    m_toolbar->addWidget(m_internet)->setData(QStringLiteral("Internet"));
+}
+
+void FrmMain::fillInternetLinks()
+{
+    QMenu *links = m_internet->menu();
+    links->clear();
+    for (const QString &line :
+         TextFile::readLines(AppFolder::fileIn(m_appFolder, QStringLiteral("Subjects/quicklinks.sub")),
+                             TextFile::Empty::Skip)) {
+        QAction *a = links->addAction(line);
+        connect(a, &QAction::triggered, this, [this, line] {
+            if (!WebLinks::open(line))
+                statusBar()->showMessage(
+                    QStringLiteral("\"%1\" is not a web address that can be opened.").arg(line),
+                    5000);
+        });
+    }
 }
 
 void FrmMain::buildStatusBar()
@@ -509,29 +539,7 @@ bool FrmMain::Form_Load()
     ShowRecordStatus();
 
     fillLists();
-
-    m_internet = new QToolButton;
-    m_internet->setObjectName(QStringLiteral("Toolbar1_Internet"));
-    m_internet->setIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
-    m_internet->setToolTip(QStringLiteral("Internet"));
-    m_internet->setAccessibleName(QStringLiteral("Internet"));
-    m_internet->setPopupMode(QToolButton::InstantPopup);
-    auto *links = new QMenu(m_internet);
-    links->setObjectName(QStringLiteral("InternetMenu"));
-    for (const QString &line :
-         TextFile::readLines(AppFolder::fileIn(m_appFolder, QStringLiteral("Subjects/quicklinks.sub")),
-                             TextFile::Empty::Skip)) {
-        QAction *a = links->addAction(line);
-        connect(a, &QAction::triggered, this, [this, line] {
-            if (!WebLinks::open(line))
-                statusBar()->showMessage(
-                    QStringLiteral("\"%1\" is not a web address that can be opened.").arg(line),
-                    5000);
-        });
-    }
-    m_internet->setMenu(links);
-    m_toolbar->addWidget(m_internet)->setData(QStringLiteral("Internet"));
-
+    fillInternetLinks();
     fillTemplateList();
     buildTree();
     CheckOnline();

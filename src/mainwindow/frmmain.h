@@ -195,6 +195,7 @@ private:
     void buildLeftColumn(QWidget *client);
     void buildPanels();
     void buildToolbar();
+    void fillInternetLinks();
     void buildStatusBar();
     void buildTree();
     void fillLists();

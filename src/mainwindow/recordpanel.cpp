@@ -154,6 +154,7 @@ StatusPicture *RecordPanel::addPicture(QWidget *box, QGridLayout *grid, int row,
     auto *picture = new StatusPicture(name, caption, box);
     auto *label = new ClickLabel(caption, box);
     label->setObjectName(name + QStringLiteral("_Caption"));
+    label->setBuddy(picture);
     grid->addWidget(picture, row, 0);
     grid->addWidget(label, row, 1);
     connect(picture, &QAbstractButton::clicked, this, [this, name] { clickPicture(name); });
@@ -234,6 +235,10 @@ QWidget *RecordPanel::buildCommands()
     m_searchField->setAccessibleName(QStringLiteral("Search In"));
     m_searchField->addItems({QStringLiteral("User Name"), QStringLiteral("Email Address"),
                              QStringLiteral("Name/Address")});
+    // A screen reader names a combo box by the field it holds; the label says what it picks.
+    auto *inLabel = new QLabel(QStringLiteral("in"));
+    inLabel->setAccessibleName(m_searchField->accessibleName());
+    inLabel->setBuddy(m_searchField);
     auto *find = new QToolButton;
     find->setObjectName(QStringLiteral("Image23"));
     find->setAccessibleName(QStringLiteral("Search"));
@@ -242,6 +247,7 @@ QWidget *RecordPanel::buildCommands()
     connect(find, &QToolButton::clicked, this, [this] { search(); });
     row->addWidget(searchLabel);
     row->addWidget(m_searchText, 1);
+    row->addWidget(inLabel);
     row->addWidget(m_searchField);
     row->addWidget(find);
     row->addSpacing(16);

@@ -68,6 +68,8 @@ TemplatePanel::TemplatePanel(const QString &appFolder, QWidget *parent)
     m_text20 = new QPlainTextEdit;
     m_text20->setObjectName(QStringLiteral("Text20"));
     m_text20->setAccessibleName(QStringLiteral("Email Template"));
+    // Tab leaves the editor as it leaves every other box; templates need no tab characters.
+    m_text20->setTabChangesFocus(true);
     m_text20->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     editorLabel->setBuddy(m_text20);
 

@@ -27,7 +27,7 @@ UnpaidItemsPanel::UnpaidItemsPanel(RecordStore &store, QWidget *parent)
     m_userName = readOnlyLine("UnpaidUserName");
     m_link = new ClickLabel(disputeCaption());
     m_link->setObjectName(QStringLiteral("Label57"));
-    m_link->setFocusPolicy(Qt::StrongFocus);
+    m_link->makeLink();
     m_link->installEventFilter(this);
     // A mid-grey ground keeps the link readable both white and black.
     m_link->setAutoFillBackground(true);

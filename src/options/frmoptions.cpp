@@ -20,8 +20,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTabBar>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 using OptionFiles::List;
@@ -85,19 +87,25 @@ FrmOptions::FrmOptions(QString appFolder, QWidget *parent)
     m_tabs->addTab(buildLogFiles(), QStringLiteral("Log Files"));
     m_tabs->addTab(buildErrorChecking(), QStringLiteral("Error Checking"));
     connect(m_tabs, &QTabWidget::currentChanged, this, &FrmOptions::tabSelected);
+    // The tab bar's scroll arrows would be two more Tab stops; the arrow keys on the tab bar
+    // already move between pages.
+    if (auto *bar = m_tabs->findChild<QTabBar *>(QString(), Qt::FindDirectChildrenOnly)) {
+        for (auto *arrow : bar->findChildren<QToolButton *>(QString(), Qt::FindDirectChildrenOnly))
+            arrow->setFocusPolicy(Qt::NoFocus);
+    }
 
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    auto *apply = new QPushButton(QStringLiteral("&Apply"), this);
-    apply->setObjectName(QStringLiteral("cmdApply"));
-    connect(apply, &QPushButton::clicked, this, &FrmOptions::restartRequested);
+    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok->setObjectName(QStringLiteral("cmdOK"));
+    m_ok->setDefault(true);
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+    m_apply = new QPushButton(QStringLiteral("&Apply"), this);
+    m_apply->setObjectName(QStringLiteral("cmdApply"));
+    connect(m_apply, &QPushButton::clicked, this, &FrmOptions::restartRequested);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(apply);
+    buttons->addWidget(m_ok);
+    buttons->addWidget(m_apply);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     layout->addLayout(buttons);
@@ -114,6 +122,7 @@ FrmOptions::LabelledCheck FrmOptions::makeCheck(const QString &name, const QStri
     c.box->setAccessibleName(caption);
     c.label = new ClickLabel(caption, parent);
     c.label->setObjectName(QStringLiteral("lbl") + name);
+    c.label->setBuddy(c.box);
     connect(c.label, &ClickLabel::clicked, c.box, &QCheckBox::toggle);
     return c;
 }
@@ -142,6 +151,7 @@ QWidget *FrmOptions::buildUserInputs()
         radio->setAccessibleName(caption);
         auto *label = new ClickLabel(caption, page);
         label->setObjectName(QStringLiteral("lbl") + QLatin1String(kListNames[i]).mid(3));
+        label->setBuddy(radio);
         m_listChoices[size_t(i)] = radio;
         const auto list = List(i);
         connect(radio, &QRadioButton::clicked, this, [this, list] { chooseList(list); });
@@ -237,10 +247,15 @@ QWidget *FrmOptions::buildOnExit()
         subject->setInsertPolicy(QComboBox::NoInsert);
         subject->addItem(OptionFiles::OnExit::defaultSubject(i));
         connect(subject, &QComboBox::editTextChanged, this, &FrmOptions::SaveOnExit);
+        // A screen reader names a combo box by the text it holds; its label says what it is.
+        auto *subjectLabel = new QLabel(QStringLiteral("Subject"), page);
+        subjectLabel->setAccessibleName(subject->accessibleName());
+        subjectLabel->setBuddy(subject);
 
         grid->addLayout(row(c.box, c.label), 0, i);
         grid->addWidget(templates, 1, i);
-        grid->addWidget(subject, 2, i);
+        grid->addWidget(subjectLabel, 2, i);
+        grid->addWidget(subject, 3, i);
         m_onExitChecks[size_t(i)] = c;
         m_templateLists[size_t(i)] = templates;
         m_subjects[size_t(i)] = subject;
@@ -248,7 +263,7 @@ QWidget *FrmOptions::buildOnExit()
     m_sendErrorLog =
         makeCheck(QStringLiteral("SendErrorLog"), QStringLiteral("Send Error Log"), page);
     connect(m_sendErrorLog.box, &QCheckBox::toggled, this, &FrmOptions::SaveOnExit);
-    grid->addLayout(row(m_sendErrorLog.box, m_sendErrorLog.label), 3, 0, 1, 3);
+    grid->addLayout(row(m_sendErrorLog.box, m_sendErrorLog.label), 4, 0, 1, 3);
     return page;
 }
 
@@ -287,6 +302,7 @@ QWidget *FrmOptions::buildErrorChecking()
     auto *links = new ClickLabel(QStringLiteral("Online Error Reports Links"), page);
     links->setObjectName(QStringLiteral("lblErrorReportsLinks"));
     links->setAccessibleName(links->text());
+    links->makeLink();
     links->setCursor(Qt::PointingHandCursor);
     QFont linkFont = links->font();
     linkFont.setUnderline(true);
@@ -633,7 +649,18 @@ void FrmOptions::SaveErrorChecking()
     });
 }
 
-void FrmOptions::addPage(QWidget *page, const QString &title) { m_tabs->addTab(page, title); }
+void FrmOptions::addPage(QWidget *page, const QString &title)
+{
+    m_tabs->addTab(page, title);
+    // The page's controls joined the Tab order after OK and Apply; those stay last.
+    QWidget *last = previousInFocusChain();
+    while (last != this && (last == m_ok || last == m_apply || !(last->focusPolicy() & Qt::TabFocus)))
+        last = last->previousInFocusChain();
+    if (last == this)
+        return;
+    setTabOrder(last, m_ok);
+    setTabOrder(m_ok, m_apply);
+}
 
 void FrmOptions::viewErrorLog()
 {

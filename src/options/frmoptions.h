@@ -110,6 +110,8 @@ private:
     OptionFiles::List m_chosen = OptionFiles::List::EmailSubjects;
 
     QTabWidget *m_tabs = nullptr;
+    QPushButton *m_ok = nullptr;
+    QPushButton *m_apply = nullptr;
 
     std::array<QRadioButton *, OptionFiles::ListCount> m_listChoices{};
     QListWidget *m_list = nullptr;
