@@ -11,7 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   postfix dovecot-imapd dovecot-lmtpd openssl python3
   desktop-file-utils dpkg-dev
-  at-spi2-core python3-pyatspi dbus-x11
+  at-spi2-core python3-pyatspi dbus-x11 matchbox-window-manager
   postgresql-15 libqt6sql6-psql
 )
 

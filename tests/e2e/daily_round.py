@@ -1,7 +1,11 @@
 #!/usr/bin/python3
-"""The daily round through the accessibility bus, as a user of assistive technology does it:
-daily_round.py LOTWISE_BINARY WORK_DIR. Run inside an X server with its own D-Bus session
-and the accessibility bus started (run_daily_round.sh does that).
+"""The daily round through the accessibility bus, as a screen reader user does it with the
+keyboard: daily_round.py LOTWISE_BINARY WORK_DIR. Run inside an X server with its own D-Bus
+session and the accessibility bus started (run_daily_round.sh does that).
+
+Controls are found by their role and the name they are announced by, and given the focus as
+a screen reader's "jump to" does; everything else is keys: typing, Space on buttons and
+switches, arrows and Enter in the task tree.
 
 On an empty application folder: two records are added on the record panel, one marked
 invoiced and paid by PayPal, the other invoiced and 8 days old; "7 Day Reminder" is opened
@@ -20,7 +24,7 @@ import pyatspi
 
 BINARY, WORK = sys.argv[1], sys.argv[2]
 APP = os.path.join(WORK, "app")
-KEY = {"Right": 0xff53}
+KEY = {"Tab": 0xff09, "Right": 0xff53, "Down": 0xff54, "Home": 0xff50, "Return": 0xff0d, "space": 0x20}
 
 
 class LogoPage(http.server.BaseHTTPRequestHandler):
@@ -81,33 +85,59 @@ def must(root, role, name):
     return o
 
 
-def press(o):
-    action = o.queryAction()
-    action.doAction(0)
-    time.sleep(0.3)
+def has_state(o, state):
+    try:
+        return o.getState().contains(state)
+    except Exception:
+        return False
 
 
-def type_into(root, name, text):
-    box = must(root, "text", name)
-    box.queryEditableText().setTextContents(text)
-    time.sleep(0.1)
-
-
-def click(o):
-    x, y, w, h = o.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    pyatspi.Registry.generateMouseEvent(x + w // 2, y + h // 2, "abs")
-    time.sleep(0.2)
-    pyatspi.Registry.generateMouseEvent(x + w // 2, y + h // 2, "b1c")
-    time.sleep(0.5)
+def focus(o):
+    o.queryComponent().grabFocus()
+    wait_for(f"the focus on {o.name!r}", lambda: has_state(o, pyatspi.STATE_FOCUSED), 5)
 
 
 def key(name):
     pyatspi.Registry.generateKeyboardEvent(KEY[name], None, pyatspi.KEY_SYM)
-    time.sleep(0.4)
+    time.sleep(0.3)
 
 
-def task(tree, name):
-    return wait_for(f"task {name!r}", lambda: next((c for c in tree if c and c.name == name), None))
+def press(o):
+    """Space on the control, as on a focused button or switch."""
+    focus(o)
+    key("space")
+    time.sleep(0.2)
+
+
+def type_into(root, name, text):
+    box = must(root, "text", name)
+    focus(box)
+    pyatspi.Registry.generateKeyboardEvent(0, text, pyatspi.KEY_STRING)
+    wait_for(f"{text!r} typed into {name!r}",
+             lambda: box.queryText().getText(0, -1) == text, 5)
+
+
+def open_task(window, tree, name):
+    """Tabs into the task tree from the view button above it, walks the tree with the arrow
+    keys to the node and opens it with Enter. Right opens a closed node or steps into an open
+    one and does nothing on a leaf; Down moves on."""
+    focus(must(window, "push button", "Create Template"))
+    key("Tab")
+    wait_for("the focus in the task tree", lambda: has_state(tree, pyatspi.STATE_FOCUSED) or any(
+        c and has_state(c, pyatspi.STATE_FOCUSED) for c in tree), 5)
+    key("Home")
+    for _ in range(60):
+        current = next((c for c in tree if c and has_state(c, pyatspi.STATE_SELECTED)), None)
+        if current is not None and current.name == name:
+            key("Return")
+            time.sleep(0.5)
+            return
+        before = current.name if current is not None else None
+        key("Right")
+        now = next((c for c in tree if c and has_state(c, pyatspi.STATE_SELECTED)), None)
+        if now is None or now.name == before:
+            key("Down")
+    fail(f"the arrow keys did not reach the task {name!r}")
 
 
 def main():
@@ -137,6 +167,7 @@ def run():
         (c for c in app if c and c.getRoleName() == "frame" and c.name.startswith("Lotwise - ")), None))
     if find(app, "alert", "Error Information"):
         fail("the program reported an error at start-up")
+    wait_for("the main window to be active", lambda: has_state(window, pyatspi.STATE_ACTIVE))
     eight_days_ago = (datetime.date.today() - datetime.timedelta(days=8)).isoformat()
 
     for user, lot, number, paid in (("alice", "Brass lamp", "1001", True),
@@ -155,9 +186,7 @@ def run():
     press(must(window, "push button", "First Record"))
 
     tree = must(window, "tree", "Tasks")
-    click(task(tree, "Auction Reminders"))
-    key("Right")
-    click(task(tree, "7 Day Reminder"))
+    open_task(window, tree, "7 Day Reminder")
     wait_for("the 7-day reminder list", lambda: "Reminder" in window.name or "Remainder" in window.name, 10)
     wizard = must(window, "tree", "Email Wizard")
     if not wait_for_quietly(lambda: [c for c in wizard if c and c.name == "bob"]):
@@ -172,7 +201,7 @@ def run():
     if find(app, "alert", "Error Information"):
         fail("sending reported an error")
 
-    click(task(tree, "Items To Ship"))
+    open_task(window, tree, "Items To Ship")
     ship = must(window, "tree", "Items to Ship")
     wait_for("alice in the items to ship", lambda: [c for c in ship if c and c.name == "alice"])
     if [c for c in ship if c and c.name == "bob"]:

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # run_daily_round.sh BUILD_DIR: installs the build under a throw-away prefix and drives the
 # installed program through the daily round over the accessibility bus, under a throw-away X
-# server with its own D-Bus session.
+# server with a window manager and its own D-Bus session.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 work="$(mktemp -d)"
@@ -9,5 +9,7 @@ trap 'rm -rf "$work"' EXIT
 cmake --install "$1" --prefix "$work/usr" >/dev/null
 xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- bash -c '
     /usr/libexec/at-spi-bus-launcher --launch-immediately &
+    # A window manager, as on a desktop: it makes the new window the active one.
+    matchbox-window-manager -use_titlebar no &
     sleep 1
     /usr/bin/python3 "$0" "$1" "$2"' "$here/daily_round.py" "$work/usr/bin/lotwise" "$work"
