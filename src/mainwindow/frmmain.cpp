@@ -440,13 +440,17 @@ void FrmMain::buildToolbar()
         a->setObjectName(QStringLiteral("Toolbar1_") + QString(key).remove(u' '));
         a->setData(key);
         a->setToolTip(key);
+        // Checking the mailbox and the quick email are on the toolbar alone, so their buttons
+        // are Tab stops; the others repeat menu commands and stay out of the Tab order.
+        if (key == QLatin1String("Check Email") || key == QLatin1String("Email"))
+            m_toolbar->widgetForAction(a)->setFocusPolicy(Qt::TabFocus);
     }
     // The button's key decides what it does.
     connect(m_toolbar, &QToolBar::actionTriggered, this,
             [this](QAction *a) { toolbarClick(a->data().toString()); });
 
-    // The quick links live only here, so unlike the other toolbar buttons this one is a Tab
-    // stop; built with the toolbar, it comes first in the Tab order as it does on screen.
+    // The quick links live only here too. Built with the toolbar, these stops come first in
+    // the Tab order as they do on screen.
     m_internet = new QToolButton;
     m_internet->setObjectName(QStringLiteral("Toolbar1_Internet"));
     m_internet->setIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
