@@ -10,7 +10,9 @@ switches, arrows and Enter in the task tree.
 On an empty application folder: two records are added on the record panel, one marked
 invoiced and paid by PayPal, the other invoiced and 8 days old; "7 Day Reminder" is opened
 from the task tree, its row checked and sent on the local mail folders; "Items To Ship"
-shows the paid one. Then the outbox and the database are checked."""
+shows the paid one. The quick email, notes and about windows are opened from the keyboard
+and every control in them must be announced by a caption. Then the outbox and the database
+are checked."""
 import datetime
 import http.server
 import os
@@ -24,7 +26,8 @@ import pyatspi
 
 BINARY, WORK = sys.argv[1], sys.argv[2]
 APP = os.path.join(WORK, "app")
-KEY = {"Tab": 0xff09, "Right": 0xff53, "Down": 0xff54, "Home": 0xff50, "Return": 0xff0d, "space": 0x20}
+ALT_KEYCODE = 64  # Alt_L in the X server's default keymap
+KEY = {"Escape": 0xff1b, "Tab": 0xff09, "Right": 0xff53, "Down": 0xff54, "Home": 0xff50, "Return": 0xff0d, "space": 0x20}
 
 
 class LogoPage(http.server.BaseHTTPRequestHandler):
@@ -117,6 +120,89 @@ def type_into(root, name, text):
              lambda: box.queryText().getText(0, -1) == text, 5)
 
 
+def alt(letter):
+    pyatspi.Registry.generateKeyboardEvent(ALT_KEYCODE, None, pyatspi.KEY_PRESS)
+    pyatspi.Registry.generateKeyboardEvent(ord(letter), None, pyatspi.KEY_SYM)
+    pyatspi.Registry.generateKeyboardEvent(ALT_KEYCODE, None, pyatspi.KEY_RELEASE)
+    time.sleep(0.4)
+
+
+def walk(root):
+    stack = [root]
+    while stack:
+        o = stack.pop()
+        try:
+            yield o
+            stack.extend(c for c in o if c)
+        except Exception:
+            pass
+
+
+def menu_command(app, letter, name):
+    """Opens a menu of the menu bar with Alt and its letter, goes down it with the arrow
+    keys to the command and gives it with Enter."""
+    alt(letter)
+    for _ in range(20):
+        # The open menu's highlighted command, not the menu bar's highlighted menu.
+        current = next((o for o in walk(app) if o.getRoleName() == "menu item" and showing(o)
+                        and o.parent.getRoleName() != "menu bar"
+                        and has_state(o, pyatspi.STATE_FOCUSED)), None)
+        if current is not None and current.name == name:
+            key("Return")
+            return
+        key("Down")
+    fail(f"the arrow keys did not reach the menu command {name!r}")
+
+
+def announced(o):
+    """What a screen reader names a control by: the label it is labelled by, else its own
+    name. A combo box's own name is the text it holds, so it needs a label."""
+    for relation in o.getRelationSet():
+        if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY and relation.getNTargets():
+            return relation.getTarget(0).name
+    return "" if o.getRoleName() == "combo box" else o.name
+
+
+# What belongs to a list or is a part of another control rather than a control of its own.
+PARTS = {"list item", "table cell", "tree item", "table column header", "column header",
+         "scroll bar", "menu item", "menu"}
+
+
+def window_announced(app, title, close_with):
+    """The window titled `title` has the focus and every control in it that takes the focus
+    is announced by a caption; then it is closed from the keyboard."""
+    dialog = wait_for(f"the window {title!r}", lambda: next(
+        (c for c in app if c and c.name == title and showing(c)), None))
+    wait_for(f"the focus in {title!r}", lambda: any(
+        has_state(o, pyatspi.STATE_FOCUSED) for o in walk(dialog)), 5)
+    controls, silent = [], []
+    for o in walk(dialog):
+        if o is dialog or o.getRoleName() in PARTS or o.parent.getRoleName() == "combo box":
+            continue
+        if has_state(o, pyatspi.STATE_FOCUSABLE) and showing(o):
+            controls.append(announced(o))
+            if not controls[-1].strip():
+                silent.append(f"{o.getRoleName()} {o.name!r}")
+    if silent or not controls:
+        fail(f"in {title!r}, controls without a caption: {silent} (of {len(controls)})")
+    print(f"{title}: {', '.join(controls)}")
+    close_with()
+    wait_for(f"{title!r} to close", lambda: not any(
+        c and c.name == title and showing(c) for c in app), 5)
+
+
+def small_windows(app, window):
+    """The quick email from its toolbar button, the notes from the View menu and the about
+    window from the Help menu, each read through the bus and closed again."""
+    press(must(window, "push button", "Auction Winners"))
+    press(must(window, "push button", "Email"))
+    window_announced(app, "Quick Email", lambda: key("Escape"))
+    menu_command(app, "v", "Tasks To Complete")
+    window_announced(app, "Lotwise - Notes", lambda: press(must(app, "push button", "O.K")))
+    menu_command(app, "h", "About")
+    window_announced(app, "About Lotwise", lambda: key("Escape"))
+
+
 def open_task(window, tree, name):
     """Tabs into the task tree from the view button above it, walks the tree with the arrow
     keys to the node and opens it with Enter. Right opens a closed node or steps into an open
@@ -206,6 +292,8 @@ def run():
     wait_for("alice in the items to ship", lambda: [c for c in ship if c and c.name == "alice"])
     if [c for c in ship if c and c.name == "bob"]:
         fail("an unpaid record is in the items to ship")
+
+    small_windows(app, window)
 
 
 def check():
