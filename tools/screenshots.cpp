@@ -7,7 +7,9 @@
 #include "aux/frmhelpballon.h"
 #include "aux/frmnotes.h"
 #include "aux/frmsplash.h"
+#include "mail/frmemail.h"
 #include "mainwindow/frmmain.h"
+#include "options/frmoptions.h"
 #include "platform/appfolder.h"
 #include "platform/dates.h"
 #include "platform/prompts.h"
@@ -22,6 +24,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
@@ -190,6 +193,24 @@ int main(int argc, char *argv[])
         FrmAbout about(&win);
         about.show();
         ok = QTest::qWaitForWindowExposed(&about) && save(&about, out, QStringLiteral("about")) && ok;
+    }
+    {
+        FrmOptions *options = win.options();
+        options->show();
+        ok = QTest::qWaitForWindowExposed(options) && ok;
+        auto *tabs = options->findChild<QTabWidget *>(QStringLiteral("tabOptions"));
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            const QString name = tabs->tabText(i).toLower().replace(u' ', u'-');
+            ok = save(options, out, QStringLiteral("options-") + name) && ok;
+        }
+        options->hide();
+    }
+    {
+        FrmEmail email(win.mailer(), win.store(), folder.path(), [] { return true; }, &win);
+        email.setAddress(QStringLiteral("ann.lee@example.com"));
+        email.show();
+        ok = QTest::qWaitForWindowExposed(&email) && save(&email, out, QStringLiteral("quick-email")) && ok;
     }
     setPrompts(nullptr);
     return ok ? 0 : 1;
