@@ -22,5 +22,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 # The libraries the programs link come from dpkg-shlibdeps; the plugins Qt loads at run time
 # (the SQLite driver, the desktop platform) are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The package carries the programs without their debugging symbols.
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins")
+# The shared record store on a PostgreSQL server needs its driver.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql")
 include(CPack)

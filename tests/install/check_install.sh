@@ -32,4 +32,13 @@ done
 contents="$(dpkg-deb -c "$deb")"
 grep -q './usr/share/applications/lotwise.desktop' <<<"$contents"
 grep -q './usr/bin/lotwise$' <<<"$contents"
+grep -q 'libqt6sql6-psql' <<<"$(dpkg-deb -f "$deb" Recommends)" ||
+    { echo "the PostgreSQL driver is not recommended"; exit 1; }
+# The programs go out without their debugging symbols.
+dpkg-deb -x "$deb" "$work/unpacked"
+for program in lotwise lotwise-cli; do
+    if readelf -S "$work/unpacked/usr/bin/$program" | grep -q '\.debug_info'; then
+        echo "$program is packed with its debugging symbols"; exit 1
+    fi
+done
 echo "installed and packed: $deb"
