@@ -81,6 +81,8 @@ FrmOptions::FrmOptions(QString appFolder, QWidget *parent)
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("tabOptions"));
+    // The pages' frame takes the focus for its tab bar, so the bus shows it as a control.
+    m_tabs->setAccessibleName(QStringLiteral("Options"));
     m_tabs->addTab(buildUserInputs(), QStringLiteral("User Inputs"));
     m_tabs->addTab(buildReminders(), QStringLiteral("Reminders"));
     m_tabs->addTab(buildOnExit(), QStringLiteral("On Program Exit"));

@@ -10,8 +10,8 @@ switches, arrows and Enter in the task tree.
 On an empty application folder: two records are added on the record panel, one marked
 invoiced and paid by PayPal, the other invoiced and 8 days old; "7 Day Reminder" is opened
 from the task tree, its row checked and sent on the local mail folders; "Items To Ship"
-shows the paid one. The quick email, notes and about windows are opened from the keyboard
-and every control in them must be announced by a caption. Then the outbox and the database
+shows the paid one. The record panel is read, and the quick email, notes, options and about
+windows are opened from the keyboard; every control in them must be announced by a caption. Then the outbox and the database
 are checked."""
 import datetime
 import http.server
@@ -155,12 +155,13 @@ def menu_command(app, letter, name):
 
 
 def announced(o):
-    """What a screen reader names a control by: the label it is labelled by, else its own
-    name. A combo box's own name is the text it holds, so it needs a label."""
-    for relation in o.getRelationSet():
-        if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY and relation.getNTargets():
-            return relation.getTarget(0).name
-    return "" if o.getRoleName() == "combo box" else o.name
+    """What a screen reader names a control by: the label it is labelled by and its own name.
+    A combo box's own name is the text it holds, so only its label says what it is."""
+    label = next((r.getTarget(0).name for r in o.getRelationSet()
+                  if r.getRelationType() == pyatspi.RELATION_LABELLED_BY and r.getNTargets()), "")
+    if o.getRoleName() == "combo box":
+        return label
+    return " ".join(dict.fromkeys(part for part in (label, o.name) if part))
 
 
 # What belongs to a list or is a part of another control rather than a control of its own.
@@ -168,11 +169,11 @@ PARTS = {"list item", "table cell", "tree item", "table column header", "column 
          "scroll bar", "menu item", "menu"}
 
 
-def window_announced(app, title, close_with):
+def window_announced(app, title, close_with=None):
     """The window titled `title` has the focus and every control in it that takes the focus
     is announced by a caption; then it is closed from the keyboard."""
     dialog = wait_for(f"the window {title!r}", lambda: next(
-        (c for c in app if c and c.name == title and showing(c)), None))
+        (c for c in app if c and c.name.startswith(title) and showing(c)), None))
     wait_for(f"the focus in {title!r}", lambda: any(
         has_state(o, pyatspi.STATE_FOCUSED) for o in walk(dialog)), 5)
     controls, silent = [], []
@@ -186,19 +187,25 @@ def window_announced(app, title, close_with):
     if silent or not controls:
         fail(f"in {title!r}, controls without a caption: {silent} (of {len(controls)})")
     print(f"{title}: {', '.join(controls)}")
+    if close_with is None:
+        return
     close_with()
     wait_for(f"{title!r} to close", lambda: not any(
         c and c.name == title and showing(c) for c in app), 5)
 
 
 def small_windows(app, window):
-    """The quick email from its toolbar button, the notes from the View menu and the about
-    window from the Help menu, each read through the bus and closed again."""
+    """The record panel; the quick email from its toolbar button, the notes and options from
+    the View menu and the about window from the Help menu, each read through the bus and
+    closed again."""
     press(must(window, "push button", "Auction Winners"))
+    window_announced(app, "Lotwise - ")
     press(must(window, "push button", "Email"))
     window_announced(app, "Quick Email", lambda: key("Escape"))
     menu_command(app, "v", "Tasks To Complete")
     window_announced(app, "Lotwise - Notes", lambda: press(must(app, "push button", "O.K")))
+    menu_command(app, "v", "Options...")
+    window_announced(app, "Options", lambda: key("Escape"))
     menu_command(app, "h", "About")
     window_announced(app, "About Lotwise", lambda: key("Escape"))
 
