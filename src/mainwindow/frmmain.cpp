@@ -157,9 +157,10 @@ void FrmMain::buildUi()
                            QStringLiteral(":/seed/images/alert.ico"));
     setWindowIcon(m_normalIcon);
 
+    // First, so that the toolbar's Tab stops lead the window's Tab order.
+    buildToolbar();
     // The left column, the panels and the splitter are placed by SizeControls, not by a
     // layout manager, so the window keeps the same rules at every size.
-    buildToolbar();
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("client"));
     setCentralWidget(m_client);

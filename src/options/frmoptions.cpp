@@ -20,8 +20,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTabBar>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
