@@ -2,7 +2,6 @@
 
 #include "aux/skinform.h"
 
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -33,10 +32,7 @@ FrmHelpBallon::FrmHelpBallon(QWidget *parent)
         accept();
     });
 
-    if (m_skin.isNull())
-        setFixedSize(330, 181);
-    else
-        SkinForm::shapeWindow(this, m_skin);
+    SkinForm::applySkin(this, m_skin, QSize(330, 181));
     m_drag = new SkinDrag(this);
     // Dragging on the text moves the balloon too; the viewport is what receives the presses.
     m_drag->watch(m_text->viewport());
@@ -62,9 +58,5 @@ void FrmHelpBallon::ShowHelpBallon(const QString &text, QWidget *parent)
 
 void FrmHelpBallon::paintEvent(QPaintEvent *)
 {
-    QPainter p(this);
-    if (m_skin.isNull())
-        p.fillRect(rect(), QColor(0xF4, 0xF9, 0xFF));
-    else
-        p.drawImage(0, 0, m_skin);
+    SkinForm::paintSkin(this, m_skin, QColor(0xF4, 0xF9, 0xFF));
 }

@@ -4,7 +4,6 @@
 
 #include <QLabel>
 #include <QListWidget>
-#include <QPainter>
 #include <QPushButton>
 
 namespace {
@@ -42,10 +41,7 @@ FrmNotes::FrmNotes(QWidget *parent)
     m_autoComplete->setGeometry(250, 276, 110, 30);
     m_autoComplete->setAutoDefault(false);
 
-    if (m_skin.isNull())
-        setFixedSize(kFallbackSize);
-    else
-        SkinForm::shapeWindow(this, m_skin);
+    SkinForm::applySkin(this, m_skin, kFallbackSize);
     m_drag = new SkinDrag(this);
     m_drag->watch(m_heading);
     SkinForm::centreOnScreen(this);
@@ -103,9 +99,5 @@ void FrmNotes::reject() { cmdOK_Click(); }
 
 void FrmNotes::paintEvent(QPaintEvent *)
 {
-    QPainter p(this);
-    if (m_skin.isNull())
-        p.fillRect(rect(), QColor(0xFF, 0xF8, 0xD2));
-    else
-        p.drawImage(0, 0, m_skin);
+    SkinForm::paintSkin(this, m_skin, QColor(0xFF, 0xF8, 0xD2));
 }

@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QLabel>
-#include <QPainter>
 
 FrmSplash::FrmSplash(QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint),
@@ -38,10 +37,7 @@ FrmSplash::FrmSplash(QWidget *parent)
     m_loading->setAlignment(Qt::AlignCenter);
     m_loading->setGeometry(20, 204, 380, 22);
 
-    if (m_skin.isNull())
-        setFixedSize(420, 260);
-    else
-        SkinForm::shapeWindow(this, m_skin);
+    SkinForm::applySkin(this, m_skin, QSize(420, 260));
     SkinForm::centreOnScreen(this);
 }
 
@@ -62,9 +58,5 @@ bool FrmSplash::Form_Load(const std::function<bool()> &loadMainWindow)
 
 void FrmSplash::paintEvent(QPaintEvent *)
 {
-    QPainter p(this);
-    if (m_skin.isNull())
-        p.fillRect(rect(), QColor(0x1E, 0x5E, 0xC8));
-    else
-        p.drawImage(0, 0, m_skin);
+    SkinForm::paintSkin(this, m_skin, QColor(0x1E, 0x5E, 0xC8));
 }

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
@@ -50,6 +51,23 @@ void shapeWindow(QWidget *window, const QImage &skin, QColor transparent)
         return;
     window->setFixedSize(skin.size());
     window->setMask(regionFromSkin(skin, transparent));
+}
+
+void applySkin(QWidget *window, const QImage &skin, QSize unskinnedSize)
+{
+    if (skin.isNull())
+        window->setFixedSize(unskinnedSize);
+    else
+        shapeWindow(window, skin);
+}
+
+void paintSkin(QWidget *window, const QImage &skin, QColor unskinnedColour)
+{
+    QPainter p(window);
+    if (skin.isNull())
+        p.fillRect(window->rect(), unskinnedColour);
+    else
+        p.drawImage(0, 0, skin);
 }
 
 QImage loadSkin(const QString &resource)

@@ -23,6 +23,11 @@ QRegion regionFromSkin(const QImage &skin, QColor transparent = {}, QColor *used
 // leaves the window unshaped rather than invisible.
 void shapeWindow(QWidget *window, const QImage &skin, QColor transparent = {});
 
+// A skinned window's size and shape, and its picture: the skin when it loaded, otherwise
+// a plain window of `unskinnedSize` painted `unskinnedColour`.
+void applySkin(QWidget *window, const QImage &skin, QSize unskinnedSize);
+void paintSkin(QWidget *window, const QImage &skin, QColor unskinnedColour);
+
 // A skin from the program's resources (":/skins/notes.png"), or an empty picture.
 QImage loadSkin(const QString &resource);
 
