@@ -90,6 +90,16 @@ protected:
                           {Field::InvoiceSent, "1"},
                           {Field::CloseDate, daysAgo(TestSupport::kWindowToday, age)}});
     }
+    // Ann and Cy share a mailbox on the test servers; Bob has his own.
+    void loadWithThreeUnpaid()
+    {
+        store.open(folder.dbPath());
+        unpaid("ann", "buyer@lotwise.test", 8);
+        unpaid("bob", "buyer2@lotwise.test", 9);
+        unpaid("cy", "buyer@lotwise.test", 10);
+        store.close();
+        load();
+    }
     // The 7-day reminder list with `rows` (from 1) checked, sent with `subject`.
     void sendReminders(std::initializer_list<int> rows, const QString &subject)
     {
@@ -151,12 +161,7 @@ TEST_F(ServerMailWindowTest, AReminderBatchDeliversTheCheckedRowsAndMarksExactly
 {
     REQUIRE_SERVERS();
     TestServers::useAccount(settings, "seller@lotwise.test", "sellerpass");
-    store.open(folder.dbPath());
-    unpaid("ann", "buyer@lotwise.test", 8);
-    unpaid("bob", "buyer2@lotwise.test", 9);
-    unpaid("cy", "buyer@lotwise.test", 10);
-    store.close();
-    load();
+    loadWithThreeUnpaid();
     const QString subject = TestServers::uniqueSubject("Please pay");
     sendReminders({1, 3}, subject);
     EXPECT_EQ(errorBoxes(), 0);
@@ -184,12 +189,7 @@ TEST_F(ServerMailWindowTest, TheMailServerStoppingMidBatchLeavesTheRestUnmarkedW
                             "imaps://127.0.0.1:10993",
                             QString("smtp://127.0.0.1:%1").arg(smtp.port()));
     afterFirstSend = [&smtp] { smtp.cut(); };
-    store.open(folder.dbPath());
-    unpaid("ann", "buyer@lotwise.test", 8);
-    unpaid("bob", "buyer2@lotwise.test", 9);
-    unpaid("cy", "buyer@lotwise.test", 10);
-    store.close();
-    load();
+    loadWithThreeUnpaid();
     sendReminders({1, 2, 3}, TestServers::uniqueSubject("Cut"));
     EXPECT_EQ(reminded(0), "1");
     EXPECT_NE(reminded(1), "1");
