@@ -70,6 +70,13 @@ QString storedText(const QString &value) { return value.isNull() ? QStringLitera
 
 [[noreturn]] void fail(int number, const QString &detail) { throw LotwiseError(number, detail); }
 
+// Gives up a transaction: `why` is taken before the rollback, which may clear the error.
+[[noreturn]] void abandon(QSqlDatabase &db, const QString &why)
+{
+    db.rollback();
+    fail(ErrorCode::WriteFailed, why);
+}
+
 QString sqlError(const QSqlError &e)
 {
     const QString t = e.driverText().isEmpty() ? e.text() : e.driverText();
@@ -444,17 +451,13 @@ bool loadFromSqlite(QSqlDatabase db, const QString &sqlText, std::vector<Auction
     return true;
 }
 
-// A record from a query whose columns are key, revision and the 30 fields from `first` on.
-void readRow(const QSqlQuery &q, AuctionRecord &r, int first)
+// A record's revision and its 30 fields from a query row that has the revision in column
+// `revisionAt` and the fields after it.
+void readRow(const QSqlQuery &q, AuctionRecord &r, int revisionAt)
 {
-    if (first == 2) {
-        r.rowId = q.value(0).toLongLong();
-        r.revision = q.value(1).toLongLong();
-    } else {
-        r.revision = q.value(first - 1).toLongLong();
-    }
+    r.revision = q.value(revisionAt).toLongLong();
     for (int i = 0; i < kFieldCount; ++i)
-        r.values[size_t(i)] = intern(q.value(i + first).toString());
+        r.values[size_t(i)] = intern(q.value(revisionAt + 1 + i).toString());
 }
 
 } // namespace
@@ -477,7 +480,8 @@ void RecordStore::load(const QString &connection, bool withRevision)
                 records.reserve(size_t(q.size()));
             while (q.next()) {
                 AuctionRecord r;
-                readRow(q, r, 2);
+                r.rowId = q.value(0).toLongLong();
+                readRow(q, r, 1);
                 records.push_back(std::move(r));
             }
         }
@@ -673,7 +677,7 @@ bool RecordStore::reread(AuctionRecord &r)
         fail(ErrorCode::WriteFailed, sqlError(q.lastError()));
     if (!q.next())
         return false;
-    readRow(q, r, 1);
+    readRow(q, r, 0);
     return true;
 }
 
@@ -745,22 +749,14 @@ void RecordStore::markCurrent(const std::vector<std::pair<Field, QString>> &chan
     for (const auto &c : changes)
         q.addBindValue(storedText(c.second));
     q.addBindValue(r.rowId);
-    if (!q.exec()) {
-        const QString why = sqlError(q.lastError());
-        db.rollback();
-        fail(ErrorCode::WriteFailed, why);
-    }
+    if (!q.exec())
+        abandon(db, sqlError(q.lastError()));
     const bool found = q.numRowsAffected() == 1;
     const FieldValues mine = r.values;
-    if (found && !reread(r)) {
-        db.rollback();
-        fail(ErrorCode::WriteFailed, QStringLiteral("The record could not be read back."));
-    }
-    if (!db.commit()) {
-        const QString why = sqlError(db.lastError());
-        db.rollback();
-        fail(ErrorCode::WriteFailed, why);
-    }
+    if (found && !reread(r))
+        abandon(db, QStringLiteral("The record could not be read back."));
+    if (!db.commit())
+        abandon(db, sqlError(db.lastError()));
     if (!found) {
         StoreConflict conflict;
         conflict.deleted = true;
@@ -792,14 +788,10 @@ void RecordStore::appendRecords(const std::vector<FieldValues> &rows, bool repla
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     if (!db.transaction())
         fail(ErrorCode::DatabaseLocked, sqlError(db.lastError()));
-    const auto abandon = [&](const QString &why) {
-        db.rollback();
-        fail(ErrorCode::WriteFailed, why);
-    };
     if (replaceAll) {
         QSqlQuery del(db);
         if (!del.exec(QStringLiteral("DELETE FROM \"Auctions\"")))
-            abandon(sqlError(del.lastError()));
+            abandon(db, sqlError(del.lastError()));
     }
     std::vector<AuctionRecord> added;
     added.reserve(rows.size());
@@ -813,13 +805,13 @@ void RecordStore::appendRecords(const std::vector<FieldValues> &rows, bool repla
             if (!ids.exec(QStringLiteral("SELECT nextval(pg_get_serial_sequence('\"Auctions\"', "
                                          "'id')) FROM generate_series(1, %1)")
                               .arg(n)))
-                abandon(sqlError(ids.lastError()));
+                abandon(db, sqlError(ids.lastError()));
             std::vector<qint64> taken;
             while (ids.next())
                 taken.push_back(ids.value(0).toLongLong());
             std::sort(taken.begin(), taken.end());
             if (taken.size() != n)
-                abandon(QStringLiteral("The server gave too few record numbers."));
+                abandon(db, QStringLiteral("The server gave too few record numbers."));
             QStringList marks;
             for (int i = 0; i <= kFieldCount; ++i)
                 marks << QStringLiteral("?");
@@ -837,7 +829,7 @@ void RecordStore::appendRecords(const std::vector<FieldValues> &rows, bool repla
                     q.bindValue(bind++, storedText(rows[at + i][size_t(f)]));
             }
             if (!q.exec())
-                abandon(sqlError(q.lastError()));
+                abandon(db, sqlError(q.lastError()));
             for (size_t i = 0; i < n; ++i) {
                 AuctionRecord r;
                 r.rowId = taken[i];
@@ -856,7 +848,7 @@ void RecordStore::appendRecords(const std::vector<FieldValues> &rows, bool repla
             for (int i = 0; i < kFieldCount; ++i)
                 q.bindValue(i, storedText(row[size_t(i)]));
             if (!q.exec())
-                abandon(sqlError(q.lastError()));
+                abandon(db, sqlError(q.lastError()));
             AuctionRecord r;
             r.rowId = q.lastInsertId().toLongLong();
             r.values = row;
@@ -864,7 +856,7 @@ void RecordStore::appendRecords(const std::vector<FieldValues> &rows, bool repla
         }
     }
     if (!db.commit())
-        abandon(sqlError(db.lastError()));
+        abandon(db, sqlError(db.lastError()));
     if (replaceAll) {
         m_records.clear();
         m_codes.clear();
