@@ -928,10 +928,7 @@ void FrmMain::CheckOnExit()
 {
     if (!m_options || !m_store.isOpen())
         return;
-    OptionFiles::OnExit choices;
-    for (int which = 0; which < 3; ++which)
-        choices.emails[size_t(which)] = m_options->onExit(which);
-    choices.sendErrorLog = m_options->sendErrorLog();
+    const OptionFiles::OnExit choices = m_options->onExitChoices();
     OnExitReport::Mailing mailing;
     mailing.merge = [this](const QString &templatePath) {
         return ReplaceEmail(m_store, m_appFolder, templatePath);

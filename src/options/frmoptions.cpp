@@ -428,6 +428,15 @@ bool FrmOptions::sendErrorLog() const
     return m_sendErrorLog.box->isChecked();
 }
 
+OptionFiles::OnExit FrmOptions::onExitChoices() const
+{
+    OptionFiles::OnExit o;
+    for (size_t i = 0; i < o.emails.size(); ++i)
+        o.emails[i] = onExit(int(i));
+    o.sendErrorLog = sendErrorLog();
+    return o;
+}
+
 OptionFiles::Reminders FrmOptions::reminders() const
 {
     OptionFiles::Reminders r;
@@ -557,14 +566,12 @@ void FrmOptions::OpenOnExit()
 {
     trapErrors(location("OpenOnExit"), [&] {
         const Loading loading(m_loading);
-        OptionFiles::OnExit o;
+        OptionFiles::OnExit o = onExitChoices();
         for (size_t i = 0; i < o.emails.size(); ++i) {
-            o.emails[i] = onExit(int(i));
             // What is shown, not the writer's fallback to the first template.
             const QListWidgetItem *selected = m_templateLists[i]->selectedItems().value(0);
             o.emails[i].templateFile = selected ? selected->text() : QString();
         }
-        o.sendErrorLog = sendErrorLog();
         if (!o.read(file(QLatin1String(OptionFiles::OnExitFile))))
             return;
         for (size_t i = 0; i < o.emails.size(); ++i) {
@@ -587,13 +594,8 @@ void FrmOptions::SaveOnExit()
 {
     if (m_loading)
         return;
-    trapErrors(location("SaveOnExit"), [&] {
-        OptionFiles::OnExit o;
-        for (size_t i = 0; i < o.emails.size(); ++i)
-            o.emails[i] = onExit(int(i));
-        o.sendErrorLog = sendErrorLog();
-        o.write(file(QLatin1String(OptionFiles::OnExitFile)));
-    });
+    trapErrors(location("SaveOnExit"),
+               [&] { onExitChoices().write(file(QLatin1String(OptionFiles::OnExitFile))); });
 }
 
 void FrmOptions::OpenLogFile()

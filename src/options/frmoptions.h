@@ -38,6 +38,8 @@ public:
     // selected one, else the first of the list, else "".
     OptionFiles::OnExit::Email onExit(int which) const;
     bool sendErrorLog() const;
+    // All of the on-exit tab as its option file holds it.
+    OptionFiles::OnExit onExitChoices() const;
     OptionFiles::Reminders reminders() const;
     OptionFiles::LogFile logFile() const;
 
