@@ -9,7 +9,6 @@
 #include "mainwindow/shippanel.h"
 #include "mainwindow/statuspicture.h"
 #include "mainwindow/unpaiditemspanel.h"
-#include "platform/appfolder.h"
 #include "platform/busycursor.h"
 #include "platform/endpoints.h"
 #include "platform/prompts.h"
@@ -18,15 +17,6 @@
 
 #include <QComboBox>
 #include <QPushButton>
-
-namespace {
-
-QString templatePath(const FrmMain &win, const QString &fileName)
-{
-    return AppFolder::fileIn(win.appFolder(), QStringLiteral("Email Templates/") + fileName);
-}
-
-} // namespace
 
 BatchCommands::BatchCommands(FrmMain &window) : QObject(&window), m_win(window) {}
 
@@ -70,7 +60,7 @@ void BatchCommands::Send()
         return;
     }
     BusyCursor busy;
-    const QString path = templatePath(m_win, fileName);
+    const QString path = Templates::templatePath(m_win.appFolder(), fileName);
     const QueueRule *shown = Queues::ruleByTitle(m_win.windowTitle());
     const auto rule = shown ? Batch::sendRule(shown->key) : std::nullopt;
     std::optional<Mark> mark;
@@ -105,7 +95,7 @@ void BatchCommands::markFeedBack()
     if (m_win.noticeSwitchOn()) {
         notice = [this] {
             m_win.emailWizardPanel()->subjectBox()->setEditText(QStringLiteral("Feed Back Given"));
-            return mergeAndSend(templatePath(m_win, QStringLiteral("Feed Back Given.elm")));
+            return mergeAndSend(Templates::templatePath(m_win.appFolder(), QStringLiteral("Feed Back Given.elm")));
         };
     }
     const QueueRule *shown = Queues::ruleByTitle(m_win.windowTitle());

@@ -582,7 +582,7 @@ void FrmMain::fillLists()
 
 void FrmMain::fillTemplateList()
 {
-    m_wizard->fillTemplates(AppFolder::fileIn(m_appFolder, QStringLiteral("Email Templates")));
+    m_wizard->fillTemplates(Templates::templatesFolder(m_appFolder));
 }
 
 void FrmMain::buildTree()

@@ -1,6 +1,7 @@
 #include "frmoptions.h"
 
 #include "errors/handelerrors.h"
+#include "mail/templates.h"
 #include "mainwindow/statuspicture.h"
 #include "platform/appfolder.h"
 #include "platform/prompts.h"
@@ -381,7 +382,7 @@ void FrmOptions::tabSelected(int index)
 void FrmOptions::refreshTemplateLists()
 {
     const Loading loading(m_loading);
-    QDir folder(file(QStringLiteral("Email Templates")));
+    QDir folder(Templates::templatesFolder(m_appFolder));
     const QStringList names =
         folder.entryList({QStringLiteral("*.elm")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
     for (QListWidget *list : m_templateLists) {

@@ -1,6 +1,6 @@
 #include "onexitreport.h"
 
-#include "platform/appfolder.h"
+#include "mail/templates.h"
 #include "queues/batchactions.h"
 #include "records/recordstore.h"
 
@@ -43,8 +43,7 @@ Tally run(RecordStore &store, const OptionFiles::OnExit &choices, const QString 
         const OptionFiles::OnExit::Email &email = choices.emails[size_t(which)];
         if (!email.on || email.templateFile.trimmed().isEmpty())
             continue;
-        const QString path =
-            AppFolder::fileIn(appFolder, QStringLiteral("Email Templates/") + email.templateFile);
+        const QString path = Templates::templatePath(appFolder, email.templateFile);
         for (int i = 0; i < store.recordCount(); ++i) {
             if (!qualifies(store.recordAt(i), kKinds[which]))
                 continue;
