@@ -67,11 +67,8 @@ void SendError()
     const QStringList lines = TextFile::readLines(g_reporting->logPath, TextFile::Empty::Keep, &exists);
     if (!exists)
         return;
-    QString body;
-    for (const QString &line : lines)
-        body += line + QStringLiteral("\r\n");
     try {
-        g_reporting->mailReport(body);
+        g_reporting->mailReport(TextFile::joinLines(lines));
     } catch (const LotwiseError &e) {
         sayStatus(QStringLiteral("The error report could not be sent: %1").arg(e.description()));
     } catch (const std::exception &e) {

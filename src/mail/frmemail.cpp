@@ -76,7 +76,7 @@ FrmEmail::FrmEmail(Mailer &mailer, const RecordStore &store, QString appFolder,
     connect(m_templates, &QListWidget::itemClicked, this,
             [this](QListWidgetItem *item) { openTemplate(item->text()); });
 
-    const QString folder = AppFolder::fileIn(m_appFolder, QStringLiteral("Email Templates"));
+    const QString folder = Templates::templatesFolder(m_appFolder);
     m_templates->addItems(QDir(folder).entryList({QStringLiteral("*.elm")}, QDir::Files, QDir::Name));
     m_subject->addItems({QStringLiteral("Auction Invoice"), QStringLiteral("Payment Recived"),
                          QStringLiteral("Item Shipped"), QStringLiteral("Feed Back Given"),
@@ -107,17 +107,14 @@ void FrmEmail::setAddress(const QString &address) { m_to->setText(address); }
 
 void FrmEmail::openTemplate(const QString &fileName)
 {
-    const QString path = AppFolder::fileIn(m_appFolder, QStringLiteral("Email Templates/") + fileName);
+    const QString path = Templates::templatePath(m_appFolder, fileName);
     bool exists = false;
     const QStringList lines = TextFile::readLines(path, TextFile::Empty::Keep, &exists);
     if (!exists) {
         notFound(path);
         return;
     }
-    QString text;
-    for (const QString &line : lines)
-        text += line + QStringLiteral("\r\n");
-    m_message->setPlainText(text);
+    m_message->setPlainText(TextFile::joinLines(lines));
 }
 
 void FrmEmail::sendClicked()
@@ -145,7 +142,6 @@ bool FrmEmail::SendEmail()
         QFile::remove(temp);
         QFile::remove(merged);
     };
-    QString body;
     const bool ready = trapErrors(QStringLiteral("frmEmail-Sub_SendEmail"), [&] {
         QString error;
         // The text goes through the same merge as a template, line by line.
@@ -158,8 +154,7 @@ bool FrmEmail::SendEmail()
         cleanUp();
         return false;
     }
-    for (const QString &line : TextFile::readLines(merged))
-        body += line + QStringLiteral("\r\n");
+    const QString body = TextFile::joinLines(TextFile::readLines(merged));
     cleanUp();
     try {
         m_mailer.sendBody(m_to->text(), m_subject->currentText(), body);

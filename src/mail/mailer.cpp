@@ -100,10 +100,7 @@ bool Mailer::SendEmail(const QString &address, const QString &subject)
             &exists);
         if (!exists)
             throw LotwiseError(ErrorCode::FileNotFound, QStringLiteral("Email.txt"));
-        QString body;
-        for (const QString &line : lines)
-            body += line + QStringLiteral("\r\n");
-        sendBody(address, subject, body);
+        sendBody(address, subject, TextFile::joinLines(lines));
     });
 }
 

@@ -57,16 +57,6 @@ bool writeBytes(const QString &path, const QByteArray &bytes, QIODevice::OpenMod
     return true;
 }
 
-QByteArray joinLines(const QStringList &lines)
-{
-    QString text;
-    for (const QString &l : lines) {
-        text += l;
-        text += QStringLiteral("\r\n");
-    }
-    return TextFile::encode(text);
-}
-
 } // namespace
 
 namespace TextFile {
@@ -91,6 +81,16 @@ QByteArray encode(const QString &text)
         out.append(char(b));
     }
     return out;
+}
+
+QString joinLines(const QStringList &lines)
+{
+    QString text;
+    for (const QString &l : lines) {
+        text += l;
+        text += QStringLiteral("\r\n");
+    }
+    return text;
 }
 
 QStringList splitLines(const QString &text)
@@ -127,12 +127,12 @@ QStringList readLines(const QString &path, Empty empty, bool *exists)
 
 bool writeLines(const QString &path, const QStringList &lines, QString *error)
 {
-    return writeBytes(path, joinLines(lines), QIODevice::WriteOnly, error);
+    return writeBytes(path, encode(joinLines(lines)), QIODevice::WriteOnly, error);
 }
 
 bool appendLines(const QString &path, const QStringList &lines, QString *error)
 {
-    return writeBytes(path, joinLines(lines), QIODevice::Append, error);
+    return writeBytes(path, encode(joinLines(lines)), QIODevice::Append, error);
 }
 
 } // namespace TextFile

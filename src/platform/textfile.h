@@ -15,6 +15,8 @@ QByteArray encode(const QString &text);
 // A line ends at CR LF or at a lone CR; a lone LF stays inside its line. A last line
 // without an end is a line like any other; an ending CR LF does not start a new line.
 QStringList splitLines(const QString &text);
+// The lines as one text, each followed by CR LF.
+QString joinLines(const QStringList &lines);
 
 enum class Empty { Keep, Skip };
 
