@@ -137,7 +137,7 @@ void FrmEmail::sendClicked()
 bool FrmEmail::SendEmail()
 {
     const QString temp = AppFolder::fileIn(m_appFolder, QStringLiteral("temp.txt"));
-    const QString merged = AppFolder::fileIn(m_appFolder, QStringLiteral("Email.txt"));
+    const QString merged = Templates::emailPath(m_appFolder);
     const auto cleanUp = [&] {
         QFile::remove(temp);
         QFile::remove(merged);

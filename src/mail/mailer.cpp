@@ -1,7 +1,7 @@
 #include "mailer.h"
 
 #include "errors/handelerrors.h"
-#include "platform/appfolder.h"
+#include "mail/templates.h"
 #include "platform/endpoints.h"
 #include "platform/errorcatalogue.h"
 #include "platform/lotwiseerror.h"
@@ -96,7 +96,7 @@ bool Mailer::SendEmail(const QString &address, const QString &subject)
     return trapErrors(QStringLiteral("Sub_SendEmail"), [&] {
         bool exists = false;
         const QStringList lines = TextFile::readLines(
-            AppFolder::fileIn(m_appFolder, QStringLiteral("Email.txt")), TextFile::Empty::Keep,
+            Templates::emailPath(m_appFolder), TextFile::Empty::Keep,
             &exists);
         if (!exists)
             throw LotwiseError(ErrorCode::FileNotFound, QStringLiteral("Email.txt"));
