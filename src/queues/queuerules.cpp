@@ -166,6 +166,15 @@ QString family(QStringView key)
     return key.toString();
 }
 
+bool hasFlags(const AuctionRecord &record, const std::vector<FlagTest> &flags)
+{
+    for (const FlagTest &t : flags) {
+        if (Fields::flagCode(record[t.field]) != t.value)
+            return false;
+    }
+    return true;
+}
+
 bool isMember(const AuctionRecord &record, const QueueRule &rule, QDate today,
               std::optional<qint64> *age)
 {

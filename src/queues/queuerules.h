@@ -59,6 +59,9 @@ const QueueRule *ruleByTitle(QStringView title);
 // The family of a key: "FB", "AR", "UPI", "FVF", or the key itself for IS, S and VA.
 QString family(QStringView key);
 
+// Whether every flag test holds for the record; no dates are looked at.
+bool hasFlags(const AuctionRecord &record, const std::vector<FlagTest> &flags);
+
 // Whether a record belongs to the list, with its age in days when the basis date is a date.
 bool isMember(const AuctionRecord &record, const QueueRule &rule, QDate today,
               std::optional<qint64> *age = nullptr);

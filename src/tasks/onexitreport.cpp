@@ -2,6 +2,7 @@
 
 #include "mail/templates.h"
 #include "queues/batchactions.h"
+#include "queues/queuerules.h"
 #include "records/recordstore.h"
 
 #include <vector>
@@ -12,7 +13,7 @@ namespace {
 
 struct Kind
 {
-    std::vector<std::pair<Field, int>> flags;
+    std::vector<FlagTest> flags;
     Mark mark;
 };
 
@@ -23,15 +24,6 @@ const Kind kKinds[] = {
      Mark{Field::NoticePaymentReceived, std::nullopt}},
     {{{Field::FeedBackGiven, 1}, {Field::NoticeFeedBackGiven, 0}}, Marks::feedbackNoticeSent},
 };
-
-bool qualifies(const AuctionRecord &record, const Kind &kind)
-{
-    for (const auto &[field, value] : kind.flags) {
-        if (Fields::flagCode(record[field]) != value)
-            return false;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -45,7 +37,7 @@ Tally run(RecordStore &store, const OptionFiles::OnExit &choices, const QString 
             continue;
         const QString path = Templates::templatePath(appFolder, email.templateFile);
         for (int i = 0; i < store.recordCount(); ++i) {
-            if (!qualifies(store.recordAt(i), kKinds[which]))
+            if (!Queues::hasFlags(store.recordAt(i), kKinds[which].flags))
                 continue;
             store.moveTo(i);
             if (mailing.merge(path) && mailing.send(store.get(Field::EmailAddress), email.subject)) {
