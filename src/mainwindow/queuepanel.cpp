@@ -11,7 +11,9 @@
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QItemSelectionModel>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
@@ -31,8 +33,40 @@ QueueListView::QueueListView(QWidget *parent) : QTreeView(parent)
     header()->setStretchLastSection(false);
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
-    connect(this, &QAbstractItemView::clicked, this,
-            [this](const QModelIndex &i) { emit rowClicked(i.row()); });
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex &i) {
+        if (!m_pressOnCheckBox)
+            emit rowClicked(i.row());
+    });
+}
+
+bool QueueListView::onCheckBox(const QModelIndex &index, const QPoint &at) const
+{
+    if (!index.isValid() || index.column() != 0 ||
+        !(index.flags() & Qt::ItemIsUserCheckable))
+        return false;
+    // The same rectangle the delegate toggles the check on.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    option.features |= QStyleOptionViewItem::HasCheckIndicator;
+    return style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, this).contains(at);
+}
+
+void QueueListView::mousePressEvent(QMouseEvent *event)
+{
+    const QPoint at = event->position().toPoint();
+    m_pressOnCheckBox = onCheckBox(indexAt(at), at);
+    if (!m_pressOnCheckBox) {
+        QTreeView::mousePressEvent(event);
+        return;
+    }
+    // A tick changes the tick alone: the selected row and the current row stay where they
+    // were, so neither the record nor the boxes beside the list follow it.
+    const QPersistentModelIndex current = currentIndex();
+    const QItemSelection selected = selectionModel()->selection();
+    QTreeView::mousePressEvent(event);
+    selectionModel()->select(selected, QItemSelectionModel::ClearAndSelect);
+    selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
 }
 
 void QueueListView::keyPressEvent(QKeyEvent *event)

@@ -26,8 +26,16 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
+
+private:
+    // Whether the point lies on the check box drawn in the row's first cell.
+    bool onCheckBox(const QModelIndex &index, const QPoint &at) const;
+
+    // The last press was on a check box: the click that follows only ticks.
+    bool m_pressOnCheckBox = false;
 };
 
 // A panel with one follow-up list: the list with its check boxes and five columns, Check All,

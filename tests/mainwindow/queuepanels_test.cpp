@@ -357,6 +357,46 @@ TEST_F(QueuePanelsTest, ShipRowCopiesTheAddressAndTakesTheTrackingNumberIntoItsR
     EXPECT_EQ(check.recordAt(0)[Field::TrackingNumber], "");
 }
 
+TEST_F(QueuePanelsTest, TickingARowWithTheMouseChangesOnlyItsTick)
+{
+    seedEveryKind();
+    load();
+    struct Case
+    {
+        const char *key;
+        QueuePanel *panel;
+    };
+    const Case cases[] = {{"S", win->shipPanel()},
+                          {"UPI4", win->unpaidItemsPanel()},
+                          {"FB6", win->feedBackPanel()},
+                          {"AR7", win->emailWizardPanel()}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.key);
+        win->tvTreeView_NodeClick(c.key);
+        ASSERT_GE(c.panel->rowCount(), 1);
+        QTreeView *list = c.panel->list();
+        list->setCurrentIndex({});
+        list->clearSelection();
+        store.moveTo(store.recordCount() - 1);
+        const int position = store.position();
+        const QString title = win->windowTitle();
+        QApplication::clipboard()->setText("the user's own");
+
+        // The check box sits at the start of the first cell.
+        const QRect cell = list->visualRect(c.panel->model()->index(0, 0));
+        const QPoint box(cell.left() + 10, cell.center().y());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box);
+        ASSERT_TRUE(c.panel->model()->isChecked(0)) << "the click missed the check box";
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box);
+        EXPECT_FALSE(c.panel->model()->isChecked(0));
+
+        EXPECT_EQ(store.position(), position);
+        EXPECT_EQ(clipboard(), "the user's own");
+        EXPECT_EQ(win->windowTitle(), title);
+        EXPECT_EQ(c.panel->selectedRow(), 0);
+    }
+}
+
 TEST_F(QueuePanelsTest, CheckAllTogglesItsCaptionOnlyWhenThereAreRows)
 {
     seedEveryKind();
