@@ -42,10 +42,24 @@ void NoticeIntake::checkForItems(Kind kind)
                 m_progress(seen, total);
             ++seen;
             m_session.setMsgIndex(i);
-            const QString subject = m_session.MsgSubject();
-            const bool notice = kind == Kind::Sale ? Notices::isSaleNotice(subject)
-                                                   : Notices::isWinnerNotice(subject);
-            if (!notice || !takeIn(kind, m_session.MsgNoteText())) {
+            // A message that cannot be read (gone from the mailbox since the fetch, say) is
+            // reported once and passed over; the rest of the inbox is still taken in.
+            QString subject, body;
+            bool notice = false;
+            if (!m_unreadable.contains(i)) {
+                const bool read = trapErrors(QStringLiteral("Sub_DisplayMessage"), [&] {
+                    subject = m_session.MsgSubject();
+                    notice = kind == Kind::Sale ? Notices::isSaleNotice(subject)
+                                                : Notices::isWinnerNotice(subject);
+                    if (notice)
+                        body = m_session.MsgNoteText();
+                });
+                if (!read) {
+                    m_unreadable.insert(i);
+                    notice = false;
+                }
+            }
+            if (!notice || !takeIn(kind, body)) {
                 ++i;
                 continue;
             }
@@ -55,6 +69,11 @@ void NoticeIntake::checkForItems(Kind kind)
             if (asked == Prompts::Yes) {
                 m_session.setMsgIndex(i);
                 m_session.Delete();
+                // The messages after it moved up one place, the unreadable ones too.
+                QSet<int> moved;
+                for (int u : std::as_const(m_unreadable))
+                    moved.insert(u > i ? u - 1 : u);
+                m_unreadable = moved;
             } else {
                 ++i;
             }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QSet>
 #include <QString>
 #include <QUrl>
 #include <functional>
@@ -46,4 +47,7 @@ private:
     std::function<void(const QUrl &)> m_open;
     Progress m_progress;
     Tally m_tally;
+    // Places in the fetched set of the messages that could not be read, so that the second
+    // pass neither reads nor reports them again.
+    QSet<int> m_unreadable;
 };

@@ -216,3 +216,37 @@ TEST_F(IntakeTest, WinnerNoticesAfterSaleNoticesAndTheAddressPage)
     EXPECT_EQ(scripted.asked()[3].text, "This is a Yahoo Auction would you like to get there email address Now?");
     EXPECT_EQ(mail->inbox.size(), 2);
 }
+
+TEST_F(IntakeTest, AnUnreadableMessageIsReportedOnceAndTheRestIsTakenIn)
+{
+    const auto winner = [](const char *title, const char *id) {
+        return TestSupport::SentMail{{}, QString("Yahoo! Auctions: Auction Winner: ") + title,
+                                     QString("Auction Title: %1\r\nAuction ID: %2\r\n"
+                                             "The new winner to your auction is:\r\n teatime\r\n")
+                                         .arg(title, id)};
+    };
+    mail->inbox = {winner("tea set", "77"), sale("lamp", "1", "ann (ann@example.com)", "$10.00"),
+                   sale("gone", "2", "bob (bob@example.com)", "$5.00"), winner("jug", "78")};
+    mail->unreadable = {"eBay Item Sold: gone"};
+    scripted.answerText("1");            // lamp
+    scripted.answerButton(Prompts::No);
+    scripted.answerButton(Prompts::Ok);  // the one error box
+    scripted.answerText("1");            // tea set
+    scripted.answerButton(Prompts::No);  // no address page
+    scripted.answerButton(Prompts::Yes); // delete it: the messages after it move up a place
+    scripted.answerText("1");            // jug, now where the unreadable one was
+    scripted.answerButton(Prompts::No);
+    scripted.answerButton(Prompts::No);
+    EXPECT_EQ(run().added, 3);
+    ASSERT_EQ(store.recordCount(), 3);
+    EXPECT_EQ(field(0, Field::AuctionName), "lamp");
+    EXPECT_EQ(field(1, Field::AuctionName), "tea set");
+    EXPECT_EQ(field(2, Field::AuctionName), "jug");
+    QStringList errors;
+    for (const auto &a : scripted.asked()) {
+        if (a.title == "Error Information")
+            errors << a.text;
+    }
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains("Error Found In: Sub_DisplayMessage")) << errors[0].toStdString();
+}

@@ -28,6 +28,8 @@ struct MailLog
     QList<SentMail> sent;
     QSet<QString> refuse;
     int refuseError = 32014;
+    // Subjects of inbox messages whose text cannot be read any more (gone from the server).
+    QSet<QString> unreadable;
     int signOns = 0;
 };
 
@@ -56,7 +58,12 @@ public:
     }
     int msgIndex() const override { return m_index; }
     QString MsgSubject() const override { return m_set.value(m_index).subject; }
-    QString MsgNoteText() const override { return m_set.value(m_index).body; }
+    QString MsgNoteText() const override
+    {
+        if (m_log->unreadable.contains(MsgSubject()))
+            throw LotwiseError(32017, MsgSubject());
+        return m_set.value(m_index).body;
+    }
     void Delete() override
     {
         setMsgIndex(m_index);
