@@ -9,6 +9,7 @@
 #include "mainwindow/shippanel.h"
 #include "mainwindow/statuspicture.h"
 #include "mainwindow/unpaiditemspanel.h"
+#include "errors/handelerrors.h"
 #include "platform/busycursor.h"
 #include "platform/endpoints.h"
 #include "platform/prompts.h"
@@ -25,8 +26,10 @@ bool BatchCommands::mergeAndSend(const QString &path)
     return ReplaceEmail(m_win.store(), m_win.appFolder(), path) && m_win.SendEmail();
 }
 
-void BatchCommands::report(const Batch::Outcome &o, bool mailed)
+void BatchCommands::report(const Batch::Outcome &o, bool mailed, const QString &location)
 {
+    if (o.error)
+        handleCaught(location, o.error);
     QStringList parts;
     if (mailed)
         parts << QStringLiteral("%1 sent").arg(o.sent);
@@ -35,7 +38,12 @@ void BatchCommands::report(const Batch::Outcome &o, bool mailed)
     parts << QStringLiteral("%1 marked").arg(o.marked);
     if (o.skipped)
         parts << QStringLiteral("%1 skipped: the record is no longer there").arg(o.skipped);
-    m_win.showStatus(parts.join(QStringLiteral(", ")) + QLatin1Char('.'));
+    QString text = parts.join(QStringLiteral(", ")) + QLatin1Char('.');
+    if (o.error)
+        text += QStringLiteral(" Stopped by an error.");
+    if (!o.mailedUnmarked.isEmpty())
+        text += QStringLiteral(" %1 was mailed but could not be marked.").arg(o.mailedUnmarked);
+    m_win.showStatus(text);
 }
 
 void BatchCommands::Send()
@@ -82,7 +90,7 @@ void BatchCommands::Send()
             m_win.LoadReminders(shown->key);
     }
     button->setEnabled(true);
-    report(outcome, true);
+    report(outcome, true, QStringLiteral("Command10_Click"));
 }
 
 void BatchCommands::markFeedBack()
@@ -104,7 +112,7 @@ void BatchCommands::markFeedBack()
                            notice, Marks::feedbackNoticeSent, progressDialog(&m_win, QStringLiteral("Marking")));
     if (shown && Queues::family(shown->key) == u"FB")
         m_win.LoadFeedBack(shown->key);
-    report(outcome, bool(notice));
+    report(outcome, bool(notice), QStringLiteral("Command16_Click"));
 }
 
 void BatchCommands::markUnpaid()
@@ -129,7 +137,7 @@ void BatchCommands::markUnpaid()
         m_win.LoadUnpaidItem(shown->key);
     else if (shown && Queues::family(shown->key) == u"FVF")
         m_win.LoadFinalFee(shown->key);
-    report(outcome, false);
+    report(outcome, false, QStringLiteral("Command27_Click"));
 }
 
 void BatchCommands::markShipped()
@@ -142,7 +150,7 @@ void BatchCommands::markShipped()
         Batch::markChecked(*panel->model(), m_win.store(), Marks::itemShipped, m_win.today(), {},
                            {}, progressDialog(&m_win, QStringLiteral("Marking")));
     m_win.LoadItemsToShip();
-    report(outcome, false);
+    report(outcome, false, QStringLiteral("Command9_Click"));
 }
 
 bool BatchCommands::markSwitchMayFlip()

@@ -27,7 +27,9 @@ public:
 private:
     // Merges a template into Email.txt for the current record and mails it to the buyer.
     bool mergeAndSend(const QString &templatePath);
-    void report(const Batch::Outcome &outcome, bool mailed);
+    // Hands a failure that stopped the batch to the error handler under the button's
+    // location text, then says in the status bar what was done.
+    void report(const Batch::Outcome &outcome, bool mailed, const QString &location);
 
     FrmMain &m_win;
 };

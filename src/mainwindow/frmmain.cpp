@@ -936,17 +936,24 @@ void FrmMain::CheckOnExit()
     mailing.send = [this](const QString &to, const QString &subject) { return OnExitEmail(to, subject); };
     mailing.sendErrorLog = [] { SendError(); };
     BusyCursor busy;
-    trapErrors(QStringLiteral("frmOptions-Sub_OpenOnExit"), [&] {
+    const OnExitReport::Tally tally =
         OnExitReport::run(m_store, choices, m_appFolder, today(), mailing);
-    });
+    QStringList said = tally.skipped;
+    if (tally.error) {
+        handleCaught(QStringLiteral("frmOptions-Sub_OpenOnExit"), tally.error);
+        if (!tally.mailedUnmarked.isEmpty())
+            said << QStringLiteral("%1 was mailed but could not be marked.").arg(tally.mailedUnmarked);
+    }
+    if (!said.isEmpty())
+        showStatus(said.join(u' '));
 }
 
 bool FrmMain::OnExitEmail(const QString &recipient, const QString &subject)
 {
+    // Each mail has a session of its own; sending signs it on, so a refused sign-on is
+    // reported as the send's failure.
     Mailer own(m_settings, m_appFolder);
     own.setSessionFactory(m_sessionFactory);
-    if (!own.LogOn())
-        return false;
     const bool sent = own.SendEmail(recipient, subject);
     own.SignOff();
     return sent;
@@ -1004,6 +1011,9 @@ void FrmMain::ShowNotes(bool modal)
 // The options window, modal to this one.
 void FrmMain::ShowOptions()
 {
+    // Every opening starts as a fresh window would: what the files hold now, the template
+    // folder as it is now, the first list in the editor.
+    m_options->load();
     for (int which = 0; which < 3; ++which)
         m_options->setOnExitSubjects(which, m_onExitSubjects[which].mid(1));
     m_mailAccount->load();

@@ -416,10 +416,10 @@ OptionFiles::OnExit::Email FrmOptions::onExit(int which) const
     const auto i = size_t(which);
     email.on = m_onExitChecks[i].box->isChecked();
     const QListWidget *list = m_templateLists[i];
+    // Only a template the user chose: with none, that mail is not sent at all rather than
+    // sent with whichever file happens to come first.
     if (const QListWidgetItem *selected = list->selectedItems().value(0))
         email.templateFile = selected->text();
-    else if (list->count() > 0)
-        email.templateFile = list->item(0)->text();
     email.subject = m_subjects[i]->currentText();
     return email;
 }
@@ -568,11 +568,6 @@ void FrmOptions::OpenOnExit()
     trapErrors(location("OpenOnExit"), [&] {
         const Loading loading(m_loading);
         OptionFiles::OnExit o = onExitChoices();
-        for (size_t i = 0; i < o.emails.size(); ++i) {
-            // What is shown, not the writer's fallback to the first template.
-            const QListWidgetItem *selected = m_templateLists[i]->selectedItems().value(0);
-            o.emails[i].templateFile = selected ? selected->text() : QString();
-        }
         if (!o.read(file(QLatin1String(OptionFiles::OnExitFile))))
             return;
         for (size_t i = 0; i < o.emails.size(); ++i) {

@@ -35,7 +35,7 @@ public:
     bool keepLog() const;
     bool sendErrorReport() const;
     // The on-exit mailing `which` (OptionFiles::OnExit::Which); its template file is the
-    // selected one, else the first of the list, else "".
+    // selected one, "" when none is.
     OptionFiles::OnExit::Email onExit(int which) const;
     bool sendErrorLog() const;
     // All of the on-exit tab as its option file holds it.

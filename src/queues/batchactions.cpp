@@ -1,6 +1,8 @@
 #include "batchactions.h"
 
 #include "platform/dates.h"
+#include "platform/errorcatalogue.h"
+#include "platform/lotwiseerror.h"
 #include "queues/queuelistmodel.h"
 #include "records/recordcommands.h"
 #include "records/recordstore.h"
@@ -14,6 +16,27 @@ void apply(RecordStore &store, const Mark &mark, QDate today)
     if (mark.date)
         changes.emplace_back(*mark.date, Dates::shortDateText(today));
     store.markCurrent(changes);
+}
+
+void applyMailed(RecordStore &store, const Mark &mark, QDate today, QString &mailedUnmarked)
+{
+    try {
+        apply(store, mark, today);
+    } catch (...) {
+        mailedUnmarked = QStringLiteral("%1 (%2)").arg(store.get(Field::UserName).trimmed(),
+                                                       store.get(Field::AuctionName).trimmed());
+        const QString note =
+            QStringLiteral("The mail to %1 was sent, but the record could not be marked.")
+                .arg(mailedUnmarked);
+        try {
+            throw;
+        } catch (const LotwiseError &e) {
+            throw LotwiseError(e.number(), e.detail().isEmpty() ? note : e.detail() + u' ' + note);
+        } catch (const std::exception &e) {
+            throw LotwiseError(ErrorCode::InternalError,
+                               QString::fromLocal8Bit(e.what()) + u' ' + note);
+        }
+    }
 }
 
 } // namespace Marks
@@ -46,26 +69,30 @@ Outcome sendChecked(const QueueListModel &rows, RecordStore &store,
 {
     Outcome out;
     const int total = rows.rowCount();
-    for (int r = 0; r < total; ++r) {
-        if (progress)
-            progress(r, total);
-        const bool found = rowClick(r);
-        if (!rows.isChecked(r))
-            continue;
-        // No merge and no mail on no record: Email.txt would still hold the last buyer's.
-        if (!found || !store.hasCurrent()) {
-            ++out.skipped;
-            continue;
+    try {
+        for (int r = 0; r < total; ++r) {
+            if (progress)
+                progress(r, total);
+            const bool found = rowClick(r);
+            if (!rows.isChecked(r))
+                continue;
+            // No merge and no mail on no record: Email.txt would still hold the last buyer's.
+            if (!found || !store.hasCurrent()) {
+                ++out.skipped;
+                continue;
+            }
+            if (!mergeAndSend()) {
+                ++out.failed;
+                continue;
+            }
+            ++out.sent;
+            if (mark) {
+                Marks::applyMailed(store, *mark, today, out.mailedUnmarked);
+                ++out.marked;
+            }
         }
-        if (!mergeAndSend()) {
-            ++out.failed;
-            continue;
-        }
-        ++out.sent;
-        if (mark) {
-            Marks::apply(store, *mark, today);
-            ++out.marked;
-        }
+    } catch (...) {
+        out.error = std::current_exception();
     }
     if (progress)
         progress(total, total);
@@ -78,30 +105,34 @@ Outcome markChecked(const QueueListModel &rows, RecordStore &store, const Mark &
 {
     Outcome out;
     const int total = rows.rowCount();
-    for (int r = 0; r < total; ++r) {
-        if (progress)
-            progress(r, total);
-        if (!rows.isChecked(r))
-            continue;
-        const QueueRow &row = rows.row(r);
-        const std::vector<int> records =
-            RecordCommands::listRecords(store, row.userName, row.auctionName);
-        if (records.empty())
-            ++out.skipped;
-        for (int index : records) {
-            store.moveTo(index);
-            Marks::apply(store, mark, today);
-            ++out.marked;
-            if (!afterMark)
+    try {
+        for (int r = 0; r < total; ++r) {
+            if (progress)
+                progress(r, total);
+            if (!rows.isChecked(r))
                 continue;
-            if (afterMark()) {
-                ++out.sent;
-                if (afterMarkMark)
-                    Marks::apply(store, *afterMarkMark, today);
-            } else {
-                ++out.failed;
+            const QueueRow &row = rows.row(r);
+            const std::vector<int> records =
+                RecordCommands::listRecords(store, row.userName, row.auctionName);
+            if (records.empty())
+                ++out.skipped;
+            for (int index : records) {
+                store.moveTo(index);
+                Marks::apply(store, mark, today);
+                ++out.marked;
+                if (!afterMark)
+                    continue;
+                if (afterMark()) {
+                    ++out.sent;
+                    if (afterMarkMark)
+                        Marks::applyMailed(store, *afterMarkMark, today, out.mailedUnmarked);
+                } else {
+                    ++out.failed;
+                }
             }
         }
+    } catch (...) {
+        out.error = std::current_exception();
     }
     if (progress)
         progress(total, total);

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QString>
+#include <exception>
 #include <functional>
 #include <optional>
 
@@ -32,6 +33,10 @@ inline constexpr Mark feeCreditClaimed{Field::CriedtFiled, std::nullopt};
 
 // Marks the current record, written at once.
 void apply(RecordStore &store, const Mark &mark, QDate today);
+// Marks the record whose mail has just gone out. A mark that cannot be written names the
+// buyer in `mailedUnmarked` and in the error it throws on, since they had the mail all the
+// same and the seller must know.
+void applyMailed(RecordStore &store, const Mark &mark, QDate today, QString &mailedUnmarked);
 } // namespace Marks
 
 namespace Batch {
@@ -52,10 +57,18 @@ struct Outcome
     int failed = 0;  // mails that could not be merged or sent
     int marked = 0;  // records marked
     int skipped = 0; // checked rows whose record is no longer there
+    // The failure that stopped the batch at its row (a store that cannot be written, say);
+    // what was done before it stays done.
+    std::exception_ptr error;
+    // The buyer and item whose mail went out but whose mark could not be written, so that
+    // the seller knows they were mailed; the stopping error names them too.
+    QString mailedUnmarked;
 };
 
 // Progress of a batch: rows done and rows in all.
 using Progress = std::function<void(int done, int total)>;
+
+// Neither batch throws: the first failure ends it and is handed back in the outcome.
 
 // "Send": every row is clicked in turn (which makes its record current, or reports false
 // when the record is gone); a checked row's record is mailed by `mergeAndSend`, and marked

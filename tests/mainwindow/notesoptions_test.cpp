@@ -8,6 +8,10 @@
 #include "support/windowtest.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -100,4 +104,59 @@ TEST_F(NotesWindowTest, TheOptionsWindowCarriesTheMailAccountAndApplyRestarts)
     QSignalSpy restart(win.get(), &FrmMain::restartRequested);
     options->findChild<QPushButton *>("cmdApply")->click();
     EXPECT_EQ(restart.count(), 1);
+}
+
+TEST_F(NotesWindowTest, ClosingSkipsAnOnExitMailWhoseTemplateIsGoneAndSaysWhich)
+{
+    OptionFiles::OnExit choices;
+    choices.emails[OptionFiles::OnExit::Payment] = {true, "Gone.elm", "Payment Received"};
+    choices.emails[OptionFiles::OnExit::FeedBack] = {true, "Feed Back Given.elm", "Feed Back Given"};
+    choices.write(folder.file("OnExit.txt"));
+    store.open(folder.dbPath());
+    addRecord(store, {{Field::UserName, "paid"}, {Field::EmailAddress, "p@example.com"},
+                      {Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"}});
+    addRecord(store, {{Field::UserName, "rated"}, {Field::EmailAddress, "r@example.com"},
+                      {Field::InvoiceSent, "1"}, {Field::FeedBackGiven, "1"}});
+    store.close();
+    load();
+    win->setMailSessionFactory([this] { return createMailSession(settings, folder.path()); });
+    win->close();
+
+    // Only the feedback notice went, with its own template; the paid buyer got nothing.
+    const QStringList sent = QDir(folder.file("Mail/Outbox/new")).entryList(QDir::Files);
+    ASSERT_EQ(sent.size(), 1);
+    QFile mail(QDir(folder.file("Mail/Outbox/new")).filePath(sent[0]));
+    ASSERT_TRUE(mail.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(mail.readAll().contains("To: r@example.com"));
+    RecordStore check;
+    check.open(folder.dbPath());
+    EXPECT_NE(check.recordAt(0)[Field::NoticePaymentReceived], "1");
+    EXPECT_EQ(check.recordAt(1)[Field::NoticeFeedBackGiven], "1");
+    const QString status = win->findChild<QLabel *>("sbStatusBar_Status")->text();
+    EXPECT_TRUE(status.contains("No payment received emails sent on closing")) << status.toStdString();
+}
+
+TEST_F(NotesWindowTest, TheOptionsWindowReadsTheFilesAfreshEachTimeItOpens)
+{
+    load();
+    trigger("mnuViewOptions");
+    FrmOptions *options = win->options();
+    options->chooseList(OptionFiles::List::QuickLinks);
+    options->findChild<QPushButton *>("cmdOK")->click();
+    ASSERT_FALSE(options->isVisible());
+
+    // Changed behind its back while it was closed.
+    OptionFiles::Reminders r;
+    r.items[OptionFiles::Reminders::Shipped] = {true, "12"};
+    r.write(folder.file("Reminders.txt"));
+    ASSERT_TRUE(QFile::copy(folder.file("Email Templates/Auction Invoice.elm"),
+                            folder.file("Email Templates/Zebra.elm")));
+
+    trigger("mnuViewOptions");
+    ASSERT_TRUE(options->isVisible());
+    EXPECT_EQ(options->reminders().items[OptionFiles::Reminders::Shipped].days, "12");
+    EXPECT_TRUE(options->reminders().items[OptionFiles::Reminders::Shipped].on);
+    EXPECT_EQ(options->chosenList(), OptionFiles::List::EmailSubjects);
+    auto *templates = options->findChild<QListWidget *>("lstInvoiceTemplates");
+    EXPECT_FALSE(templates->findItems("Zebra.elm", Qt::MatchExactly).isEmpty());
 }

@@ -132,9 +132,10 @@ TEST_F(OptionsWindowTest, ReadingOptionFilesNeverWritesThemBack)
     EXPECT_EQ(find<QLineEdit>("txtShippedDays")->text(), "ten");
     EXPECT_EQ(window->onExit(0).templateFile, "Payment Made.elm");
     EXPECT_EQ(window->onExit(0).subject, "Your invoice, thank you");
-    // A template that is not in the folder selects nothing; the first file stands in.
+    // A template that is not in the folder selects nothing, and nothing stands in for it:
+    // closing must not mail a buyer with whichever file comes first.
     EXPECT_TRUE(find<QListWidget>("lstPaymentTemplates")->selectedItems().isEmpty());
-    EXPECT_EQ(window->onExit(1).templateFile, "Auction Invoice.elm");
+    EXPECT_EQ(window->onExit(1).templateFile, "");
     EXPECT_TRUE(window->onExit(2).on);
     EXPECT_TRUE(window->sendErrorLog());
     EXPECT_FALSE(check("chkKeepLogFile")->isChecked());
@@ -156,8 +157,8 @@ TEST_F(OptionsWindowTest, EveryChangeWritesItsFileAtOnce)
     find<QListWidget>("lstFeedBackTemplates")->setCurrentRow(1);
     find<QComboBox>("cboFeedBackSubject")->setEditText("Thanks, see you");
     check("chkSendErrorLog")->setChecked(true);
-    EXPECT_EQ(bytesOf("OnExit.txt"), "Invoice=0,Auction Invoice.elm,Auction Invoice\r\n"
-                                     "Payment=0,Auction Invoice.elm,Payment Received\r\n"
+    EXPECT_EQ(bytesOf("OnExit.txt"), "Invoice=0,,Auction Invoice\r\n"
+                                     "Payment=0,,Payment Received\r\n"
                                      "FeedBack=0,Feed Back Given.elm,Thanks, see you\r\n"
                                      "Error=1\r\n");
 
@@ -288,7 +289,7 @@ TEST_F(OptionsWindowTest, FillingTheSubjectListsKeepsTheSubjectAndWritesNothing)
     box->setCurrentIndex(2);
     EXPECT_EQ(window->onExit(0).subject, "Shipping Update");
     EXPECT_TRUE(
-        bytesOf("OnExit.txt").startsWith("Invoice=1,Auction Invoice.elm,Shipping Update\r\n"));
+        bytesOf("OnExit.txt").startsWith("Invoice=1,,Shipping Update\r\n"));
 }
 
 TEST_F(OptionsWindowTest, FailuresAreReportedWithTheProcedureAndLeaveTheWindowWorking)

@@ -2,6 +2,7 @@
 #include "tasks/onexitreport.h"
 #include "tasks/reminders.h"
 
+#include "platform/appfolder.h"
 #include "platform/dates.h"
 
 #include <gtest/gtest.h>
@@ -82,6 +83,11 @@ namespace {
 class OnExitTest : public RemindersTest
 {
 protected:
+    void SetUp() override
+    {
+        RemindersTest::SetUp();
+        AppFolder::seed(folder.path());
+    }
     OnExitReport::Tally run()
     {
         OnExitReport::Mailing m;
@@ -163,14 +169,27 @@ TEST_F(OnExitTest, NoticesTestTheirOwnFlagsAndAMissingTemplateSkipsTheChoice)
                       {Field::NoticeFeedBackGiven, "1"}});
     addRecord(store, {{Field::UserName, "rated"}, {Field::EmailAddress, "r@example.com"},
                       {Field::FeedBackGiven, "1"}});
-    choose(OptionFiles::OnExit::Payment, "Payment Received.elm");
+    choose(OptionFiles::OnExit::Payment, "Payment Made.elm");
     choose(OptionFiles::OnExit::FeedBack, "Feed Back Given.elm");
     choices.emails[OptionFiles::OnExit::Invoice].on = true; // no template chosen
     choices.sendErrorLog = true;
-    run();
+    auto tally = run();
     EXPECT_EQ(sent, (QStringList{"p@example.com|Payment Received", "r@example.com|Feed Back Given"}));
     EXPECT_EQ(field(0, Field::NoticePaymentReceived), "1");
     EXPECT_EQ(field(2, Field::NoticeFeedBackGiven), "1");
     EXPECT_NE(field(2, Field::InvoiceSent), "1");
     EXPECT_EQ(errorLogs, 1);
+    ASSERT_EQ(tally.skipped.size(), 1);
+    EXPECT_TRUE(tally.skipped[0].startsWith("No invoices sent on closing: no template is chosen"));
+
+    // A chosen template that has gone from the folder is skipped too, never replaced.
+    sent.clear();
+    merged.clear();
+    choose(OptionFiles::OnExit::Invoice, "Deleted Invoice.elm");
+    tally = run();
+    EXPECT_TRUE(sent.isEmpty());
+    EXPECT_TRUE(merged.isEmpty());
+    EXPECT_NE(field(2, Field::InvoiceSent), "1");
+    ASSERT_EQ(tally.skipped.size(), 1);
+    EXPECT_TRUE(tally.skipped[0].contains("\"Deleted Invoice.elm\" is no longer"));
 }
