@@ -128,6 +128,7 @@ protected:
         return intake.tally();
     }
     QString field(int r, Field f) const { return store.recordAt(r)[f]; }
+    void addRecordTo(const QString &user) { TestSupport::addRecord(store, {{Field::UserName, user}}); }
 
     TestSupport::TempFolder folder;
     RecordStore store;
@@ -250,3 +251,40 @@ TEST_F(IntakeTest, AnUnreadableMessageIsReportedOnceAndTheRestIsTakenIn)
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].contains("Error Found In: Sub_DisplayMessage")) << errors[0].toStdString();
 }
+
+namespace {
+
+class IntakeStoreFaultTest : public IntakeTest,
+                             public ::testing::WithParamInterface<TestSupport::StoreFault::Kind>
+{
+};
+
+} // namespace
+
+TEST_P(IntakeStoreFaultTest, AStoreThatCannotBeWrittenEndsTheIntakeWithItsErrorAndAddsNothing)
+{
+    using TestSupport::StoreFault;
+    addRecordTo("kept");
+    store.close();
+    StoreFault fault(GetParam(), folder.dbPath());
+    if (!fault.made())
+        GTEST_SKIP() << "this file system has no read-only files for root";
+    store.open(folder.dbPath());
+    mail->inbox = {sale("lamp", "1", "ann (ann@example.com)", "$10.00"),
+                   sale("cups", "2", "bob (bob@example.com)", "$5.00")};
+    EXPECT_EQ(run().added, 0);
+    QStringList errors;
+    for (const auto &a : scripted.asked()) {
+        if (a.title == "Error Information")
+            errors << a.text;
+    }
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains("Error Found In: Sub_eBayCheckForItems")) << errors[0].toStdString();
+    EXPECT_EQ(store.storedCount(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, IntakeStoreFaultTest,
+                         ::testing::Values(TestSupport::StoreFault::Locked,
+                                           TestSupport::StoreFault::ReadOnly,
+                                           TestSupport::StoreFault::WriteRefused),
+                         [](const auto &info) { return TestSupport::StoreFault::name(info.param); });

@@ -405,3 +405,75 @@ TEST_F(BatchTest, ToolbarEmailOpensTheQuickEmailOnlyOnTheRecordPanel)
     ASSERT_EQ(mail->sent.size(), 1);
     EXPECT_EQ(mail->sent[0].to, "ann@example.com");
 }
+
+namespace {
+
+class BatchStoreFaultTest : public BatchTest,
+                            public ::testing::WithParamInterface<TestSupport::StoreFault::Kind>
+{
+};
+
+} // namespace
+
+TEST_P(BatchStoreFaultTest, AStoreThatCannotBeWrittenStopsTheBatchAtTheRowItFailedOn)
+{
+    using TestSupport::StoreFault;
+    const StoreFault::Kind kind = GetParam();
+    store.open(folder.dbPath());
+    // With their site set, showing them leaves nothing to write.
+    for (const auto &[user, age] : {std::pair{"ann", 8}, {"bob", 9}, {"cy", 10}})
+        unpaid(user, age, {{Field::AuctionSite, "eBay"}});
+    store.close();
+    // A file made read-only is so from the start; the others strike after the first mail.
+    std::unique_ptr<StoreFault> fault;
+    if (kind == StoreFault::ReadOnly) {
+        fault = std::make_unique<StoreFault>(kind, folder.dbPath());
+        if (!fault->made())
+            GTEST_SKIP() << "this file system has no read-only files for root";
+    } else {
+        mail->afterSend = [&](int sent) {
+            if (sent == 2)
+                fault = std::make_unique<StoreFault>(kind, folder.dbPath());
+        };
+    }
+    load();
+    win->tvTreeView_NodeClick("AR1");
+    EmailWizardPanel *wizard = win->emailWizardPanel();
+    ASSERT_EQ(users(wizard), (QStringList{"ann", "bob", "cy"})) << scripted.asked().value(0).text.toStdString();
+    check(wizard, {1, 2, 3});
+    wizard->actionButton()->click();
+    ASSERT_TRUE(!fault || fault->made());
+
+    // The batch stopped where the mark failed; the buyer mailed there is named.
+    const QString mailed = kind == StoreFault::ReadOnly ? "ann" : "bob";
+    QStringList to;
+    for (const auto &m : mail->sent)
+        to << m.to;
+    EXPECT_EQ(to.size(), kind == StoreFault::ReadOnly ? 1 : 2);
+    EXPECT_EQ(to.last(), mailed + "@example.com");
+    QStringList errors;
+    for (const auto &a : scripted.asked()) {
+        if (a.title == "Error Information")
+            errors << a.text;
+    }
+    ASSERT_EQ(errors.size(), 1) << errors.join("\n----\n").toStdString();
+    EXPECT_TRUE(errors[0].contains("Error Found In: Command10_Click")) << errors[0].toStdString();
+    EXPECT_TRUE(errors[0].contains("The mail to " + mailed + " (lot of " + mailed + ") was sent"));
+    EXPECT_TRUE(status().contains(mailed + " (lot of " + mailed + ") was mailed but could not be marked"))
+        << status().toStdString();
+
+    fault.reset();
+    win.reset();
+    RecordStore after;
+    after.open(folder.dbPath());
+    EXPECT_EQ(after.recordAt(0)[Field::Remainder10] == "1",
+              kind != StoreFault::ReadOnly);
+    EXPECT_NE(after.recordAt(1)[Field::Remainder10], "1");
+    EXPECT_NE(after.recordAt(2)[Field::Remainder10], "1");
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, BatchStoreFaultTest,
+                         ::testing::Values(TestSupport::StoreFault::Locked,
+                                           TestSupport::StoreFault::ReadOnly,
+                                           TestSupport::StoreFault::WriteRefused),
+                         [](const auto &info) { return TestSupport::StoreFault::name(info.param); });

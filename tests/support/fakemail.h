@@ -6,6 +6,7 @@
 #include "platform/lotwiseerror.h"
 
 #include <QList>
+#include <functional>
 #include <QSet>
 #include <QString>
 #include <QTcpServer>
@@ -30,6 +31,8 @@ struct MailLog
     int refuseError = 32014;
     // Subjects of inbox messages whose text cannot be read any more (gone from the server).
     QSet<QString> unreadable;
+    // Runs after each accepted mail, with the number accepted so far.
+    std::function<void(int sent)> afterSend;
     int signOns = 0;
 };
 
@@ -84,6 +87,8 @@ public:
         if (m_log->refuse.contains(m_mail.to))
             throw LotwiseError(m_log->refuseError, m_mail.to);
         m_log->sent.append(m_mail);
+        if (m_log->afterSend)
+            m_log->afterSend(int(m_log->sent.size()));
     }
 
 private:

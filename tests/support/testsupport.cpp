@@ -5,6 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QUuid>
+#include <unistd.h>
 
 namespace TestSupport {
 
@@ -33,6 +38,65 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+StoreFault::StoreFault(Kind kind, QString dbPath) : m_kind(kind), m_path(std::move(dbPath))
+{
+    if (kind == ReadOnly) {
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        // Root writes whatever the permissions say; an immutable file it cannot.
+        m_made = geteuid() != 0 ||
+                 QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), m_path}) == 0;
+        return;
+    }
+    m_connection = QUuid::createUuid().toString();
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    db.setDatabaseName(m_path);
+    if (!db.open())
+        return;
+    QSqlQuery q(db);
+    if (kind == Locked) {
+        m_made = q.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        return;
+    }
+    m_made = true;
+    for (const char *what : {"INSERT", "UPDATE", "DELETE"})
+        m_made = m_made && q.exec(QStringLiteral("CREATE TRIGGER \"refuse_%1\" BEFORE %1 ON "
+                                                 "\"Auctions\" BEGIN SELECT RAISE(ABORT, "
+                                                 "'disk I/O error'); END")
+                                      .arg(QLatin1String(what)));
+}
+
+StoreFault::~StoreFault()
+{
+    if (m_kind == ReadOnly) {
+        if (geteuid() == 0)
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                          QFile::ReadOther);
+        return;
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        QSqlQuery q(db);
+        if (m_kind == Locked) {
+            q.exec(QStringLiteral("ROLLBACK"));
+        } else {
+            for (const char *what : {"INSERT", "UPDATE", "DELETE"})
+                q.exec(QStringLiteral("DROP TRIGGER IF EXISTS \"refuse_%1\"").arg(QLatin1String(what)));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+const char *StoreFault::name(Kind kind)
+{
+    switch (kind) {
+    case Locked: return "Locked";
+    case ReadOnly: return "ReadOnly";
+    default: return "WriteRefused";
+    }
 }
 
 } // namespace TestSupport

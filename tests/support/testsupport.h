@@ -50,6 +50,31 @@ inline int errorNumberOf(const std::function<void()> &body)
     return 0;
 }
 
+// What can stop a store's writes while the program works on it. Made before the program
+// opens the store, or at any moment for all but ReadOnly; undone when it goes.
+class StoreFault
+{
+public:
+    enum Kind {
+        Locked,      // another seat holds a write transaction on the file
+        ReadOnly,    // the file cannot be written (even by root); only before it is opened
+        WriteRefused // every write to the table is refused by the database
+    };
+    StoreFault(Kind kind, QString dbPath);
+    ~StoreFault();
+    StoreFault(const StoreFault &) = delete;
+    StoreFault &operator=(const StoreFault &) = delete;
+    // False when this machine cannot make it (a file system without read-only files).
+    bool made() const { return m_made; }
+    static const char *name(Kind kind);
+
+private:
+    Kind m_kind;
+    QString m_path;
+    QString m_connection;
+    bool m_made = false;
+};
+
 } // namespace TestSupport
 
 // Readable failure messages for Qt strings.

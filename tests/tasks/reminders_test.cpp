@@ -97,6 +97,8 @@ protected:
         };
         m.send = [this](const QString &to, const QString &subject) {
             sent << to + u'|' + subject;
+            if (sendHook)
+                sendHook();
             return !refuse.contains(to);
         };
         m.sendErrorLog = [this] { ++errorLogs; };
@@ -112,6 +114,7 @@ protected:
     OptionFiles::OnExit choices;
     QStringList merged, sent, failMerge, refuse;
     int errorLogs = 0;
+    std::function<void()> sendHook;
 };
 
 } // namespace
@@ -193,3 +196,63 @@ TEST_F(OnExitTest, NoticesTestTheirOwnFlagsAndAMissingTemplateSkipsTheChoice)
     ASSERT_EQ(tally.skipped.size(), 1);
     EXPECT_TRUE(tally.skipped[0].contains("\"Deleted Invoice.elm\" is no longer"));
 }
+
+namespace {
+
+class OnExitStoreFaultTest : public OnExitTest,
+                             public ::testing::WithParamInterface<TestSupport::StoreFault::Kind>
+{
+};
+
+} // namespace
+
+TEST_P(OnExitStoreFaultTest, AStoreThatCannotBeWrittenEndsTheReportAndNamesTheBuyerMailed)
+{
+    using TestSupport::StoreFault;
+    const StoreFault::Kind kind = GetParam();
+    for (const char *user : {"ann", "bob", "cy"})
+        addRecord(store, {{Field::UserName, user}, {Field::AuctionName, QString("lot of ") + user},
+                          {Field::EmailAddress, QString(user) + "@example.com"}});
+    choose(OptionFiles::OnExit::Invoice, "Auction Invoice.elm");
+    choices.sendErrorLog = true;
+    std::unique_ptr<StoreFault> fault;
+    if (kind == StoreFault::ReadOnly) {
+        store.close();
+        fault = std::make_unique<StoreFault>(kind, folder.dbPath());
+        if (!fault->made())
+            GTEST_SKIP() << "this file system has no read-only files for root";
+        store.open(folder.dbPath());
+    } else {
+        // The store fails after the first invoice has been marked.
+        sendHook = [&] {
+            if (sent.size() == 2)
+                fault = std::make_unique<StoreFault>(kind, folder.dbPath());
+        };
+    }
+    const auto tally = run();
+    ASSERT_TRUE(tally.error);
+    const QString mailed = kind == StoreFault::ReadOnly ? "ann" : "bob";
+    EXPECT_EQ(tally.mailedUnmarked, mailed + " (lot of " + mailed + ")");
+    EXPECT_EQ(sent.last(), mailed + "@example.com|Auction Invoice");
+    EXPECT_FALSE(sent.join(u' ').contains("cy@"));
+    EXPECT_EQ(errorLogs, 0); // the report ended there
+    try {
+        std::rethrow_exception(tally.error);
+    } catch (const LotwiseError &e) {
+        EXPECT_TRUE(e.detail().contains("The mail to " + mailed)) << e.detail().toStdString();
+    }
+
+    fault.reset();
+    RecordStore after;
+    store.close();
+    after.open(folder.dbPath());
+    EXPECT_EQ(after.recordAt(0)[Field::InvoiceSent] == "1", kind != StoreFault::ReadOnly);
+    EXPECT_NE(after.recordAt(1)[Field::InvoiceSent], "1");
+    EXPECT_NE(after.recordAt(2)[Field::InvoiceSent], "1");
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, OnExitStoreFaultTest,
+                         ::testing::Values(TestSupport::StoreFault::Locked,
+                                           TestSupport::StoreFault::ReadOnly,
+                                           TestSupport::StoreFault::WriteRefused),
+                         [](const auto &info) { return TestSupport::StoreFault::name(info.param); });
