@@ -299,10 +299,11 @@ void FrmMain::buildPanels()
         registerHelpControl(w, true);
 
     // Moving the pointer over these hides the calendar of the status bar's date panel.
-    for (QWidget *w : {static_cast<QWidget *>(m_recordPanel),
-                       m_recordPanel->fieldEditor(Field::Notes),
-                       m_recordPanel->findChild<QWidget *>(QStringLiteral("fraAuctionRecords")),
-                       m_recordPanel->findChild<QWidget *>(QStringLiteral("fraUnpaid"))}) {
+    QList<QWidget *> hiders = m_recordPanel->surfaces();
+    hiders << m_recordPanel->fieldEditor(Field::Notes)
+           << m_recordPanel->findChild<QWidget *>(QStringLiteral("fraAuctionRecords"))
+           << m_recordPanel->findChild<QWidget *>(QStringLiteral("fraUnpaid"));
+    for (QWidget *w : std::as_const(hiders)) {
         if (!w)
             continue;
         w->setMouseTracking(true);
@@ -604,8 +605,51 @@ void FrmMain::buildTree()
 void FrmMain::restorePlacement()
 {
     const Placement p = Placement::read(m_settings);
-    setGeometry(pixels(p.left), pixels(p.top), pixels(p.width), pixels(p.height));
+    if (Placement::isStored(m_settings)) {
+        setGeometry(pixels(p.left), pixels(p.top), pixels(p.width), pixels(p.height));
+    } else {
+        // A first start: room for the whole layout and the record panel's controls, as far
+        // as the screen allows, in the middle of it.
+        const Layout::Input in = layoutInput();
+        // A few pixels over, for the rounding of twips on the way.
+        const QSize panel = m_recordPanel->neededSize() + QSize(4, 4);
+        const int menu = heightOf(menuWidget());
+        QSize size(std::max(pixels(Layout::kMinClientWidth), panel.width() + pixels(p.splitter + 240)),
+                   menu + std::max(pixels(Layout::kMinClientHeight),
+                                   panel.height() + pixels(in.toolbarHeight + in.statusBarHeight + 220)));
+        const QRect avail = screen() ? screen()->availableGeometry() : QRect();
+        if (!avail.isEmpty())
+            size = size.boundedTo(avail.size());
+        QRect g(QPoint(), size);
+        if (!avail.isEmpty())
+            g.moveCenter(avail.center());
+        setGeometry(g);
+    }
     SizeControls(p.splitter);
+}
+
+int FrmMain::heightOf(const QWidget *w) const
+{
+    // Before the window is first shown its bars have no size of their own yet: their hints
+    // are what they will get.
+    if (!w || w->isHidden())
+        return 0;
+    return w->isVisible() ? w->height() : w->sizeHint().height();
+}
+
+Layout::Input FrmMain::layoutInput() const
+{
+    // The rules' client area is the window below its menu bar, toolbar and status bar
+    // included.
+    Layout::Input in;
+    in.windowWidth = twips(width());
+    in.clientWidth = twips(width());
+    in.clientHeight = twips(height() - heightOf(menuWidget()));
+    in.toolbarHeight = twips(heightOf(m_toolbar));
+    in.statusBarHeight = twips(statusBar()->isVisible() ? statusBar()->height()
+                                                        : statusBar()->sizeHint().height());
+    in.statusBarVisible = !statusBar()->isHidden();
+    return in;
 }
 
 void FrmMain::savePlacement()
@@ -1160,14 +1204,7 @@ int FrmMain::pixels(int tw) const { return twipsToPixels(tw, logicalDpiX() > 0 ?
 
 void FrmMain::SizeControls(int x)
 {
-    Layout::Input in;
-    in.windowWidth = twips(width());
-    in.clientWidth = twips(width());
-    in.clientHeight = twips(height());
-    in.toolbarHeight = twips(m_toolbar->height());
-    in.statusBarHeight = twips(statusBar()->height());
-    in.statusBarVisible = statusBar()->isVisible();
-    const Layout::Result r = Layout::sizeControls(in, x);
+    const Layout::Result r = Layout::sizeControls(layoutInput(), x);
     m_splitterX = r.splitterX;
     if (!r.moved)
         return;
@@ -1187,8 +1224,9 @@ void FrmMain::applyLayout(const Layout::Result &r)
 {
     // The rules measure from just below the menu bar, toolbar included; the client area
     // starts below the toolbar.
-    const int offset = m_client->mapTo(this, QPoint(0, 0)).y() -
-                       (menuWidget() && menuWidget()->isVisible() ? menuWidget()->height() : 0);
+    const int offset = m_client->isVisible()
+                           ? m_client->mapTo(this, QPoint(0, 0)).y() - heightOf(menuWidget())
+                           : heightOf(m_toolbar);
     const auto place = [&](QWidget *w, const QRect &tw) {
         QRect px(pixels(tw.left()), pixels(tw.top()) - offset, pixels(tw.width()), pixels(tw.height()));
         // A toolbar thinner than the rules assume must not push the panels off the bottom.

@@ -186,6 +186,9 @@ private:
 
     void buildMenus();
     void applyLayout(const Layout::Result &r);
+    // The sizes the layout rules work from, right before and after the window is shown.
+    Layout::Input layoutInput() const;
+    int heightOf(const QWidget *bar) const;
     void editCommand(const char *slot);
     void stepList(bool forward);
     void setHelpOn(bool on);

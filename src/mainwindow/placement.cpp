@@ -30,6 +30,15 @@ Placement Placement::read(const SettingsStore &s)
     return p;
 }
 
+bool Placement::isStored(const SettingsStore &s)
+{
+    for (const char *key : {"MainLeft", "MainTop", "MainWidth", "MainHeight", "MainSplitter"}) {
+        if (s.contains(kSection, QLatin1String(key)))
+            return true;
+    }
+    return false;
+}
+
 void Placement::save(SettingsStore &s) const
 {
     s.save(kSection, QStringLiteral("MainLeft"), QString::number(left));

@@ -15,6 +15,8 @@ struct Placement
 
     // Reads section "Settings"; a missing value or one that is not a number takes its default.
     static Placement read(const SettingsStore &settings);
+    // Whether any placement was ever saved: on a first start there is none.
+    static bool isStored(const SettingsStore &settings);
     void save(SettingsStore &settings) const;
 };
 

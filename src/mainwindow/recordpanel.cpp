@@ -18,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -69,12 +70,25 @@ RecordPanel::RecordPanel(RecordStore &store, QWidget *parent) : QWidget(parent),
 {
     setObjectName(QStringLiteral("RecordPanel"));
     setAccessibleName(QStringLiteral("Auction Records"));
-    auto *outer = new QVBoxLayout(this);
+    m_content = new QWidget;
+    m_content->setObjectName(QStringLiteral("RecordPanelContent"));
+    auto *outer = new QVBoxLayout(m_content);
     auto *top = new QHBoxLayout;
     top->addWidget(buildFields(), 3);
     top->addWidget(buildStatus(), 2);
     outer->addLayout(top, 1);
     outer->addWidget(buildCommands());
+    // Given less room than its controls need to be read, the panel scrolls rather than
+    // squeezing them; moving the focus scrolls the focused control into view.
+    m_scroll = new QScrollArea;
+    m_scroll->setObjectName(QStringLiteral("RecordPanelScroll"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setWidget(m_content);
+    auto *own = new QVBoxLayout(this);
+    own->setContentsMargins(0, 0, 0, 0);
+    own->addWidget(m_scroll);
     applyColour(RecordStatus::stateColour(RecordStatus::State::NotPaid));
 }
 
@@ -196,13 +210,18 @@ QWidget *RecordPanel::buildStatus()
             date->setObjectName(QString::fromLatin1(d.name));
             date->setAccessibleName(QString::fromLatin1(d.caption));
             date->setToolTip(QStringLiteral("Double Click to Enter Date"));
-            date->setPlaceholderText(QString::fromLatin1(d.caption));
-            date->setMaximumWidth(120);
+            // Wide enough for any date; its caption stands beside it, filled or not.
+            date->setMinimumWidth(date->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 12);
+            date->setMaximumWidth(std::max(120, date->minimumWidth()));
+            auto *caption = new QLabel(QString::fromLatin1(d.caption), box);
+            caption->setObjectName(QStringLiteral("lbl") + QString::fromLatin1(d.caption).remove(u' '));
+            caption->setBuddy(date);
             date->installEventFilter(this);
             const Field f = d.field;
             connect(date, &QLineEdit::textChanged, this, [this, f](const QString &t) { fieldEdited(f, t); });
             m_editors.insert(d.field, date);
-            grid->addWidget(date, row, 2);
+            grid->addWidget(caption, row, 2, Qt::AlignRight);
+            grid->addWidget(date, row, 3);
         }
     }
     for (const char *box : {"Payment", "FollowUp", "Unpaid", "EmailNotices"})
@@ -332,6 +351,22 @@ void RecordPanel::ShowRecordStatus()
             has ? RecordStatus::state(m_store.recordAt(m_store.position()))
                 : RecordStatus::State::NotPaid));
     });
+}
+
+QSize RecordPanel::neededSize() const
+{
+    return m_content->minimumSizeHint().grownBy(m_scroll->contentsMargins());
+}
+
+QList<QWidget *> RecordPanel::surfaces() const
+{
+    QList<QWidget *> out{const_cast<RecordPanel *>(this), m_scroll->viewport(), m_content, m_shape1};
+    for (QLabel *caption : m_colouredCaptions)
+        out.append(caption);
+    // The boxes of the fields and of the status pictures, whose margins are the gaps.
+    for (QWidget *w : m_content->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        out.append(w);
+    return out;
 }
 
 void RecordPanel::applyColour(unsigned rgb)

@@ -45,6 +45,11 @@ public:
     bool quickCopy() const;
     void setQuickCopy(bool on);
     unsigned stateColour() const { return m_colour; }
+    // The room the panel's controls need to be read whole, without scrolling.
+    QSize neededSize() const;
+    // Where the panel's own surface shows: its background, the gaps between its fields and
+    // the caption column.
+    QList<QWidget *> surfaces() const;
     QWidget *fieldEditor(Field f) const { return m_editors.value(f); }
 
 signals:
@@ -74,6 +79,8 @@ private:
     QHash<QString, StatusPicture *> m_pictures;
     QList<QLabel *> m_colouredCaptions;
     QFrame *m_shape1 = nullptr;
+    QWidget *m_content = nullptr;
+    class QScrollArea *m_scroll = nullptr;
     QComboBox *m_site = nullptr;
     QComboBox *m_searchField = nullptr;
     QLineEdit *m_searchText = nullptr;

@@ -20,6 +20,8 @@ public:
     int imageIndex() const { return isOn() ? 1 : 2; }
 
     QSize sizeHint() const override { return {20, 20}; }
+    // Never smaller: a squeezed picture shrinks to a dot nobody can read or hit.
+    QSize minimumSizeHint() const override { return sizeHint(); }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -20,6 +20,11 @@ QString SettingsStore::read(const QString &section, const QString &key,
     return m_settings->value(section + u'/' + key, defaultValue).toString();
 }
 
+bool SettingsStore::contains(const QString &section, const QString &key) const
+{
+    return m_settings->contains(section + u'/' + key);
+}
+
 void SettingsStore::save(const QString &section, const QString &key, const QString &value)
 {
     m_settings->setValue(section + u'/' + key, value);

@@ -16,6 +16,7 @@ public:
     ~SettingsStore();
 
     QString read(const QString &section, const QString &key, const QString &defaultValue) const;
+    bool contains(const QString &section, const QString &key) const;
     void save(const QString &section, const QString &key, const QString &value);
     void sync();
 

@@ -1,5 +1,6 @@
 #include "mainwindow/emailwizardpanel.h"
 #include "mainwindow/frmmain.h"
+#include "mainwindow/recordpanel.h"
 #include "mainwindow/shippanel.h"
 #include "mainwindow/unpaiditemspanel.h"
 #include "platform/appfolder.h"
@@ -13,6 +14,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -100,21 +103,57 @@ protected:
 
 } // namespace
 
-TEST_F(FrmMainTest, EmptyStoreAndValuesThatAreNotNumbersTakeTheDefaults)
+TEST_F(FrmMainTest, AFirstStartOpensWholeInTheMiddleOfTheScreen)
+{
+    load(true);
+    const QRect avail = win->screen()->availableGeometry();
+    const QRect g = win->geometry();
+    // At least the room the layout rules need below the menu bar, never more than the screen.
+    const int menu = win->menuWidget()->height();
+    EXPECT_GE(g.width() * kTwipsPerPixel, 11565);
+    EXPECT_GE((g.height() - menu) * kTwipsPerPixel, 8300);
+    EXPECT_TRUE(avail.contains(g)) << g.width() << "x" << g.height();
+    EXPECT_LE((g.center() - avail.center()).manhattanLength(), 2);
+    // Where the screen has the room, the record panel shows every control without scrolling.
+    auto *scroll = win->findChild<QScrollArea *>("RecordPanelScroll");
+    ASSERT_NE(scroll, nullptr);
+    QCoreApplication::processEvents();
+    if (g.width() < avail.width() && g.height() < avail.height()) {
+        EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible());
+        EXPECT_FALSE(scroll->verticalScrollBar()->isVisible());
+    }
+    EXPECT_EQ(win->splitterPosition(), 2000);
+}
+
+TEST_F(FrmMainTest, TheStartUpLayoutIsTheLayoutOfAnyResizeAndClearsTheStatusBar)
+{
+    storePlacement({"1500", "1200", "19200", "12000", "2400"}); // 1280 x 800 pixels
+    load(true);
+    QCoreApplication::processEvents();
+    const auto placed = [&](const char *name) {
+        const QWidget *w = win->findChild<QWidget *>(name);
+        return QRect(w->mapTo(win.get(), QPoint()), w->size());
+    };
+    const QRect tree = placed("tvTreeView"), panels = placed("panels"), first = placed("Command1");
+    const QRect bar = placed("sbStatusBar");
+    EXPECT_LE(tree.bottom(), bar.top());
+    EXPECT_LE(panels.bottom(), bar.top());
+    // Laid out again at the same size, nothing moves.
+    win->resize(1300, 800);
+    QCoreApplication::processEvents();
+    win->resize(1280, 800);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(placed("tvTreeView"), tree);
+    EXPECT_EQ(placed("panels"), panels);
+    EXPECT_EQ(placed("Command1"), first);
+}
+
+TEST_F(FrmMainTest, StoredValuesThatAreNotNumbersTakeTheDefaults)
 {
     // 1000, 1000, 6500 x 6500 and a splitter at 2000 twips, to the nearest pixel.
     const auto expectTwips = [](int pixels, int twips) {
         EXPECT_NEAR(pixels * kTwipsPerPixel, twips, kTwipsPerPixel) << pixels << " px";
     };
-    load(true);
-    const QRect g = win->geometry();
-    expectTwips(g.x(), 1000);
-    expectTwips(g.y(), 1000);
-    expectTwips(g.width(), 6500);
-    expectTwips(g.height(), 6500);
-    EXPECT_EQ(win->splitterPosition(), 2000);
-    win.reset();
-
     storePlacement({"1500", "left", "", "7500", "12x"});
     load(true);
     EXPECT_EQ(win->geometry().x(), 100);

@@ -18,7 +18,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QGroupBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -302,6 +305,65 @@ TEST_F(RecordPanelTest, DatePanelShowsTheCalendarAboveTheStatusBar)
     EXPECT_EQ(calendar->geometry(), first);
     QTest::mouseMove(find("txtNotes"), QPoint(5, 5));
     EXPECT_TRUE(calendar->isHidden());
+
+    // The caption column, a caption on it and the gap between two fields are the panel's
+    // surface too; a group of pictures is not.
+    QWidget *closeDate = find("txtCloseDate");
+    const struct
+    {
+        QWidget *over;
+        QPoint at;
+        bool hides;
+    } moves[] = {{find("fraPayment"), QPoint(5, 5), false},
+                 {find("Shape1"), QPoint(3, find("Shape1")->height() - 3), true},
+                 {find("lblUserName"), QPoint(5, 5), true},
+                 {closeDate->parentWidget(), QPoint(closeDate->x() + 20, closeDate->geometry().bottom() + 2), true}};
+    for (const auto &m : moves) {
+        QTest::mouseClick(date, Qt::LeftButton, {}, QPoint(10, 5));
+        ASSERT_TRUE(calendar->isVisible());
+        ASSERT_EQ(m.over->childAt(m.at), nullptr) << m.over->objectName().toStdString();
+        QTest::mouseMove(m.over, m.at);
+        EXPECT_EQ(calendar->isHidden(), m.hides) << m.over->objectName().toStdString();
+    }
+}
+
+TEST_F(RecordPanelTest, AtTheSmallestWindowThePanelScrollsInsteadOfSqueezingItsControls)
+{
+    seed({{{Field::UserName, "ann"}, {Field::InvoiceSent, "1"}, {Field::InvoiceSentDate, "12/31/2025"}}});
+    load();
+    const int menu = win->menuWidget()->height();
+    win->resize(11565 / 15 + 1, 8300 / 15 + menu + 1);
+    QCoreApplication::processEvents();
+    auto *scroll = find<QScrollArea>("RecordPanelScroll");
+    EXPECT_TRUE(scroll->verticalScrollBar()->isVisible() || scroll->horizontalScrollBar()->isVisible());
+    for (const StatusPicture *p : win->recordPanel()->findChildren<StatusPicture *>()) {
+        EXPECT_GE(p->width(), 20) << p->objectName().toStdString();
+        EXPECT_GE(p->height(), 20) << p->objectName().toStdString();
+    }
+    // Each step date keeps its caption beside it and room for a whole date.
+    for (const char *name : {"InvoiceSentDate", "PaymentMadeDate", "ItemSentDate"}) {
+        auto *box = find<QLineEdit>((QString("txt") + name).toLatin1());
+        auto *caption = find<QLabel>((QString("lbl") + name).toLatin1());
+        EXPECT_EQ(caption->buddy(), box);
+        EXPECT_TRUE(caption->isVisibleTo(win.get()));
+        EXPECT_GE(caption->width(), caption->sizeHint().width()) << name;
+        EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance("12/31/2025") + 8) << name;
+    }
+    EXPECT_EQ(find<QLabel>("lblInvoiceSentDate")->text(), "Invoice Sent Date");
+    // No control of the panel lies over another of its layout.
+    QList<QWidget *> boxes{win->recordPanel()->findChild<QWidget *>("RecordPanelContent")};
+    for (QWidget *b : win->recordPanel()->findChildren<QGroupBox *>())
+        boxes << b;
+    for (QWidget *b : boxes) {
+        QList<QRect> placed;
+        for (QWidget *c : b->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (!c->isVisibleTo(b) || c->objectName() == "Shape1")
+                continue;
+            for (const QRect &other : placed)
+                EXPECT_FALSE(other.intersects(c->geometry())) << c->objectName().toStdString();
+            placed << c->geometry();
+        }
+    }
 }
 
 TEST_F(RecordPanelTest, SplitterDragAndTheNarrowestWindow)
