@@ -125,13 +125,21 @@ int main(int argc, char *argv[])
     FrmMain win(store, settings, folder.path());
     if (!win.Form_Load())
         return 1;
-    win.setGeometry(0, 0, 1280, 800);
+    // As a new user first sees it: nothing stored, the window placed by itself.
     win.show();
     if (!QTest::qWaitForWindowExposed(&win))
         return 1;
-    win.SizeControls(2700);
+    bool ok = save(&win, out, QStringLiteral("first-start"));
+    // The smallest window the layout rules still lay out.
+    win.resize(11565 * win.logicalDpiX() / 1440 + 1,
+               8300 * win.logicalDpiX() / 1440 + win.menuWidget()->height() + 1);
+    ok = save(&win, out, QStringLiteral("record-panel-smallest")) && ok;
 
-    bool ok = save(&win, out, QStringLiteral("record-panel"));
+    // The rest at 1280 x 800, or the whole screen when it is smaller.
+    win.setGeometry(QRect(0, 0, 1280, 800) & win.screen()->availableGeometry());
+    QCoreApplication::processEvents();
+    win.SizeControls(2700);
+    ok = save(&win, out, QStringLiteral("record-panel")) && ok;
     // Each list as its task-tree node shows it.
     const struct
     {

@@ -54,6 +54,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -389,7 +390,8 @@ void FrmMain::buildMenus()
                 {"Reminders", "munReminders", {}, [this] {
                      CheckRemainders();
                      ShowNotes(true);
-                     setRemindersLookedAt();
+                     // Looked at once the user has read them and closed the window.
+                     m_lookedAtWhenNotesClose = true;
                  }},
                 {nullptr, "", {}, {}},
                 {"&Options...", "mnuViewOptions", {}, [this] { ShowOptions(); }},
@@ -492,17 +494,30 @@ void FrmMain::buildStatusBar()
     bar->addPermanentWidget(m_onlinePicture);
     setOnlinePicture(false);
     m_statusText = new QLabel(QStringLiteral("Status"));
-    m_reminderPanel = new QLabel;
     m_datePanel = new QLabel;
     m_timePanel = new QLabel;
-    const char *names[] = {"sbStatusBar_Status", "sbStatusBar_Reminder", "sbStatusBar_Date",
+    // The Reminder panel: its picture, which blinks, and its caption beside it.
+    auto *reminder = new QFrame;
+    m_reminderPanel = new QLabel(reminder);
+    m_reminderPanel->setObjectName(QStringLiteral("sbStatusBar_Reminder"));
+    m_reminderPanel->setMouseTracking(true);
+    auto *caption = new QLabel(QStringLiteral("Reminder"), reminder);
+    caption->setObjectName(QStringLiteral("sbStatusBar_ReminderCaption"));
+    caption->setMouseTracking(true);
+    auto *row = new QHBoxLayout(reminder);
+    row->setContentsMargins(3, 0, 3, 0);
+    row->setSpacing(4);
+    row->addWidget(m_reminderPanel);
+    row->addWidget(caption);
+    const char *names[] = {"sbStatusBar_Status", "sbStatusBar_ReminderPanel", "sbStatusBar_Date",
                            "sbStatusBar_Time"};
-    QLabel *panels[] = {m_statusText, m_reminderPanel, m_datePanel, m_timePanel};
+    m_statusPanels = {m_statusText, reminder, m_datePanel, m_timePanel};
     for (int i = 0; i < 4; ++i) {
-        panels[i]->setObjectName(QString::fromLatin1(names[i]));
-        panels[i]->setFrameShape(QFrame::StyledPanel);
-        panels[i]->setMouseTracking(true);
-        bar->addPermanentWidget(panels[i], i == 0 ? 1 : 0);
+        QFrame *panel = m_statusPanels[size_t(i)];
+        panel->setObjectName(QString::fromLatin1(names[i]));
+        panel->setFrameShape(QFrame::StyledPanel);
+        panel->setMouseTracking(true);
+        bar->addPermanentWidget(panel, i == 0 ? 1 : 0);
     }
     m_reminderPanel->setAccessibleName(QStringLiteral("Reminder"));
     setReminderPicture(false);
@@ -624,8 +639,24 @@ void FrmMain::restorePlacement()
         if (!avail.isEmpty())
             g.moveCenter(avail.center());
         setGeometry(g);
+        m_fitFrameOnShow = true;
     }
     SizeControls(p.splitter);
+}
+
+void FrmMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    const QRect avail = screen() ? screen()->availableGeometry() : QRect();
+    if (!std::exchange(m_fitFrameOnShow, false) || avail.isEmpty())
+        return;
+    const QRect frame = frameGeometry(), inner = geometry();
+    const QSize border = frame.size() - inner.size();
+    QRect outer(QPoint(), (inner.size().boundedTo(avail.size() - border)) + border);
+    outer.moveCenter(avail.center());
+    const QRect fitted(outer.topLeft() + (inner.topLeft() - frame.topLeft()), outer.size() - border);
+    if (fitted != inner)
+        setGeometry(fitted);
 }
 
 int FrmMain::heightOf(const QWidget *w) const
@@ -892,6 +923,8 @@ void FrmMain::loadOptions()
 
     m_notes = new FrmNotes(this);
     connect(m_notes, &FrmNotes::closedByUser, this, [this] {
+        if (std::exchange(m_lookedAtWhenNotesClose, false))
+            setRemindersLookedAt();
         show();
         raise();
         activateWindow();
@@ -962,6 +995,9 @@ void FrmMain::CheckRemainders()
         m_notes->clear();
         for (const QString &line : StartupReminders::lines(m_store, reminders, today()))
             m_notes->addLine(line);
+        // The check walks the records and leaves the first one current.
+        if (m_store.recordCount() > 0)
+            m_store.moveFirst();
     });
     if (done && m_notes->lineCount() > 0)
         startReminderBlink();
@@ -1355,9 +1391,10 @@ bool FrmMain::eventFilter(QObject *watched, QEvent *event)
         ShowHelpBallon(widget);
         return true;
     } else if (type == QEvent::MouseButtonRelease && widget) {
-        const QLabel *panels[] = {m_statusText, m_reminderPanel, m_datePanel, m_timePanel};
+        // The online picture stands at the left of the first panel and belongs to it.
         for (int i = 0; i < 4; ++i) {
-            if (widget == panels[i]) {
+            const QFrame *panel = m_statusPanels[size_t(i)];
+            if (widget == panel || panel->isAncestorOf(widget) || (i == 0 && widget == m_onlinePicture)) {
                 statusBarClick(i + 1);
                 return true;
             }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include "errors/handelerrors.h"
 #include "mail/mailer.h"
 #include "mainwindow/layout.h"
@@ -164,6 +166,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -249,7 +252,13 @@ private:
     QToolBar *m_toolbar = nullptr;
     QToolButton *m_internet = nullptr;
     QLabel *m_statusText = nullptr;
-    QLabel *m_reminderPanel = nullptr;
+    QLabel *m_reminderPanel = nullptr; // the Reminder panel's picture
+    std::array<QFrame *, 4> m_statusPanels{};
+    // The "Reminders" command waits for the notes window to close before the blink stops.
+    bool m_lookedAtWhenNotesClose = false;
+    // A first start places the window itself; once shown, its frame is known and is fitted
+    // into the screen too.
+    bool m_fitFrameOnShow = false;
     QLabel *m_datePanel = nullptr;
     QLabel *m_timePanel = nullptr;
     QTimer *m_timer1 = nullptr;

@@ -124,12 +124,15 @@ QWidget *RecordPanel::buildFields()
             auto *text = new QPlainTextEdit;
             text->setTabChangesFocus(true);
             text->setMinimumHeight(58);
+            text->setMinimumWidth(text->fontMetrics().averageCharWidth() * 28);
             const Field f = r.field;
             connect(text, &QPlainTextEdit::textChanged, this,
                     [this, f, text] { fieldEdited(f, text->toPlainText()); });
             editor = text;
         } else {
             auto *line = new QLineEdit;
+            // Room for a typical item title or address at any window size.
+            line->setMinimumWidth(line->fontMetrics().averageCharWidth() * 28);
             const Field f = r.field;
             connect(line, &QLineEdit::textChanged, this,
                     [this, f](const QString &t) { fieldEdited(f, t); });
@@ -182,6 +185,7 @@ QWidget *RecordPanel::buildStatus()
     auto *column = new QWidget;
     auto *layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
 
     // One box per table entry's box, in the order they first appear.
     QHash<QString, QGroupBox *> boxes;
@@ -192,8 +196,12 @@ QWidget *RecordPanel::buildStatus()
             box = new QGroupBox(p.group);
             box->setObjectName(QStringLiteral("fra") + p.box);
             box->setFlat(p.group.isEmpty());
-            new QGridLayout(box);
-            static_cast<QGridLayout *>(box->layout())->setColumnStretch(1, 1);
+            auto *grid = new QGridLayout(box);
+            grid->setColumnStretch(1, 1);
+            // Rows as close as the pictures allow: the whole column then fits a laptop's
+            // screen beside the fields.
+            grid->setVerticalSpacing(2);
+            grid->setContentsMargins(9, 4, 9, 4);
             boxes.insert(p.box, box);
         }
         auto *grid = static_cast<QGridLayout *>(box->layout());

@@ -107,21 +107,22 @@ TEST_F(FrmMainTest, AFirstStartOpensWholeInTheMiddleOfTheScreen)
 {
     load(true);
     const QRect avail = win->screen()->availableGeometry();
+    QCoreApplication::processEvents();
     const QRect g = win->geometry();
     // At least the room the layout rules need below the menu bar, never more than the screen.
     const int menu = win->menuWidget()->height();
     EXPECT_GE(g.width() * kTwipsPerPixel, 11565);
     EXPECT_GE((g.height() - menu) * kTwipsPerPixel, 8300);
-    EXPECT_TRUE(avail.contains(g)) << g.width() << "x" << g.height();
-    EXPECT_LE((g.center() - avail.center()).manhattanLength(), 2);
-    // Where the screen has the room, the record panel shows every control without scrolling.
+    EXPECT_TRUE(avail.contains(win->frameGeometry())) << g.x() << "," << g.y() << " " << g.width() << "x" << g.height();
+    EXPECT_LE((win->frameGeometry().center() - avail.center()).manhattanLength(), 2);
+    // Where the screen has the room, the record panel shows every control without scrolling;
+    // where it has not, the panel scrolls.
     auto *scroll = win->findChild<QScrollArea *>("RecordPanelScroll");
     ASSERT_NE(scroll, nullptr);
-    QCoreApplication::processEvents();
-    if (g.width() < avail.width() && g.height() < avail.height()) {
-        EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible());
-        EXPECT_FALSE(scroll->verticalScrollBar()->isVisible());
-    }
+    const QRect frame = win->frameGeometry();
+    const bool clamped = frame.width() >= avail.width() - 1 || frame.height() >= avail.height() - 1;
+    EXPECT_EQ(scroll->horizontalScrollBar()->isVisible() || scroll->verticalScrollBar()->isVisible(),
+              clamped);
     EXPECT_EQ(win->splitterPosition(), 2000);
 }
 
@@ -296,10 +297,18 @@ TEST_F(FrmMainTest, StatusBarShowsStatusReminderDateAndTimeInThatOrder)
         panels << win->findChild<QLabel *>(name);
         ASSERT_NE(panels.last(), nullptr) << name;
     }
+    const auto left = [&](const QWidget *w) { return w->mapTo(win.get(), QPoint()).x(); };
     for (int i = 1; i < panels.size(); ++i)
-        EXPECT_LT(panels[i - 1]->geometry().x(), panels[i]->geometry().x());
+        EXPECT_LT(left(panels[i - 1]), left(panels[i]));
     EXPECT_EQ(panels[0]->text(), "Status");
     EXPECT_FALSE(panels[1]->pixmap().isNull());
+    // The Reminder panel is its picture and its caption.
+    auto *caption = win->findChild<QLabel *>("sbStatusBar_ReminderCaption");
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(caption->text(), "Reminder");
+    EXPECT_TRUE(caption->isVisible());
+    EXPECT_GT(left(caption), left(panels[1]));
+    EXPECT_LT(left(caption), left(panels[2]));
     EXPECT_TRUE(panels[2]->text() == Dates::shortDateText(before) ||
                 panels[2]->text() == Dates::shortDateText(QDate::currentDate()));
     EXPECT_FALSE(panels[3]->text().isEmpty());

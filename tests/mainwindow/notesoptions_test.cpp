@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -54,15 +55,20 @@ TEST_F(NotesWindowTest, StartUpRemindersFillTheNotesAndBlinkAndTheTaskLinesFollo
     EXPECT_EQ(notes->lines(), (QStringList{"REMINDER - You Have 1 - Invoices to Send.",
                                            "You have 2 - invoice to send."}));
     EXPECT_TRUE(notes->isVisible());
-    // "Reminders" starts afresh: the old lines go, the reminder comes again, looked at.
+    // "Reminders" starts afresh: the old lines go, the reminder comes again, and the first
+    // record is current. They count as looked at once the window is closed, not before.
+    store.moveTo(1);
     trigger("munReminders");
     EXPECT_EQ(notes->lines(), QStringList{"REMINDER - You Have 1 - Invoices to Send."});
+    EXPECT_EQ(store.position(), 0);
     win->Timer1_Timer();
-    EXPECT_FALSE(timer()->isActive());
+    EXPECT_TRUE(timer()->isActive());
 
     notes->findChild<QPushButton *>("cmdOK")->click();
     EXPECT_EQ(notes->lineCount(), 0);
     EXPECT_FALSE(notes->isVisible());
+    win->Timer1_Timer();
+    EXPECT_FALSE(timer()->isActive());
 }
 
 TEST_F(NotesWindowTest, WithoutTheRemindersFileOrAnythingOverdueNothingBlinks)
@@ -159,4 +165,24 @@ TEST_F(NotesWindowTest, TheOptionsWindowReadsTheFilesAfreshEachTimeItOpens)
     EXPECT_EQ(options->chosenList(), OptionFiles::List::EmailSubjects);
     auto *templates = options->findChild<QListWidget *>("lstInvoiceTemplates");
     EXPECT_FALSE(templates->findItems("Zebra.elm", Qt::MatchExactly).isEmpty());
+}
+
+TEST_F(NotesWindowTest, EveryStatusBarPanelClickShowsTheNotesFirst)
+{
+    load();
+    FrmNotes *notes = win->notes();
+    for (const char *name : {"sbStatusBar_Online", "sbStatusBar_Status", "sbStatusBar_Reminder",
+                             "sbStatusBar_ReminderCaption", "sbStatusBar_Time"}) {
+        notes->hide();
+        auto *part = win->findChild<QWidget *>(name);
+        ASSERT_NE(part, nullptr) << name;
+        QTest::mouseClick(part, Qt::LeftButton, {}, QPoint(3, 3));
+        EXPECT_TRUE(notes->isVisible()) << name;
+        EXPECT_FALSE(notes->isModal()) << name;
+    }
+    // The Reminder panel's click, on its caption too, counts as looking at the reminders.
+    win->startReminderBlink();
+    QTest::mouseClick(win->findChild<QWidget *>("sbStatusBar_ReminderCaption"), Qt::LeftButton);
+    win->Timer1_Timer();
+    EXPECT_FALSE(timer()->isActive());
 }
