@@ -29,6 +29,17 @@ void sayStatus(const QString &text)
 
 void setErrorReporting(const ErrorReporting *reporting) { g_reporting = reporting; }
 
+namespace {
+QString oneLine(const QString &text)
+{
+    QString out = text;
+    out.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    out.replace(u'\r', u' ');
+    out.replace(u'\n', u' ');
+    return out;
+}
+} // namespace
+
 QStringList errorLogBlock(const QDateTime &when, const QString &location, int number,
                           const QString &description)
 {
@@ -36,7 +47,9 @@ QStringList errorLogBlock(const QDateTime &when, const QString &location, int nu
                 QLocale().toString(when.time(), QLocale::LongFormat),
             QStringLiteral("Error Found In: ") + location,
             QStringLiteral("Error Number: ") + QString::number(number),
-            QStringLiteral("Error Description: ") + description, QString()};
+            // A detail such as a server's reply may run over several lines; in the log it
+            // keeps to one, so every block stays five lines.
+            QStringLiteral("Error Description: ") + oneLine(description), QString()};
 }
 
 void HandelErrors(const QString &location, int number, const QString &detail)

@@ -750,6 +750,11 @@ void FrmMain::showQueue(QueueResult result, bool setTitle)
         setWindowTitle(result.title);
     QueuePanel *panel = queuePanelFor(result.key);
     panel->setQueue(std::move(result));
+    // Every computation fits the columns to the list's width as it is now.
+    if (panel->isVisible()) {
+        panel->layout()->activate();
+        ResizeListview(panel->list());
+    }
 }
 
 void FrmMain::tvTreeView_NodeClick(const QString &key)
@@ -1210,6 +1215,10 @@ void FrmMain::toolbarClick(const QString &key)
 
 void FrmMain::editCommand(const char *slot)
 {
+    // Cut and Copy empty the clipboard first: with nothing selected it is left empty, never
+    // holding something older that a paste would then put in by surprise.
+    if (qstrcmp(slot, "paste") != 0)
+        QApplication::clipboard()->clear();
     QWidget *w = QApplication::focusWidget();
     if (auto *combo = qobject_cast<QComboBox *>(w))
         w = combo->lineEdit();

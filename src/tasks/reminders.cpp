@@ -1,5 +1,6 @@
 #include "reminders.h"
 
+#include "platform/numbers.h"
 #include "queues/queuerules.h"
 #include "records/recordstore.h"
 
@@ -36,10 +37,15 @@ QStringList lines(const RecordStore &store, const OptionFiles::Reminders &remind
         QueueRule rule;
         rule.flags = kRules[which].flags;
         rule.basis = Field::CloseDate;
-        rule.minAge = r.days.trimmed().toInt(); // 0 when it is not a number
+        // "7.5" means seven and a half days, text that is not a number 0; a record counts
+        // once its age reaches the count.
+        const double days = Numbers::leadingNumber(r.days);
         int count = 0;
-        for (int i = 0; i < store.recordCount(); ++i)
-            count += Queues::isMember(store.recordAt(i), rule, today);
+        for (int i = 0; i < store.recordCount(); ++i) {
+            std::optional<qint64> age;
+            if (Queues::isMember(store.recordAt(i), rule, today, &age) && age && double(*age) >= days)
+                ++count;
+        }
         if (count > 0)
             out << QStringLiteral("REMINDER - You Have %1").arg(count) + QLatin1String(kRules[which].text);
     }

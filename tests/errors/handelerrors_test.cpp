@@ -57,12 +57,14 @@ TEST_F(ErrorHandlerTest, AKeptLogGetsAFiveLineBlockPerErrorOldestFirst)
 {
     keepLog = true;
     HandelErrors("Sub_LogOn", 53);
-    HandelErrors("Sub_SendEmail", 32014);
+    // A server's reply of several lines keeps to one line of the block.
+    HandelErrors("Sub_SendEmail", 32014, "550 5.1.1 unknown\r\n550 no such user\nbye\r");
     HandelErrors("Add Record", 3021);
     const QStringList lines = log();
     ASSERT_EQ(lines.size(), 15);
     EXPECT_EQ(lines[1], "Error Found In: Sub_LogOn");
     EXPECT_EQ(lines[7], "Error Number: 32014");
+    EXPECT_TRUE(lines[8].endsWith("550 5.1.1 unknown 550 no such user bye ")) << lines[8].toStdString();
     EXPECT_EQ(lines[13], "Error Description: No current record.");
     for (int block = 0; block < 3; ++block) {
         EXPECT_EQ(lines[block * 5 + 4], "");

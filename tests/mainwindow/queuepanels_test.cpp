@@ -397,6 +397,36 @@ TEST_F(QueuePanelsTest, TickingARowWithTheMouseChangesOnlyItsTick)
     }
 }
 
+TEST_F(QueuePanelsTest, EveryComputationFitsTheColumnsToTheListsWidth)
+{
+    seedEveryKind();
+    load();
+    win->tvTreeView_NodeClick("UPI4");
+    QTreeView *list = win->unpaidItemsPanel()->list();
+    const auto widths = [&] {
+        QList<int> w;
+        for (int c = 0; c < 5; ++c)
+            w << list->columnWidth(c);
+        return w;
+    };
+    // Each column a fifth of the list, less 30 twips (2 pixels at 96 dpi).
+    const auto fitted = [&] {
+        const int each = list->viewport()->width() / 5 - 2;
+        return QList<int>(5, each);
+    };
+    for (int run = 0; run < 2; ++run) {
+        list->setColumnWidth(0, 300); // the user widens a column
+        if (run == 1) {
+            win->resize(1100, 760); // and the window
+            QCoreApplication::processEvents();
+        }
+        win->tvTreeView_NodeClick("UPI4");
+        const QList<int> got = widths();
+        for (int c = 0; c < 5; ++c)
+            EXPECT_NEAR(got[c], fitted()[c], 1) << "run " << run << " column " << c;
+    }
+}
+
 TEST_F(QueuePanelsTest, CheckAllTogglesItsCaptionOnlyWhenThereAreRows)
 {
     seedEveryKind();

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QCalendarWidget>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -286,6 +287,34 @@ TEST_F(RecordPanelTest, ViewButtonsMenusAndSwitches)
     click("Command14");
     click("Image24");
     EXPECT_FALSE(win->noticeSwitchOn());
+}
+
+TEST_F(RecordPanelTest, CutAndCopyEmptyTheClipboardFirstAndPastePutsItBack)
+{
+    seed({{{Field::UserName, "lampfan"}}});
+    load();
+    win->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(win.get()));
+    auto *user = find<QLineEdit>("txtUserName");
+    user->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), user);
+    QApplication::clipboard()->setText("something older");
+    user->setSelection(0, 4);
+    trigger("mnuEditCopy");
+    EXPECT_EQ(QApplication::clipboard()->text(), "lamp");
+    // Nothing selected: the clipboard is left empty, not holding what was there before.
+    user->deselect();
+    trigger("mnuEditCopy");
+    EXPECT_EQ(QApplication::clipboard()->text(), "");
+    trigger("mnuEditCut");
+    EXPECT_EQ(QApplication::clipboard()->text(), "");
+    EXPECT_EQ(user->text(), "lampfan");
+    user->setSelection(4, 3);
+    trigger("mnuEditCut");
+    EXPECT_EQ(QApplication::clipboard()->text(), "fan");
+    EXPECT_EQ(user->text(), "lamp");
+    trigger("mnuEditPaste");
+    EXPECT_EQ(user->text(), "lampfan");
 }
 
 TEST_F(RecordPanelTest, DatePanelShowsTheCalendarAboveTheStatusBar)

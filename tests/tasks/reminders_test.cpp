@@ -45,6 +45,13 @@ TEST_F(RemindersTest, ThresholdsCountFromTheCloseDateAtTheirEdges)
     EXPECT_EQ(lines(only(OptionFiles::Reminders::Invoice, "soon")),
               QStringList{"REMINDER - You Have 2 - Invoices to Send."});
     EXPECT_TRUE(lines(only(OptionFiles::Reminders::Invoice, "4")).isEmpty());
+    // A decimal count is taken as it stands, not as 0: 2.5 days passes the 3-day-old record
+    // only, and so does a count with words after it.
+    EXPECT_EQ(lines(only(OptionFiles::Reminders::Invoice, "2.5")),
+              QStringList{"REMINDER - You Have 1 - Invoices to Send."});
+    EXPECT_EQ(lines(only(OptionFiles::Reminders::Invoice, " 2.5 days")),
+              QStringList{"REMINDER - You Have 1 - Invoices to Send."});
+    EXPECT_TRUE(lines(only(OptionFiles::Reminders::Invoice, "3.5")).isEmpty());
     // All off: nothing, whatever is overdue.
     EXPECT_TRUE(lines(OptionFiles::Reminders{}).isEmpty());
 }
