@@ -11,8 +11,11 @@
 # buyer2@lotwise.test / buyer2pass. Mail for lotwise.test is delivered through Dovecot's LMTP
 # into Maildirs under DIR/mail/<user>; every other recipient is refused.
 #
-# Usage: start.sh DIR   (stop with stop.sh DIR). Everything lives under DIR; running it again
-# stops what runs there and starts afresh with empty mailboxes.
+# Usage: start.sh DIR   (stop with stop.sh DIR). DIR gets what the tests read: ca.pem, the
+# untrusted certificate and a file "runtime" naming where the rest lives. The servers run as
+# their own users, who cannot enter a checkout in a private home folder (mode 700, or /root):
+# their configuration, sockets, queues, mailboxes and logs live in a folder of their own under
+# the system's temporary directory, made afresh on every start and removed by stop.sh.
 #
 # The machine's own mail configuration is left alone: Postfix's master daemon is started
 # directly with -c, which as root needs no alternate_config_directories entry in
@@ -32,12 +35,6 @@ fi
 here="$(cd "$(dirname "$0")" && pwd)"
 mkdir -p "$1"
 dir="$(cd "$1" && pwd)"
-
-# Unix socket paths are limited to 107 bytes; the longest is Dovecot's auth-userdb.
-if [ ${#dir} -gt 70 ]; then
-  echo "start.sh: $dir is too long a path for the servers' Unix sockets; use a shorter one" >&2
-  exit 2
-fi
 
 "$here/stop.sh" "$dir" >/dev/null
 
@@ -62,16 +59,18 @@ mail_uid="$(id -u dovecot)"
 mail_gid="$(id -g dovecot)"
 
 # Only the parts this script owns are renewed; anything else under DIR stays.
-rm -rf "$dir/tls" "$dir/dovecot" "$dir/postfix" "$dir/mail" "$dir/web"
-rm -f "$dir/ca.pem" "$dir/untrusted.pem" "$dir/untrusted.key"
-mkdir -p "$dir/tls" "$dir/dovecot" "$dir/postfix" "$dir/mail" "$dir/web"
+rm -f "$dir/ca.pem" "$dir/untrusted.pem" "$dir/untrusted.key" "$dir/runtime"
+# A short path too: Unix socket paths are limited to 107 bytes.
+run="$(mktemp -d "${TMPDIR:-/tmp}/lotwise-servers.XXXXXX")"
+echo "$run" >"$dir/runtime"
 # The service users walk down to their sockets, certificates and mailboxes.
-chmod 0755 "$dir"
+chmod 0755 "$run"
+mkdir -p "$run/tls" "$run/dovecot" "$run/postfix" "$run/mail" "$run/web"
 
 started_at=$(date +%s%N)
 
 show_logs() {
-  for log in "$dc/dovecot.log" "$dc/untrusted.log" "$pf/postfix.log" "$dir/web/webserver.log"; do
+  for log in "$dc/dovecot.log" "$dc/untrusted.log" "$pf/postfix.log" "$run/web/webserver.log"; do
     if [ -s "$log" ]; then
       echo "--- $log" >&2
       tail -n 25 "$log" >&2
@@ -86,7 +85,7 @@ fail() {
 }
 
 # --- certificates -------------------------------------------------------------------------
-tls="$dir/tls"
+tls="$run/tls"
 quiet_openssl() {
   openssl "$@" >"$tls/openssl.log" 2>&1 || {
     cat "$tls/openssl.log" >&2
@@ -113,11 +112,11 @@ quiet_openssl x509 -req -in "$tls/server.csr" -CA "$dir/ca.pem" -CAkey "$tls/ca.
 quiet_openssl req -x509 -new -newkey rsa:2048 -nodes -days 30 -sha256 \
   -subj "/O=Someone else/CN=127.0.0.1" \
   -addext "subjectAltName=IP:127.0.0.1,DNS:localhost" \
-  -keyout "$dir/untrusted.key" -out "$dir/untrusted.pem"
-chmod 0600 "$tls/ca.key" "$tls/server.key" "$dir/untrusted.key"
+  -keyout "$tls/untrusted.key" -out "$dir/untrusted.pem"
+chmod 0600 "$tls/ca.key" "$tls/server.key" "$tls/untrusted.key"
 
 # --- Dovecot --------------------------------------------------------------------------------
-dc="$dir/dovecot"
+dc="$run/dovecot"
 mkdir -p "$dc/run" "$dc/run-untrusted" "$dc/state" "$dc/state-untrusted"
 
 # passwd-file: only password hashes are kept.
@@ -125,12 +124,12 @@ mkdir -p "$dc/run" "$dc/run-untrusted" "$dc/state" "$dc/state-untrusted"
 for entry in seller:sellerpass buyer:buyerpass buyer2:buyer2pass; do
   name="${entry%%:*}"
   hash="$(doveadm pw -s SHA512-CRYPT -p "${entry#*:}")"
-  echo "$name@lotwise.test:$hash:$mail_uid:$mail_gid::$dir/mail/$name::" >>"$dc/users"
-  echo "$name@lotwise.test OK" >>"$dir/postfix/recipients"
-  mkdir -p "$dir/mail/$name"
+  echo "$name@lotwise.test:$hash:$mail_uid:$mail_gid::$run/mail/$name::" >>"$dc/users"
+  echo "$name@lotwise.test OK" >>"$run/postfix/recipients"
+  mkdir -p "$run/mail/$name"
 done
-chown -R "$mail_uid:$mail_gid" "$dir/mail"
-chmod 0700 "$dir/mail"
+chown -R "$mail_uid:$mail_gid" "$run/mail"
+chmod 0700 "$run/mail"
 chown "root:$mail_gid" "$dc/users"
 chmod 0640 "$dc/users"
 
@@ -205,7 +204,7 @@ service auth {
 EOF
 
 write_dovecot_conf "$dc/untrusted.conf" "$dc/run-untrusted" "$dc/state-untrusted" \
-  "$dc/untrusted.log" "$dir/untrusted.pem" "$dir/untrusted.key"
+  "$dc/untrusted.log" "$dir/untrusted.pem" "$tls/untrusted.key"
 sed -i 's/^protocols = .*/protocols = imap/' "$dc/untrusted.conf"
 cat >>"$dc/untrusted.conf" <<EOF
 service imap-login {
@@ -221,7 +220,7 @@ service imap-login {
 EOF
 
 # --- Postfix --------------------------------------------------------------------------------
-pf="$dir/postfix"
+pf="$run/postfix"
 mkdir -p "$pf/queue" "$pf/data"
 cat >"$pf/main.cf" <<EOF
 compatibility_level = 3.6
@@ -311,8 +310,8 @@ touch "$pf/postfix.log"
 port_answers() {
   (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null
 }
-nohup python3 "$here/webserver.py" 10080 >"$dir/web/webserver.log" 2>&1 </dev/null &
-echo $! >"$dir/web/webserver.pid"
+nohup python3 "$here/webserver.py" 10080 >"$run/web/webserver.log" 2>&1 </dev/null &
+echo $! >"$run/web/webserver.pid"
 dovecot -c "$dc/dovecot.conf" 2>>"$dc/dovecot.log" || fail "Dovecot did not start"
 dovecot -c "$dc/untrusted.conf" 2>>"$dc/untrusted.log" || fail "the untrusted Dovecot did not start"
 if ! /usr/lib/postfix/sbin/master -c "$pf" -w 2>>"$pf/postfix.log"; then
@@ -338,5 +337,5 @@ echo "smtp   127.0.0.1:10025  Postfix, STARTTLS + AUTH, log $pf/postfix.log"
 echo "imap   127.0.0.1:10143  Dovecot, STARTTLS, log $dc/dovecot.log"
 echo "imaps  127.0.0.1:10993  Dovecot, trust $dir/ca.pem"
 echo "imaps  127.0.0.1:10994  Dovecot with the untrusted certificate $dir/untrusted.pem"
-echo "http   127.0.0.1:10080  webserver.py, log $dir/web/webserver.log"
-echo "started in $((($(date +%s%N) - started_at) / 1000000)) ms; users seller, buyer, buyer2 @lotwise.test, mail in $dir/mail"
+echo "http   127.0.0.1:10080  webserver.py, log $run/web/webserver.log"
+echo "started in $((($(date +%s%N) - started_at) / 1000000)) ms; users seller, buyer, buyer2 @lotwise.test, mail in $run/mail"

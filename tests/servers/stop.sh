@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Stops the servers start.sh DIR started. Configuration, logs and mailboxes stay for a look;
-# the next start.sh renews them.
+# Stops the servers start.sh DIR started and removes the folder they ran in (DIR/runtime
+# names it), with their configuration, queues, mailboxes and logs.
 set -euo pipefail
 
 if [ $# -ne 1 ]; then
@@ -43,8 +43,17 @@ stop_pid() { # name pidfile mark
   rm -f "$pidfile"
 }
 
-stop_pid "web server" "$dir/web/webserver.pid" "webserver.py"
-stop_pid "Postfix" "$dir/postfix/queue/pid/master.pid" "$dir/postfix"
-stop_pid "Dovecot" "$dir/dovecot/run/master.pid" "$dir/dovecot/dovecot.conf"
-stop_pid "untrusted Dovecot" "$dir/dovecot/run-untrusted/master.pid" "$dir/dovecot/untrusted.conf"
+[ -f "$dir/runtime" ] || exit 0
+run="$(cat "$dir/runtime")"
+# Only a folder start.sh made: never remove whatever else a damaged file might name.
+case "$run" in
+  */lotwise-servers.??????) ;;
+  *) echo "stop.sh: $dir/runtime does not name a server folder: $run" >&2; exit 1 ;;
+esac
+stop_pid "web server" "$run/web/webserver.pid" "webserver.py"
+stop_pid "Postfix" "$run/postfix/queue/pid/master.pid" "$run/postfix"
+stop_pid "Dovecot" "$run/dovecot/run/master.pid" "$run/dovecot/dovecot.conf"
+stop_pid "untrusted Dovecot" "$run/dovecot/run-untrusted/master.pid" "$run/dovecot/untrusted.conf"
+rm -rf "$run"
+rm -f "$dir/runtime"
 exit 0
