@@ -5,6 +5,7 @@
 #include "mail/mailsession.h"
 #include "options/frmoptions.h"
 #include "options/optionfiles.h"
+#include "support/fakemail.h"
 #include "support/windowtest.h"
 
 #include <QAction>
@@ -185,4 +186,31 @@ TEST_F(NotesWindowTest, EveryStatusBarPanelClickShowsTheNotesFirst)
     QTest::mouseClick(win->findChild<QWidget *>("sbStatusBar_ReminderCaption"), Qt::LeftButton);
     win->Timer1_Timer();
     EXPECT_FALSE(timer()->isActive());
+}
+
+TEST_F(NotesWindowTest, ASignOnRefusedOnClosingIsReportedAsTheSendThatFailed)
+{
+    OptionFiles::OnExit choices;
+    choices.emails[OptionFiles::OnExit::Invoice] = {true, "Auction Invoice.elm", "Auction Invoice"};
+    choices.write(folder.file("OnExit.txt"));
+    store.open(folder.dbPath());
+    addRecord(store, {{Field::UserName, "ann"}, {Field::EmailAddress, "ann@example.com"}});
+    store.close();
+    load();
+    auto mail = std::make_shared<TestSupport::MailLog>();
+    mail->refuseSignOn = true;
+    win->setMailSessionFactory([mail] { return std::make_unique<TestSupport::FakeMailSession>(mail); });
+    scripted.clear();
+    win->close();
+    QStringList errors;
+    for (const auto &a : scripted.asked()) {
+        if (a.title == "Error Information")
+            errors << a.text;
+    }
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains("Error Found In: Sub_SendEmail")) << errors[0].toStdString();
+    EXPECT_TRUE(mail->sent.isEmpty());
+    RecordStore check;
+    check.open(folder.dbPath());
+    EXPECT_NE(check.recordAt(0)[Field::InvoiceSent], "1");
 }

@@ -31,6 +31,8 @@ struct MailLog
     int refuseError = 32014;
     // Subjects of inbox messages whose text cannot be read any more (gone from the server).
     QSet<QString> unreadable;
+    // Sign-on is refused (a wrong password, say).
+    bool refuseSignOn = false;
     // Runs after each accepted mail, with the number accepted so far.
     std::function<void(int sent)> afterSend;
     int signOns = 0;
@@ -42,6 +44,8 @@ public:
     explicit FakeMailSession(std::shared_ptr<MailLog> log) : m_log(std::move(log)) {}
     void SignOn(bool, bool) override
     {
+        if (m_log->refuseSignOn)
+            throw LotwiseError(32003);
         ++m_log->signOns;
         m_on = true;
     }
