@@ -25,7 +25,12 @@ bool parse(const QByteArray &bytes, std::vector<QStringList> *rows, ParseError *
     }
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
+    return parseText(text, u',', rows, error, rowLines);
+}
 
+bool parseText(QStringView text, QChar separator, std::vector<QStringList> *rows,
+               ParseError *error, std::vector<int> *rowLines)
+{
     rows->clear();
     QStringList row;
     QString field;
@@ -68,7 +73,7 @@ bool parse(const QByteArray &bytes, std::vector<QStringList> *rows, ParseError *
             }
             continue;
         }
-        if (c == u',') {
+        if (c == separator) {
             row.append(field);
             field.clear();
             wasQuoted = fieldStarted = false;
