@@ -14,6 +14,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -102,9 +104,15 @@ FrmImportOrders::FrmImportOrders(const OrderImport::Plan &plan, const QString &f
                                                 v(Field::AuctionTotal)});
         item->setTextAlignment(6, Qt::AlignRight | Qt::AlignVCenter);
     }
-    for (int c = 0; c < list->columnCount(); ++c)
+    int listWidth = 2 * list->frameWidth() + list->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < list->columnCount(); ++c) {
         list->resizeColumnToContents(c);
-    list->setMinimumWidth(640);
+        listWidth += list->columnWidth(c);
+    }
+    const int listHeight = 2 * list->frameWidth() + list->header()->sizeHint().height() +
+                           list->sizeHintForRow(0) * int(plan.preview.size()) +
+                           list->horizontalScrollBar()->sizeHint().height();
+    list->setMinimumSize(360, 120);
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *import = buttons->addButton(QStringLiteral("Import"), QDialogButtonBox::AcceptRole);
@@ -124,6 +132,12 @@ FrmImportOrders::FrmImportOrders(const OrderImport::Plan &plan, const QString &f
     layout->addWidget(list, 1);
     layout->addWidget(buttons);
     import->setFocus();
+
+    // Every row and column in sight when the screen has room for them.
+    const QSize chrome = layout->sizeHint() - list->sizeHint();
+    const QRect screen = (parent ? parent->screen() : QDialog::screen())->availableGeometry();
+    resize(qMin(qMax(listWidth, 640) + chrome.width(), screen.width() * 9 / 10),
+           qMin(listHeight + chrome.height(), screen.height() * 9 / 10));
 }
 
 void FrmImportOrders::ImportOrders(FrmMain &win)
