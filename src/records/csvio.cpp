@@ -66,10 +66,16 @@ bool parseText(QStringView text, QChar separator, std::vector<QStringList> *rows
                     quoted = false;
                     wasQuoted = true;
                 }
-            } else {
-                if (c == u'\n')
-                    ++line;
+            } else if (c == u'\n') {
+                ++line;
                 field += c;
+            } else {
+                // The run up to the next quote or line break in one piece.
+                qsizetype j = i + 1;
+                while (j < n && text[j] != u'"' && text[j] != u'\n')
+                    ++j;
+                field += text.sliced(i, j - i);
+                i = j - 1;
             }
             continue;
         }
@@ -95,7 +101,12 @@ bool parseText(QStringView text, QChar separator, std::vector<QStringList> *rows
             quoteLine = line;
             fieldStarted = true;
         } else {
-            field += c;
+            qsizetype j = i + 1;
+            while (j < n && text[j] != separator && text[j] != u'\r' && text[j] != u'\n' &&
+                   text[j] != u'"')
+                ++j;
+            field += text.sliced(i, j - i);
+            i = j - 1;
             fieldStarted = true;
         }
     }

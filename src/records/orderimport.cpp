@@ -296,7 +296,7 @@ public:
     bool isEmpty() const
     {
         for (const QString &c : *m_cells)
-            if (!c.trimmed().isEmpty())
+            if (!c.isEmpty() && !c.trimmed().isEmpty())
                 return false;
         return true;
     }
