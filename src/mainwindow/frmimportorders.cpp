@@ -183,6 +183,10 @@ void FrmImportOrders::ImportOrders(FrmMain &win)
         BusyCursor busy;
         OrderImport::apply(plan, win.store(), progressDialog(&win, QStringLiteral("Writing record")));
     });
+    // Refused because records changed on another seat meanwhile: read them afresh, so the
+    // next try starts from what is stored.
+    if (!written)
+        trapErrors(kTitle, [&] { win.store().refresh(); });
     refreshShownList(win);
     win.recordPanel()->ShowRecordStatus();
     win.showStatus(written ? QStringLiteral("Import Orders: %1 %2").arg(name, plan.summary())

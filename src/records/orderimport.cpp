@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
 #include <optional>
 
 namespace OrderImport {
@@ -130,6 +131,8 @@ const FormatInfo &info(Format f)
 constexpr int kTitleSearchLines = 20;
 
 QString key(const QString &title) { return title.trimmed().toCaseFolded(); }
+
+const QString &at(const FieldValues &v, Field f) { return v[size_t(Fields::index(f))]; }
 
 const FormatInfo *recognise(const QStringList &titles)
 {
@@ -350,13 +353,18 @@ public:
         const Row row(&cells, &m_at, line);
         if (row.isEmpty())
             return true;
+        const size_t before = items->size();
+        bool ok = true;
         switch (m_format.format) {
         case Format::SellerHubOrders:
-        case Format::SalesHistory: return takeEbay(row, cells, items);
-        case Format::EtsySoldOrderItems: return takeEtsyItem(row, items);
-        case Format::EtsySoldOrders: return takeEtsyOrder(row, items);
+        case Format::SalesHistory: ok = takeEbay(row, cells, items); break;
+        case Format::EtsySoldOrderItems: ok = takeEtsyItem(row, items); break;
+        case Format::EtsySoldOrders: ok = takeEtsyOrder(row, items); break;
         }
-        return true;
+        // Without a buyer the sale could never be matched again.
+        if (ok && items->size() > before && at(items->back().values, Field::UserName).isEmpty())
+            return fail(line, QStringLiteral("the row has no %1").arg(title(Buyer)));
+        return ok;
     }
 
     const Failure &failure() const { return *m_failure; }
@@ -468,6 +476,34 @@ private:
 
     static void put(FieldValues &v, Field f, const QString &text) { v[size_t(Fields::index(f))] = text; }
 
+    // What every item row says of its sale; an item of a several-item order takes what it
+    // leaves out from the order's row.
+    struct Sale
+    {
+        qint64 price = 0;
+        qint64 count = 1;
+        qint64 postage = 0;
+        QDate sold, paid, shipped;
+    };
+    bool readSale(const Row &row, Sale *s, const Row *group = nullptr)
+    {
+        return amount(row, Price, &s->price) && quantity(row, &s->count) &&
+               amount(row, Shipping, &s->postage) && date(row, SaleDate, &s->sold, group) &&
+               date(row, PaidDate, &s->paid, group) && date(row, ShippedDate, &s->shipped, group);
+    }
+
+    static SoldItem soldItem(const Row &row, const QString &site, const QString &order, const Sale &s)
+    {
+        SoldItem item;
+        item.line = row.line();
+        item.orderNumber = order;
+        item.values = record(site, s.sold, s.paid, s.shipped);
+        put(item.values, Field::AuctionName, row[Title]);
+        put(item.values, Field::AuctionUrl, row[ItemNumber]);
+        put(item.values, Field::AuctionTotal, amountText(s.price * s.count + s.postage));
+        return item;
+    }
+
     // An eBay order of several items is an order row (buyer, dates, the order's postage)
     // followed by a row per item under the same order number.
     bool takeEbay(const Row &row, const QStringList &cells, std::vector<SoldItem> *items)
@@ -495,24 +531,15 @@ private:
                                                                                  : nullptr;
         const auto cell = [&](Col c) { return row[c].isEmpty() && group ? (*group)[c] : row[c]; };
 
-        qint64 price = 0, count = 1, postage = 0;
-        QDate sold, paid, shipped;
-        if (!amount(row, Price, &price) || !quantity(row, &count) || !amount(row, Shipping, &postage) ||
-            !date(row, SaleDate, &sold, group) || !date(row, PaidDate, &paid, group) ||
-            !date(row, ShippedDate, &shipped, group))
+        Sale sale;
+        if (!readSale(row, &sale, group))
             return false;
         if (group && m_orderPostage) {
-            postage = m_orderPostageTaken ? 0 : *m_orderPostage;
+            sale.postage = m_orderPostageTaken ? 0 : *m_orderPostage;
             m_orderPostageTaken = true;
         }
-        SoldItem item;
-        item.line = row.line();
-        item.orderNumber = order;
-        item.values = record(QStringLiteral("eBay"), sold, paid, shipped);
+        SoldItem item = soldItem(row, QStringLiteral("eBay"), order, sale);
         FieldValues &v = item.values;
-        put(v, Field::AuctionName, row[Title]);
-        put(v, Field::AuctionUrl, row[ItemNumber]);
-        put(v, Field::AuctionTotal, amountText(price * count + postage));
         put(v, Field::UserName, cell(Buyer));
         put(v, Field::EmailAddress, cell(Email));
         put(v, Field::Address, shipTo(row[Addr1].isEmpty() && row[BuyerAddr1].isEmpty() && group ? *group : row));
@@ -526,8 +553,6 @@ private:
         if (!row[ItemNote].isEmpty())
             notes += (notes.isEmpty() ? QString() : QStringLiteral("\n")) + row[ItemNote];
         put(v, Field::Notes, notes);
-        if (v[size_t(Fields::index(Field::UserName))].isEmpty())
-            return fail(row.line(), QStringLiteral("the row has no %1").arg(title(Buyer)));
         items->push_back(std::move(item));
         return true;
     }
@@ -537,24 +562,15 @@ private:
         const QString order = row[OrderNumber];
         if (row[ItemNumber].isEmpty())
             return fail(row.line(), QStringLiteral("the row has no %1").arg(title(ItemNumber)));
-        qint64 price = 0, count = 1, postage = 0;
-        QDate sold, paid, shipped;
-        if (!amount(row, Price, &price) || !quantity(row, &count) || !amount(row, Shipping, &postage) ||
-            !date(row, SaleDate, &sold) || !date(row, PaidDate, &paid) ||
-            !date(row, ShippedDate, &shipped))
+        Sale sale;
+        if (!readSale(row, &sale))
             return false;
         // Every item row repeats the order's postage; it is owed once.
         if (m_postageTaken.contains(order))
-            postage = 0;
+            sale.postage = 0;
         m_postageTaken.insert(order);
-        SoldItem item;
-        item.line = row.line();
-        item.orderNumber = order;
-        item.values = record(QStringLiteral("Etsy"), sold, paid, shipped);
+        SoldItem item = soldItem(row, QStringLiteral("Etsy"), order, sale);
         FieldValues &v = item.values;
-        put(v, Field::AuctionName, row[Title]);
-        put(v, Field::AuctionUrl, row[ItemNumber]);
-        put(v, Field::AuctionTotal, amountText(price * count + postage));
         put(v, Field::UserName, etsyUser(row[Buyer]));
         put(v, Field::Address, shipTo(row));
         put(v, Field::Notes, orderNote(order));
@@ -668,6 +684,10 @@ bool read(const QByteArray &bytes, OrderFile *file, Failure *failure, const Prog
     size_t title = 0;
     while (title < rows.size() && lines[title] != titleLine)
         ++title;
+    if (title == rows.size()) {
+        *failure = {titleLine, QStringLiteral("the title row cannot be read")};
+        return false;
+    }
     Reader reader(*format, rows[title], failure);
     if (!reader.checkColumns(titleLine))
         return false;
@@ -689,8 +709,6 @@ bool read(const QByteArray &bytes, OrderFile *file, Failure *failure, const Prog
 }
 
 namespace {
-
-const QString &at(const FieldValues &v, Field f) { return v[size_t(Fields::index(f))]; }
 
 QString itemKey(const QString &itemNumber, const QString &user)
 {

@@ -801,7 +801,8 @@ void RecordStore::write(const std::vector<RecordChange> &changes,
         fail(ErrorCode::CannotOpenDatabase, QStringLiteral("The record store is not open."));
     flush();
     const QString changedMeanwhile =
-        QStringLiteral("A record was changed while this was worked out; nothing was written.");
+        QStringLiteral("A record was changed by someone else meanwhile, so nothing was "
+                       "written. Try again.");
     for (const RecordChange &c : changes) {
         if (c.index < 0 || c.index >= recordCount() ||
             m_records[size_t(c.index)].revision != c.revision)
