@@ -367,8 +367,6 @@ public:
         return ok;
     }
 
-    const Failure &failure() const { return *m_failure; }
-
 private:
     qsizetype titleIndex(const QString &title) const
     {
