@@ -8,12 +8,14 @@
 #include "aux/frmnotes.h"
 #include "aux/frmsplash.h"
 #include "mail/frmemail.h"
+#include "mainwindow/frmimportorders.h"
 #include "mainwindow/frmmain.h"
 #include "options/frmoptions.h"
 #include "platform/appfolder.h"
 #include "platform/dates.h"
 #include "platform/prompts.h"
 #include "platform/settingsstore.h"
+#include "records/orderimport.h"
 #include "records/recordstore.h"
 
 #include <QApplication>
@@ -219,6 +221,26 @@ int main(int argc, char *argv[])
         email.setAddress(QStringLiteral("ann.lee@example.com"));
         email.show();
         ok = QTest::qWaitForWindowExposed(&email) && save(&email, out, QStringLiteral("quick-email")) && ok;
+    }
+    {
+        // A Seller Hub download of 25 sales, previewed against the records above.
+        QByteArray csv = "Order Number,Buyer Username,Item Number,Item Title,Quantity,Sold For,"
+                         "Shipping And Handling,Sale Date,Paid On Date\r\n";
+        for (int i = 0; i < 25; ++i)
+            csv += QStringLiteral("12-%1,buyer_%2,11%3,Brass table lamp with green glass shade no. %2,1,"
+                                  "$%4.50,$6.00,Mar-%5-26,%6\r\n")
+                       .arg(10000 + i).arg(i).arg(9000000 + i).arg(10 + i).arg(1 + i % 28, 2, 10, QChar(u'0'))
+                       .arg(i % 3 ? QStringLiteral("Mar-%1-26").arg(2 + i % 27, 2, 10, QChar(u'0')) : QString())
+                       .toUtf8();
+        OrderImport::OrderFile file;
+        OrderImport::Failure failure;
+        if (OrderImport::read(csv, &file, &failure)) {
+            FrmImportOrders preview(OrderImport::plan(file, win.store()), QStringLiteral("eBay-OrdersReport-Mar-28-2026.csv"), &win);
+            preview.show();
+            ok = QTest::qWaitForWindowExposed(&preview) && save(&preview, out, QStringLiteral("import-orders")) && ok;
+        } else {
+            ok = false;
+        }
     }
     setPrompts(nullptr);
     return ok ? 0 : 1;

@@ -8,6 +8,7 @@
 #include "platform/settingsstore.h"
 #include "queues/queuerules.h"
 #include "records/csvio.h"
+#include "records/orderimport.h"
 #include "records/recordstore.h"
 
 #include <QCoreApplication>
@@ -35,11 +36,15 @@ int usage()
 {
     err() << "Usage:\n"
              "  lotwise-cli import FILE.csv\n"
+             "  lotwise-cli import-orders FILE [--dry-run]\n"
              "  lotwise-cli export FILE.csv\n"
              "  lotwise-cli queue KEY [--today YYYY-MM-DD]\n"
              "  lotwise-cli copy-store to-server|to-file [--replace] [--host H] [--port P]\n"
              "                         [--database D] [--user U]\n"
              "The application folder is $LOTWISE_HOME, else the per-user data folder.\n"
+             "import-orders reads an order file downloaded from eBay (Seller Hub Orders report,\n"
+             "Selling Manager sales history) or Etsy (Sold Orders, Sold Order Items): new sales\n"
+             "are added, records already there are brought up to date; --dry-run writes nothing.\n"
              "copy-store copies every record from Auctions.db to the PostgreSQL database of\n"
              "the settings group \"Store\" (or the options given), or back; the destination\n"
              "must be empty unless --replace is given. The password comes from the keyring,\n"
@@ -63,6 +68,29 @@ int importCsv(RecordStore &store, const QString &path)
     }
     store.appendRecords(records);
     out() << "Imported " << records.size() << " records.\n";
+    return 0;
+}
+
+int importOrders(RecordStore &store, const QString &path, bool dryRun)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        err() << "lotwise-cli: cannot read " << path << ": " << f.errorString() << "\n";
+        return 1;
+    }
+    OrderImport::OrderFile file;
+    OrderImport::Failure failure;
+    if (!OrderImport::read(f.readAll(), &file, &failure)) {
+        err() << "lotwise-cli: " << failure.message(path) << "\n";
+        return 1;
+    }
+    const OrderImport::Plan plan = OrderImport::plan(file, store);
+    out() << "Format: " << OrderImport::formatName(plan.format) << "\n";
+    if (!dryRun)
+        OrderImport::apply(plan, store);
+    out() << plan.summary() << "\n";
+    if (dryRun)
+        out() << "Dry run: nothing was written.\n";
     return 0;
 }
 
@@ -196,6 +224,9 @@ int main(int argc, char *argv[])
         }
     } else if (command == QLatin1String("copy-store")) {
         // checked below, once the folder is locked
+    } else if (command == QLatin1String("import-orders")) {
+        if (args.size() > 3 || (args.size() == 3 && args[2] != QLatin1String("--dry-run")))
+            return usage();
     } else if ((command != QLatin1String("import") && command != QLatin1String("export")) ||
                args.size() != 2) {
         return usage();
@@ -219,6 +250,8 @@ int main(int argc, char *argv[])
         int rc = 0;
         if (command == QLatin1String("import"))
             rc = importCsv(store, args[1]);
+        else if (command == QLatin1String("import-orders"))
+            rc = importOrders(store, args[1], args.size() == 3);
         else if (command == QLatin1String("export"))
             rc = exportCsv(store, args[1]);
         else

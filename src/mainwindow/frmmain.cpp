@@ -16,6 +16,7 @@
 #include "mainwindow/placement.h"
 #include "mail/frmemail.h"
 #include "mail/noticeintake.h"
+#include "mainwindow/frmimportorders.h"
 #include "mainwindow/progressdialog.h"
 #include "platform/busycursor.h"
 #include "mainwindow/batchcommands.h"
@@ -353,6 +354,8 @@ void FrmMain::buildMenus()
     menu(file, {{"&New", "munNew", {}, [this] { New(); }},
                 {"&Open", "mnuFileOpen", {}, [this] { OpenTemplate(); }},
                 {"&Save", "mnuSave", {}, [this] { Save(); }},
+                {nullptr, "", {}, {}},
+                {"&Import Orders...", "mnuFileImportOrders", {}, [this] { FrmImportOrders::ImportOrders(*this); }},
                 {nullptr, "", {}, {}},
                 {"&Close", "mnuFileClose", {}, [this] {
                      LogOff();

@@ -25,7 +25,12 @@ bool parse(const QByteArray &bytes, std::vector<QStringList> *rows, ParseError *
     }
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
+    return parseText(text, u',', rows, error, rowLines);
+}
 
+bool parseText(QStringView text, QChar separator, std::vector<QStringList> *rows,
+               ParseError *error, std::vector<int> *rowLines)
+{
     rows->clear();
     QStringList row;
     QString field;
@@ -61,14 +66,20 @@ bool parse(const QByteArray &bytes, std::vector<QStringList> *rows, ParseError *
                     quoted = false;
                     wasQuoted = true;
                 }
-            } else {
-                if (c == u'\n')
-                    ++line;
+            } else if (c == u'\n') {
+                ++line;
                 field += c;
+            } else {
+                // The run up to the next quote or line break in one piece.
+                qsizetype j = i + 1;
+                while (j < n && text[j] != u'"' && text[j] != u'\n')
+                    ++j;
+                field += text.sliced(i, j - i);
+                i = j - 1;
             }
             continue;
         }
-        if (c == u',') {
+        if (c == separator) {
             row.append(field);
             field.clear();
             wasQuoted = fieldStarted = false;
@@ -90,7 +101,12 @@ bool parse(const QByteArray &bytes, std::vector<QStringList> *rows, ParseError *
             quoteLine = line;
             fieldStarted = true;
         } else {
-            field += c;
+            qsizetype j = i + 1;
+            while (j < n && text[j] != separator && text[j] != u'\r' && text[j] != u'\n' &&
+                   text[j] != u'"')
+                ++j;
+            field += text.sliced(i, j - i);
+            i = j - 1;
             fieldStarted = true;
         }
     }

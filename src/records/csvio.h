@@ -20,6 +20,9 @@ struct ParseError
 // breaks. A blank line is skipped. Returns false with *error at the first fault.
 bool parse(const QByteArray &bytes, std::vector<QStringList> *rows, ParseError *error,
            std::vector<int> *rowLines = nullptr);
+// The same over text already decoded, with fields separated by `separator`.
+bool parseText(QStringView text, QChar separator, std::vector<QStringList> *rows,
+               ParseError *error, std::vector<int> *rowLines = nullptr);
 
 // Records from CSV whose header row names fields of the Auctions table in any order;
 // fields the header lacks stay empty.

@@ -6,6 +6,7 @@
 #include <QAtomicInt>
 #include <algorithm>
 #include <QFile>
+#include <QHash>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -782,9 +783,38 @@ qint64 RecordStore::storedCount() const
 
 void RecordStore::appendRecords(const std::vector<FieldValues> &rows, bool replaceAll)
 {
+    write({}, rows, replaceAll, {});
+}
+
+void RecordStore::writeChanges(const std::vector<RecordChange> &changes,
+                               const std::vector<FieldValues> &rows,
+                               const std::function<void(int, int)> &progress)
+{
+    write(changes, rows, false, progress);
+}
+
+void RecordStore::write(const std::vector<RecordChange> &changes,
+                        const std::vector<FieldValues> &rows, bool replaceAll,
+                        const std::function<void(int, int)> &progress)
+{
     if (!m_open)
         fail(ErrorCode::CannotOpenDatabase, QStringLiteral("The record store is not open."));
     flush();
+    const QString changedMeanwhile =
+        QStringLiteral("A record was changed by someone else meanwhile, so nothing was "
+                       "written. Try again.");
+    for (const RecordChange &c : changes) {
+        if (c.index < 0 || c.index >= recordCount() ||
+            m_records[size_t(c.index)].revision != c.revision)
+            fail(ErrorCode::WriteFailed, changedMeanwhile);
+    }
+    const int total = int(changes.size() + rows.size());
+    int done = 0;
+    const auto step = [&] {
+        // Often enough for a progress bar, seldom enough not to slow the write.
+        if (progress && (++done % 256 == 0 || done == total))
+            progress(done, total);
+    };
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     if (!db.transaction())
         fail(ErrorCode::DatabaseLocked, sqlError(db.lastError()));
@@ -792,6 +822,33 @@ void RecordStore::appendRecords(const std::vector<FieldValues> &rows, bool repla
         QSqlQuery del(db);
         if (!del.exec(QStringLiteral("DELETE FROM \"Auctions\"")))
             abandon(db, sqlError(del.lastError()));
+    }
+    // One prepared statement for each set of fields written; imports change the same few.
+    QHash<quint32, QSqlQuery> updates;
+    for (const RecordChange &c : changes) {
+        quint32 mask = 0;
+        for (const auto &f : c.fields)
+            mask |= 1u << Fields::index(f.first);
+        auto it = updates.find(mask);
+        if (it == updates.end()) {
+            QStringList sets;
+            for (const auto &f : c.fields)
+                sets << quoted(Fields::name(f.first)) + QStringLiteral(" = :f%1").arg(Fields::index(f.first));
+            sets << kRevision + QStringLiteral(" = ") + kRevision + QStringLiteral(" + 1");
+            it = updates.insert(mask, QSqlQuery(db));
+            it->prepare(QStringLiteral("UPDATE \"Auctions\" SET %1 WHERE %2 = :key AND %3 = :rev")
+                            .arg(sets.join(QStringLiteral(", ")), keyColumn(), kRevision));
+        }
+        for (const auto &f : c.fields)
+            it->bindValue(QStringLiteral(":f%1").arg(Fields::index(f.first)), storedText(f.second));
+        it->bindValue(QStringLiteral(":key"), m_records[size_t(c.index)].rowId);
+        it->bindValue(QStringLiteral(":rev"), c.revision);
+        if (!it->exec())
+            abandon(db, sqlError(it->lastError()));
+        // Another seat wrote or deleted it since we read it.
+        if (it->numRowsAffected() != 1)
+            abandon(db, changedMeanwhile);
+        step();
     }
     std::vector<AuctionRecord> added;
     added.reserve(rows.size());
@@ -835,6 +892,7 @@ void RecordStore::appendRecords(const std::vector<FieldValues> &rows, bool repla
                 r.rowId = taken[i];
                 r.values = rows[at + i];
                 added.push_back(std::move(r));
+                step();
             }
         }
     } else {
@@ -853,10 +911,18 @@ void RecordStore::appendRecords(const std::vector<FieldValues> &rows, bool repla
             r.rowId = q.lastInsertId().toLongLong();
             r.values = row;
             added.push_back(std::move(r));
+            step();
         }
     }
     if (!db.commit())
         abandon(db, sqlError(db.lastError()));
+    for (const RecordChange &c : changes) {
+        AuctionRecord &r = m_records[size_t(c.index)];
+        for (const auto &f : c.fields)
+            r.values[size_t(Fields::index(f.first))] = f.second;
+        ++r.revision;
+        m_codes[size_t(c.index)] = flagCodesOf(r.values);
+    }
     if (replaceAll) {
         m_records.clear();
         m_codes.clear();

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -44,6 +45,14 @@ struct StoreConflict
 
     // The message for the user: which record, and what they typed that was not saved.
     QString message() const;
+};
+
+// Fields to write into a record, worked out from the record as it stood at `revision`.
+struct RecordChange
+{
+    int index = 0; // of the record in the store
+    qint64 revision = 0;
+    std::vector<std::pair<Field, QString>> fields;
 };
 
 // The one shared cursor over the Auctions table, in the Auctions.db file or on a PostgreSQL
@@ -117,6 +126,13 @@ public:
     // Appends records in one transaction: either all are stored or none. With replaceAll
     // the table is emptied in the same transaction first.
     void appendRecords(const std::vector<FieldValues> &rows, bool replaceAll = false);
+    // Changes records and appends new ones in one transaction: either all is stored or
+    // nothing. A record written since the change was worked out from it, here or on another
+    // seat, refuses the whole write. Callers flush() before they read the records they
+    // work the changes out from. `progress` hears (done, total) now and then.
+    void writeChanges(const std::vector<RecordChange> &changes,
+                      const std::vector<FieldValues> &rows,
+                      const std::function<void(int, int)> &progress = {});
     // The number of records in the table now, as the database counts them.
     qint64 storedCount() const;
 
@@ -139,6 +155,8 @@ private:
     bool m_server = false;
     std::optional<std::pair<StoreAddress, QString>> m_useServer;
     void rebuildCodes();
+    void write(const std::vector<RecordChange> &changes, const std::vector<FieldValues> &rows,
+               bool replaceAll, const std::function<void(int, int)> &progress);
 
     std::vector<AuctionRecord> m_records;
     std::vector<FlagCodes> m_codes; // parallel to m_records

@@ -166,6 +166,55 @@ TEST_F(Cli, MalformedFileNamesItsLineAndImportsNothing)
     EXPECT_EQ(exported().size(), 3u);
 }
 
+TEST_F(Cli, ImportOrdersPrintsTheFormatAndWhatWasDoneAndADryRunWritesNothing)
+{
+    importSales();
+    const QByteArray orders =
+        ",,,,,,,\r\n"
+        "Order Number,Buyer Username,Buyer Email,Item Number,Item Title,Sold For,Sale Date,"
+        "Paid On Date\r\n"
+        "7-1,dan,dan@members.ebay.com,901,Clock,$5.00,Mar-10-24,Mar-11-24\r\n"
+        "7-2,eve,eve@members.ebay.com,902,Vase,$6.00,Mar-10-24,\r\n"
+        "2,record(s) downloaded,,\r\n";
+    writeBytes(folder.file("orders.csv"), orders);
+    CliRun r = cli(folder.path(), {"import-orders", folder.file("orders.csv"), "--dry-run"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "Format: eBay Seller Hub Orders report\nAdded 2, updated 0, unchanged 0.\n"
+                     "Dry run: nothing was written.\n");
+    EXPECT_EQ(exported().size(), 3u);
+
+    r = cli(folder.path(), {"import-orders", folder.file("orders.csv")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "Format: eBay Seller Hub Orders report\nAdded 2, updated 0, unchanged 0.\n");
+    r = cli(folder.path(), {"import-orders", folder.file("orders.csv")});
+    EXPECT_EQ(r.out.split('\n').value(1), "Added 0, updated 0, unchanged 2.");
+    const auto records = exported();
+    ASSERT_EQ(records.size(), 5u);
+    EXPECT_EQ(records[3]["User Name"], "dan");
+    EXPECT_EQ(records[3]["Payment Made Date"], "3/11/2024");
+    // eve has not paid: she is on the invoice list.
+    r = cli(folder.path(), {"queue", "IS", "--today", "2024-03-20"});
+    EXPECT_TRUE(r.out.startsWith("eve\teve@members.ebay.com\tVase\t3/10/2024\t10 Days\n"))
+        << r.out.toStdString();
+
+    // Refused: exit 1, the file and line on standard error, nothing written.
+    QByteArray bad = orders;
+    bad.replace("Mar-10-24,Mar-11-24", "Mar-10-24,Mar-41-24");
+    writeBytes(folder.file("bad.csv"), bad);
+    r = cli(folder.path(), {"import-orders", folder.file("bad.csv")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(folder.file("bad.csv") + ", line 3: \"Mar-41-24\" in Paid On Date is not a date"))
+        << r.err.toStdString();
+    r = cli(folder.path(), {"import-orders", folder.file("none.csv")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(exported().size(), 5u);
+
+    for (const QStringList &args : {QStringList{"import-orders"},
+                                    QStringList{"import-orders", "a.csv", "--dry"},
+                                    QStringList{"import-orders", "a.csv", "--dry-run", "x"}})
+        EXPECT_EQ(cli(folder.path(), args).exitCode, 2) << args.join(' ').toStdString();
+}
+
 TEST_F(Cli, QueuePrintsTheRowsCaptionAndTitleForTheGivenDay)
 {
     importSales();

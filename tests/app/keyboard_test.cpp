@@ -5,6 +5,7 @@
 #include "aux/frmhelpballon.h"
 #include "aux/frmnotes.h"
 #include "mail/frmemail.h"
+#include "mainwindow/frmimportorders.h"
 #include "mainwindow/statuspicture.h"
 #include "options/frmoptions.h"
 #include "support/windowtest.h"
@@ -229,6 +230,13 @@ TEST_F(KeyboardTest, SmallWindowsAreWalkedWithCaptions)
     FrmEmail email(main.mailer(), main.store(), folder.path(), [] { return true; }, &main);
     email.show();
     checkKeyboard(&email, QStringLiteral("quick email"));
+
+    OrderImport::Plan plan;
+    plan.added = 1;
+    plan.preview.push_back({OrderImport::Plan::Action::Add, 3, {}});
+    FrmImportOrders preview(plan, QStringLiteral("orders.csv"), &main);
+    preview.show();
+    checkKeyboard(&preview, QStringLiteral("import orders"));
 }
 
 TEST_F(KeyboardTest, TheLogonDialogIsWalkedWithCaptions)

@@ -1,0 +1,256 @@
+// Importing a 50,000-row Seller Hub Orders report into a store of 100,000 records, importing
+// it again (every row unchanged), and beside them `lotwise-cli import` of as many rows of our
+// own CSV into the same store, each from the file on disk to the records committed.
+//
+//   import_bench [--records=N] [--rows=N] [google benchmark flags]
+
+#include "platform/dates.h"
+#include "records/csvio.h"
+#include "records/orderimport.h"
+#include "records/recordstore.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+int g_records = 100000;
+int g_rows = 50000;
+std::unique_ptr<QTemporaryDir> g_dir;
+
+QString path(const char *name) { return g_dir->filePath(QString::fromLatin1(name)); }
+
+// The titles of a recent United States download, in file order.
+const QStringList kTitles = QStringLiteral(
+    "Sales Record Number,Order Number,Buyer Username,Buyer Name,Buyer Email,Buyer Note,"
+    "Buyer Address 1,Buyer Address 2,Buyer City,Buyer State,Buyer Zip,Buyer Country,"
+    "Buyer Tax Identifier Name,Buyer Tax Identifier Value,Ship To Name,Ship To Phone,"
+    "Ship To Address 1,Ship To Address 2,Ship To City,Ship To State,Ship To Zip,Ship To Country,"
+    "Item Number,Item Title,Custom Label,Sold Via Promoted Listings,Quantity,Sold For,"
+    "Shipping And Handling,Item Location,Item Zip Code,Item Country,"
+    "eBay Collect And Remit Tax Rate,eBay Collect And Remit Tax Type,eBay Reference Name,"
+    "eBay Reference Value,Tax Status,Seller Collected Tax,eBay Collected Tax,"
+    "eBay Collected Charges,Total Price,eBay Collected Tax and Fees Included in Total,"
+    "Payment Method,Sale Date,Paid On Date,Ship By Date,Minimum Estimated Delivery Date,"
+    "Maximum Estimated Delivery Date,Shipped On Date,Feedback Left,Feedback Received,"
+    "My Item Note,PayPal Transaction ID,Shipping Service,Tracking Number,Transaction ID,"
+    "Variation Details,Global Shipping Program,Global Shipping Reference ID,Click And Collect,"
+    "Click And Collect Reference Number,eBay Plus,Tax City,Tax State,Tax Zip,Tax Country,"
+    "eBay International Shipping").split(u',');
+
+void writeFile(const QString &file, const QByteArray &bytes)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(file));
+}
+
+QByteArray readFile(const QString &file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(file));
+    return f.readAll();
+}
+
+// The store of earlier sales, the orders file, our own CSV of as many new sales, and the
+// store after the orders were imported.
+void prepare()
+{
+    g_dir = std::make_unique<QTemporaryDir>();
+    const QDate first(2026, 1, 1);
+    {
+        RecordStore store;
+        store.open(path("base.db"));
+        std::vector<FieldValues> rows;
+        rows.reserve(size_t(g_records));
+        for (int i = 0; i < g_records; ++i) {
+            FieldValues v;
+            v[Fields::index(Field::CloseDate)] = Dates::shortDateText(first.addDays(i % 300));
+            v[Fields::index(Field::AuctionName)] = QStringLiteral("Brass lamp lot %1").arg(i);
+            v[Fields::index(Field::AuctionUrl)] = QString::number(100000000000LL + i);
+            v[Fields::index(Field::UserName)] = QStringLiteral("buyer%1").arg(i % 40000);
+            v[Fields::index(Field::Notes)] = QStringLiteral("Order 01-%1").arg(i);
+            for (int f = 0; f < kFieldCount; ++f)
+                if (Fields::isFlag(Field(f)))
+                    v[size_t(f)] = QStringLiteral("1");
+            rows.push_back(std::move(v));
+        }
+        store.appendRecords(rows);
+    }
+
+    const QString commas(kTitles.size() - 1, u',');
+    QString orders = commas + QStringLiteral("\r\n") + kTitles.join(u',') + QStringLiteral("\r\n");
+    std::vector<FieldValues> own;
+    own.reserve(size_t(g_rows));
+    for (int i = 0; i < g_rows; ++i) {
+        QStringList cells(kTitles.size());
+        const auto set = [&](const char *title, const QString &value) {
+            cells[kTitles.indexOf(QLatin1String(title))] = value;
+        };
+        const QDate sold = first.addDays(300 + i % 60);
+        set("Sales Record Number", QString::number(5000 + i));
+        set("Order Number", QStringLiteral("23-%1-%2").arg(10000 + i % 90000).arg(i));
+        set("Buyer Username", QStringLiteral("shopper%1").arg(i % 30000));
+        set("Buyer Name", QStringLiteral("Pat Shopper"));
+        set("Buyer Email", QStringLiteral("shopper%1@members.ebay.com").arg(i % 30000));
+        set("Ship To Name", QStringLiteral("Pat Shopper"));
+        set("Ship To Address 1", QStringLiteral("%1 Main Street").arg(i % 999));
+        set("Ship To City", QStringLiteral("Springfield"));
+        set("Ship To State", QStringLiteral("IL"));
+        set("Ship To Zip", QStringLiteral("62701"));
+        set("Ship To Country", QStringLiteral("United States"));
+        set("Item Number", QString::number(200000000000LL + i));
+        set("Item Title", QStringLiteral("\"Green glass shade, brass lamp no. %1\"").arg(i));
+        set("Quantity", QStringLiteral("1"));
+        set("Sold For", QStringLiteral("$%1.50").arg(10 + i % 90));
+        set("Shipping And Handling", QStringLiteral("$6.00"));
+        set("Total Price", QStringLiteral("$%1.50").arg(16 + i % 90));
+        set("Payment Method", QStringLiteral("PayPal"));
+        set("Sale Date", QLocale::c().toString(sold, QStringLiteral("MMM-dd-yy")));
+        set("Paid On Date", QLocale::c().toString(sold.addDays(1), QStringLiteral("MMM-dd-yy")));
+        if (i % 2)
+            set("Shipped On Date", QLocale::c().toString(sold.addDays(3), QStringLiteral("MMM-dd-yy")));
+        set("Feedback Left", QStringLiteral("No"));
+        set("Transaction ID", QString::number(900000000LL + i));
+        orders += cells.join(u',') + QStringLiteral("\r\n");
+
+        FieldValues v;
+        v[Fields::index(Field::CloseDate)] = Dates::shortDateText(sold);
+        v[Fields::index(Field::AuctionName)] = QStringLiteral("Green glass shade, brass lamp no. %1").arg(i);
+        v[Fields::index(Field::AuctionUrl)] = QString::number(200000000000LL + i);
+        v[Fields::index(Field::AuctionTotal)] = QStringLiteral("%1.5").arg(16 + i % 90);
+        v[Fields::index(Field::UserName)] = QStringLiteral("shopper%1").arg(i % 30000);
+        v[Fields::index(Field::Address)] = QStringLiteral("Pat Shopper\n1 Main Street\nSpringfield, IL 62701");
+        for (int f = 0; f < kFieldCount; ++f)
+            if (Fields::isFlag(Field(f)))
+                v[size_t(f)] = QStringLiteral("0");
+        own.push_back(std::move(v));
+    }
+    orders += QStringLiteral("%1,record(s) downloaded,,,\r\nSeller ID : brassandglass\r\n").arg(g_rows);
+    writeFile(path("orders.csv"), orders.toUtf8());
+
+    RecordStore store;
+    store.open(path("base.db"));
+    // Our own CSV, as `lotwise-cli export` writes it: the store's header and the new rows.
+    QByteArray csv = Csv::writeRecords(RecordStore());
+    for (const FieldValues &v : own) {
+        QStringList line;
+        for (const QString &value : v)
+            line << Csv::quoteField(value);
+        csv += line.join(u',').toUtf8() + "\r\n";
+    }
+    writeFile(path("own.csv"), csv);
+
+    OrderImport::OrderFile file;
+    OrderImport::Failure failure;
+    if (!OrderImport::read(readFile(path("orders.csv")), &file, &failure))
+        qFatal("line %d: %s", failure.line, qPrintable(failure.reason));
+    store.close();
+    QFile::copy(path("base.db"), path("imported.db"));
+    store.open(path("imported.db"));
+    OrderImport::apply(OrderImport::plan(file, store), store);
+}
+
+// A fresh copy of a prepared store, outside the timing.
+void openCopy(RecordStore &store, const char *from)
+{
+    store.close();
+    QFile::remove(path("work.db"));
+    QFile::remove(path("work.db-wal"));
+    if (!QFile::copy(path(from), path("work.db")))
+        qFatal("cannot copy %s", from);
+    store.open(path("work.db"));
+}
+
+void rowsPerSecond(benchmark::State &state)
+{
+    state.counters["rows"] = g_rows;
+    state.counters["rows_per_second"] =
+        benchmark::Counter(double(g_rows), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// From the file on disk to the records committed, into a fresh copy of a prepared store;
+// `again` imports into the store that already holds every row.
+void BM_ImportOrders(benchmark::State &state, bool again)
+{
+    RecordStore store;
+    for (auto _ : state) {
+        state.PauseTiming();
+        openCopy(store, again ? "imported.db" : "base.db");
+        state.ResumeTiming();
+        OrderImport::OrderFile file;
+        OrderImport::Failure failure;
+        if (!OrderImport::read(readFile(path("orders.csv")), &file, &failure))
+            state.SkipWithError("the orders file was refused");
+        const OrderImport::Plan plan = OrderImport::plan(file, store);
+        OrderImport::apply(plan, store);
+        if ((again ? plan.unchanged : plan.added) != g_rows)
+            state.SkipWithError("the rows were not taken as expected");
+    }
+    rowsPerSecond(state);
+}
+
+// The reading alone, of the two above: from bytes to sold items.
+void BM_ReadOrders(benchmark::State &state)
+{
+    const QByteArray bytes = readFile(path("orders.csv"));
+    for (auto _ : state) {
+        OrderImport::OrderFile file;
+        OrderImport::Failure failure;
+        if (!OrderImport::read(bytes, &file, &failure))
+            state.SkipWithError("the orders file was refused");
+    }
+    rowsPerSecond(state);
+}
+
+// What `lotwise-cli import` does with a file of our own CSV.
+void BM_ImportOwnCsv(benchmark::State &state)
+{
+    RecordStore store;
+    for (auto _ : state) {
+        state.PauseTiming();
+        openCopy(store, "base.db");
+        state.ResumeTiming();
+        std::vector<FieldValues> records;
+        Csv::ParseError error;
+        if (!Csv::readRecords(readFile(path("own.csv")), &records, &error))
+            state.SkipWithError("our own CSV was refused");
+        store.appendRecords(records);
+    }
+    rowsPerSecond(state);
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(BM_ImportOrders, SellerHub, false)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_ImportOrders, again, true)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReadOrders)->Name("ImportOrders/read")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ImportOwnCsv)->Name("ImportOwnCsv")->Unit(benchmark::kMillisecond)->Iterations(3);
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    std::vector<char *> args;
+    for (int i = 0; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a.startsWith("--records="))
+            g_records = a.mid(10).toInt();
+        else if (a.startsWith("--rows="))
+            g_rows = a.mid(7).toInt();
+        else
+            args.push_back(argv[i]);
+    }
+    int n = int(args.size());
+    benchmark::Initialize(&n, args.data());
+    prepare();
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}

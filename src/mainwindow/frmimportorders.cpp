@@ -1,0 +1,194 @@
+#include "frmimportorders.h"
+
+#include "errors/handelerrors.h"
+#include "mainwindow/frmmain.h"
+#include "mainwindow/progressdialog.h"
+#include "mainwindow/recordpanel.h"
+#include "platform/busycursor.h"
+#include "platform/prompts.h"
+#include "queues/queuerules.h"
+
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Import Orders");
+
+QString actionText(OrderImport::Plan::Action a)
+{
+    switch (a) {
+    case OrderImport::Plan::Action::Add: return QStringLiteral("Add");
+    case OrderImport::Plan::Action::Update: return QStringLiteral("Update");
+    case OrderImport::Plan::Action::Unchanged: return QStringLiteral("Leave alone");
+    }
+    return {};
+}
+
+QString records(int n) { return n == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(n); }
+QString rows(int n) { return n == 1 ? QStringLiteral("1 row") : QStringLiteral("%1 rows").arg(n); }
+
+// The list on show is worked out again, so the imported records appear where they belong.
+void refreshShownList(FrmMain &win)
+{
+    const FrmMain::Panel panel = win.visiblePanel();
+    const QueueRule *shown = Queues::ruleByTitle(win.windowTitle());
+    if (!shown || panel == FrmMain::Panel::Record || panel == FrmMain::Panel::Template)
+        return;
+    const QString family = Queues::family(shown->key);
+    if (family == u"IS")
+        win.LoadInvoicesToSend();
+    else if (family == u"S")
+        win.LoadItemsToShip();
+    else if (family == u"VA")
+        win.LoadPaidAuctions();
+    else if (family == u"FB")
+        win.LoadFeedBack(shown->key);
+    else if (family == u"AR")
+        win.LoadReminders(shown->key);
+    else if (family == u"UPI")
+        win.LoadUnpaidItem(shown->key);
+    else if (family == u"FVF")
+        win.LoadFinalFee(shown->key);
+}
+
+} // namespace
+
+FrmImportOrders::FrmImportOrders(const OrderImport::Plan &plan, const QString &fileName,
+                                 QWidget *parent)
+    : QDialog(parent)
+{
+    using OrderImport::Plan;
+    setObjectName(QStringLiteral("frmImportOrders"));
+    setWindowTitle(kTitle);
+
+    auto *file = new QLabel(QStringLiteral("File: %1").arg(fileName), this);
+    file->setObjectName(QStringLiteral("lblFile"));
+    file->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *format = new QLabel(QStringLiteral("Format: %1").arg(OrderImport::formatName(plan.format)), this);
+    format->setObjectName(QStringLiteral("lblFormat"));
+    auto *counts = new QLabel(QStringLiteral("%1 will be added, %2 updated; %3 left alone.")
+                                  .arg(records(plan.added), records(plan.updated), rows(plan.unchanged)),
+                              this);
+    counts->setObjectName(QStringLiteral("lblCounts"));
+
+    const int rowCount = plan.added + plan.updated + plan.unchanged;
+    auto *caption = new QLabel(int(plan.preview.size()) < rowCount
+                                   ? QStringLiteral("The first %1 of %2 rows:").arg(plan.preview.size()).arg(rowCount)
+                                   : QStringLiteral("The rows of the file:"),
+                               this);
+    caption->setObjectName(QStringLiteral("lblRows"));
+    auto *list = new QTreeWidget(this);
+    list->setObjectName(QStringLiteral("lstRows"));
+    list->setAccessibleName(QStringLiteral("Rows of the file"));
+    caption->setBuddy(list);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setHeaderLabels({QStringLiteral("Line"), QStringLiteral("Action"), QStringLiteral("Sale Date"),
+                           QStringLiteral("User Name"), QStringLiteral("Item Number"),
+                           QStringLiteral("Item"), QStringLiteral("Total")});
+    for (const Plan::Row &r : plan.preview) {
+        const auto v = [&r](Field f) { return r.values[size_t(Fields::index(f))]; };
+        auto *item = new QTreeWidgetItem(list, {QString::number(r.line), actionText(r.action),
+                                                v(Field::CloseDate), v(Field::UserName),
+                                                v(Field::AuctionUrl), v(Field::AuctionName),
+                                                v(Field::AuctionTotal)});
+        item->setTextAlignment(6, Qt::AlignRight | Qt::AlignVCenter);
+    }
+    int listWidth = 2 * list->frameWidth() + list->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < list->columnCount(); ++c) {
+        list->resizeColumnToContents(c);
+        listWidth += list->columnWidth(c);
+    }
+    const int listHeight = 2 * list->frameWidth() + list->header()->sizeHint().height() +
+                           list->sizeHintForRow(0) * int(plan.preview.size()) +
+                           list->horizontalScrollBar()->sizeHint().height();
+    list->setMinimumSize(360, 120);
+
+    auto *buttons = new QDialogButtonBox(this);
+    QPushButton *import = buttons->addButton(QStringLiteral("Import"), QDialogButtonBox::AcceptRole);
+    import->setObjectName(QStringLiteral("cmdImport"));
+    import->setDefault(true);
+    QPushButton *cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(file);
+    layout->addWidget(format);
+    layout->addWidget(counts);
+    layout->addSpacing(6);
+    layout->addWidget(caption);
+    layout->addWidget(list, 1);
+    layout->addWidget(buttons);
+    import->setFocus();
+
+    // Every row and column in sight when the screen has room for them.
+    const QSize chrome = layout->sizeHint() - list->sizeHint();
+    const QRect screen = (parent ? parent->screen() : QDialog::screen())->availableGeometry();
+    resize(qMin(qMax(listWidth, 640) + chrome.width(), screen.width() * 9 / 10),
+           qMin(listHeight + chrome.height(), screen.height() * 9 / 10));
+}
+
+void FrmImportOrders::ImportOrders(FrmMain &win)
+{
+    const QString path =
+        prompts().openFileName(kTitle, QStandardPaths::writableLocation(QStandardPaths::DownloadLocation),
+                               QStringLiteral("Order files (*.csv *.txt)"));
+    if (path.isEmpty())
+        return;
+    const QString name = QFileInfo(path).fileName();
+    const auto refuse = [&](const QString &why) {
+        prompts().message(why, kTitle, Prompts::Ok, Prompts::Icon::Warning);
+        win.showStatus(QStringLiteral("Import Orders: %1 was not imported.").arg(name));
+    };
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        refuse(QStringLiteral("%1 cannot be read: %2.").arg(path, f.errorString()));
+        return;
+    }
+    OrderImport::OrderFile file;
+    OrderImport::Failure failure;
+    {
+        BusyCursor busy;
+        if (!OrderImport::read(f.readAll(), &file, &failure,
+                               progressDialog(&win, QStringLiteral("Reading row")))) {
+            refuse(failure.message(path));
+            return;
+        }
+    }
+    OrderImport::Plan plan;
+    if (!trapErrors(kTitle, [&] {
+            BusyCursor busy;
+            plan = OrderImport::plan(file, win.store());
+        }))
+        return;
+
+    FrmImportOrders preview(plan, name, &win);
+    if (preview.exec() != QDialog::Accepted) {
+        win.showStatus(QStringLiteral("Import Orders: cancelled; nothing was written."));
+        return;
+    }
+    const bool written = trapErrors(kTitle, [&] {
+        BusyCursor busy;
+        OrderImport::apply(plan, win.store(), progressDialog(&win, QStringLiteral("Writing record")));
+    });
+    // Refused because records changed on another seat meanwhile: read them afresh, so the
+    // next try starts from what is stored.
+    if (!written)
+        trapErrors(kTitle, [&] { win.store().refresh(); });
+    refreshShownList(win);
+    win.recordPanel()->ShowRecordStatus();
+    win.showStatus(written ? QStringLiteral("Import Orders: %1 %2").arg(name, plan.summary())
+                           : QStringLiteral("Import Orders: %1 was not imported.").arg(name));
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "records/recordstore.h"
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <vector>
+
+// Order files sellers download from the marketplaces (eBay's Seller Hub Orders report and
+// the older Selling Manager sales history, Etsy's Sold Orders and Sold Order Items), turned
+// into auction records: one per sold item, matched with the records already kept by item
+// number and buyer, so that a later download brings them up to date instead of adding them
+// again.
+namespace OrderImport {
+
+enum class Format { SellerHubOrders, SalesHistory, EtsySoldOrders, EtsySoldOrderItems };
+QString formatName(Format format);
+
+// Why a file is refused: the line of the file and what is wrong there.
+struct Failure
+{
+    int line = 0;
+    QString reason;
+    // "FILE, line N: reason; nothing was imported."
+    QString message(const QString &fileName) const;
+};
+
+// One sold item of the file as the record it makes. An Etsy Sold Orders row lists no items
+// and stands for its whole order.
+struct SoldItem
+{
+    int line = 0;
+    QString orderNumber;
+    bool wholeOrder = false;
+    FieldValues values;
+};
+
+struct OrderFile
+{
+    Format format = Format::SellerHubOrders;
+    std::vector<SoldItem> items;
+};
+
+using Progress = std::function<void(int done, int total)>;
+
+// Reads a downloaded order file: UTF-8 with or without a byte-order mark, or Windows-1252;
+// comma or semicolon separated; the title row anywhere in the first lines; columns by
+// title. False with *failure when it is none of the known files or a row cannot be read.
+bool read(const QByteArray &bytes, OrderFile *file, Failure *failure,
+          const Progress &progress = {});
+
+// What importing a file does to the store, worked out before anything is written.
+struct Plan
+{
+    enum class Action { Add, Update, Unchanged };
+    struct Row
+    {
+        Action action;
+        int line;
+        FieldValues values; // the sold item as the file gives it
+    };
+    static constexpr size_t kPreviewRows = 20;
+
+    Format format = Format::SellerHubOrders;
+    std::vector<FieldValues> additions;
+    std::vector<RecordChange> changes;
+    int added = 0;
+    int updated = 0;
+    int unchanged = 0;
+    std::vector<Row> preview; // the first rows of the file
+
+    // "Added 3, updated 1, unchanged 2."
+    QString summary() const;
+};
+
+// Works out the plan against the store's records; the current record's pending change is
+// written first, so the plan starts from what the file holds. A record of the same item and
+// buyer gets only what it lacks: a paid or shipped date, a tracking number, feedback left,
+// an empty field; no flag is cleared and no field a seller filled in is replaced.
+Plan plan(const OrderFile &file, RecordStore &store);
+
+// Writes the plan in one transaction.
+void apply(const Plan &plan, RecordStore &store, const Progress &progress = {});
+
+} // namespace OrderImport
