@@ -34,23 +34,31 @@ QStringList seed(const QString &folder, QString *error)
         return copied;
     }
     const QString root = QStringLiteral(":/seed");
+    // The ten fixed templates are also kept under "Back Up", from the same one copy, so a
+    // template the user spoils can be restored.
+    const QString templates = QStringLiteral("Email Templates/");
     QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString source = it.next();
         const QString relative = source.mid(root.size() + 1);
-        const QString target = fileIn(folder, relative);
-        if (QFileInfo::exists(target))
-            continue;
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        if (!QFile::copy(source, target)) {
-            if (error)
-                *error = QStringLiteral("\"%1\" cannot be written.").arg(target);
-            continue;
+        QStringList targets{relative};
+        if (relative.startsWith(templates))
+            targets << QStringLiteral("Back Up/") + relative.mid(templates.size());
+        for (const QString &each : std::as_const(targets)) {
+            const QString target = fileIn(folder, each);
+            if (QFileInfo::exists(target))
+                continue;
+            QDir().mkpath(QFileInfo(target).absolutePath());
+            if (!QFile::copy(source, target)) {
+                if (error)
+                    *error = QStringLiteral("\"%1\" cannot be written.").arg(target);
+                continue;
+            }
+            // Resource files come out read-only; the user edits templates and lists.
+            QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ReadGroup | QFileDevice::ReadOther);
+            copied.append(each);
         }
-        // Resource files come out read-only; the user edits templates and lists.
-        QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ReadGroup | QFileDevice::ReadOther);
-        copied.append(relative);
     }
     copied.sort();
     return copied;

@@ -51,6 +51,8 @@ TEST(AppFolder, SeedFillsANewFolderWithTemplatesListsAndIcons)
         EXPECT_FALSE(bytes.trimmed().isEmpty());
         // The user edits these, so they must come out writable.
         EXPECT_TRUE(QFileInfo(f).isWritable());
+        // The backup is the same template, byte for byte.
+        EXPECT_EQ(TestSupport::readBytes(folder + "/Back Up/" + t), bytes) << t.toStdString();
     }
 }
 
