@@ -860,6 +860,8 @@ void FrmMain::CheckOnline()
     m_mailer->CheckOnline();
     m_text34->setPlainText(m_mailer->pageText());
     setOnlinePicture(m_mailer->online());
+    if (!m_mailer->online() && !m_mailer->offlineReason().isEmpty())
+        m_onlinePicture->setToolTip(QStringLiteral("Offline: ") + m_mailer->offlineReason());
 }
 
 void FrmMain::setOnlinePicture(bool on)

@@ -31,7 +31,6 @@ using TestSupport::daysAgo;
 namespace {
 
 const QDate kToday = TestSupport::kWindowToday;
-const QString kLogoPage = QStringLiteral("<html><img src=\"%1/aw/pics/navbar/eBayLogoTM.gif\"></html>");
 
 class BatchTest : public TestSupport::WindowTest
 {
@@ -39,7 +38,7 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        TestSupport::serveLogoPage(web, settings);
+        TestSupport::serveHomePage(web, settings);
         writeTemplate("Reminder 7 days.elm", {"Dear *User_Name*,", "item *Auction_Number*"});
         writeTemplate("Feed Back Given.elm", {"Thanks *User_Name*"});
         // Online and with a mail session, the load asks nothing.
@@ -93,6 +92,7 @@ protected:
         return u;
     }
     QString status() const { return win->findChild<QLabel *>("sbStatusBar_Status")->text(); }
+    QLabel *onlinePicture() const { return find<QLabel>("sbStatusBar_Online"); }
 
     TestSupport::LocalWebServer web;
     std::shared_ptr<TestSupport::MailLog> mail = std::make_shared<TestSupport::MailLog>();
@@ -184,8 +184,8 @@ TEST_F(BatchTest, SendRefusesOfflineOrWithoutATemplateAndDoesNothingOnAnEmptyLis
 
     win->tvTreeView_NodeClick("AR1");
     check(wizard, {1});
-    // A page without the logo, a captive portal say: offline.
-    web.page.body = "<html>Sign in to the hotel network</html>";
+    // The site answers with an error: offline, without an error box of its own.
+    web.page = {503, "<html>Down for maintenance</html>", 0};
     wizard->actionButton()->click();
     ASSERT_EQ(scripted.asked().size(), 1);
     EXPECT_EQ(scripted.asked()[0].title, "Not Online.");
@@ -193,29 +193,41 @@ TEST_F(BatchTest, SendRefusesOfflineOrWithoutATemplateAndDoesNothingOnAnEmptyLis
                                          "send email.\r\n\r\nPlease Logon to the internet!");
     EXPECT_TRUE(wizard->actionButton()->isEnabled());
     EXPECT_TRUE(mail->sent.isEmpty());
+    EXPECT_EQ(onlinePicture()->accessibleName(), "Offline");
+    EXPECT_TRUE(onlinePicture()->toolTip().contains("answered with status 503"));
 
-    // A failed fetch leaves the flag as it was; an answer with the logo sets it again.
-    web.page = {500, "oops", 0};
+    // Whatever the page holds, a successful answer is online; an error answer after that is
+    // offline again.
+    web.page = {200, "<html>Sign in to see your selling overview</html>", 0};
+    scripted.clear();
+    win->CheckOnline();
+    EXPECT_TRUE(win->online());
+    EXPECT_EQ(onlinePicture()->accessibleName(), "Online");
+    web.page = {404, "", 0};
     win->CheckOnline();
     EXPECT_FALSE(win->online());
-    web.page.status = 200;
-    web.page.body = kLogoPage.arg(web.address()).toUtf8();
+    EXPECT_TRUE(scripted.asked().isEmpty());
+    // A page that does not come in time is a failed check: the error handler is told and
+    // the flag stays as it was, online or not.
+    web.page = {200, "", 0};
     win->CheckOnline();
-    EXPECT_TRUE(win->online());
-    web.page = {500, "oops", 0};
-    scripted.clear();
-    win->CheckOnline();
-    EXPECT_TRUE(win->online());
-    EXPECT_TRUE(scripted.asked().value(0).text.contains("Sub_CheckOnline"));
-    // A page that does not come in time is a failed fetch too.
+    ASSERT_TRUE(win->online());
     web.page = {200, "late", 3000};
     win->mailer().setFetchTimeout(300);
-    scripted.clear();
     win->CheckOnline();
     EXPECT_TRUE(win->online());
-    EXPECT_TRUE(scripted.asked().value(0).text.contains("did not answer"));
+    EXPECT_EQ(onlinePicture()->accessibleName(), "Online");
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_TRUE(scripted.asked()[0].text.contains("Sub_CheckOnline"));
+    EXPECT_TRUE(scripted.asked()[0].text.contains("did not answer"));
+    web.page = {500, "", 0};
+    win->CheckOnline();
+    ASSERT_FALSE(win->online());
+    web.page = {200, "late", 3000};
+    win->CheckOnline();
+    EXPECT_FALSE(win->online());
 
-    web.page = {200, kLogoPage.arg(web.address()).toUtf8(), 0};
+    web.page = {200, "", 0};
     wizard->templateList()->clearSelection();
     wizard->templateList()->setCurrentRow(-1);
     scripted.clear();

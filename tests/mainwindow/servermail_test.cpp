@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTcpServer>
 #include <gtest/gtest.h>
 
 using TestSupport::addRecord;
@@ -67,7 +68,7 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        TestSupport::serveLogoPage(web, settings);
+        TestSupport::serveHomePage(web, settings);
         ASSERT_TRUE(TextFile::writeLines(folder.file("Email Templates/Reminder 7 days.elm"),
                                          {"Dear *User_Name*,", "item *Auction_Number*"}));
         quietLoad = true;
@@ -239,6 +240,45 @@ TEST_F(ServerMailWindowTest, WithNoServerTheBatchGoesToTheOutboxFolder)
     EXPECT_TRUE(mime.contains("Dear bob,"));
     EXPECT_NE(reminded(0), "1");
     EXPECT_EQ(reminded(1), "1");
+}
+
+TEST_F(ServerMailWindowTest, TheOnlineCheckWantsASuccessfulAnswerFromTheSiteWhateverItsPage)
+{
+    REQUIRE_SERVERS();
+    load();
+    const auto checkAt = [this](const QString &site) {
+        settings.save("Endpoints", "AuctionSite", site);
+        scripted.clear();
+        win->CheckOnline();
+        return win->online();
+    };
+    // The home page: no logo or anything else in particular, just a successful answer; the
+    // same after a redirect from a site that moved.
+    EXPECT_TRUE(checkAt("http://127.0.0.1:10080"));
+    EXPECT_FALSE(win->findChild<QPlainTextEdit *>("Text34")->toPlainText().isEmpty());
+    EXPECT_FALSE(checkAt("http://127.0.0.3:10080")); // 404
+    EXPECT_TRUE(scripted.asked().isEmpty());
+    EXPECT_TRUE(checkAt("http://127.0.0.2:10080")); // 301 to the home page
+    EXPECT_FALSE(checkAt("http://127.0.0.4:10080")); // 500
+    EXPECT_TRUE(scripted.asked().isEmpty());
+
+    // No answer at all is a failed check: it is reported and the flag stays as it was.
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const QString refused = QString("http://127.0.0.1:%1").arg(closed.serverPort());
+    closed.close();
+    win->mailer().setFetchTimeout(1000);
+    for (const bool before : {false, true}) {
+        SCOPED_TRACE(before ? "online before" : "offline before");
+        ASSERT_EQ(checkAt(before ? "http://127.0.0.1:10080" : "http://127.0.0.3:10080"), before);
+        EXPECT_EQ(checkAt(refused), before);
+        ASSERT_EQ(scripted.asked().size(), 1);
+        EXPECT_TRUE(scripted.asked()[0].text.contains("Error Found In: Sub_CheckOnline"));
+        EXPECT_EQ(checkAt("http://127.0.0.5:10080"), before); // answers after 15 s
+        ASSERT_EQ(scripted.asked().size(), 1);
+        EXPECT_TRUE(scripted.asked()[0].text.contains("did not answer within 1 seconds"))
+            << scripted.asked()[0].text.toStdString();
+    }
 }
 
 TEST_F(ServerMailWindowTest, ClosingSendsTheInvoicesOnceAndMarksOnlyThoseThatLeft)
