@@ -266,6 +266,7 @@ void FrmMain::buildPanels()
     // The switch's picture does not flip while the all-reminders list is shown; its caption
     // always does.
     m_wizard = new EmailWizardPanel(m_store, [this] { return m_batch->markSwitchMayFlip(); });
+    m_wizard->setFooter(Mailer::footer(m_settings));
     m_feedback = new FeedBackPanel(m_store);
     m_unpaid = new UnpaidItemsPanel(m_store);
     const std::pair<Panel, QueuePanel *> lists[] = {{Panel::Ship, m_ship},

@@ -289,6 +289,10 @@ def run():
              f"the store holds {stored}")
     if len([c for c in wizard if c and c.name == "alice"]):
         fail("a paid record is in the 7-day reminder list")
+    # Beside the list, the mail as it will go, for reading only.
+    preview = must(window, "text", "Mail Preview")
+    if has_state(preview, pyatspi.STATE_EDITABLE):
+        fail("the mail preview can be typed into")
     press(must(window, "push button", "Check All"))
     press(must(window, "push button", "Send"))
     if find(app, "alert", "Error Information"):

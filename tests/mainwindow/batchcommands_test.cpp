@@ -114,8 +114,15 @@ TEST_F(BatchTest, ReminderSendMailsAndMarksOnlyTheCheckedRows)
     ASSERT_EQ(users(wizard), (QStringList{"ann", "bob", "cy"}));
     check(wizard, {1, 3});
     wizard->subjectBox()->setEditText("Please pay");
+    scripted.answerButton(Prompts::Yes);
     wizard->actionButton()->click();
 
+    // Two mails are asked about first, naming what goes.
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_EQ(scripted.asked()[0].title, "Send Emails");
+    EXPECT_EQ(scripted.asked()[0].text,
+              "Send 2 emails?\r\n\r\nTemplate: Reminder 7 days.elm\r\nSubject: Please pay");
+    EXPECT_EQ(scripted.asked()[0].buttons, Prompts::Yes | Prompts::No);
     ASSERT_EQ(mail->sent.size(), 2);
     EXPECT_EQ(mail->sent[0].to, "ann@example.com");
     EXPECT_EQ(mail->sent[1].to, "cy@example.com");
@@ -132,7 +139,55 @@ TEST_F(BatchTest, ReminderSendMailsAndMarksOnlyTheCheckedRows)
     EXPECT_EQ(field(2, Field::Remainder10), "1");
     EXPECT_EQ(users(wizard), QStringList{"bob"});
     EXPECT_TRUE(wizard->actionButton()->isEnabled());
+}
+
+TEST_F(BatchTest, SeveralMailsAreAskedAboutFirstAndNoSendsNothing)
+{
+    store.open(folder.dbPath());
+    unpaid("ann", 8);
+    unpaid("bob", 9);
+    unpaid("cy", 10);
+    store.close();
+    load();
+    win->tvTreeView_NodeClick("AR1");
+    EmailWizardPanel *wizard = win->emailWizardPanel();
+
+    // One mail is what the user just ticked: it goes at once.
+    check(wizard, {2});
+    wizard->actionButton()->click();
     EXPECT_TRUE(scripted.asked().isEmpty());
+    ASSERT_EQ(mail->sent.size(), 1);
+    EXPECT_EQ(mail->sent[0].to, "bob@example.com");
+    ASSERT_EQ(users(wizard), (QStringList{"ann", "cy"}));
+
+    check(wizard, {1, 2});
+    scripted.answerButton(Prompts::No);
+    wizard->actionButton()->click();
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_EQ(scripted.asked()[0].text, "Send 2 emails?\r\n\r\nTemplate: Reminder 7 days.elm\r\n"
+                                         "Subject: Auction Payment Remainder 7 Days Past Due");
+    EXPECT_EQ(scripted.asked()[0].icon, Prompts::Icon::Question);
+    EXPECT_EQ(mail->sent.size(), 1);
+    EXPECT_NE(field(0, Field::Remainder10), "1");
+    EXPECT_NE(field(2, Field::Remainder10), "1");
+    // The list stands as it was, ticks and all, ready to be sent after all.
+    EXPECT_EQ(users(wizard), (QStringList{"ann", "cy"}));
+    EXPECT_TRUE(wizard->model()->isChecked(0) && wizard->model()->isChecked(1));
+    EXPECT_TRUE(wizard->actionButton()->isEnabled());
+
+    // The question names the template and subject that will go, chosen by hand or not.
+    wizard->selectTemplate("Feed Back Given.elm");
+    wizard->subjectBox()->setEditText("Thank you");
+    scripted.clear();
+    scripted.answerButton(Prompts::Yes);
+    wizard->actionButton()->click();
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_EQ(scripted.asked()[0].text,
+              "Send 2 emails?\r\n\r\nTemplate: Feed Back Given.elm\r\nSubject: Thank you");
+    ASSERT_EQ(mail->sent.size(), 3);
+    EXPECT_TRUE(mail->sent[2].body.startsWith("Thanks cy\r\n"));
+    EXPECT_EQ(mail->sent[2].subject, "Thank you");
+    EXPECT_TRUE(users(wizard).isEmpty());
 }
 
 TEST_F(BatchTest, AFailedSendOrMergeLeavesItsRecordUnmarkedAndTheBatchGoesOn)
@@ -147,13 +202,14 @@ TEST_F(BatchTest, AFailedSendOrMergeLeavesItsRecordUnmarkedAndTheBatchGoesOn)
     win->tvTreeView_NodeClick("AR1");
     EmailWizardPanel *wizard = win->emailWizardPanel();
     check(wizard, {1, 2, 3});
+    scripted.answerButton(Prompts::Yes);
     wizard->actionButton()->click();
     EXPECT_EQ(mail->sent.size(), 2);
     EXPECT_NE(field(1, Field::Remainder10), "1");
     EXPECT_EQ(users(wizard), QStringList{"bob"}); // offered again next time
-    // The refusal went to the error handler.
-    ASSERT_EQ(scripted.asked().size(), 1);
-    EXPECT_TRUE(scripted.asked()[0].text.contains("Sub_SendEmail"));
+    // After the question, the refusal went to the error handler.
+    ASSERT_EQ(scripted.asked().size(), 2);
+    EXPECT_TRUE(scripted.asked()[1].text.contains("Sub_SendEmail"));
     EXPECT_TRUE(status().contains("1 not sent"));
 
     // A template that cannot be read sends nothing, not even a stale Email.txt.

@@ -3,6 +3,7 @@
 
 #include "errors/handelerrors.h"
 #include "mail/frmemail.h"
+#include "mail/mimetext.h"
 #include "options/optionfiles.h"
 #include "mainwindow/emailwizardpanel.h"
 #include "mainwindow/frmmain.h"
@@ -240,6 +241,48 @@ TEST_F(ServerMailWindowTest, WithNoServerTheBatchGoesToTheOutboxFolder)
     EXPECT_TRUE(mime.contains("Dear bob,"));
     EXPECT_NE(reminded(0), "1");
     EXPECT_EQ(reminded(1), "1");
+}
+
+TEST_F(ServerMailWindowTest, ThePreviewIsTheMailTheOutboxGets)
+{
+    // An address on several lines and a name outside plain ASCII, on the local folders.
+    ASSERT_TRUE(TextFile::writeLines(folder.file("Email Templates/Reminder 7 days.elm"),
+                                     {"Dear *User_Name*,", "", "we ship to:", "*Address*",
+                                      "once item *Auction_Number* is paid."}));
+    store.open(folder.dbPath());
+    unpaid("ann", "ann@example.com", 8);
+    unpaid("zoe", "zoe@example.com", 9);
+    store.moveLast();
+    store.set(Field::UserName, QString::fromUtf8("Zo\u00eb"));
+    store.set(Field::Address, "Zo\u00eb Park\r\n4 Elm Road\r\nDover");
+    store.close();
+    load();
+    win->tvTreeView_NodeClick("AR1");
+    EmailWizardPanel *wizard = win->emailWizardPanel();
+    wizard->subjectBox()->setEditText("About your lot");
+    wizard->selectRow(2);
+    const QString to = wizard->previewTo()->text();
+    const QString subject = wizard->previewSubject()->text();
+    const QString body = wizard->previewText();
+    EXPECT_EQ(to, "zoe@example.com");
+    EXPECT_TRUE(body.startsWith(QString::fromUtf8("Dear Zo\u00eb,\r\n\r\nwe ship to:\r\nZo\u00eb "
+                                                  "Park\r\n4 Elm Road\r\nDover\r\nonce item 99")))
+        << body.toStdString();
+
+    // A single checked row goes without a question.
+    wizard->model()->setChecked(1, true);
+    wizard->actionButton()->click();
+    EXPECT_TRUE(scripted.asked().isEmpty());
+    const QDir outbox(folder.file("Mail/Outbox/new"));
+    const QStringList sent = outbox.entryList(QDir::Files);
+    ASSERT_EQ(sent.size(), 1);
+    QFile f(outbox.filePath(sent[0]));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray mime = f.readAll();
+    const MailContent mail = readMailContent(mime);
+    EXPECT_TRUE(mime.contains("\r\nTo: " + to.toUtf8())) << mime.constData();
+    EXPECT_EQ(mail.subject, subject);
+    EXPECT_EQ(mail.text, body);
 }
 
 TEST_F(ServerMailWindowTest, TheOnlineCheckWantsASuccessfulAnswerFromTheSiteWhateverItsPage)
