@@ -1,7 +1,7 @@
-// lotwise-screenshots DIR: opens the main window on a throw-away application folder with a
-// few sample records and writes a picture of each panel, of the tracking menu and of the
-// calendar into DIR. Run it under a real X server (scripts/screenshots.sh uses Xvfb) so
-// fonts and styles are those a user sees.
+// lotwise-screenshots DIR [WIDTHxHEIGHT]: opens the main window (1280 x 800 unless told
+// otherwise) on a throw-away application folder with a few sample records and writes a
+// picture of each panel, of the tracking menu and of the calendar into DIR. Run it under a
+// real X server (scripts/screenshots.sh uses Xvfb) so fonts and styles are those a user sees.
 
 #include "aux/frmabout.h"
 #include "aux/frmhelpballon.h"
@@ -102,8 +102,13 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     Dates::useSensibleDefaultLocale();
-    if (argc != 2) {
-        std::fprintf(stderr, "Usage: lotwise-screenshots DIR\n");
+    QSize size(1280, 800);
+    if (argc == 3) {
+        const QStringList wh = QString::fromLocal8Bit(argv[2]).split(u'x');
+        size = wh.size() == 2 ? QSize(wh[0].toInt(), wh[1].toInt()) : QSize();
+    }
+    if (argc < 2 || argc > 3 || size.isEmpty()) {
+        std::fprintf(stderr, "Usage: lotwise-screenshots DIR [WIDTHxHEIGHT]\n");
         return 2;
     }
     QDir out(QString::fromLocal8Bit(argv[1]));
@@ -125,7 +130,7 @@ int main(int argc, char *argv[])
     FrmMain win(store, settings, folder.path());
     if (!win.Form_Load())
         return 1;
-    win.setGeometry(0, 0, 1280, 800);
+    win.setGeometry(QRect(QPoint(0, 0), size));
     win.show();
     if (!QTest::qWaitForWindowExposed(&win))
         return 1;
@@ -138,7 +143,7 @@ int main(int argc, char *argv[])
         const char *key;
         const char *name;
         int clickRow; // 0: none
-    } lists[] = {{"S", "ship-panel", 1},        {"IS", "email-wizard-invoices", 0},
+    } lists[] = {{"S", "ship-panel", 1},        {"IS", "email-wizard-invoices", 1},
                  {"AR1", "email-wizard-7-day-reminders", 0},
                  {"AR7", "email-wizard-all-reminders", 0},
                  {"FB6", "feedback-panel", 1},   {"UPI4", "unpaid-items-panel", 1},
