@@ -68,6 +68,18 @@ protected:
         }
         store.flush();
     }
+    // Ann, Bob and Cy, 8 to 10 days unpaid, on the 7-day reminder list.
+    EmailWizardPanel *showThreeReminders()
+    {
+        store.open(folder.dbPath());
+        unpaid("ann", 8);
+        unpaid("bob", 9);
+        unpaid("cy", 10);
+        store.close();
+        load();
+        win->tvTreeView_NodeClick("AR1");
+        return win->emailWizardPanel();
+    }
     void shipped(const char *user, const char *lot, int sentAge)
     {
         addRecord(store, {{Field::UserName, user},
@@ -102,15 +114,8 @@ protected:
 
 TEST_F(BatchTest, ReminderSendMailsAndMarksOnlyTheCheckedRows)
 {
-    store.open(folder.dbPath());
-    unpaid("ann", 8);
-    unpaid("bob", 9);
-    unpaid("cy", 10);
-    store.close();
-    load();
+    EmailWizardPanel *wizard = showThreeReminders();
     EXPECT_TRUE(win->online());
-    win->tvTreeView_NodeClick("AR1");
-    EmailWizardPanel *wizard = win->emailWizardPanel();
     ASSERT_EQ(users(wizard), (QStringList{"ann", "bob", "cy"}));
     check(wizard, {1, 3});
     wizard->subjectBox()->setEditText("Please pay");
@@ -143,14 +148,7 @@ TEST_F(BatchTest, ReminderSendMailsAndMarksOnlyTheCheckedRows)
 
 TEST_F(BatchTest, SeveralMailsAreAskedAboutFirstAndNoSendsNothing)
 {
-    store.open(folder.dbPath());
-    unpaid("ann", 8);
-    unpaid("bob", 9);
-    unpaid("cy", 10);
-    store.close();
-    load();
-    win->tvTreeView_NodeClick("AR1");
-    EmailWizardPanel *wizard = win->emailWizardPanel();
+    EmailWizardPanel *wizard = showThreeReminders();
 
     // One mail is what the user just ticked: it goes at once.
     check(wizard, {2});
@@ -192,15 +190,8 @@ TEST_F(BatchTest, SeveralMailsAreAskedAboutFirstAndNoSendsNothing)
 
 TEST_F(BatchTest, AFailedSendOrMergeLeavesItsRecordUnmarkedAndTheBatchGoesOn)
 {
-    store.open(folder.dbPath());
-    unpaid("ann", 8);
-    unpaid("bob", 9);
-    unpaid("cy", 10);
-    store.close();
     mail->refuse.insert("bob@example.com");
-    load();
-    win->tvTreeView_NodeClick("AR1");
-    EmailWizardPanel *wizard = win->emailWizardPanel();
+    EmailWizardPanel *wizard = showThreeReminders();
     check(wizard, {1, 2, 3});
     scripted.answerButton(Prompts::Yes);
     wizard->actionButton()->click();
