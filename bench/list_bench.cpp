@@ -100,8 +100,8 @@ void BM_PreviewRow(benchmark::State &state)
     TextFile::writeLines(folder + QStringLiteral("/Reminder.elm"),
                          {QStringLiteral("Dear *User_Name*,"), QString(),
                           QStringLiteral("your item *Auction_Name* (*Auction_Number*) closed on"),
-                          QStringLiteral("*Auction_Close_Date* and is still unpaid."),
-                          QString(), QStringLiteral("Ship to:"), QStringLiteral("*Address*")});
+                          QStringLiteral("*Auction_Close_Date* and is still unpaid."), QString(),
+                          QStringLiteral("Ship to:"), QStringLiteral("*Address*")});
     g_panel->fillTemplates(folder);
     g_panel->selectTemplate(QStringLiteral("Reminder.elm"));
     const int half = g_panel->rowCount() / 2;

@@ -143,10 +143,12 @@ int main(int argc, char *argv[])
         const char *key;
         const char *name;
         int clickRow; // 0: none
-    } lists[] = {{"S", "ship-panel", 1},        {"IS", "email-wizard-invoices", 1},
+    } lists[] = {{"S", "ship-panel", 1},
+                 {"IS", "email-wizard-invoices", 1},
                  {"AR1", "email-wizard-7-day-reminders", 0},
                  {"AR7", "email-wizard-all-reminders", 0},
-                 {"FB6", "feedback-panel", 1},   {"UPI4", "unpaid-items-panel", 1},
+                 {"FB6", "feedback-panel", 1},
+                 {"UPI4", "unpaid-items-panel", 1},
                  {"FVF4", "final-value-fee-panel", 0}};
     for (const auto &l : lists) {
         win.tvTreeView_NodeClick(QString::fromLatin1(l.key));

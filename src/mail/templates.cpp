@@ -70,8 +70,7 @@ QString mergeLine(QString line, const std::function<QString(Field)> &value)
     return line;
 }
 
-QStringList mergeLines(const QStringList &templateLines,
-                       const std::function<QString(Field)> &value)
+QStringList mergeLines(const QStringList &templateLines, const std::function<QString(Field)> &value)
 {
     QStringList merged;
     merged.reserve(templateLines.size());

@@ -49,7 +49,8 @@ Result get(const QUrl &url, int timeoutMs)
         result.status = status;
         result.ok = error == QNetworkReply::NoError && status >= 200 && status < 300;
         if (!result.ok)
-            result.error = QStringLiteral("%1 answered with status %2.").arg(url.host()).arg(status);
+            result.error =
+                QStringLiteral("%1 answered with status %2.").arg(url.host()).arg(status);
         const QByteArray body = reply->readAll();
         QString charset;
         const QString type = reply->header(QNetworkRequest::ContentTypeHeader).toString();

@@ -76,8 +76,7 @@ bool linksTo(const AuctionRecord &r, const QString &userName, const QString &auc
 
 } // namespace
 
-int firstListRecord(const RecordStore &store, const QString &userName,
-                    const QString &auctionName)
+int firstListRecord(const RecordStore &store, const QString &userName, const QString &auctionName)
 {
     const QString user = userName.trimmed();
     const QString auction = auctionName.trimmed();

@@ -28,8 +28,7 @@ bool search(RecordStore &store, const QString &chooser, const QString &text);
 // returns true; with none the position is left after the last record.
 bool findListRecord(RecordStore &store, const QString &userName, const QString &auctionName);
 // The index of that first record without moving the position; -1 when there is none.
-int firstListRecord(const RecordStore &store, const QString &userName,
-                    const QString &auctionName);
+int firstListRecord(const RecordStore &store, const QString &userName, const QString &auctionName);
 // Every record a row links to, in stored order, without moving the position.
 std::vector<int> listRecords(const RecordStore &store, const QString &userName,
                              const QString &auctionName);

@@ -139,8 +139,8 @@ TEST_F(ReplaceEmailTest, TheMergeInMemoryHasTheLinesTheSendersReadBackFromEmailT
         SCOPED_TRACE(address);
         store.set(Field::Address, address);
         ASSERT_TRUE(ReplaceEmail(store, folder.path(), tmpl("t.elm")));
-        const QStringList inMemory = Templates::mergeLines(
-            templateLines, [this](Field f) { return store.get(f); });
+        const QStringList inMemory =
+            Templates::mergeLines(templateLines, [this](Field f) { return store.get(f); });
         EXPECT_EQ(inMemory, TextFile::readLines(folder.file("Email.txt")));
         EXPECT_EQ(inMemory.first(), "To bob:");
         EXPECT_EQ(inMemory.last(), "item Lamp");

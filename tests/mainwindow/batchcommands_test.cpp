@@ -163,7 +163,7 @@ TEST_F(BatchTest, SeveralMailsAreAskedAboutFirstAndNoSendsNothing)
     wizard->actionButton()->click();
     ASSERT_EQ(scripted.asked().size(), 1);
     EXPECT_EQ(scripted.asked()[0].text, "Send 2 emails?\r\n\r\nTemplate: Reminder 7 days.elm\r\n"
-                                         "Subject: Auction Payment Remainder 7 Days Past Due");
+                                        "Subject: Auction Payment Remainder 7 Days Past Due");
     EXPECT_EQ(scripted.asked()[0].icon, Prompts::Icon::Question);
     EXPECT_EQ(mail->sent.size(), 1);
     EXPECT_NE(field(0, Field::Remainder10), "1");

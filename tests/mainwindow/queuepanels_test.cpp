@@ -249,9 +249,9 @@ TEST_F(QueuePanelsTest, TheMailPreviewFollowsRowTemplateAndSubjectAndWritesNothi
                       {Field::InvoiceSent, "1"},
                       {Field::CloseDate, daysAgo(kToday, 9)}});
     store.close();
-    ASSERT_TRUE(TextFile::writeLines(folder.file("Email Templates/Reminder 7 days.elm"),
-                                     {"Dear *User_Name*,", "ship to:", "*Address*",
-                                      "item *Auction_Number*"}));
+    ASSERT_TRUE(TextFile::writeLines(
+        folder.file("Email Templates/Reminder 7 days.elm"),
+        {"Dear *User_Name*,", "ship to:", "*Address*", "item *Auction_Number*"}));
     ASSERT_TRUE(TextFile::writeLines(folder.file("Email Templates/Short.elm"), {"Hi *User_Name*"}));
     load();
     win->tvTreeView_NodeClick("AR1");
@@ -260,7 +260,8 @@ TEST_F(QueuePanelsTest, TheMailPreviewFollowsRowTemplateAndSubjectAndWritesNothi
     const int position = store.position();
     const QString footer = Mailer::footer(settings);
     EXPECT_TRUE(wizard->previewText().isEmpty());
-    EXPECT_EQ(wizard->previewBody()->placeholderText(), "Select a row to see the mail its buyer gets.");
+    EXPECT_EQ(wizard->previewBody()->placeholderText(),
+              "Select a row to see the mail its buyer gets.");
     EXPECT_EQ(wizard->previewSubject()->text(), "Auction Payment Remainder 7 Days Past Due");
 
     // Each line of the address on a line of its own, as the sent mail has it.
@@ -310,7 +311,8 @@ TEST_F(QueuePanelsTest, TheMailPreviewFollowsRowTemplateAndSubjectAndWritesNothi
               "The record of bob, vase is no longer in the records.");
     // A list computed again has no row selected.
     win->tvTreeView_NodeClick("AR1");
-    EXPECT_EQ(wizard->previewBody()->placeholderText(), "Select a row to see the mail its buyer gets.");
+    EXPECT_EQ(wizard->previewBody()->placeholderText(),
+              "Select a row to see the mail its buyer gets.");
 }
 
 TEST_F(QueuePanelsTest, TreeClicksAndTheKeyboardOpenLists)

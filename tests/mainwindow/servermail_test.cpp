@@ -4,9 +4,9 @@
 #include "errors/handelerrors.h"
 #include "mail/frmemail.h"
 #include "mail/mimetext.h"
-#include "options/optionfiles.h"
 #include "mainwindow/emailwizardpanel.h"
 #include "mainwindow/frmmain.h"
+#include "options/optionfiles.h"
 #include "platform/dates.h"
 #include "platform/textfile.h"
 #include "support/cutproxy.h"
@@ -301,7 +301,7 @@ TEST_F(ServerMailWindowTest, TheOnlineCheckWantsASuccessfulAnswerFromTheSiteWhat
     EXPECT_FALSE(win->findChild<QPlainTextEdit *>("Text34")->toPlainText().isEmpty());
     EXPECT_FALSE(checkAt("http://127.0.0.3:10080")); // 404
     EXPECT_TRUE(scripted.asked().isEmpty());
-    EXPECT_TRUE(checkAt("http://127.0.0.2:10080")); // 301 to the home page
+    EXPECT_TRUE(checkAt("http://127.0.0.2:10080"));  // 301 to the home page
     EXPECT_FALSE(checkAt("http://127.0.0.4:10080")); // 500
     EXPECT_TRUE(scripted.asked().isEmpty());
 

@@ -36,8 +36,8 @@ inline bool listening(quint16 port)
 
 inline bool running()
 {
-    return QFile::exists(dir() + QStringLiteral("/ca.pem")) && listening(10143) && listening(10993)
-           && listening(10025) && listening(10080);
+    return QFile::exists(dir() + QStringLiteral("/ca.pem")) && listening(10143) &&
+           listening(10993) && listening(10025) && listening(10080);
 }
 
 // The account of `user` on the test servers, written to `settings`, its password kept in
