@@ -1,15 +1,17 @@
-// A follow-up list of 100,000 rows in its list view: computing and showing it, and sorting it
-// by the date column and by the day column.
+// A follow-up list of 100,000 rows in its list view: computing and showing it, sorting it
+// by the date column and by the day column, and stepping through it with the mail preview.
 //
 //   list_bench [--records=N] [google benchmark flags]
 
 #include "mainwindow/emailwizardpanel.h"
 #include "platform/dates.h"
+#include "platform/textfile.h"
 #include "queues/queuerules.h"
 #include "records/recordstore.h"
 
 #include <QApplication>
 #include <QDate>
+#include <QDir>
 #include <QHeaderView>
 #include <QLocale>
 #include <QTemporaryDir>
@@ -87,8 +89,35 @@ void BM_SortList(benchmark::State &state)
     state.counters["rows"] = g_panel->rowCount();
 }
 
+// One step down the email wizard's list with a template chosen: the row's record is found
+// and its mail merged for the preview, the wait behind every arrow key. The rows stepped
+// through are those of the list's second half, whose records lie far into the store.
+void BM_PreviewRow(benchmark::State &state)
+{
+    g_panel->setQueue(Queues::compute(*g_store, *Queues::rule(u"AR7"), kToday));
+    const QString folder = g_dir->filePath(QStringLiteral("Email Templates"));
+    QDir().mkpath(folder);
+    TextFile::writeLines(folder + QStringLiteral("/Reminder.elm"),
+                         {QStringLiteral("Dear *User_Name*,"), QString(),
+                          QStringLiteral("your item *Auction_Name* (*Auction_Number*) closed on"),
+                          QStringLiteral("*Auction_Close_Date* and is still unpaid."), QString(),
+                          QStringLiteral("Ship to:"), QStringLiteral("*Address*")});
+    g_panel->fillTemplates(folder);
+    g_panel->selectTemplate(QStringLiteral("Reminder.elm"));
+    const int half = g_panel->rowCount() / 2;
+    int step = 0;
+    for (auto _ : state) {
+        g_panel->selectRow(half + 1 + step % half);
+        ++step;
+    }
+    if (g_panel->previewText().isEmpty())
+        state.SkipWithError("the preview stayed empty");
+    state.counters["rows"] = g_panel->rowCount();
+}
+
 } // namespace
 
+BENCHMARK(BM_PreviewRow)->Name("PreviewRow/AR7")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowList)->Name("ShowList/AR7")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortList)->Name("SortList/date")->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortList)->Name("SortList/days")->Arg(4)->Unit(benchmark::kMillisecond);

@@ -1,7 +1,7 @@
-// lotwise-screenshots DIR: opens the main window on a throw-away application folder with a
-// few sample records and writes a picture of each panel, of the tracking menu and of the
-// calendar into DIR. Run it under a real X server (scripts/screenshots.sh uses Xvfb) so
-// fonts and styles are those a user sees.
+// lotwise-screenshots DIR [WIDTHxHEIGHT]: opens the main window (1280 x 800 unless told
+// otherwise) on a throw-away application folder with a few sample records and writes a
+// picture of each panel, of the tracking menu and of the calendar into DIR. Run it under a
+// real X server (scripts/screenshots.sh uses Xvfb) so fonts and styles are those a user sees.
 
 #include "aux/frmabout.h"
 #include "aux/frmhelpballon.h"
@@ -104,8 +104,13 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     Dates::useSensibleDefaultLocale();
-    if (argc != 2) {
-        std::fprintf(stderr, "Usage: lotwise-screenshots DIR\n");
+    QSize size(1280, 800);
+    if (argc == 3) {
+        const QStringList wh = QString::fromLocal8Bit(argv[2]).split(u'x');
+        size = wh.size() == 2 ? QSize(wh[0].toInt(), wh[1].toInt()) : QSize();
+    }
+    if (argc < 2 || argc > 3 || size.isEmpty()) {
+        std::fprintf(stderr, "Usage: lotwise-screenshots DIR [WIDTHxHEIGHT]\n");
         return 2;
     }
     QDir out(QString::fromLocal8Bit(argv[1]));
@@ -137,8 +142,9 @@ int main(int argc, char *argv[])
                8300 * win.logicalDpiX() / 1440 + win.menuWidget()->height() + 1);
     ok = save(&win, out, QStringLiteral("record-panel-smallest")) && ok;
 
-    // The rest at 1280 x 800, or the whole screen when it is smaller.
-    win.setGeometry(QRect(0, 0, 1280, 800) & win.screen()->availableGeometry());
+    // The rest at the size asked for (1280 x 800 by default), or the whole screen when it is
+    // smaller.
+    win.setGeometry(QRect(QPoint(0, 0), size) & win.screen()->availableGeometry());
     QCoreApplication::processEvents();
     win.SizeControls(2700);
     ok = save(&win, out, QStringLiteral("record-panel")) && ok;
@@ -148,10 +154,12 @@ int main(int argc, char *argv[])
         const char *key;
         const char *name;
         int clickRow; // 0: none
-    } lists[] = {{"S", "ship-panel", 1},        {"IS", "email-wizard-invoices", 0},
+    } lists[] = {{"S", "ship-panel", 1},
+                 {"IS", "email-wizard-invoices", 1},
                  {"AR1", "email-wizard-7-day-reminders", 0},
                  {"AR7", "email-wizard-all-reminders", 0},
-                 {"FB6", "feedback-panel", 1},   {"UPI4", "unpaid-items-panel", 1},
+                 {"FB6", "feedback-panel", 1},
+                 {"UPI4", "unpaid-items-panel", 1},
                  {"FVF4", "final-value-fee-panel", 0}};
     for (const auto &l : lists) {
         win.tvTreeView_NodeClick(QString::fromLatin1(l.key));

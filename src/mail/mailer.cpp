@@ -109,9 +109,12 @@ bool Mailer::CheckOnline()
     m_pageText.clear();
     return trapErrors(QStringLiteral("Sub_CheckOnline"), [&] {
         const WebFetch::Result page = WebFetch::get(Endpoints::homePage(m_settings), m_timeoutMs);
-        if (!page.ok)
+        if (!page.answered())
             throw LotwiseError(ErrorCode::PageNotFetched, page.error);
+        // The site changes its pages as it likes: any successful answer means it can be
+        // reached, and an error answer means it cannot take anything from us now.
         m_pageText = page.text;
-        m_online = m_pageText.contains(Endpoints::logoAddress(m_settings));
+        m_online = page.ok;
+        m_offlineReason = page.error;
     });
 }

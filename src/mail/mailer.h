@@ -39,10 +39,14 @@ public:
     void sendBody(const QString &address, const QString &subject, const QString &body,
                   bool withFooter = true);
 
-    // Fetches the auction site's home page; online when it shows the site's logo. A failed
-    // fetch leaves the flag as it was.
+    // Fetches the auction site's home page; online when it comes with a successful answer
+    // (2xx, redirects followed), offline when the site answers with an error. When no answer
+    // comes at all the check has failed: the error handler is told and the flag stays as it
+    // was.
     bool CheckOnline();
     bool online() const { return m_online; }
+    // Why the last answer meant offline ("" when it did not).
+    const QString &offlineReason() const { return m_offlineReason; }
     // The text of the last page fetched ("" when the fetch failed).
     const QString &pageText() const { return m_pageText; }
     void setFetchTimeout(int ms) { m_timeoutMs = ms; }
@@ -63,5 +67,6 @@ private:
     bool m_newSession = false;
     bool m_online = false;
     QString m_pageText;
+    QString m_offlineReason;
     int m_timeoutMs = 10000;
 };

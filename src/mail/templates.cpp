@@ -70,6 +70,15 @@ QString mergeLine(QString line, const std::function<QString(Field)> &value)
     return line;
 }
 
+QStringList mergeLines(const QStringList &templateLines, const std::function<QString(Field)> &value)
+{
+    QStringList merged;
+    merged.reserve(templateLines.size());
+    for (const QString &line : templateLines)
+        merged.append(mergeLine(line, value));
+    return TextFile::splitLines(TextFile::joinLines(merged));
+}
+
 QString templatesFolder(const QString &appFolder)
 {
     return AppFolder::fileIn(appFolder, QStringLiteral("Email Templates"));
@@ -161,10 +170,8 @@ bool ReplaceEmail(const RecordStore &store, const QString &appFolder, const QStr
         FieldValues values;
         for (const Templates::Placeholder &p : Templates::placeholders())
             values[size_t(Fields::index(p.field))] = store.get(p.field);
-        const auto value = [&values](Field f) { return values[size_t(Fields::index(f))]; };
-        for (QString &line : lines)
-            line = Templates::mergeLine(line, value);
-
+        lines = Templates::mergeLines(
+            lines, [&values](Field f) { return values[size_t(Fields::index(f))]; });
         if (!TextFile::writeLines(out, lines, &why))
             throw LotwiseError(ErrorCode::FileAccess,
                                QStringLiteral("\"%1\" cannot be written: %2.")

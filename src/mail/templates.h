@@ -35,6 +35,11 @@ const std::array<FixedTemplate, 10> &fixedTemplates();
 
 // Replaces every placeholder of the line by its field's value, placeholders in table order.
 QString mergeLine(QString line, const std::function<QString(Field)> &value);
+// A template's lines merged with a record, as the message the senders read from Email.txt:
+// a value holding a line break (an address) makes lines of its own there, so it does here.
+// The merge into Email.txt and the mail preview both come from here, so they cannot differ.
+QStringList mergeLines(const QStringList &templateLines,
+                       const std::function<QString(Field)> &value);
 
 QString templatesFolder(const QString &appFolder);
 QString templatePath(const QString &appFolder, const QString &fileName);

@@ -46,6 +46,18 @@ void BatchCommands::report(const Batch::Outcome &o, bool mailed, const QString &
     m_win.showStatus(text);
 }
 
+bool BatchCommands::confirmSend(int mails, const QString &templateFile, const QString &subject)
+{
+    // One mail is what the user just ticked; a batch of them is worth a second look.
+    if (mails < 2)
+        return true;
+    return prompts().message(QStringLiteral("Send %1 emails?\r\n\r\nTemplate: %2\r\nSubject: %3")
+                                 .arg(mails)
+                                 .arg(templateFile, subject),
+                             QStringLiteral("Send Emails"), Prompts::Yes | Prompts::No,
+                             Prompts::Icon::Question) == Prompts::Yes;
+}
+
 void BatchCommands::Send()
 {
     EmailWizardPanel *panel = m_win.emailWizardPanel();
@@ -59,22 +71,27 @@ void BatchCommands::Send()
         button->setEnabled(true);
         return;
     }
-    const QString fileName = panel->selectedTemplate();
-    if (fileName.isEmpty()) {
+    const QString path = panel->selectedTemplatePath();
+    if (path.isEmpty()) {
         prompts().message(QStringLiteral("Not Email Templete Selected."),
                           QStringLiteral("Select Email Templete."), Prompts::Ok,
                           Prompts::Icon::Warning);
         button->setEnabled(true);
         return;
     }
+    if (!confirmSend(panel->model()->checkedCount(), panel->selectedTemplate(),
+                     panel->subjectBox()->currentText())) {
+        button->setEnabled(true);
+        return;
+    }
     BusyCursor busy;
-    const QString path = Templates::templatePath(m_win.appFolder(), fileName);
     const QueueRule *shown = Queues::ruleByTitle(m_win.windowTitle());
     const auto rule = shown ? Batch::sendRule(shown->key) : std::nullopt;
     std::optional<Mark> mark;
     if (rule && m_win.markSwitchOn())
         mark = rule->mark;
     RecordStore &store = m_win.store();
+    panel->holdPreview(true);
     const Batch::Outcome outcome = Batch::sendChecked(
         *panel->model(), store,
         [&](int r) {
@@ -89,6 +106,7 @@ void BatchCommands::Send()
         else
             m_win.LoadReminders(shown->key);
     }
+    panel->holdPreview(false);
     button->setEnabled(true);
     report(outcome, true, QStringLiteral("Command10_Click"));
 }

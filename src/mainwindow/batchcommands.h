@@ -25,6 +25,8 @@ public:
     void openDisputePage();
 
 private:
+    // Asks before a batch of more than one mail; true when it may go.
+    static bool confirmSend(int mails, const QString &templateFile, const QString &subject);
     // Merges a template into Email.txt for the current record and mails it to the buyer.
     bool mergeAndSend(const QString &templatePath);
     // Hands a failure that stopped the batch to the error handler under the button's

@@ -268,6 +268,7 @@ void FrmMain::buildPanels()
     // The switch's picture does not flip while the all-reminders list is shown; its caption
     // always does.
     m_wizard = new EmailWizardPanel(m_store, [this] { return m_batch->markSwitchMayFlip(); });
+    m_wizard->setFooter(Mailer::footer(m_settings));
     m_feedback = new FeedBackPanel(m_store);
     m_unpaid = new UnpaidItemsPanel(m_store);
     const std::pair<Panel, QueuePanel *> lists[] = {{Panel::Ship, m_ship},
@@ -945,6 +946,8 @@ void FrmMain::CheckOnline()
     m_mailer->CheckOnline();
     m_text34->setPlainText(m_mailer->pageText());
     setOnlinePicture(m_mailer->online());
+    if (!m_mailer->online() && !m_mailer->offlineReason().isEmpty())
+        m_onlinePicture->setToolTip(QStringLiteral("Offline: ") + m_mailer->offlineReason());
 }
 
 void FrmMain::setOnlinePicture(bool on)

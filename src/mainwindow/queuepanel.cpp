@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QVBoxLayout>
 
 QueueListView::QueueListView(QWidget *parent) : QTreeView(parent)
 {
@@ -125,7 +126,9 @@ QueuePanel::QueuePanel(RecordStore &store, const Setup &setup, QWidget *parent)
     grid->addWidget(m_list, 0, 0);
     m_side = new QFormLayout;
     m_side->setRowWrapPolicy(QFormLayout::WrapAllRows);
-    grid->addLayout(m_side, 0, 1);
+    m_sideColumn = new QVBoxLayout;
+    m_sideColumn->addLayout(m_side);
+    grid->addLayout(m_sideColumn, 0, 1);
     m_buttons = new QHBoxLayout;
     m_buttons->addWidget(m_checkAll);
     m_buttons->addWidget(m_action);
@@ -136,6 +139,12 @@ QueuePanel::QueuePanel(RecordStore &store, const Setup &setup, QWidget *parent)
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(0, 1);
+}
+
+void QueuePanel::addSideFill(QWidget *box, int widthStretch)
+{
+    m_sideColumn->addWidget(box, 1);
+    static_cast<QGridLayout *>(layout())->setColumnStretch(1, widthStretch);
 }
 
 void QueuePanel::copyToClipboard(const QString &text)

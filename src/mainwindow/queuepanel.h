@@ -89,6 +89,9 @@ protected:
     // Labelled boxes beside the list, and the row of buttons under it.
     QFormLayout *side() const { return m_side; }
     QHBoxLayout *buttons() const { return m_buttons; }
+    // A box under the side boxes that takes the height they leave, and the side column's
+    // share of the panel's width beside the list's 3 (1 unless changed).
+    void addSideFill(QWidget *box, int widthStretch);
     // Replaces what the clipboard holds, ready to paste into a label or a form of the site.
     static void copyToClipboard(const QString &text);
     // A read-only text box for a side row, so nothing typed there can go unsaved.
@@ -102,5 +105,6 @@ private:
     QPushButton *m_action = nullptr;
     QLabel *m_count = nullptr;
     QFormLayout *m_side = nullptr;
+    class QVBoxLayout *m_sideColumn = nullptr;
     QHBoxLayout *m_buttons = nullptr;
 };

@@ -66,12 +66,6 @@ QUrl disputeConsole(const SettingsStore &settings)
                 "/ws/eBayISAPI.dll?ViewDisputeConsole&ssPageName=STRK:ME:LNLK");
 }
 
-QString logoAddress(const SettingsStore &settings)
-{
-    return QString::fromLatin1(base(settings, "LogoHost", "https://pics.ebaystatic.com") +
-                               "/aw/pics/navbar/eBayLogoTM.gif");
-}
-
 QUrl yahooMyAuctions(const SettingsStore &settings)
 {
     return page(base(settings, "Yahoo", "https://auctions.yahoo.com"), "/show/myaucs");

@@ -20,9 +20,6 @@ QUrl upsTracking(const SettingsStore &settings);
 // value fee credit is claimed.
 QUrl createDispute(const SettingsStore &settings);
 QUrl disputeConsole(const SettingsStore &settings);
-// The full address of the site's logo image; a home page that shows it means the site (and
-// so the mail system behind it) is reachable.
-QString logoAddress(const SettingsStore &settings);
 // The Yahoo auctions page where a seller finds a winner's address.
 QUrl yahooMyAuctions(const SettingsStore &settings);
 // Where error reports go, and the page that lists known errors and their cures.

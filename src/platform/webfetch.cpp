@@ -31,16 +31,26 @@ Result get(const QUrl &url, int timeoutMs)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     timer.stop();
 
+    const QNetworkReply::NetworkError error = reply->error();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (reply->error() == QNetworkReply::OperationCanceledError) {
+    // The server's own refusals come with their status; a page cut off on the way does not
+    // count as an answer, whatever its status line said.
+    const bool httpError = (error >= QNetworkReply::ContentAccessDenied &&
+                            error <= QNetworkReply::UnknownServerError) ||
+                           error == QNetworkReply::TooManyRedirectsError ||
+                           error == QNetworkReply::InsecureRedirectError;
+    if (error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError) {
         result.error = QStringLiteral("%1 did not answer within %2 seconds.")
                            .arg(url.host())
                            .arg(timeoutMs / 1000);
-    } else if (reply->error() != QNetworkReply::NoError) {
+    } else if (status <= 0 || (error != QNetworkReply::NoError && !httpError)) {
         result.error = QStringLiteral("%1: %2").arg(url.host(), reply->errorString());
-    } else if (status >= 400) {
-        result.error = QStringLiteral("%1 answered with status %2.").arg(url.host()).arg(status);
     } else {
+        result.status = status;
+        result.ok = error == QNetworkReply::NoError && status >= 200 && status < 300;
+        if (!result.ok)
+            result.error =
+                QStringLiteral("%1 answered with status %2.").arg(url.host()).arg(status);
         const QByteArray body = reply->readAll();
         QString charset;
         const QString type = reply->header(QNetworkRequest::ContentTypeHeader).toString();
@@ -49,7 +59,6 @@ Result get(const QUrl &url, int timeoutMs)
             charset = type.mid(at + 8).section(u';', 0, 0).trimmed().remove(u'"');
         QStringDecoder decoder(charset.isEmpty() ? "UTF-8" : charset.toLatin1().constData());
         result.text = decoder.isValid() ? decoder.decode(body) : QString::fromUtf8(body);
-        result.ok = true;
     }
     reply->deleteLater();
     return result;

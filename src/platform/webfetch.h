@@ -9,9 +9,13 @@ namespace WebFetch {
 
 struct Result
 {
-    bool ok = false;
-    QString text;  // the page, decoded from its declared charset (UTF-8 when none)
-    QString error; // why it failed, for the user
+    // The HTTP status of the last answer, redirects followed; 0 when no answer came (the
+    // connection was refused, the host is unknown, the time ran out).
+    int status = 0;
+    bool ok = false; // a whole page came with a successful (2xx) answer
+    QString text;    // what the answer held, decoded from its declared charset (UTF-8 when none)
+    QString error;   // why the page did not come, for the user
+    bool answered() const { return status > 0; }
 };
 
 Result get(const QUrl &url, int timeoutMs);

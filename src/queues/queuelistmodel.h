@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 #include <QStringList>
+#include <algorithm>
 #include <vector>
 
 // The rows of one follow-up list as its list view shows them: five columns, a check box and
@@ -32,6 +33,7 @@ public:
     bool isChecked(int r) const { return m_checked[size_t(r)] != 0; }
     void setChecked(int r, bool on);
     void setAllChecked(bool on);
+    int checkedCount() const { return int(std::count(m_checked.begin(), m_checked.end(), 1)); }
     const QString &key() const { return m_key; }
 
     // One column click: the order flips from whatever it was (ascending at first), then the

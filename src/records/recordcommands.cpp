@@ -76,15 +76,22 @@ bool linksTo(const AuctionRecord &r, const QString &userName, const QString &auc
 
 } // namespace
 
-bool findListRecord(RecordStore &store, const QString &userName, const QString &auctionName)
+int firstListRecord(const RecordStore &store, const QString &userName, const QString &auctionName)
 {
     const QString user = userName.trimmed();
     const QString auction = auctionName.trimmed();
     for (int i = 0; i < store.recordCount(); ++i) {
-        if (linksTo(store.recordAt(i), user, auction)) {
-            store.moveTo(i);
-            return true;
-        }
+        if (linksTo(store.recordAt(i), user, auction))
+            return i;
+    }
+    return -1;
+}
+
+bool findListRecord(RecordStore &store, const QString &userName, const QString &auctionName)
+{
+    if (const int i = firstListRecord(store, userName, auctionName); i >= 0) {
+        store.moveTo(i);
+        return true;
     }
     if (store.recordCount() > 0) {
         store.moveLast();

@@ -27,6 +27,8 @@ bool search(RecordStore &store, const QString &chooser, const QString &text);
 // equal to the row's, also trimmed. Makes the first such record in stored order current and
 // returns true; with none the position is left after the last record.
 bool findListRecord(RecordStore &store, const QString &userName, const QString &auctionName);
+// The index of that first record without moving the position; -1 when there is none.
+int firstListRecord(const RecordStore &store, const QString &userName, const QString &auctionName);
 // Every record a row links to, in stored order, without moving the position.
 std::vector<int> listRecords(const RecordStore &store, const QString &userName,
                              const QString &auctionName);

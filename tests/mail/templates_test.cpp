@@ -1,6 +1,7 @@
 #include "mail/templates.h"
 #include "platform/appfolder.h"
 #include "platform/prompts.h"
+#include "platform/textfile.h"
 #include "records/recordstore.h"
 #include "support/testsupport.h"
 
@@ -124,6 +125,26 @@ TEST_F(ReplaceEmailTest, WritesOneMergedLineWithCrLfPerTemplateLine)
     ASSERT_TRUE(ReplaceEmail(store, folder.path(), tmpl("t.elm")));
     EXPECT_EQ(email(), QString::fromUtf8("Gr\u00fc\u00df! \u0141ukasz \u20ac\r\n").toUtf8());
     EXPECT_TRUE(scripted.asked().isEmpty());
+}
+
+TEST_F(ReplaceEmailTest, TheMergeInMemoryHasTheLinesTheSendersReadBackFromEmailTxt)
+{
+    ASSERT_TRUE(writeBytes(tmpl("t.elm"), "To *User_Name*:\r\n*Address*\r\nitem *Auction_Name*"));
+    QStringList templateLines;
+    QString why;
+    ASSERT_TRUE(Templates::readLines(tmpl("t.elm"), &templateLines, &why));
+    // Addresses come typed on Windows, pasted from a web page or from an old Mac.
+    for (const char *address : {"1 Main St\r\nSpringfield", "1 Main St\nSpringfield",
+                                "1 Main St\rSpringfield", "", "ends in a break\r\n"}) {
+        SCOPED_TRACE(address);
+        store.set(Field::Address, address);
+        ASSERT_TRUE(ReplaceEmail(store, folder.path(), tmpl("t.elm")));
+        const QStringList inMemory =
+            Templates::mergeLines(templateLines, [this](Field f) { return store.get(f); });
+        EXPECT_EQ(inMemory, TextFile::readLines(folder.file("Email.txt")));
+        EXPECT_EQ(inMemory.first(), "To bob:");
+        EXPECT_EQ(inMemory.last(), "item Lamp");
+    }
 }
 
 TEST_F(ReplaceEmailTest, FailuresAreReportedAndLeaveNoOlderMessageBehind)

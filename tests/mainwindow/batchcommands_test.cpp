@@ -31,7 +31,6 @@ using TestSupport::daysAgo;
 namespace {
 
 const QDate kToday = TestSupport::kWindowToday;
-const QString kLogoPage = QStringLiteral("<html><img src=\"%1/aw/pics/navbar/eBayLogoTM.gif\"></html>");
 
 class BatchTest : public TestSupport::WindowTest
 {
@@ -39,7 +38,7 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        TestSupport::serveLogoPage(web, settings);
+        TestSupport::serveHomePage(web, settings);
         writeTemplate("Reminder 7 days.elm", {"Dear *User_Name*,", "item *Auction_Number*"});
         writeTemplate("Feed Back Given.elm", {"Thanks *User_Name*"});
         // Online and with a mail session, the load asks nothing.
@@ -69,6 +68,18 @@ protected:
         }
         store.flush();
     }
+    // Ann, Bob and Cy, 8 to 10 days unpaid, on the 7-day reminder list.
+    EmailWizardPanel *showThreeReminders()
+    {
+        store.open(folder.dbPath());
+        unpaid("ann", 8);
+        unpaid("bob", 9);
+        unpaid("cy", 10);
+        store.close();
+        load();
+        win->tvTreeView_NodeClick("AR1");
+        return win->emailWizardPanel();
+    }
     void shipped(const char *user, const char *lot, int sentAge)
     {
         addRecord(store, {{Field::UserName, user},
@@ -93,6 +104,7 @@ protected:
         return u;
     }
     QString status() const { return win->findChild<QLabel *>("sbStatusBar_Status")->text(); }
+    QLabel *onlinePicture() const { return find<QLabel>("sbStatusBar_Online"); }
 
     TestSupport::LocalWebServer web;
     std::shared_ptr<TestSupport::MailLog> mail = std::make_shared<TestSupport::MailLog>();
@@ -102,20 +114,20 @@ protected:
 
 TEST_F(BatchTest, ReminderSendMailsAndMarksOnlyTheCheckedRows)
 {
-    store.open(folder.dbPath());
-    unpaid("ann", 8);
-    unpaid("bob", 9);
-    unpaid("cy", 10);
-    store.close();
-    load();
+    EmailWizardPanel *wizard = showThreeReminders();
     EXPECT_TRUE(win->online());
-    win->tvTreeView_NodeClick("AR1");
-    EmailWizardPanel *wizard = win->emailWizardPanel();
     ASSERT_EQ(users(wizard), (QStringList{"ann", "bob", "cy"}));
     check(wizard, {1, 3});
     wizard->subjectBox()->setEditText("Please pay");
+    scripted.answerButton(Prompts::Yes);
     wizard->actionButton()->click();
 
+    // Two mails are asked about first, naming what goes.
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_EQ(scripted.asked()[0].title, "Send Emails");
+    EXPECT_EQ(scripted.asked()[0].text,
+              "Send 2 emails?\r\n\r\nTemplate: Reminder 7 days.elm\r\nSubject: Please pay");
+    EXPECT_EQ(scripted.asked()[0].buttons, Prompts::Yes | Prompts::No);
     ASSERT_EQ(mail->sent.size(), 2);
     EXPECT_EQ(mail->sent[0].to, "ann@example.com");
     EXPECT_EQ(mail->sent[1].to, "cy@example.com");
@@ -132,28 +144,63 @@ TEST_F(BatchTest, ReminderSendMailsAndMarksOnlyTheCheckedRows)
     EXPECT_EQ(field(2, Field::Remainder10), "1");
     EXPECT_EQ(users(wizard), QStringList{"bob"});
     EXPECT_TRUE(wizard->actionButton()->isEnabled());
+}
+
+TEST_F(BatchTest, SeveralMailsAreAskedAboutFirstAndNoSendsNothing)
+{
+    EmailWizardPanel *wizard = showThreeReminders();
+
+    // One mail is what the user just ticked: it goes at once.
+    check(wizard, {2});
+    wizard->actionButton()->click();
     EXPECT_TRUE(scripted.asked().isEmpty());
+    ASSERT_EQ(mail->sent.size(), 1);
+    EXPECT_EQ(mail->sent[0].to, "bob@example.com");
+    ASSERT_EQ(users(wizard), (QStringList{"ann", "cy"}));
+
+    check(wizard, {1, 2});
+    scripted.answerButton(Prompts::No);
+    wizard->actionButton()->click();
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_EQ(scripted.asked()[0].text, "Send 2 emails?\r\n\r\nTemplate: Reminder 7 days.elm\r\n"
+                                        "Subject: Auction Payment Remainder 7 Days Past Due");
+    EXPECT_EQ(scripted.asked()[0].icon, Prompts::Icon::Question);
+    EXPECT_EQ(mail->sent.size(), 1);
+    EXPECT_NE(field(0, Field::Remainder10), "1");
+    EXPECT_NE(field(2, Field::Remainder10), "1");
+    // The list stands as it was, ticks and all, ready to be sent after all.
+    EXPECT_EQ(users(wizard), (QStringList{"ann", "cy"}));
+    EXPECT_TRUE(wizard->model()->isChecked(0) && wizard->model()->isChecked(1));
+    EXPECT_TRUE(wizard->actionButton()->isEnabled());
+
+    // The question names the template and subject that will go, chosen by hand or not.
+    wizard->selectTemplate("Feed Back Given.elm");
+    wizard->subjectBox()->setEditText("Thank you");
+    scripted.clear();
+    scripted.answerButton(Prompts::Yes);
+    wizard->actionButton()->click();
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_EQ(scripted.asked()[0].text,
+              "Send 2 emails?\r\n\r\nTemplate: Feed Back Given.elm\r\nSubject: Thank you");
+    ASSERT_EQ(mail->sent.size(), 3);
+    EXPECT_TRUE(mail->sent[2].body.startsWith("Thanks cy\r\n"));
+    EXPECT_EQ(mail->sent[2].subject, "Thank you");
+    EXPECT_TRUE(users(wizard).isEmpty());
 }
 
 TEST_F(BatchTest, AFailedSendOrMergeLeavesItsRecordUnmarkedAndTheBatchGoesOn)
 {
-    store.open(folder.dbPath());
-    unpaid("ann", 8);
-    unpaid("bob", 9);
-    unpaid("cy", 10);
-    store.close();
     mail->refuse.insert("bob@example.com");
-    load();
-    win->tvTreeView_NodeClick("AR1");
-    EmailWizardPanel *wizard = win->emailWizardPanel();
+    EmailWizardPanel *wizard = showThreeReminders();
     check(wizard, {1, 2, 3});
+    scripted.answerButton(Prompts::Yes);
     wizard->actionButton()->click();
     EXPECT_EQ(mail->sent.size(), 2);
     EXPECT_NE(field(1, Field::Remainder10), "1");
     EXPECT_EQ(users(wizard), QStringList{"bob"}); // offered again next time
-    // The refusal went to the error handler.
-    ASSERT_EQ(scripted.asked().size(), 1);
-    EXPECT_TRUE(scripted.asked()[0].text.contains("Sub_SendEmail"));
+    // After the question, the refusal went to the error handler.
+    ASSERT_EQ(scripted.asked().size(), 2);
+    EXPECT_TRUE(scripted.asked()[1].text.contains("Sub_SendEmail"));
     EXPECT_TRUE(status().contains("1 not sent"));
 
     // A template that cannot be read sends nothing, not even a stale Email.txt.
@@ -184,8 +231,8 @@ TEST_F(BatchTest, SendRefusesOfflineOrWithoutATemplateAndDoesNothingOnAnEmptyLis
 
     win->tvTreeView_NodeClick("AR1");
     check(wizard, {1});
-    // A page without the logo, a captive portal say: offline.
-    web.page.body = "<html>Sign in to the hotel network</html>";
+    // The site answers with an error: offline, without an error box of its own.
+    web.page = {503, "<html>Down for maintenance</html>", 0};
     wizard->actionButton()->click();
     ASSERT_EQ(scripted.asked().size(), 1);
     EXPECT_EQ(scripted.asked()[0].title, "Not Online.");
@@ -193,29 +240,41 @@ TEST_F(BatchTest, SendRefusesOfflineOrWithoutATemplateAndDoesNothingOnAnEmptyLis
                                          "send email.\r\n\r\nPlease Logon to the internet!");
     EXPECT_TRUE(wizard->actionButton()->isEnabled());
     EXPECT_TRUE(mail->sent.isEmpty());
+    EXPECT_EQ(onlinePicture()->accessibleName(), "Offline");
+    EXPECT_TRUE(onlinePicture()->toolTip().contains("answered with status 503"));
 
-    // A failed fetch leaves the flag as it was; an answer with the logo sets it again.
-    web.page = {500, "oops", 0};
+    // Whatever the page holds, a successful answer is online; an error answer after that is
+    // offline again.
+    web.page = {200, "<html>Sign in to see your selling overview</html>", 0};
+    scripted.clear();
+    win->CheckOnline();
+    EXPECT_TRUE(win->online());
+    EXPECT_EQ(onlinePicture()->accessibleName(), "Online");
+    web.page = {404, "", 0};
     win->CheckOnline();
     EXPECT_FALSE(win->online());
-    web.page.status = 200;
-    web.page.body = kLogoPage.arg(web.address()).toUtf8();
+    EXPECT_TRUE(scripted.asked().isEmpty());
+    // A page that does not come in time is a failed check: the error handler is told and
+    // the flag stays as it was, online or not.
+    web.page = {200, "", 0};
     win->CheckOnline();
-    EXPECT_TRUE(win->online());
-    web.page = {500, "oops", 0};
-    scripted.clear();
-    win->CheckOnline();
-    EXPECT_TRUE(win->online());
-    EXPECT_TRUE(scripted.asked().value(0).text.contains("Sub_CheckOnline"));
-    // A page that does not come in time is a failed fetch too.
+    ASSERT_TRUE(win->online());
     web.page = {200, "late", 3000};
     win->mailer().setFetchTimeout(300);
-    scripted.clear();
     win->CheckOnline();
     EXPECT_TRUE(win->online());
-    EXPECT_TRUE(scripted.asked().value(0).text.contains("did not answer"));
+    EXPECT_EQ(onlinePicture()->accessibleName(), "Online");
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_TRUE(scripted.asked()[0].text.contains("Sub_CheckOnline"));
+    EXPECT_TRUE(scripted.asked()[0].text.contains("did not answer"));
+    web.page = {500, "", 0};
+    win->CheckOnline();
+    ASSERT_FALSE(win->online());
+    web.page = {200, "late", 3000};
+    win->CheckOnline();
+    EXPECT_FALSE(win->online());
 
-    web.page = {200, kLogoPage.arg(web.address()).toUtf8(), 0};
+    web.page = {200, "", 0};
     wizard->templateList()->clearSelection();
     wizard->templateList()->setCurrentRow(-1);
     scripted.clear();

@@ -1,3 +1,4 @@
+#include "mail/mailer.h"
 #include "mainwindow/emailwizardpanel.h"
 #include "mainwindow/feedbackpanel.h"
 #include "mainwindow/frmmain.h"
@@ -8,6 +9,7 @@
 #include "platform/appfolder.h"
 #include "platform/prompts.h"
 #include "platform/settingsstore.h"
+#include "platform/textfile.h"
 #include "support/testsupport.h"
 #include "support/windowtest.h"
 
@@ -228,6 +230,89 @@ TEST_F(QueuePanelsTest, TemplateIsPreselectedOnlyByItsExactFileName)
     win->tvTreeView_NodeClick("AR3"); // only a name in other letter case
     EXPECT_EQ(wizard->selectedTemplate(), "Reminder 7 days.elm");
     EXPECT_EQ(wizard->subjectBox()->currentText(), "Auction Payment Remainder 21 Days Past Due");
+}
+
+TEST_F(QueuePanelsTest, TheMailPreviewFollowsRowTemplateAndSubjectAndWritesNothing)
+{
+    store.open(folder.dbPath());
+    addRecord(store, {{Field::UserName, "ann"},
+                      {Field::AuctionName, "lamp"},
+                      {Field::AuctionUrl, "11"},
+                      {Field::EmailAddress, "ann@example.com"},
+                      {Field::Address, "1 Main St\r\nSpringfield"},
+                      {Field::InvoiceSent, "1"},
+                      {Field::CloseDate, daysAgo(kToday, 8)}});
+    addRecord(store, {{Field::UserName, "bob"},
+                      {Field::AuctionName, "vase"},
+                      {Field::AuctionUrl, "22"},
+                      {Field::EmailAddress, "bob@example.com"},
+                      {Field::InvoiceSent, "1"},
+                      {Field::CloseDate, daysAgo(kToday, 9)}});
+    store.close();
+    ASSERT_TRUE(TextFile::writeLines(
+        folder.file("Email Templates/Reminder 7 days.elm"),
+        {"Dear *User_Name*,", "ship to:", "*Address*", "item *Auction_Number*"}));
+    ASSERT_TRUE(TextFile::writeLines(folder.file("Email Templates/Short.elm"), {"Hi *User_Name*"}));
+    load();
+    win->tvTreeView_NodeClick("AR1");
+    EmailWizardPanel *wizard = win->emailWizardPanel();
+    ASSERT_EQ(users(wizard), (QStringList{"ann", "bob"}));
+    const int position = store.position();
+    const QString footer = Mailer::footer(settings);
+    EXPECT_TRUE(wizard->previewText().isEmpty());
+    EXPECT_EQ(wizard->previewBody()->placeholderText(),
+              "Select a row to see the mail its buyer gets.");
+    EXPECT_EQ(wizard->previewSubject()->text(), "Auction Payment Remainder 7 Days Past Due");
+
+    // Each line of the address on a line of its own, as the sent mail has it.
+    wizard->selectRow(1);
+    EXPECT_EQ(wizard->previewTo()->text(), "ann@example.com");
+    EXPECT_EQ(wizard->previewText(),
+              "Dear ann,\r\nship to:\r\n1 Main St\r\nSpringfield\r\nitem 11\r\n" + footer);
+    EXPECT_EQ(wizard->previewBody()->toPlainText(),
+              QString(wizard->previewText()).replace("\r\n", "\n"));
+    EXPECT_TRUE(wizard->previewBody()->isReadOnly());
+    wizard->selectRow(2);
+    EXPECT_EQ(wizard->previewTo()->text(), "bob@example.com");
+    EXPECT_EQ(wizard->previewText(), "Dear bob,\r\nship to:\r\n\r\nitem 22\r\n" + footer);
+    wizard->selectTemplate("Short.elm");
+    EXPECT_EQ(wizard->previewText(), "Hi bob\r\n" + footer);
+    wizard->subjectBox()->setEditText("Pay now, please");
+    EXPECT_EQ(wizard->previewSubject()->text(), "Pay now, please");
+    wizard->subjectBox()->setCurrentIndex(0);
+    EXPECT_EQ(wizard->previewSubject()->text(), wizard->subjectBox()->itemText(0));
+
+    wizard->templateList()->clearSelection();
+    EXPECT_TRUE(wizard->previewText().isEmpty());
+    EXPECT_EQ(wizard->previewBody()->placeholderText(), "Select a template to see the mail.");
+    wizard->templateList()->addItem("Gone.elm"); // listed, then deleted
+    wizard->selectTemplate("Gone.elm");
+    EXPECT_TRUE(wizard->previewText().isEmpty());
+    EXPECT_TRUE(wizard->previewBody()->placeholderText().contains("was not found"));
+
+    // Merged in memory: no Email.txt, no error box, and the record panel's record stays.
+    EXPECT_FALSE(QFile::exists(folder.file("Email.txt")));
+    EXPECT_TRUE(scripted.asked().isEmpty());
+    EXPECT_EQ(store.position(), position);
+
+    // A record changed on the record panel shows changed when the list is back.
+    wizard->selectTemplate("Reminder 7 days.elm");
+    store.moveTo(1);
+    store.set(Field::AuctionUrl, "77");
+    win->showPanel(Panel::Record);
+    win->showPanel(Panel::EmailWizard);
+    EXPECT_TRUE(wizard->previewText().startsWith("Dear bob,\r\nship to:\r\n\r\nitem 77\r\n"));
+    store.deleteCurrent();
+    wizard->selectRow(1);
+    wizard->selectRow(2);
+    EXPECT_TRUE(wizard->previewText().isEmpty());
+    EXPECT_TRUE(wizard->previewTo()->text().isEmpty());
+    EXPECT_EQ(wizard->previewBody()->placeholderText(),
+              "The record of bob, vase is no longer in the records.");
+    // A list computed again has no row selected.
+    win->tvTreeView_NodeClick("AR1");
+    EXPECT_EQ(wizard->previewBody()->placeholderText(),
+              "Select a row to see the mail its buyer gets.");
 }
 
 TEST_F(QueuePanelsTest, TreeClicksAndTheKeyboardOpenLists)

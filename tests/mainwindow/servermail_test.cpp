@@ -3,9 +3,10 @@
 
 #include "errors/handelerrors.h"
 #include "mail/frmemail.h"
-#include "options/optionfiles.h"
+#include "mail/mimetext.h"
 #include "mainwindow/emailwizardpanel.h"
 #include "mainwindow/frmmain.h"
+#include "options/optionfiles.h"
 #include "platform/dates.h"
 #include "platform/textfile.h"
 #include "support/cutproxy.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTcpServer>
 #include <gtest/gtest.h>
 
 using TestSupport::addRecord;
@@ -67,7 +69,7 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        TestSupport::serveLogoPage(web, settings);
+        TestSupport::serveHomePage(web, settings);
         ASSERT_TRUE(TextFile::writeLines(folder.file("Email Templates/Reminder 7 days.elm"),
                                          {"Dear *User_Name*,", "item *Auction_Number*"}));
         quietLoad = true;
@@ -239,6 +241,87 @@ TEST_F(ServerMailWindowTest, WithNoServerTheBatchGoesToTheOutboxFolder)
     EXPECT_TRUE(mime.contains("Dear bob,"));
     EXPECT_NE(reminded(0), "1");
     EXPECT_EQ(reminded(1), "1");
+}
+
+TEST_F(ServerMailWindowTest, ThePreviewIsTheMailTheOutboxGets)
+{
+    // An address on several lines and a name outside plain ASCII, on the local folders.
+    ASSERT_TRUE(TextFile::writeLines(folder.file("Email Templates/Reminder 7 days.elm"),
+                                     {"Dear *User_Name*,", "", "we ship to:", "*Address*",
+                                      "once item *Auction_Number* is paid."}));
+    store.open(folder.dbPath());
+    unpaid("ann", "ann@example.com", 8);
+    unpaid("zoe", "zoe@example.com", 9);
+    store.moveLast();
+    store.set(Field::UserName, QString::fromUtf8("Zo\u00eb"));
+    store.set(Field::Address, "Zo\u00eb Park\r\n4 Elm Road\r\nDover");
+    store.close();
+    load();
+    win->tvTreeView_NodeClick("AR1");
+    EmailWizardPanel *wizard = win->emailWizardPanel();
+    wizard->subjectBox()->setEditText("About your lot");
+    wizard->selectRow(2);
+    const QString to = wizard->previewTo()->text();
+    const QString subject = wizard->previewSubject()->text();
+    const QString body = wizard->previewText();
+    EXPECT_EQ(to, "zoe@example.com");
+    EXPECT_TRUE(body.startsWith(QString::fromUtf8("Dear Zo\u00eb,\r\n\r\nwe ship to:\r\nZo\u00eb "
+                                                  "Park\r\n4 Elm Road\r\nDover\r\nonce item 99")))
+        << body.toStdString();
+
+    // A single checked row goes without a question.
+    wizard->model()->setChecked(1, true);
+    wizard->actionButton()->click();
+    EXPECT_TRUE(scripted.asked().isEmpty());
+    const QDir outbox(folder.file("Mail/Outbox/new"));
+    const QStringList sent = outbox.entryList(QDir::Files);
+    ASSERT_EQ(sent.size(), 1);
+    QFile f(outbox.filePath(sent[0]));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray mime = f.readAll();
+    const MailContent mail = readMailContent(mime);
+    EXPECT_TRUE(mime.contains("\r\nTo: " + to.toUtf8())) << mime.constData();
+    EXPECT_EQ(mail.subject, subject);
+    EXPECT_EQ(mail.text, body);
+}
+
+TEST_F(ServerMailWindowTest, TheOnlineCheckWantsASuccessfulAnswerFromTheSiteWhateverItsPage)
+{
+    REQUIRE_SERVERS();
+    load();
+    const auto checkAt = [this](const QString &site) {
+        settings.save("Endpoints", "AuctionSite", site);
+        scripted.clear();
+        win->CheckOnline();
+        return win->online();
+    };
+    // The home page: no logo or anything else in particular, just a successful answer; the
+    // same after a redirect from a site that moved.
+    EXPECT_TRUE(checkAt("http://127.0.0.1:10080"));
+    EXPECT_FALSE(win->findChild<QPlainTextEdit *>("Text34")->toPlainText().isEmpty());
+    EXPECT_FALSE(checkAt("http://127.0.0.3:10080")); // 404
+    EXPECT_TRUE(scripted.asked().isEmpty());
+    EXPECT_TRUE(checkAt("http://127.0.0.2:10080"));  // 301 to the home page
+    EXPECT_FALSE(checkAt("http://127.0.0.4:10080")); // 500
+    EXPECT_TRUE(scripted.asked().isEmpty());
+
+    // No answer at all is a failed check: it is reported and the flag stays as it was.
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const QString refused = QString("http://127.0.0.1:%1").arg(closed.serverPort());
+    closed.close();
+    win->mailer().setFetchTimeout(1000);
+    for (const bool before : {false, true}) {
+        SCOPED_TRACE(before ? "online before" : "offline before");
+        ASSERT_EQ(checkAt(before ? "http://127.0.0.1:10080" : "http://127.0.0.3:10080"), before);
+        EXPECT_EQ(checkAt(refused), before);
+        ASSERT_EQ(scripted.asked().size(), 1);
+        EXPECT_TRUE(scripted.asked()[0].text.contains("Error Found In: Sub_CheckOnline"));
+        EXPECT_EQ(checkAt("http://127.0.0.5:10080"), before); // answers after 15 s
+        ASSERT_EQ(scripted.asked().size(), 1);
+        EXPECT_TRUE(scripted.asked()[0].text.contains("did not answer within 1 seconds"))
+            << scripted.asked()[0].text.toStdString();
+    }
 }
 
 TEST_F(ServerMailWindowTest, ClosingSendsTheInvoicesOnceAndMarksOnlyThoseThatLeft)

@@ -70,7 +70,7 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        TestSupport::serveLogoPage(web, settings);
+        TestSupport::serveHomePage(web, settings);
         quietLoad = true;
         number = 100000 + int(QRandomGenerator::global()->bounded(800000));
     }

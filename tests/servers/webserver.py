@@ -1,25 +1,31 @@
 #!/usr/bin/env python3
-"""A local stand-in for the auction site's pages, on 127.0.0.1 only.
+"""A local stand-in for the auction site's pages, on loopback addresses only.
 
-  /             a page with the site logo as an <img>, as a signed-in page shows it
-  /nologo/      the same page without the logo (the site is down or changed)
-  /slow/        answers after 15 seconds, for time-outs
+On 127.0.0.1, the site itself:
+  /             its home page (which, like the real one, changes; the online check asks
+                only for a successful answer)
+  /slow/        answers after 15 seconds
   /error/       500
   /Lotwise.htm  a small page of our own
-  /aw/pics/navbar/eBayLogoTM.gif  the logo itself
+  anything else 404
+
+The same port on other loopback addresses stands for a site in trouble, every page alike:
+  127.0.0.2     a site that moved: 301 to the home page on 127.0.0.1
+  127.0.0.3     404
+  127.0.0.4     500
+  127.0.0.5     answers after 15 seconds
 
 Usage: webserver.py PORT
 """
 
 import http.server
 import sys
+import threading
 import time
 
-LOGO_PATH = "/aw/pics/navbar/eBayLogoTM.gif"
-
-# A 1 x 1 transparent GIF.
-LOGO = bytes.fromhex(
-    "47494638396101000100800000000000ffffff21f90401000000002c00000000010001000002024401003b")
+SITE = "127.0.0.1"
+TROUBLED = {"127.0.0.2": "moved", "127.0.0.3": 404, "127.0.0.4": 500, "127.0.0.5": "slow"}
+SLOW_SECONDS = 15
 
 
 def page(title, body):
@@ -30,50 +36,58 @@ def page(title, body):
 class Handler(http.server.BaseHTTPRequestHandler):
     server_version = "LotwiseTestWeb/1.0"
 
-    def send(self, status, body, content_type="text/html; charset=utf-8"):
+    def send(self, status, body, content_type="text/html; charset=utf-8", headers=()):
         self.send_response(status)
         self.send_header("Content-Type", content_type)
         self.send_header("Content-Length", str(len(body)))
+        for name, value in headers:
+            self.send_header(name, value)
         self.end_headers()
         if self.command != "HEAD":
             self.wfile.write(body)
 
     def do_GET(self):
+        address, port = self.server.server_address
+        trouble = TROUBLED.get(address)
         path = self.path.split("?", 1)[0]
-        port = self.server.server_address[1]
-        if path == "/":
-            self.send(200, page("Auctions", (
-                '<a href="/"><img src="http://127.0.0.1:%d%s" width="1" height="1" alt="Home"></a>\n'
-                "<p>Welcome back.</p>") % (port, LOGO_PATH)))
-        elif path == "/nologo/":
-            self.send(200, page("Auctions", "<p>This page has no logo.</p>"))
-        elif path == "/slow/":
-            time.sleep(15)
-            self.send(200, page("Slow", "<p>Sorry for the wait.</p>"))
-        elif path == "/error/":
+        if trouble == "moved":
+            self.send(301, page("Moved", "<p>We have moved.</p>"),
+                      headers=[("Location", "http://%s:%d/" % (SITE, port))])
+        elif trouble == 404 or (trouble is None and path not in ("/", "/slow/", "/error/",
+                                                                 "/Lotwise.htm")):
+            self.send(404, page("Not found", "<p>No such page.</p>"))
+        elif trouble == 500 or path == "/error/":
             self.send(500, page("Server error", "<p>Something went wrong.</p>"))
+        elif trouble == "slow" or path == "/slow/":
+            time.sleep(SLOW_SECONDS)
+            self.send(200, page("Slow", "<p>Sorry for the wait.</p>"))
         elif path == "/Lotwise.htm":
             self.send(200, page("Lotwise", "<h1>Lotwise</h1>\n<p>Help for auction sellers.</p>"))
-        elif path == LOGO_PATH:
-            self.send(200, LOGO, "image/gif")
         else:
-            self.send(404, page("Not found", "<p>No such page.</p>"))
+            self.send(200, page("Auctions", '<nav><a href="/">Home</a></nav>\n<p>Welcome back.</p>'))
 
     do_HEAD = do_GET
 
     def log_message(self, format, *args):
-        sys.stderr.write("%s %s\n" % (self.log_date_time_string(), format % args))
+        sys.stderr.write("%s %s %s\n" % (self.log_date_time_string(),
+                                         self.server.server_address[0], format % args))
         sys.stderr.flush()
 
 
 def main():
     if len(sys.argv) != 2 or not sys.argv[1].isdigit():
         sys.exit("usage: webserver.py PORT")
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", int(sys.argv[1])), Handler)
-    # A slow request still running must not hold up stopping the server.
-    server.daemon_threads = True
+    port = int(sys.argv[1])
+    # The site's own address last: once it answers, every address is listening.
+    servers = [http.server.ThreadingHTTPServer((address, port), Handler)
+               for address in list(TROUBLED) + [SITE]]
+    for server in servers:
+        # A slow request still running must not hold up stopping the server.
+        server.daemon_threads = True
+    for server in servers[:-1]:
+        threading.Thread(target=server.serve_forever, daemon=True).start()
     try:
-        server.serve_forever()
+        servers[-1].serve_forever()
     except KeyboardInterrupt:
         pass
 

@@ -145,15 +145,11 @@ private:
     QTcpServer m_server;
 };
 
-// Points the online check at `web`, whose home page shows the site's logo: the window is
-// online.
-inline void serveLogoPage(LocalWebServer &web, SettingsStore &settings)
+// Points the online check at `web`, whose home page answers: the window is online.
+inline void serveHomePage(LocalWebServer &web, SettingsStore &settings)
 {
     settings.save(QStringLiteral("Endpoints"), QStringLiteral("AuctionSite"), web.address());
-    settings.save(QStringLiteral("Endpoints"), QStringLiteral("LogoHost"), web.address());
-    web.page.body = QStringLiteral("<html><img src=\"%1/aw/pics/navbar/eBayLogoTM.gif\"></html>")
-                        .arg(web.address())
-                        .toUtf8();
+    web.page.body = "<html><p>Welcome back.</p></html>";
 }
 
 // One message through a signed-on session, as the senders of the program compose it.

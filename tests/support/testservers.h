@@ -1,7 +1,8 @@
 #pragma once
 
 // The local test servers (tests/servers/start.sh): Dovecot IMAP 10143 (STARTTLS), IMAPS 10993,
-// Postfix 10025 (STARTTLS and AUTH), all on 127.0.0.1 with a throw-away CA in ca.pem.
+// Postfix 10025 (STARTTLS and AUTH), all on 127.0.0.1 with a throw-away CA in ca.pem; and the
+// web server webserver.py on 10080.
 
 #include "mail/mailaccount.h"
 #include "mail/mailsession.h"
@@ -35,8 +36,8 @@ inline bool listening(quint16 port)
 
 inline bool running()
 {
-    return QFile::exists(dir() + QStringLiteral("/ca.pem")) && listening(10143) && listening(10993)
-           && listening(10025);
+    return QFile::exists(dir() + QStringLiteral("/ca.pem")) && listening(10143) &&
+           listening(10993) && listening(10025) && listening(10080);
 }
 
 // The account of `user` on the test servers, written to `settings`, its password kept in
