@@ -108,6 +108,38 @@ private:
     QString m_name;
 };
 
+// SQLite's own verdict that the file is not whole, as against locked or unreadable.
+bool isDamage(const QSqlError &e)
+{
+    const int code = e.nativeErrorCode().toInt() & 0xff;
+    return code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
+}
+
+[[noreturn]] void failRead(const QSqlError &e, const QString &path)
+{
+    fail(isDamage(e) ? ErrorCode::DatabaseDamaged : ErrorCode::CannotOpenDatabase,
+         QStringLiteral("\"%1\" cannot be read: %2.").arg(path, sqlError(e)));
+}
+
+// The pages and indexes of the file are whole: SQLite answers a single "ok".
+void checkIntegrity(QSqlDatabase db, const QString &path, RecordStore::Integrity level)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(level == RecordStore::Integrity::Quick ? QStringLiteral("PRAGMA quick_check")
+                                                       : QStringLiteral("PRAGMA integrity_check")))
+        failRead(q.lastError(), path);
+    QStringList found;
+    while (q.next())
+        found << q.value(0).toString();
+    if (q.lastError().isValid())
+        failRead(q.lastError(), path);
+    if (found != QStringList{QStringLiteral("ok")})
+        fail(ErrorCode::DatabaseDamaged,
+             QStringLiteral("\"%1\" fails the integrity check: %2.")
+                 .arg(path, found.mid(0, 3).join(QStringLiteral("; "))));
+}
+
 // Refuses what is not a readable SQLite file before anything writes to it.
 void checkExistingFile(const QString &path)
 {
@@ -130,8 +162,7 @@ bool checkSchema(QSqlDatabase db, const QString &path, bool *hasRevision)
 {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
-        fail(ErrorCode::CannotOpenDatabase,
-             QStringLiteral("\"%1\" cannot be read: %2.").arg(path, sqlError(q.lastError())));
+        failRead(q.lastError(), path);
     QStringList tables;
     while (q.next())
         tables << q.value(0).toString();
@@ -143,8 +174,7 @@ bool checkSchema(QSqlDatabase db, const QString &path, bool *hasRevision)
              QStringLiteral("\"%1\" has no Auctions table.").arg(path));
     }
     if (!q.exec(QStringLiteral("PRAGMA table_info(\"Auctions\")")))
-        fail(ErrorCode::CannotOpenDatabase,
-             QStringLiteral("\"%1\" cannot be read: %2.").arg(path, sqlError(q.lastError())));
+        failRead(q.lastError(), path);
     QStringList columns;
     while (q.next())
         columns << q.value(1).toString();
@@ -232,6 +262,7 @@ void RecordStore::open(const QString &path)
         if (!db.open())
             fail(ErrorCode::CannotOpenDatabase,
                  QStringLiteral("\"%1\": %2.").arg(path, sqlError(db.lastError())));
+        checkIntegrity(db, path, Integrity::Quick);
         hasTable = checkSchema(db, path, &hasRevision);
         if (hasTable) {
             m_records.clear();
@@ -285,6 +316,34 @@ void RecordStore::open(const QString &path)
     rebuildCodes();
     m_dirty = 0;
     reposition(0);
+}
+
+StoreFileCheck RecordStore::checkFile(const QString &path, Integrity level)
+{
+    StoreFileCheck result;
+    try {
+        if (!QFileInfo::exists(path))
+            fail(ErrorCode::FileNotFound, QStringLiteral("\"%1\" does not exist.").arg(path));
+        checkExistingFile(path);
+        Connection ro(newConnectionName(), path, QStringLiteral("QSQLITE_OPEN_READONLY"));
+        QSqlDatabase db = ro.db();
+        if (!db.open())
+            fail(ErrorCode::CannotOpenDatabase,
+                 QStringLiteral("\"%1\": %2.").arg(path, sqlError(db.lastError())));
+        checkIntegrity(db, path, level);
+        bool hasRevision = false;
+        if (!checkSchema(db, path, &hasRevision))
+            fail(ErrorCode::NotALotwiseDatabase,
+                 QStringLiteral("\"%1\" has no Auctions table.").arg(path));
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("SELECT count(*) FROM \"Auctions\"")) || !q.next())
+            failRead(q.lastError(), path);
+        result.records = q.value(0).toLongLong();
+    } catch (const LotwiseError &e) {
+        result.error = e.number();
+        result.problem = e.detail().isEmpty() ? e.description() : e.detail();
+    }
+    return result;
 }
 
 namespace {
