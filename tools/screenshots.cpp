@@ -8,6 +8,7 @@
 #include "aux/frmnotes.h"
 #include "aux/frmsplash.h"
 #include "mail/frmemail.h"
+#include "mainwindow/restoredialog.h"
 #include "mainwindow/frmmain.h"
 #include "options/frmoptions.h"
 #include "platform/appfolder.h"
@@ -15,6 +16,7 @@
 #include "platform/prompts.h"
 #include "platform/settingsstore.h"
 #include "records/recordstore.h"
+#include "records/storebackups.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -211,6 +213,17 @@ int main(int argc, char *argv[])
         email.setAddress(QStringLiteral("ann.lee@example.com"));
         email.show();
         ok = QTest::qWaitForWindowExposed(&email) && save(&email, out, QStringLiteral("quick-email")) && ok;
+    }
+    {
+        // Two older backups beside the one the start made.
+        const QString backups = StoreBackups::folderOf(folder.path());
+        for (int days : {1, 2})
+            StoreBackups::write(AppFolder::fileIn(folder.path(), QStringLiteral("Auctions.db")),
+                                backups, QDateTime::currentDateTime().addDays(-days));
+        RestoreDialog restore(RestoreDialog::survey(backups), &win);
+        restore.show();
+        ok = QTest::qWaitForWindowExposed(&restore) &&
+             save(&restore, out, QStringLiteral("restore-from-backup")) && ok;
     }
     setPrompts(nullptr);
     return ok ? 0 : 1;

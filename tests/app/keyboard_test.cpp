@@ -5,6 +5,7 @@
 #include "aux/frmhelpballon.h"
 #include "aux/frmnotes.h"
 #include "mail/frmemail.h"
+#include "mainwindow/restoredialog.h"
 #include "mainwindow/statuspicture.h"
 #include "options/frmoptions.h"
 #include "support/windowtest.h"
@@ -229,6 +230,11 @@ TEST_F(KeyboardTest, SmallWindowsAreWalkedWithCaptions)
     FrmEmail email(main.mailer(), main.store(), folder.path(), [] { return true; }, &main);
     email.show();
     checkKeyboard(&email, QStringLiteral("quick email"));
+
+    // The load has made today's backup, so the list has a row to choose.
+    RestoreDialog restore(RestoreDialog::survey(StoreBackups::folderOf(folder.path())), &main);
+    restore.show();
+    checkKeyboard(&restore, QStringLiteral("restore from backup"));
 }
 
 TEST_F(KeyboardTest, TheLogonDialogIsWalkedWithCaptions)
