@@ -78,12 +78,24 @@ RestoreDialog::RestoreDialog(std::vector<Entry> entries, QWidget *parent)
     resize(460, 380);
 }
 
-QString RestoreDialog::chosen() const
+const RestoreDialog::Entry *RestoreDialog::chosenEntry() const
 {
     const int row = m_list->indexOfTopLevelItem(m_list->currentItem());
     if (row < 0 || !m_entries[size_t(row)].check.sound())
-        return {};
-    return m_entries[size_t(row)].backup.path;
+        return nullptr;
+    return &m_entries[size_t(row)];
+}
+
+QString RestoreDialog::chosen() const
+{
+    const Entry *e = chosenEntry();
+    return e ? e->backup.path : QString();
+}
+
+QDateTime RestoreDialog::chosenTime() const
+{
+    const Entry *e = chosenEntry();
+    return e ? e->backup.taken : QDateTime();
 }
 
 void RestoreDialog::updateButtons()

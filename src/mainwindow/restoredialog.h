@@ -23,11 +23,13 @@ public:
     static std::vector<Entry> survey(const QString &backupFolder);
 
     explicit RestoreDialog(std::vector<Entry> entries, QWidget *parent = nullptr);
-    // The backup chosen; "" when none is.
+    // The backup chosen, and when it was taken; "" when none is.
     QString chosen() const;
+    QDateTime chosenTime() const;
 
 private:
     void updateButtons();
+    const Entry *chosenEntry() const;
 
     std::vector<Entry> m_entries;
     QTreeWidget *m_list = nullptr;

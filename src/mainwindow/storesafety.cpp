@@ -129,17 +129,28 @@ void StoreSafety::restoreFromBackup(QWidget *parent, QDate today)
     RestoreDialog dialog(RestoreDialog::survey(backupFolder()), parent);
     if (dialog.exec() != QDialog::Accepted || dialog.chosen().isEmpty())
         return;
-    restore(dialog.chosen(), today);
+    const std::optional<QString> aside = restore(dialog.chosen(), today);
+    if (!aside)
+        return;
+    QString done = QStringLiteral("The records are back as they were on %1: %2 records.")
+                       .arg(backupTimeText(dialog.chosenTime()))
+                       .arg(m_store.recordCount());
+    if (!aside->isEmpty())
+        done += QStringLiteral("\r\n\r\nThe file you had is kept as %1.").arg(*aside);
+    prompts().message(done, kTitle, Prompts::Ok, Prompts::Icon::Information);
 }
 
-bool StoreSafety::restore(const QString &backupPath, QDate today)
+std::optional<QString> StoreSafety::restore(const QString &backupPath, QDate today)
 {
     // What was typed into the current record is written before the file is put aside.
     if (!trapErrors(QStringLiteral("Sub_RestoreBackup"), [this] { m_store.close(); }))
-        return false;
+        return std::nullopt;
+    QString aside;
     const bool restored = trapErrors(QStringLiteral("Sub_RestoreBackup"), [&] {
-        StoreBackups::restore(dbPath(), backupPath, QStringLiteral("before-restore"), today);
+        aside = StoreBackups::restore(dbPath(), backupPath, QStringLiteral("before-restore"), today);
     });
     trapErrors(QStringLiteral("Sub_RestoreBackup"), [this] { m_store.open(dbPath()); });
-    return restored && m_store.isOpen();
+    if (!restored || !m_store.isOpen())
+        return std::nullopt;
+    return aside;
 }

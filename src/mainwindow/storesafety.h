@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 class QWidget;
 class RecordStore;
@@ -32,9 +33,10 @@ public:
     // "Restore from Backup...": the list of backups, then restore() on the one chosen.
     void restoreFromBackup(QWidget *parent, QDate today);
     // Closes the store, puts the backup in its place (the present file kept aside as
-    // Auctions.db.before-restore-<date>) and opens it again. False when it failed; the
-    // failure has gone to the error handler and the store is open on what it had.
-    bool restore(const QString &backupPath, QDate today);
+    // Auctions.db.before-restore-<date>) and opens it again; returns where the present file
+    // went ("" when there was none). Nothing when it failed: the failure has gone to the
+    // error handler and the store is open on what it had.
+    std::optional<QString> restore(const QString &backupPath, QDate today);
 
 private:
     void backup(const QDateTime &now);

@@ -156,6 +156,19 @@ void checkExistingFile(const QString &path)
              QStringLiteral("\"%1\" is not a database file.").arg(path));
 }
 
+// Opens the existing store file on `ro` once it has passed the checks that refuse what is
+// not a whole SQLite file.
+QSqlDatabase openChecked(const Connection &ro, const QString &path, RecordStore::Integrity level)
+{
+    checkExistingFile(path);
+    QSqlDatabase db = ro.db();
+    if (!db.open())
+        fail(ErrorCode::CannotOpenDatabase,
+             QStringLiteral("\"%1\": %2.").arg(path, sqlError(db.lastError())));
+    checkIntegrity(db, path, level);
+    return db;
+}
+
 // Returns true when the database has an Auctions table; throws when it cannot be read or
 // holds something else. *hasRevision tells whether the change counter is there yet.
 bool checkSchema(QSqlDatabase db, const QString &path, bool *hasRevision)
@@ -254,15 +267,10 @@ void RecordStore::open(const QString &path)
     std::vector<AuctionRecord> loaded;
 
     if (existed) {
-        checkExistingFile(path);
         // Read everything through a read-only connection first, so that a file we refuse
         // is never written to.
         Connection ro(newConnectionName(), path, QStringLiteral("QSQLITE_OPEN_READONLY"));
-        QSqlDatabase db = ro.db();
-        if (!db.open())
-            fail(ErrorCode::CannotOpenDatabase,
-                 QStringLiteral("\"%1\": %2.").arg(path, sqlError(db.lastError())));
-        checkIntegrity(db, path, Integrity::Quick);
+        QSqlDatabase db = openChecked(ro, path, Integrity::Quick);
         hasTable = checkSchema(db, path, &hasRevision);
         if (hasTable) {
             m_records.clear();
@@ -324,13 +332,8 @@ StoreFileCheck RecordStore::checkFile(const QString &path, Integrity level)
     try {
         if (!QFileInfo::exists(path))
             fail(ErrorCode::FileNotFound, QStringLiteral("\"%1\" does not exist.").arg(path));
-        checkExistingFile(path);
         Connection ro(newConnectionName(), path, QStringLiteral("QSQLITE_OPEN_READONLY"));
-        QSqlDatabase db = ro.db();
-        if (!db.open())
-            fail(ErrorCode::CannotOpenDatabase,
-                 QStringLiteral("\"%1\": %2.").arg(path, sqlError(db.lastError())));
-        checkIntegrity(db, path, level);
+        QSqlDatabase db = openChecked(ro, path, level);
         bool hasRevision = false;
         if (!checkSchema(db, path, &hasRevision))
             fail(ErrorCode::NotALotwiseDatabase,

@@ -148,4 +148,8 @@ TEST_F(StoreSafetyTest, RestoreFromBackupListsTheBackupsAndPutsTheChosenOneBack)
     EXPECT_EQ(win->visiblePanel(), FrmMain::Panel::Record);
     const QString aside = folder.dbPath() + ".before-restore-2026-03-15";
     EXPECT_EQ(RecordStore::checkFile(aside).records, before);
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_EQ(scripted.asked()[0].text,
+              "The records are back as they were on 3/14/2020 6:05 PM: 2 records.\r\n\r\n"
+              "The file you had is kept as " + aside + ".");
 }
