@@ -59,7 +59,7 @@ bool StoreSafety::open(QDate today)
         m_store.open(dbPath());
         return true;
     } catch (const LotwiseError &e) {
-        if (m_store.isServer() || !isDamage(e.number()))
+        if (m_store.opensServer() || !isDamage(e.number()))
             return cannotOpen(e);
         const QString damaged = QFileInfo(dbPath()).fileName() +
                                 QStringLiteral(" is damaged: ") + damageReason(e, dbPath());

@@ -86,6 +86,8 @@ public:
     // sets it at start when the settings choose a server.
     void useServer(const StoreAddress &address, const QString &password);
     bool isServer() const { return m_server; }
+    // Whether open() goes to a server (useServer() was called), open or not.
+    bool opensServer() const { return m_useServer.has_value(); }
     // Tries the address without opening a store: what the options window's "Test" shows.
     static bool testServer(const StoreAddress &address, const QString &password,
                            QString *report);
