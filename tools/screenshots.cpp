@@ -9,6 +9,7 @@
 #include "aux/frmsplash.h"
 #include "mail/frmemail.h"
 #include "mainwindow/frmimportorders.h"
+#include "mainwindow/restoredialog.h"
 #include "mainwindow/frmmain.h"
 #include "options/frmoptions.h"
 #include "platform/appfolder.h"
@@ -17,6 +18,7 @@
 #include "platform/settingsstore.h"
 #include "records/orderimport.h"
 #include "records/recordstore.h"
+#include "records/storebackups.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -249,6 +251,15 @@ int main(int argc, char *argv[])
         } else {
             ok = false;
         }
+        // Two older backups beside the one the start made.
+        const QString backups = StoreBackups::folderOf(folder.path());
+        for (int days : {1, 2})
+            StoreBackups::write(AppFolder::fileIn(folder.path(), QStringLiteral("Auctions.db")),
+                                backups, QDateTime::currentDateTime().addDays(-days));
+        RestoreDialog restore(RestoreDialog::survey(backups), &win);
+        restore.show();
+        ok = QTest::qWaitForWindowExposed(&restore) &&
+             save(&restore, out, QStringLiteral("restore-from-backup")) && ok;
     }
     setPrompts(nullptr);
     return ok ? 0 : 1;

@@ -10,11 +10,13 @@
 #include "records/csvio.h"
 #include "records/orderimport.h"
 #include "records/recordstore.h"
+#include "records/storebackups.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
 
@@ -41,6 +43,7 @@ int usage()
              "  lotwise-cli queue KEY [--today YYYY-MM-DD]\n"
              "  lotwise-cli copy-store to-server|to-file [--replace] [--host H] [--port P]\n"
              "                         [--database D] [--user U]\n"
+             "  lotwise-cli backup | check | restore [BACKUP]\n"
              "The application folder is $LOTWISE_HOME, else the per-user data folder.\n"
              "import-orders reads an order file downloaded from eBay (Seller Hub Orders report,\n"
              "Selling Manager sales history) or Etsy (Sold Orders, Sold Order Items): new sales\n"
@@ -48,7 +51,10 @@ int usage()
              "copy-store copies every record from Auctions.db to the PostgreSQL database of\n"
              "the settings group \"Store\" (or the options given), or back; the destination\n"
              "must be empty unless --replace is given. The password comes from the keyring,\n"
-             "else from PGPASSWORD or ~/.pgpass.\n";
+             "else from PGPASSWORD or ~/.pgpass.\n"
+             "backup writes a copy of Auctions.db into Backups/; check runs the full integrity\n"
+             "check; restore puts BACKUP (else the newest sound backup) in place of\n"
+             "Auctions.db, which is kept aside as Auctions.db.before-restore-DATE.\n";
     return 2;
 }
 
@@ -193,6 +199,55 @@ int runCopyStore(const QStringList &args, const QString &dbPath)
     }
 }
 
+// backup, check and restore work on the Auctions.db file itself, sound or not.
+int runStoreFile(const QStringList &args, const QString &folder)
+{
+    const QString db = AppFolder::fileIn(folder, QStringLiteral("Auctions.db"));
+    const QString backups = StoreBackups::folderOf(folder);
+    if (args[0] == u"check") {
+        const StoreFileCheck check = RecordStore::checkFile(db, RecordStore::Integrity::Full);
+        if (!check.sound()) {
+            err() << "lotwise-cli: " << check.problem << "\n";
+            return 1;
+        }
+        out() << db << " is sound: " << check.records << " records.\n";
+        return 0;
+    }
+    SettingsStore settings;
+    if (StoreAddress::read(settings).isServer()) {
+        err() << "lotwise-cli: the records are kept on a database server, which keeps its own "
+                 "backups (pg_dump and pg_restore).\n";
+        return 1;
+    }
+    try {
+        if (args[0] == u"backup") {
+            const QDateTime now = QDateTime::currentDateTime();
+            out() << StoreBackups::write(db, backups, now) << "\n";
+            StoreBackups::prune(backups, StoreBackups::keepDaily(settings), now.date());
+            return 0;
+        }
+        QString chosen;
+        if (args.size() > 1) {
+            chosen = QFileInfo::exists(args[1]) ? args[1] : QDir(backups).filePath(args[1]);
+        } else if (const auto best = StoreBackups::newestSound(backups)) {
+            chosen = best->backup.path;
+        } else {
+            err() << "lotwise-cli: there is no sound backup in " << backups << ".\n";
+            return 1;
+        }
+        const QString aside = StoreBackups::restore(db, chosen, QStringLiteral("before-restore"),
+                                                    QDate::currentDate());
+        out() << "Restored " << chosen << " ("
+              << RecordStore::checkFile(db).records << " records).\n";
+        if (!aside.isEmpty())
+            out() << "The previous file is kept as " << aside << ".\n";
+        return 0;
+    } catch (const LotwiseError &e) {
+        err() << "lotwise-cli: " << e.description() << "\n";
+        return 1;
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -201,9 +256,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Lotwise"));
     Dates::useSensibleDefaultLocale();
     const QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.size() < 2)
+    const QString command = args.value(0);
+    const bool storeFile = command == u"backup" || command == u"check" || command == u"restore";
+    if (storeFile ? args.size() > (command == u"restore" ? 2 : 1) : args.size() < 2)
         return usage();
-    const QString command = args[0];
 
     const QueueRule *rule = nullptr;
     QDate today = QDate::currentDate();
@@ -222,7 +278,7 @@ int main(int argc, char *argv[])
         } else if (args.size() != 2) {
             return usage();
         }
-    } else if (command == QLatin1String("copy-store")) {
+    } else if (storeFile || command == QLatin1String("copy-store")) {
         // checked below, once the folder is locked
     } else if (command == QLatin1String("import-orders")) {
         if (args.size() > 3 || (args.size() == 3 && args[2] != QLatin1String("--dry-run")))
@@ -242,6 +298,8 @@ int main(int argc, char *argv[])
         err() << "lotwise-cli: " << lock.inUseMessage() << "\n";
         return 1;
     }
+    if (storeFile)
+        return runStoreFile(args, folder);
     if (command == QLatin1String("copy-store"))
         return runCopyStore(args, AppFolder::fileIn(folder, QStringLiteral("Auctions.db")));
     RecordStore store;

@@ -52,6 +52,20 @@ QStringList errorLogBlock(const QDateTime &when, const QString &location, int nu
             QStringLiteral("Error Description: ") + oneLine(description), QString()};
 }
 
+namespace {
+// Adds the block to the log; "" when that worked, else what to say about the log.
+QString appendToLog(const QString &location, int number, const QString &description)
+{
+    QString error;
+    if (TextFile::appendLines(g_reporting->logPath,
+                              errorLogBlock(QDateTime::currentDateTime(), location, number,
+                                            description),
+                              &error))
+        return {};
+    return QStringLiteral("The error log could not be written: %1").arg(error);
+}
+} // namespace
+
 void HandelErrors(const QString &location, int number, const QString &detail)
 {
     const QString description = LotwiseError(number, detail).description();
@@ -61,15 +75,20 @@ void HandelErrors(const QString &location, int number, const QString &detail)
     if (!g_reporting)
         return;
     if (g_reporting->keepLog && g_reporting->keepLog()) {
-        QString error;
-        if (!TextFile::appendLines(g_reporting->logPath,
-                                   errorLogBlock(QDateTime::currentDateTime(), location, number,
-                                                 description),
-                                   &error))
-            sayStatus(QStringLiteral("The error log could not be written: %1").arg(error));
+        if (const QString logFailed = appendToLog(location, number, description); !logFailed.isEmpty())
+            sayStatus(logFailed);
     }
     if (g_reporting->sendReport && g_reporting->sendReport())
         SendError();
+}
+
+void ReportQuietly(const QString &location, int number, const QString &detail)
+{
+    if (!g_reporting)
+        return;
+    const QString description = LotwiseError(number, detail).description();
+    const QString logFailed = appendToLog(location, number, description);
+    sayStatus(logFailed.isEmpty() ? description : description + u' ' + logFailed);
 }
 
 void SendError()

@@ -32,6 +32,10 @@ QStringList errorLogBlock(const QDateTime &when, const QString &location, int nu
 // The common error handler: tells the user what failed and where, logs it when the log is
 // kept, and mails the log when reports are asked for.
 void HandelErrors(const QString &location, int number, const QString &detail = {});
+// A failure that must not stop the user with a box, such as a backup at start or at close:
+// it is said on the status line and added to the error log, which gets it even when no log
+// is kept, since nothing else would keep it.
+void ReportQuietly(const QString &location, int number, const QString &detail = {});
 // Mails the whole log, when there is one.
 void SendError();
 

@@ -26,6 +26,7 @@
 #include "mainwindow/shippanel.h"
 #include "mainwindow/unpaiditemspanel.h"
 #include "mainwindow/statuspicture.h"
+#include "mainwindow/storesafety.h"
 #include "mainwindow/taskimages.h"
 #include "mainwindow/templatepanel.h"
 #include "platform/endpoints.h"
@@ -357,6 +358,10 @@ void FrmMain::buildMenus()
                 {"&Save", "mnuSave", {}, [this] { Save(); }},
                 {nullptr, "", {}, {}},
                 {"&Import Orders...", "mnuFileImportOrders", {}, [this] { FrmImportOrders::ImportOrders(*this); }},
+                {"&Restore from Backup...", "mnuRestoreBackup", {}, [this] {
+                     StoreSafety(m_store, m_settings, m_appFolder).restoreFromBackup(this, today());
+                     showPanel(Panel::Record);
+                 }},
                 {nullptr, "", {}, {}},
                 {"&Close", "mnuFileClose", {}, [this] {
                      LogOff();
@@ -544,15 +549,10 @@ bool FrmMain::Form_Load()
     restorePlacement();
     loadOptions();
 
-    const QString dbPath = AppFolder::fileIn(m_appFolder, QStringLiteral("Auctions.db"));
-    try {
-        m_store.open(dbPath);
-    } catch (const LotwiseError &e) {
-        prompts().message(QStringLiteral("Lotwise cannot open its record store.\r\n\r\n%1")
-                              .arg(e.detail().isEmpty() ? e.description() : e.detail()),
-                          QStringLiteral("Lotwise"), Prompts::Ok, Prompts::Icon::Critical);
+    StoreSafety safety(m_store, m_settings, m_appFolder);
+    if (!safety.open(today()))
         return false;
-    }
+    safety.backupAtOpen(QDateTime::currentDateTime());
     connect(&m_store, &RecordStore::repositioned, this, &FrmMain::ShowRecordStatus,
             Qt::UniqueConnection);
     // Another seat wrote the record first: say which, with what was typed here.
@@ -710,6 +710,7 @@ void FrmMain::closeEvent(QCloseEvent *event)
         savePlacement();
     m_timer1->stop();
     trapErrors(QStringLiteral("Form_Unload"), [this] { m_store.close(); });
+    StoreSafety(m_store, m_settings, m_appFolder).backupAtClose(QDateTime::currentDateTime());
     event->accept();
 }
 

@@ -19,6 +19,9 @@ QString errorDescription(int number)
         return QStringLiteral("The record store is locked or cannot be written.");
     case ErrorCode::NotALotwiseDatabase:
         return QStringLiteral("The file is not a Lotwise record store.");
+    case ErrorCode::DatabaseDamaged: return QStringLiteral("The record store is damaged.");
+    case ErrorCode::BackupFailed:
+        return QStringLiteral("The backup of the record store could not be made.");
     case ErrorCode::WriteFailed:
         return QStringLiteral("The record could not be written to the record store.");
     case ErrorCode::ItemNotFound: return QStringLiteral("Item not found in this collection.");

@@ -16,9 +16,11 @@ constexpr int NoCurrentRecord = 3021;
 constexpr int CannotOpenDatabase = 3049;
 constexpr int DatabaseLocked = 3051;
 constexpr int NotALotwiseDatabase = 3078;
+constexpr int DatabaseDamaged = 3343;
 constexpr int WriteFailed = 3197;
 constexpr int ItemNotFound = 3265;
 constexpr int InvalidCsv = 3751;
+constexpr int BackupFailed = 3752;
 constexpr int MailNotSetUp = 32050;
 constexpr int PageNotFetched = 35750;
 // The mail session's failures.

@@ -39,10 +39,27 @@ bool writeBytes(const QString &path, const QByteArray &bytes, QIODevice::OpenMod
                 QString *error)
 {
     if (mode & QIODevice::Append) {
+        // One write of whole lines; a write the disk cuts short is taken back, so the file
+        // never ends in half a line of ours.
         QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Append) || f.write(bytes) != bytes.size()) {
+        if (!f.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) {
             if (error)
                 *error = f.errorString();
+            return false;
+        }
+        const qint64 before = f.size();
+        QByteArray out;
+        // A line an earlier crash cut off is ended first, so the new lines start whole.
+        if (before > 0 && f.seek(before - 1)) {
+            const QByteArray last = f.read(1);
+            if (last != "\n" && last != "\r")
+                out = "\r\n";
+        }
+        out += bytes;
+        if (f.write(out) != out.size()) {
+            if (error)
+                *error = f.errorString();
+            f.resize(before);
             return false;
         }
         return true;

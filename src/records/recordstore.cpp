@@ -109,6 +109,38 @@ private:
     QString m_name;
 };
 
+// SQLite's own verdict that the file is not whole, as against locked or unreadable.
+bool isDamage(const QSqlError &e)
+{
+    const int code = e.nativeErrorCode().toInt() & 0xff;
+    return code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
+}
+
+[[noreturn]] void failRead(const QSqlError &e, const QString &path)
+{
+    fail(isDamage(e) ? ErrorCode::DatabaseDamaged : ErrorCode::CannotOpenDatabase,
+         QStringLiteral("\"%1\" cannot be read: %2.").arg(path, sqlError(e)));
+}
+
+// The pages and indexes of the file are whole: SQLite answers a single "ok".
+void checkIntegrity(QSqlDatabase db, const QString &path, RecordStore::Integrity level)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(level == RecordStore::Integrity::Quick ? QStringLiteral("PRAGMA quick_check")
+                                                       : QStringLiteral("PRAGMA integrity_check")))
+        failRead(q.lastError(), path);
+    QStringList found;
+    while (q.next())
+        found << q.value(0).toString();
+    if (q.lastError().isValid())
+        failRead(q.lastError(), path);
+    if (found != QStringList{QStringLiteral("ok")})
+        fail(ErrorCode::DatabaseDamaged,
+             QStringLiteral("\"%1\" fails the integrity check: %2.")
+                 .arg(path, found.mid(0, 3).join(QStringLiteral("; "))));
+}
+
 // Refuses what is not a readable SQLite file before anything writes to it.
 void checkExistingFile(const QString &path)
 {
@@ -125,14 +157,26 @@ void checkExistingFile(const QString &path)
              QStringLiteral("\"%1\" is not a database file.").arg(path));
 }
 
+// Opens the existing store file on `ro` once it has passed the checks that refuse what is
+// not a whole SQLite file.
+QSqlDatabase openChecked(const Connection &ro, const QString &path, RecordStore::Integrity level)
+{
+    checkExistingFile(path);
+    QSqlDatabase db = ro.db();
+    if (!db.open())
+        fail(ErrorCode::CannotOpenDatabase,
+             QStringLiteral("\"%1\": %2.").arg(path, sqlError(db.lastError())));
+    checkIntegrity(db, path, level);
+    return db;
+}
+
 // Returns true when the database has an Auctions table; throws when it cannot be read or
 // holds something else. *hasRevision tells whether the change counter is there yet.
 bool checkSchema(QSqlDatabase db, const QString &path, bool *hasRevision)
 {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
-        fail(ErrorCode::CannotOpenDatabase,
-             QStringLiteral("\"%1\" cannot be read: %2.").arg(path, sqlError(q.lastError())));
+        failRead(q.lastError(), path);
     QStringList tables;
     while (q.next())
         tables << q.value(0).toString();
@@ -144,8 +188,7 @@ bool checkSchema(QSqlDatabase db, const QString &path, bool *hasRevision)
              QStringLiteral("\"%1\" has no Auctions table.").arg(path));
     }
     if (!q.exec(QStringLiteral("PRAGMA table_info(\"Auctions\")")))
-        fail(ErrorCode::CannotOpenDatabase,
-             QStringLiteral("\"%1\" cannot be read: %2.").arg(path, sqlError(q.lastError())));
+        failRead(q.lastError(), path);
     QStringList columns;
     while (q.next())
         columns << q.value(1).toString();
@@ -225,14 +268,10 @@ void RecordStore::open(const QString &path)
     std::vector<AuctionRecord> loaded;
 
     if (existed) {
-        checkExistingFile(path);
         // Read everything through a read-only connection first, so that a file we refuse
         // is never written to.
         Connection ro(newConnectionName(), path, QStringLiteral("QSQLITE_OPEN_READONLY"));
-        QSqlDatabase db = ro.db();
-        if (!db.open())
-            fail(ErrorCode::CannotOpenDatabase,
-                 QStringLiteral("\"%1\": %2.").arg(path, sqlError(db.lastError())));
+        QSqlDatabase db = openChecked(ro, path, Integrity::Quick);
         hasTable = checkSchema(db, path, &hasRevision);
         if (hasTable) {
             m_records.clear();
@@ -286,6 +325,29 @@ void RecordStore::open(const QString &path)
     rebuildCodes();
     m_dirty = 0;
     reposition(0);
+}
+
+StoreFileCheck RecordStore::checkFile(const QString &path, Integrity level)
+{
+    StoreFileCheck result;
+    try {
+        if (!QFileInfo::exists(path))
+            fail(ErrorCode::FileNotFound, QStringLiteral("\"%1\" does not exist.").arg(path));
+        Connection ro(newConnectionName(), path, QStringLiteral("QSQLITE_OPEN_READONLY"));
+        QSqlDatabase db = openChecked(ro, path, level);
+        bool hasRevision = false;
+        if (!checkSchema(db, path, &hasRevision))
+            fail(ErrorCode::NotALotwiseDatabase,
+                 QStringLiteral("\"%1\" has no Auctions table.").arg(path));
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("SELECT count(*) FROM \"Auctions\"")) || !q.next())
+            failRead(q.lastError(), path);
+        result.records = q.value(0).toLongLong();
+    } catch (const LotwiseError &e) {
+        result.error = e.number();
+        result.problem = e.detail().isEmpty() ? e.description() : e.detail();
+    }
+    return result;
 }
 
 namespace {

@@ -55,6 +55,17 @@ struct RecordChange
     std::vector<std::pair<Field, QString>> fields;
 };
 
+// What a look at a store file found: a sound Lotwise store (error 0) with its record count,
+// or the error number (DatabaseDamaged, NotALotwiseDatabase, CannotOpenDatabase,
+// FileNotFound) and the reason.
+struct StoreFileCheck
+{
+    int error = 0;
+    QString problem;
+    qint64 records = 0;
+    bool sound() const { return error == 0; }
+};
+
 // The one shared cursor over the Auctions table, in the Auctions.db file or on a PostgreSQL
 // server. Records are held in memory in stored order; a change made with set() is held for
 // the current record and written when the position next changes and when the store closes.
@@ -71,15 +82,21 @@ public:
     ~RecordStore() override;
 
     // Opens (or creates, when the file is missing) the record store; the first record becomes
-    // current. A file that is unreadable, corrupt or not a Lotwise database is refused with
-    // a reason naming it, and is left untouched.
+    // current. A file that is unreadable, damaged (it fails SQLite's quick check) or not a
+    // Lotwise database is refused with a reason naming it, and is left untouched.
     void open(const QString &path);
+    // Checks a store file without opening it as the store and without writing to it: the
+    // quick check that open() runs too, or SQLite's full integrity check.
+    enum class Integrity { Quick, Full };
+    static StoreFileCheck checkFile(const QString &path, Integrity level = Integrity::Quick);
     // Opens the Auctions table of a PostgreSQL database, creating it when missing.
     void openServer(const StoreAddress &address, const QString &password);
     // From now on open() opens this server instead of the file it is given; the program
     // sets it at start when the settings choose a server.
     void useServer(const StoreAddress &address, const QString &password);
     bool isServer() const { return m_server; }
+    // Whether open() goes to a server (useServer() was called), open or not.
+    bool opensServer() const { return m_useServer.has_value(); }
     // Tries the address without opening a store: what the options window's "Test" shows.
     static bool testServer(const StoreAddress &address, const QString &password,
                            QString *report);

@@ -1,9 +1,11 @@
 #include "platform/instancelock.h"
 #include "records/csvio.h"
 #include "records/recordstore.h"
+#include "records/storebackups.h"
 #include "support/storebackend.h"
 #include "support/testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -320,4 +322,76 @@ TEST(CliCopyStore, MovesEveryRecordToTheServerAndBackCheckingTheCounts)
 
     r = copyStore(seller.path(), {"to-sideways"});
     EXPECT_EQ(r.exitCode, 2);
+}
+
+namespace {
+
+// backup, check and restore on a folder of their own, with settings of their own.
+class CliStoreFile : public ::testing::Test
+{
+protected:
+    void SetUp() override { qputenv("XDG_CONFIG_HOME", folder.file("config").toUtf8()); }
+    void TearDown() override { qunsetenv("XDG_CONFIG_HOME"); }
+    CliRun run(const QStringList &args) { return cli(folder.path(), args); }
+    TestSupport::TempFolder folder;
+};
+
+} // namespace
+
+TEST_F(CliStoreFile, BackupPrintsItsPathAndCheckTellsASoundStoreFromADamagedOne)
+{
+    TestSupport::makeStore(folder.dbPath(), 200);
+    const CliRun b = run({"backup"});
+    ASSERT_EQ(b.exitCode, 0) << b.err.toStdString();
+    const QString path = b.out.trimmed();
+    EXPECT_TRUE(QFileInfo(path).fileName().startsWith("Auctions-")) << path.toStdString();
+    EXPECT_EQ(QFileInfo(path).absolutePath(), QDir(folder.file("Backups")).absolutePath());
+    EXPECT_EQ(RecordStore::checkFile(path).records, 200);
+
+    const CliRun sound = run({"check"});
+    EXPECT_EQ(sound.exitCode, 0) << sound.err.toStdString();
+    EXPECT_TRUE(sound.out.contains("200 records")) << sound.out.toStdString();
+
+    TestSupport::damageStore(folder.dbPath(), TestSupport::Damage::ZeroedPage);
+    const CliRun damaged = run({"check"});
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_TRUE(damaged.err.contains(folder.dbPath() + "\" cannot be read: database disk image is malformed"))
+        << damaged.err.toStdString();
+    // A damaged store is never copied over a sound backup.
+    EXPECT_EQ(run({"backup"}).exitCode, 1);
+    EXPECT_EQ(StoreBackups::list(folder.file("Backups")).size(), 1u);
+}
+
+TEST_F(CliStoreFile, RestoreTakesTheNewestSoundBackupOrTheOneNamedAndKeepsTheFileAside)
+{
+    TestSupport::makeStore(folder.dbPath(), 5);
+    StoreBackups::write(folder.dbPath(), folder.file("Backups"), QDateTime(QDate(2026, 1, 2), QTime(8, 0)));
+    TestSupport::makeStore(folder.file("other.db"), 7);
+    const QString newer = StoreBackups::write(folder.file("other.db"), folder.file("Backups"),
+                                              QDateTime(QDate(2026, 1, 3), QTime(8, 0)));
+    TestSupport::damageStore(folder.dbPath(), TestSupport::Damage::Truncated);
+    const QByteArray damaged = TestSupport::readBytes(folder.dbPath());
+
+    {
+        InstanceLock held(folder.path());
+        ASSERT_TRUE(held.tryLock());
+        const CliRun refused = run({"restore"});
+        EXPECT_NE(refused.exitCode, 0);
+        EXPECT_TRUE(refused.err.contains("in use")) << refused.err.toStdString();
+        EXPECT_EQ(TestSupport::readBytes(folder.dbPath()), damaged);
+    }
+
+    const CliRun r = run({"restore"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(RecordStore::checkFile(folder.dbPath()).records, 7);
+    const QString aside = folder.dbPath() + ".before-restore-" + QDate::currentDate().toString(Qt::ISODate);
+    EXPECT_EQ(TestSupport::readBytes(aside), damaged);
+    EXPECT_TRUE(r.out.contains(aside)) << r.out.toStdString();
+
+    EXPECT_EQ(run({"restore", "Auctions-2026-01-02-0800.db"}).exitCode, 0);
+    EXPECT_EQ(RecordStore::checkFile(folder.dbPath()).records, 5);
+    QFile::remove(newer);
+    const CliRun missing = run({"restore", "Auctions-2026-01-03-0800.db"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(RecordStore::checkFile(folder.dbPath()).records, 5);
 }

@@ -6,6 +6,7 @@
 #include "aux/frmnotes.h"
 #include "mail/frmemail.h"
 #include "mainwindow/frmimportorders.h"
+#include "mainwindow/restoredialog.h"
 #include "mainwindow/statuspicture.h"
 #include "options/frmoptions.h"
 #include "support/windowtest.h"
@@ -237,6 +238,10 @@ TEST_F(KeyboardTest, SmallWindowsAreWalkedWithCaptions)
     FrmImportOrders preview(plan, QStringLiteral("orders.csv"), &main);
     preview.show();
     checkKeyboard(&preview, QStringLiteral("import orders"));
+    // The load has made today's backup, so the list has a row to choose.
+    RestoreDialog restore(RestoreDialog::survey(StoreBackups::folderOf(folder.path())), &main);
+    restore.show();
+    checkKeyboard(&restore, QStringLiteral("restore from backup"));
 }
 
 TEST_F(KeyboardTest, TheLogonDialogIsWalkedWithCaptions)

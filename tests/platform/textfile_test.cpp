@@ -71,6 +71,22 @@ TEST(TextFileLines, WriteGivesCrLfAfterEveryLineAndReadsBack)
     EXPECT_EQ(TextFile::readLines(path).last(), QStringLiteral("more"));
 }
 
+TEST(TextFileLines, AppendAfterALineACrashCutOffStartsOnALineOfItsOwn)
+{
+    TestSupport::TempFolder dir;
+    const QString path = dir.file("errorlog.log");
+    TestSupport::writeBytes(path, "12/7/2026 9:30:00 AM\r\nError Found In: Sub_Se");
+    ASSERT_TRUE(TextFile::appendLines(path, {"next", ""}));
+    EXPECT_EQ(TestSupport::readBytes(path),
+              "12/7/2026 9:30:00 AM\r\nError Found In: Sub_Se\r\nnext\r\n\r\n");
+    // A file that ends its last line, with either ending, gets no empty line in between.
+    for (const QByteArray &ended : {QByteArray("a\r\n"), QByteArray("a\r"), QByteArray()}) {
+        TestSupport::writeBytes(path, ended);
+        ASSERT_TRUE(TextFile::appendLines(path, {"b"}));
+        EXPECT_EQ(TestSupport::readBytes(path), ended + "b\r\n");
+    }
+}
+
 TEST(TextFileLines, MissingFileGivesNoLinesAndSaysSo)
 {
     TestSupport::TempFolder dir;

@@ -99,4 +99,49 @@ const char *StoreFault::name(Kind kind)
     }
 }
 
+void makeStore(const QString &path, int count)
+{
+    RecordStore store;
+    store.open(path);
+    std::vector<FieldValues> rows(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        rows[size_t(i)][Fields::index(Field::UserName)] = QStringLiteral("buyer%1").arg(i);
+        rows[size_t(i)][Fields::index(Field::AuctionUrl)] = QStringLiteral("item%1").arg(i);
+        rows[size_t(i)][Fields::index(Field::InvoiceSent)] = QStringLiteral("0");
+    }
+    store.appendRecords(rows);
+    store.close();
+}
+
+void damageStore(const QString &path, Damage how)
+{
+    QByteArray bytes = readBytes(path);
+    switch (how) {
+    case Damage::Truncated:
+        bytes.truncate(bytes.size() / 2);
+        break;
+    case Damage::ZeroedPage: {
+        // Page 2 is the root of the Auctions table, the first table made.
+        const int pageSize = (uchar(bytes[16]) << 8) | uchar(bytes[17]);
+        bytes.replace(pageSize, pageSize, QByteArray(pageSize, '\0'));
+        break;
+    }
+    case Damage::Foreign: {
+        QFile::remove(path);
+        {
+            QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
+                                                       QStringLiteral("foreign"));
+            c.setDatabaseName(path);
+            c.open();
+            QSqlQuery(c).exec(QStringLiteral("CREATE TABLE Customers (name TEXT)"));
+            QSqlQuery(c).exec(QStringLiteral("INSERT INTO Customers VALUES ('ann')"));
+            c.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+        return;
+    }
+    }
+    writeBytes(path, bytes);
+}
+
 } // namespace TestSupport

@@ -39,6 +39,13 @@ QString daysAgo(QDate today, int days);
 QByteArray readBytes(const QString &path);
 bool writeBytes(const QString &path, const QByteArray &bytes);
 
+// A closed store file of `count` records: User Name "buyerN", Auction URL "itemN".
+void makeStore(const QString &path, int count);
+// What a crash, a full disk or a bad copy does to a store file: cut to half its length, a
+// page of its table overwritten with zeros, or replaced by some other program's database.
+enum class Damage { Truncated, ZeroedPage, Foreign };
+void damageStore(const QString &path, Damage how);
+
 // The number of the LotwiseError `body` throws; 0 when it throws none.
 inline int errorNumberOf(const std::function<void()> &body)
 {

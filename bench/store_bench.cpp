@@ -1,0 +1,108 @@
+// The safety work on a large record store: the quick check every open runs, the full
+// integrity check of `lotwise-cli check`, a backup as taken at start and close, and the
+// open itself (quick check included), so the check's share of it shows.
+//
+//   store_bench [--records=N] [google benchmark flags]
+
+#include "platform/dates.h"
+#include "records/recordstore.h"
+#include "records/storebackups.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+int g_records = 100000;
+std::unique_ptr<QTemporaryDir> g_dir;
+
+QString dbPath() { return g_dir->filePath(QStringLiteral("Auctions.db")); }
+
+void buildStore()
+{
+    g_dir = std::make_unique<QTemporaryDir>();
+    RecordStore store;
+    store.open(dbPath());
+    std::vector<FieldValues> rows(static_cast<size_t>(g_records));
+    const QDate today(2026, 12, 7);
+    for (int i = 0; i < g_records; ++i) {
+        FieldValues &v = rows[size_t(i)];
+        v[Fields::index(Field::CloseDate)] = Dates::shortDateText(today.addDays(-(i % 120)));
+        v[Fields::index(Field::AuctionName)] = QStringLiteral("Vintage brass lamp lot %1").arg(i);
+        v[Fields::index(Field::AuctionUrl)] = QString::number(4000000000LL + i);
+        v[Fields::index(Field::AuctionTotal)] = QStringLiteral("%1.50").arg(5 + i % 200);
+        v[Fields::index(Field::UserName)] = QStringLiteral("buyer%1").arg(i % 40000);
+        v[Fields::index(Field::EmailAddress)] = QStringLiteral("buyer%1@example.com").arg(i % 40000);
+        v[Fields::index(Field::Address)] = QStringLiteral("%1 Main Street\r\nSpringfield").arg(i);
+        for (int f = Fields::index(Field::InvoiceSent); f <= Fields::index(Field::CriedtFiled); ++f)
+            v[size_t(f)] = (i + f) % 3 ? QStringLiteral("1") : QStringLiteral("0");
+    }
+    store.appendRecords(rows);
+    store.close();
+    std::printf("Store of %d records: %.1f MB\n", g_records,
+                double(QFileInfo(dbPath()).size()) / 1e6);
+}
+
+void BM_Check(benchmark::State &state, RecordStore::Integrity level)
+{
+    for (auto _ : state) {
+        const StoreFileCheck check = RecordStore::checkFile(dbPath(), level);
+        if (!check.sound() || check.records != g_records)
+            state.SkipWithError("the store did not pass its check");
+    }
+}
+
+void BM_Backup(benchmark::State &state)
+{
+    const QString folder = g_dir->filePath(QStringLiteral("Backups"));
+    QDateTime when(QDate(2026, 12, 7), QTime(9, 30));
+    for (auto _ : state) {
+        const QString path = StoreBackups::write(dbPath(), folder, when);
+        state.PauseTiming();
+        QFile::remove(path);
+        state.ResumeTiming();
+    }
+}
+
+void BM_OpenStore(benchmark::State &state)
+{
+    for (auto _ : state) {
+        RecordStore store;
+        store.open(dbPath());
+        benchmark::DoNotOptimize(store.recordCount());
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    Dates::useSensibleDefaultLocale();
+    std::vector<char *> rest{argv[0]};
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a.startsWith("--records="))
+            g_records = a.mid(10).toInt();
+        else
+            rest.push_back(argv[i]);
+    }
+    int n = int(rest.size());
+    benchmark::Initialize(&n, rest.data());
+    buildStore();
+    benchmark::RegisterBenchmark("QuickCheck", BM_Check, RecordStore::Integrity::Quick)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("IntegrityCheck", BM_Check, RecordStore::Integrity::Full)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Backup", BM_Backup)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("OpenStore", BM_OpenStore)->Unit(benchmark::kMillisecond);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
