@@ -6,6 +6,27 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/lotwise.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/seed/images/lotwise.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps)
+# A manual page for each program, made from its own --help and --version so it never drifts.
+find_program(LOTWISE_HELP2MAN help2man)
+if(LOTWISE_HELP2MAN)
+  set(LOTWISE_MANPAGES)
+  foreach(program_and_name
+          "lotwise|follow-up of sold auctions: invoices, reminders, shipping, feedback"
+          "lotwise-cli|import, export and follow-up lists of Lotwise's records")
+    string(REPLACE "|" ";" parts "${program_and_name}")
+    list(GET parts 0 program)
+    list(GET parts 1 name)
+    add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/${program}.1
+      COMMAND ${LOTWISE_HELP2MAN} --no-info --name=${name}
+              --output=${PROJECT_BINARY_DIR}/${program}.1 $<TARGET_FILE:${program}>
+      DEPENDS ${program} VERBATIM)
+    list(APPEND LOTWISE_MANPAGES ${PROJECT_BINARY_DIR}/${program}.1)
+  endforeach()
+  add_custom_target(manpages ALL DEPENDS ${LOTWISE_MANPAGES})
+  install(FILES ${LOTWISE_MANPAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+else()
+  message(WARNING "help2man not found: no manual pages (scripts/install-deps.sh installs it)")
+endif()
 # The program carries its seed files inside itself; the copy here is for the administrator
 # who wants to see what a new application folder starts with.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/seed/

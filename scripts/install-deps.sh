@@ -10,7 +10,7 @@ packages=(
   xvfb xauth locales
   clang libclang-rt-14-dev
   postfix dovecot-imapd dovecot-lmtpd openssl python3
-  desktop-file-utils dpkg-dev
+  desktop-file-utils dpkg-dev help2man
   at-spi2-core python3-pyatspi dbus-x11 matchbox-window-manager
   postgresql-15 libqt6sql6-psql
 )

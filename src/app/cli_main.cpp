@@ -1,5 +1,7 @@
 // lotwise-cli: import, export and list computation on the application folder, for scripts
-// and for moving records in and out in bulk.
+// and for moving records in and out in bulk. Usage follows the conventions of command-line
+// tools: --help and --version on standard output, wrong usage on standard error with exit
+// status 2.
 
 #include "platform/appfolder.h"
 #include "platform/dates.h"
@@ -12,6 +14,7 @@
 #include "records/recordstore.h"
 #include "records/storebackups.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
@@ -34,27 +37,116 @@ QTextStream &err()
     return s;
 }
 
-int usage()
+// One command of the program: what follows its name, what it does, its options and how
+// many arguments it takes.
+struct Command
 {
-    err() << "Usage:\n"
-             "  lotwise-cli import FILE.csv\n"
-             "  lotwise-cli import-orders FILE [--dry-run]\n"
-             "  lotwise-cli export FILE.csv\n"
-             "  lotwise-cli queue KEY [--today YYYY-MM-DD]\n"
-             "  lotwise-cli copy-store to-server|to-file [--replace] [--host H] [--port P]\n"
-             "                         [--database D] [--user U]\n"
-             "  lotwise-cli backup | check | restore [BACKUP]\n"
-             "The application folder is $LOTWISE_HOME, else the per-user data folder.\n"
-             "import-orders reads an order file downloaded from eBay (Seller Hub Orders report,\n"
-             "Selling Manager sales history) or Etsy (Sold Orders, Sold Order Items): new sales\n"
-             "are added, records already there are brought up to date; --dry-run writes nothing.\n"
-             "copy-store copies every record from Auctions.db to the PostgreSQL database of\n"
-             "the settings group \"Store\" (or the options given), or back; the destination\n"
-             "must be empty unless --replace is given. The password comes from the keyring,\n"
-             "else from PGPASSWORD or ~/.pgpass.\n"
-             "backup writes a copy of Auctions.db into Backups/; check runs the full integrity\n"
-             "check; restore puts BACKUP (else the newest sound backup) in place of\n"
-             "Auctions.db, which is kept aside as Auctions.db.before-restore-DATE.\n";
+    const char *name;
+    const char *synopsis;
+    const char *description;
+    QList<QCommandLineOption> options;
+    int minArguments = 0;
+    int maxArguments = 0;
+};
+
+const QList<Command> &commands()
+{
+    static const QList<Command> list = {
+        {"import", "FILE.csv",
+         "Appends the records of a CSV file written by \"export\" (or by hand with the same "
+         "titles), all or none.",
+         {},
+         1, 1},
+        {"import-orders", "FILE [--dry-run]",
+         "Reads an order file downloaded from eBay (Seller Hub Orders report, Selling Manager "
+         "sales history) or Etsy (Sold Orders, Sold Order Items): new sales are added, records "
+         "already there are brought up to date.",
+         {QCommandLineOption(QStringLiteral("dry-run"), QStringLiteral("Say what would be done; write nothing."))},
+         1, 1},
+        {"export", "FILE.csv", "Writes every record to a CSV file.", {}, 1, 1},
+        {"queue", "KEY [--today YYYY-MM-DD]",
+         "Prints the rows of the follow-up list KEY (IS, S, VA, FB1-FB6, AR1-AR7, UPI1-UPI4, "
+         "FVF1-FVF4), then its caption and title.",
+         {QCommandLineOption(QStringLiteral("today"), QStringLiteral("Count the ages from this day."),
+                             QStringLiteral("YYYY-MM-DD"))},
+         1, 1},
+        {"copy-store", "to-server|to-file [--replace] [--host H] [--port P] [--database D] [--user U]",
+         "Copies every record from Auctions.db to the PostgreSQL database of the settings group "
+         "\"Store\" (or the options given), or back. The destination must be empty unless "
+         "--replace is given. The password comes from the keyring, else from PGPASSWORD or "
+         "~/.pgpass.",
+         {QCommandLineOption(QStringLiteral("replace"), QStringLiteral("Empty the destination first.")),
+          QCommandLineOption(QStringLiteral("host"), QStringLiteral("The server's host."), QStringLiteral("H")),
+          QCommandLineOption(QStringLiteral("port"), QStringLiteral("The server's port."), QStringLiteral("P")),
+          QCommandLineOption(QStringLiteral("database"), QStringLiteral("The database."), QStringLiteral("D")),
+          QCommandLineOption(QStringLiteral("user"), QStringLiteral("The user name."), QStringLiteral("U"))},
+         1, 1},
+        {"backup", "", "Writes a copy of Auctions.db into Backups/ and prints its path.", {}, 0, 0},
+        {"check", "",
+         "Runs the full integrity check of Auctions.db: exit status 0 when it is sound, 1 "
+         "naming the problem.",
+         {},
+         0, 0},
+        {"restore", "[BACKUP]",
+         "Puts BACKUP (else the newest sound backup) in place of Auctions.db, which is kept "
+         "aside as Auctions.db.before-restore-DATE.",
+         {},
+         0, 1},
+    };
+    return list;
+}
+
+const Command *findCommand(const QString &name)
+{
+    for (const Command &c : commands()) {
+        if (name == QLatin1String(c.name))
+            return &c;
+    }
+    return nullptr;
+}
+
+const char kShortUsage[] = "Usage: lotwise-cli [--help] [--version] COMMAND [ARGUMENTS]\n"
+                           "       lotwise-cli help COMMAND\n";
+
+QString synopsisOf(const Command &c)
+{
+    return QStringLiteral("lotwise-cli %1 %2").arg(QLatin1String(c.name), QLatin1String(c.synopsis)).trimmed();
+}
+
+QString fullUsage()
+{
+    QString text = QLatin1String(kShortUsage) +
+                   QStringLiteral("\nImport, export and follow-up lists of Lotwise's records, for "
+                                  "scripts and for moving records in and out in bulk.\n\n"
+                                  "Options:\n  -h, --help  Show this help and exit.\n"
+                                  "  --version   Show the version and exit.\n\nCommands:\n");
+    for (const Command &c : commands())
+        text += QStringLiteral("  %1\n      %2\n").arg(synopsisOf(c), QLatin1String(c.description));
+    text += QStringLiteral("\nThe application folder is $LOTWISE_HOME, else the per-user data "
+                           "folder.\nExit status: 0 done, 1 refused or failed, 2 wrong usage.\n");
+    return text;
+}
+
+QString commandUsage(const Command &c)
+{
+    QString text = QStringLiteral("Usage: %1\n\n%2\n").arg(synopsisOf(c), QLatin1String(c.description));
+    if (!c.options.isEmpty()) {
+        text += QStringLiteral("\nOptions:\n");
+        for (const QCommandLineOption &o : c.options) {
+            QString name = QStringLiteral("--") + o.names().constFirst();
+            if (!o.valueName().isEmpty())
+                name += u' ' + o.valueName();
+            text += QStringLiteral("  %1  %2\n").arg(name, -20).arg(o.description());
+        }
+    }
+    return text;
+}
+
+// Wrong usage: what was wrong and the short usage, on standard error; exit status 2.
+int misuse(const QString &why)
+{
+    err() << "lotwise-cli: " << why << "\n" << kShortUsage
+          << "Try \"lotwise-cli --help\" for the commands.\n";
     return 2;
 }
 
@@ -148,34 +240,24 @@ int copyStore(RecordStore &from, RecordStore &to, bool replace)
     return 0;
 }
 
-int runCopyStore(const QStringList &args, const QString &dbPath)
+int runCopyStore(const QCommandLineParser &options, const QString &direction,
+                 const QString &dbPath)
 {
-    if (args.size() < 2 || (args[1] != u"to-server" && args[1] != u"to-file"))
-        return usage();
+    if (direction != u"to-server" && direction != u"to-file")
+        return misuse(QStringLiteral("copy-store goes \"to-server\" or \"to-file\", not \"%1\".")
+                          .arg(direction));
     SettingsStore settings;
     StoreAddress address = StoreAddress::read(settings);
     address.kind = StoreAddress::Server;
-    bool replace = false;
-    for (int i = 2; i < args.size(); ++i) {
-        const QString &a = args[i];
-        if (a == u"--replace") {
-            replace = true;
-            continue;
-        }
-        if (i + 1 >= args.size())
-            return usage();
-        const QString value = args[++i];
-        if (a == u"--host")
-            address.host = value;
-        else if (a == u"--port")
-            address.port = value.toInt();
-        else if (a == u"--database")
-            address.database = value;
-        else if (a == u"--user")
-            address.user = value;
-        else
-            return usage();
-    }
+    const bool replace = options.isSet(QStringLiteral("replace"));
+    if (options.isSet(QStringLiteral("host")))
+        address.host = options.value(QStringLiteral("host"));
+    if (options.isSet(QStringLiteral("port")))
+        address.port = options.value(QStringLiteral("port")).toInt();
+    if (options.isSet(QStringLiteral("database")))
+        address.database = options.value(QStringLiteral("database"));
+    if (options.isSet(QStringLiteral("user")))
+        address.user = options.value(QStringLiteral("user"));
     if (const QString why = address.problem(); !why.isEmpty()) {
         err() << "lotwise-cli: " << why << "\n";
         return 2;
@@ -188,8 +270,8 @@ int runCopyStore(const QStringList &args, const QString &dbPath)
     try {
         file.open(dbPath);
         server.openServer(address, password);
-        const int rc = args[1] == u"to-server" ? copyStore(file, server, replace)
-                                               : copyStore(server, file, replace);
+        const int rc = direction == u"to-server" ? copyStore(file, server, replace)
+                                                 : copyStore(server, file, replace);
         file.close();
         server.close();
         return rc;
@@ -200,11 +282,11 @@ int runCopyStore(const QStringList &args, const QString &dbPath)
 }
 
 // backup, check and restore work on the Auctions.db file itself, sound or not.
-int runStoreFile(const QStringList &args, const QString &folder)
+int runStoreFile(const QString &command, const QStringList &args, const QString &folder)
 {
     const QString db = AppFolder::fileIn(folder, QStringLiteral("Auctions.db"));
     const QString backups = StoreBackups::folderOf(folder);
-    if (args[0] == u"check") {
+    if (command == u"check") {
         const StoreFileCheck check = RecordStore::checkFile(db, RecordStore::Integrity::Full);
         if (!check.sound()) {
             err() << "lotwise-cli: " << check.problem << "\n";
@@ -220,15 +302,15 @@ int runStoreFile(const QStringList &args, const QString &folder)
         return 1;
     }
     try {
-        if (args[0] == u"backup") {
+        if (command == u"backup") {
             const QDateTime now = QDateTime::currentDateTime();
             out() << StoreBackups::write(db, backups, now) << "\n";
             StoreBackups::prune(backups, StoreBackups::keepDaily(settings), now.date());
             return 0;
         }
         QString chosen;
-        if (args.size() > 1) {
-            chosen = QFileInfo::exists(args[1]) ? args[1] : QDir(backups).filePath(args[1]);
+        if (!args.isEmpty()) {
+            chosen = QFileInfo::exists(args[0]) ? args[0] : QDir(backups).filePath(args[0]);
         } else if (const auto best = StoreBackups::newestSound(backups)) {
             chosen = best->backup.path;
         } else {
@@ -255,37 +337,62 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Lotwise"));
     Dates::useSensibleDefaultLocale();
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    const QString command = args.value(0);
-    const bool storeFile = command == u"backup" || command == u"check" || command == u"restore";
-    if (storeFile ? args.size() > (command == u"restore" ? 2 : 1) : args.size() < 2)
-        return usage();
+    const QStringList all = QCoreApplication::arguments().mid(1);
+    const QString first = all.value(0);
+    if (first == u"--help" || first == u"-h" || (first == u"help" && all.size() == 1)) {
+        out() << fullUsage();
+        return 0;
+    }
+    if (first == u"--version") {
+        out() << "lotwise-cli " << LOTWISE_VERSION << "\n";
+        return 0;
+    }
+    if (first == u"help") {
+        const Command *asked = findCommand(all.value(1));
+        if (!asked || all.size() > 2)
+            return misuse(QStringLiteral("\"%1\" is not a command.").arg(all.mid(1).join(u' ')));
+        out() << commandUsage(*asked);
+        return 0;
+    }
+    if (all.isEmpty())
+        return misuse(QStringLiteral("no command given."));
+    const Command *command = findCommand(first);
+    if (!command)
+        return misuse(first.startsWith(u'-') ? QStringLiteral("unknown option \"%1\".").arg(first)
+                                             : QStringLiteral("\"%1\" is not a command.").arg(first));
+
+    QCommandLineParser parser;
+    parser.addOptions(command->options);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Describe this command."));
+    parser.addOption(help);
+    if (!parser.parse(QStringList{QStringLiteral("lotwise-cli")} + all.mid(1)))
+        return misuse(QStringLiteral("%1: %2").arg(first, parser.errorText()));
+    if (parser.isSet(help)) {
+        out() << commandUsage(*command);
+        return 0;
+    }
+    const QStringList args = parser.positionalArguments();
+    if (args.size() < command->minArguments || args.size() > command->maxArguments)
+        return misuse(QStringLiteral("wrong arguments for %1; it is: %2")
+                          .arg(first, synopsisOf(*command)));
 
     const QueueRule *rule = nullptr;
     QDate today = QDate::currentDate();
-    if (command == QLatin1String("queue")) {
-        rule = Queues::rule(args[1]);
+    if (first == u"queue") {
+        rule = Queues::rule(args[0]);
         if (!rule) {
-            err() << "lotwise-cli: \"" << args[1] << "\" is not the key of a list.\n";
+            err() << "lotwise-cli: \"" << args[0] << "\" is not the key of a list.\n";
             return 2;
         }
-        if (args.size() == 4 && args[2] == QLatin1String("--today")) {
-            today = QDate::fromString(args[3], Qt::ISODate);
+        if (parser.isSet(QStringLiteral("today"))) {
+            const QString day = parser.value(QStringLiteral("today"));
+            today = QDate::fromString(day, Qt::ISODate);
             if (!today.isValid()) {
-                err() << "lotwise-cli: \"" << args[3] << "\" is not a date (YYYY-MM-DD).\n";
+                err() << "lotwise-cli: \"" << day << "\" is not a date (YYYY-MM-DD).\n";
                 return 2;
             }
-        } else if (args.size() != 2) {
-            return usage();
         }
-    } else if (storeFile || command == QLatin1String("copy-store")) {
-        // checked below, once the folder is locked
-    } else if (command == QLatin1String("import-orders")) {
-        if (args.size() > 3 || (args.size() == 3 && args[2] != QLatin1String("--dry-run")))
-            return usage();
-    } else if ((command != QLatin1String("import") && command != QLatin1String("export")) ||
-               args.size() != 2) {
-        return usage();
     }
 
     const QString folder = AppFolder::path();
@@ -298,20 +405,21 @@ int main(int argc, char *argv[])
         err() << "lotwise-cli: " << lock.inUseMessage() << "\n";
         return 1;
     }
-    if (storeFile)
-        return runStoreFile(args, folder);
-    if (command == QLatin1String("copy-store"))
-        return runCopyStore(args, AppFolder::fileIn(folder, QStringLiteral("Auctions.db")));
+    const QString db = AppFolder::fileIn(folder, QStringLiteral("Auctions.db"));
+    if (first == u"backup" || first == u"check" || first == u"restore")
+        return runStoreFile(first, args, folder);
+    if (first == u"copy-store")
+        return runCopyStore(parser, args[0], db);
     RecordStore store;
     try {
-        store.open(AppFolder::fileIn(folder, QStringLiteral("Auctions.db")));
+        store.open(db);
         int rc = 0;
-        if (command == QLatin1String("import"))
-            rc = importCsv(store, args[1]);
-        else if (command == QLatin1String("import-orders"))
-            rc = importOrders(store, args[1], args.size() == 3);
-        else if (command == QLatin1String("export"))
-            rc = exportCsv(store, args[1]);
+        if (first == u"import")
+            rc = importCsv(store, args[0]);
+        else if (first == u"import-orders")
+            rc = importOrders(store, args[0], parser.isSet(QStringLiteral("dry-run")));
+        else if (first == u"export")
+            rc = exportCsv(store, args[0]);
         else
             rc = printQueue(store, *rule, today);
         store.close();

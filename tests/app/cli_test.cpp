@@ -241,6 +241,43 @@ TEST_F(Cli, QueuePrintsTheRowsCaptionAndTitleForTheGivenDay)
     EXPECT_EQ(r.out, "You Have 0 Invoices to Send..\nLotwise - Working with Invoices to Send..\n");
 }
 
+TEST_F(Cli, HelpAndVersionOnStandardOutputAndWrongUsageOnStandardErrorWithStatusTwo)
+{
+    for (const QStringList &args : {QStringList{"--help"}, QStringList{"-h"}, QStringList{"help"}}) {
+        const CliRun r = cli(folder.path(), args);
+        EXPECT_EQ(r.exitCode, 0) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.out.startsWith("Usage: lotwise-cli")) << r.out.toStdString();
+        // Every command is listed.
+        for (const char *command : {"import ", "import-orders ", "export ", "queue ", "copy-store ",
+                                    "backup", "check", "restore "})
+            EXPECT_TRUE(r.out.contains(QString("lotwise-cli ") + command)) << command;
+        EXPECT_TRUE(r.err.isEmpty());
+    }
+    CliRun r = cli(folder.path(), {"--version"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "lotwise-cli 3.0.0\n");
+    // One command described, asked either way.
+    for (const QStringList &args : {QStringList{"help", "queue"}, QStringList{"queue", "--help"}}) {
+        r = cli(folder.path(), args);
+        EXPECT_EQ(r.exitCode, 0) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.out.startsWith("Usage: lotwise-cli queue KEY [--today YYYY-MM-DD]"))
+            << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains("--today YYYY-MM-DD"));
+        EXPECT_FALSE(r.out.contains("import-orders"));
+    }
+    // A wrong command or option: the short usage on standard error, nothing on standard
+    // output, and the folder untouched.
+    for (const QStringList &args :
+         {QStringList{}, QStringList{"frob"}, QStringList{"--frob"}, QStringList{"help", "frob"},
+          QStringList{"export", "a.csv", "--frob"}, QStringList{"export"}, QStringList{"backup", "x"}}) {
+        r = cli(folder.path(), args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains("Usage: lotwise-cli")) << r.err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder.dbPath()));
+}
+
 TEST_F(Cli, KeyThatNamesNoListExitsTwoWithoutTouchingTheFolder)
 {
     for (const char *key : {"XX", "AR", "FVF5"}) {

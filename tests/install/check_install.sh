@@ -9,7 +9,8 @@ trap 'rm -rf "$work"' EXIT
 prefix="$work/usr"
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for f in bin/lotwise bin/lotwise-cli share/applications/lotwise.desktop \
+for f in bin/lotwise bin/lotwise-cli share/man/man1/lotwise.1 share/man/man1/lotwise-cli.1 \
+         share/applications/lotwise.desktop \
          share/icons/hicolor/64x64/apps/lotwise.png "share/lotwise/seed/Email Templates/Auction Invoice.elm"; do
     [ -e "$prefix/$f" ] || { echo "not installed: $f"; exit 1; }
 done
@@ -32,6 +33,12 @@ done
 contents="$(dpkg-deb -c "$deb")"
 grep -q './usr/share/applications/lotwise.desktop' <<<"$contents"
 grep -q './usr/bin/lotwise$' <<<"$contents"
+for page in lotwise lotwise-cli; do
+    grep -q "./usr/share/man/man1/$page.1" <<<"$contents" || { echo "no manual page for $page"; exit 1; }
+done
+# The installed programs answer --version without a desktop.
+grep -qx 'lotwise-cli 3.0.0' <<<"$(env -u QT_QPA_PLATFORM -u DISPLAY "$prefix/bin/lotwise-cli" --version)"
+grep -qx 'lotwise 3.0.0' <<<"$(env -u QT_QPA_PLATFORM -u DISPLAY "$prefix/bin/lotwise" --version)"
 grep -q 'libqt6sql6-psql' <<<"$(dpkg-deb -f "$deb" Recommends)" ||
     { echo "the PostgreSQL driver is not recommended"; exit 1; }
 # The programs go out without their debugging symbols.
