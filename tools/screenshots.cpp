@@ -3,10 +3,10 @@
 // picture of each panel, of the tracking menu and of the calendar into DIR. Run it under a
 // real X server (scripts/screenshots.sh uses Xvfb) so fonts and styles are those a user sees.
 
-#include "aux/frmabout.h"
-#include "aux/frmhelpballon.h"
-#include "aux/frmnotes.h"
-#include "aux/frmsplash.h"
+#include "windows/frmabout.h"
+#include "windows/frmhelpballon.h"
+#include "windows/frmnotes.h"
+#include "windows/frmsplash.h"
 #include "mail/frmemail.h"
 #include "mainwindow/frmimportorders.h"
 #include "mainwindow/restoredialog.h"

@@ -1,4 +1,4 @@
-#include "aux/frmsplash.h"
+#include "windows/frmsplash.h"
 #include "mail/mailsession.h"
 #include "mainwindow/frmmain.h"
 #include "platform/appfolder.h"

@@ -1,9 +1,9 @@
 #include "frmmain.h"
 
-#include "aux/frmabout.h"
-#include "aux/frmhelpballon.h"
-#include "aux/frmnotes.h"
-#include "aux/help.h"
+#include "windows/frmabout.h"
+#include "windows/frmhelpballon.h"
+#include "windows/frmnotes.h"
+#include "windows/help.h"
 #include "errors/handelerrors.h"
 #include "mail/mailaccountpage.h"
 #include "mail/templates.h"

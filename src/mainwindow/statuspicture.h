@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/clicklabel.h"
+
 #include <QAbstractButton>
-#include <QLabel>
 #include <functional>
 
 // A status picture: a checkable button that paints the "set" or "not set" picture, so
@@ -29,27 +30,6 @@ protected:
 
 private:
     bool m_settingState = false;
-};
-
-// The caption beside a picture; clicking it is the same as clicking the picture. A caption
-// is the buddy of its control, so a screen reader reads it as that control's label.
-class ClickLabel : public QLabel
-{
-    Q_OBJECT
-public:
-    explicit ClickLabel(const QString &text, QWidget *parent = nullptr);
-
-    // A link rather than a caption: it has no control to stand for, so it is a Tab stop of
-    // its own that Space or Enter presses, framed while it has the focus.
-    void makeLink();
-
-signals:
-    void clicked();
-
-protected:
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
 };
 
 // An on/off switch of a list panel: the picture and its caption side by side, on at first.

@@ -2,7 +2,7 @@
 
 #include "errors/handelerrors.h"
 #include "mail/templates.h"
-#include "mainwindow/statuspicture.h"
+#include "platform/clicklabel.h"
 #include "platform/appfolder.h"
 #include "platform/prompts.h"
 

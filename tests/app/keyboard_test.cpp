@@ -1,9 +1,9 @@
 // Every window as a keyboard and screen-reader user meets it: Tab reaches every control, in
 // reading order, and each control is announced by a caption.
 
-#include "aux/frmabout.h"
-#include "aux/frmhelpballon.h"
-#include "aux/frmnotes.h"
+#include "windows/frmabout.h"
+#include "windows/frmhelpballon.h"
+#include "windows/frmnotes.h"
 #include "mail/frmemail.h"
 #include "mainwindow/frmimportorders.h"
 #include "mainwindow/restoredialog.h"

@@ -1,7 +1,7 @@
 // The notes window fed by the start-up reminder and the task summary, and the options window
 // as the main window opens it.
 
-#include "aux/frmnotes.h"
+#include "windows/frmnotes.h"
 #include "mail/mailsession.h"
 #include "options/frmoptions.h"
 #include "options/optionfiles.h"

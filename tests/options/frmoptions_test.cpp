@@ -1,4 +1,4 @@
-#include "mainwindow/statuspicture.h"
+#include "platform/clicklabel.h"
 #include "options/frmoptions.h"
 #include "platform/appfolder.h"
 #include "platform/prompts.h"

@@ -1,7 +1,7 @@
 #include "frmabout.h"
 
-#include "aux/programinfo.h"
-#include "aux/skinform.h"
+#include "windows/programinfo.h"
+#include "windows/skinform.h"
 #include "errors/handelerrors.h"
 #include "platform/prompts.h"
 

@@ -1,6 +1,6 @@
 #include "frmnotes.h"
 
-#include "aux/skinform.h"
+#include "windows/skinform.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -1,6 +1,6 @@
 #include "frmhelpballon.h"
 
-#include "aux/skinform.h"
+#include "windows/skinform.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>

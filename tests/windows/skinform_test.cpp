@@ -1,4 +1,4 @@
-#include "aux/skinform.h"
+#include "windows/skinform.h"
 
 #include <QApplication>
 #include <QLabel>

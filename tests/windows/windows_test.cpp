@@ -1,9 +1,9 @@
-#include "aux/frmabout.h"
-#include "aux/frmhelpballon.h"
-#include "aux/frmnotes.h"
-#include "aux/frmsplash.h"
-#include "aux/help.h"
-#include "aux/skinform.h"
+#include "windows/frmabout.h"
+#include "windows/frmhelpballon.h"
+#include "windows/frmnotes.h"
+#include "windows/frmsplash.h"
+#include "windows/help.h"
+#include "windows/skinform.h"
 #include "platform/appfolder.h"
 #include "platform/prompts.h"
 #include "support/testsupport.h"
@@ -294,4 +294,4 @@ TEST(HelpPages, EveryLinkLeadsToASeededPage)
     EXPECT_GE(links, pages.size() - 1); // the pages are linked together
 }
 
-#include "auxwindows_test.moc"
+#include "windows_test.moc"

@@ -1,7 +1,7 @@
 #include "frmsplash.h"
 
-#include "aux/programinfo.h"
-#include "aux/skinform.h"
+#include "windows/programinfo.h"
+#include "windows/skinform.h"
 #include "errors/handelerrors.h"
 
 #include <QCoreApplication>
