@@ -10,6 +10,7 @@
 #include "records/csvio.h"
 #include "records/orderimport.h"
 #include "records/recordstore.h"
+#include "reports/reportcli.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -41,7 +42,8 @@ int usage()
              "  lotwise-cli queue KEY [--today YYYY-MM-DD]\n"
              "  lotwise-cli copy-store to-server|to-file [--replace] [--host H] [--port P]\n"
              "                         [--database D] [--user U]\n"
-             "The application folder is $LOTWISE_HOME, else the per-user data folder.\n"
+          << ReportCli::usage()
+          << "The application folder is $LOTWISE_HOME, else the per-user data folder.\n"
              "import-orders reads an order file downloaded from eBay (Seller Hub Orders report,\n"
              "Selling Manager sales history) or Etsy (Sold Orders, Sold Order Items): new sales\n"
              "are added, records already there are brought up to date; --dry-run writes nothing.\n"
@@ -197,7 +199,7 @@ int runCopyStore(const QStringList &args, const QString &dbPath)
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    const auto app = ReportCli::makeApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Lotwise"));
     Dates::useSensibleDefaultLocale();
     const QStringList args = QCoreApplication::arguments().mid(1);
@@ -224,6 +226,11 @@ int main(int argc, char *argv[])
         }
     } else if (command == QLatin1String("copy-store")) {
         // checked below, once the folder is locked
+    } else if (ReportCli::handles(command)) {
+        if (QString why; !ReportCli::check(args, &why)) {
+            err() << "lotwise-cli: " << why << "\n";
+            return 2;
+        }
     } else if (command == QLatin1String("import-orders")) {
         if (args.size() > 3 || (args.size() == 3 && args[2] != QLatin1String("--dry-run")))
             return usage();
@@ -254,6 +261,8 @@ int main(int argc, char *argv[])
             rc = importOrders(store, args[1], args.size() == 3);
         else if (command == QLatin1String("export"))
             rc = exportCsv(store, args[1]);
+        else if (ReportCli::handles(command))
+            rc = ReportCli::run(store, folder, args, out(), err());
         else
             rc = printQueue(store, *rule, today);
         store.close();

@@ -5,6 +5,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 
 EmailWizardPanel::EmailWizardPanel(RecordStore &store, std::function<bool()> markPictureFlips,
                                    QWidget *parent)
@@ -35,6 +36,9 @@ EmailWizardPanel::EmailWizardPanel(RecordStore &store, std::function<bool()> mar
     side()->addRow(QStringLiteral("Email Templete"), m_templates);
     side()->addRow(m_mark.row);
     side()->addRow(m_hint);
+    m_print = new QPushButton(QStringLiteral("Print..."));
+    m_print->setObjectName(QStringLiteral("cmdPrintInvoices"));
+    buttons()->insertWidget(2, m_print);
 }
 
 void EmailWizardPanel::fillTemplates(const QString &folder)

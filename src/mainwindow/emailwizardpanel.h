@@ -29,10 +29,13 @@ public:
     void setMarkControlsVisible(bool visible);
     bool markControlsVisible() const;
     StatusPicture *markSwitch() const { return m_mark.picture; }
+    // "Print...": invoices for the checked rows.
+    QPushButton *printButton() const { return m_print; }
 
 private:
     QComboBox *m_subject = nullptr;
     QListWidget *m_templates = nullptr;
     class QLabel *m_hint = nullptr;
     Switch m_mark;
+    QPushButton *m_print = nullptr;
 };

@@ -8,6 +8,8 @@
 #include "mainwindow/frmimportorders.h"
 #include "mainwindow/statuspicture.h"
 #include "options/frmoptions.h"
+#include "reports/frmsalesoverview.h"
+#include "reports/frmyearendreport.h"
 #include "support/windowtest.h"
 
 #include <QAbstractButton>
@@ -66,7 +68,7 @@ const QHash<QString, QString> kToolbarInMenus = {
     {"New", "&New"},   {"Open", "&Open"},       {"Save", "&Save"},
     {"Cut", "Cu&t"},   {"Copy", "&Copy"},       {"Paste", "&Paste"},
     {"Back", "Move Back"}, {"Next", "Move Forward"}, {"Options", "&Options..."},
-    {"Help", "&Contents"},
+    {"Help", "&Contents"}, {"Sales Overview", "Sa&les Overview..."},
 };
 
 // Whether Tab must stop on the control: a toolbar button whose command is in the menus is
@@ -197,7 +199,7 @@ TEST_F(KeyboardTest, EveryOptionsPageIsWalkedFromItsTabToOkAndApply)
     options->findChild<QCheckBox *>("chkLocalFolders")->setChecked(false);
     options->findChild<QRadioButton *>("optStorePostgres")->setChecked(true);
     auto *tabs = options->findChild<QTabWidget *>("tabOptions");
-    ASSERT_EQ(tabs->count(), 7);
+    ASSERT_EQ(tabs->count(), 8);
     for (int i = 0; i < tabs->count(); ++i) {
         tabs->setCurrentIndex(i);
         checkKeyboard(options, tabs->tabText(i));
@@ -237,6 +239,14 @@ TEST_F(KeyboardTest, SmallWindowsAreWalkedWithCaptions)
     FrmImportOrders preview(plan, QStringLiteral("orders.csv"), &main);
     preview.show();
     checkKeyboard(&preview, QStringLiteral("import orders"));
+
+    FrmYearEndReport report(main.store(), 2025, &main);
+    report.show();
+    checkKeyboard(&report, QStringLiteral("year-end report"));
+
+    FrmSalesOverview overview(main.store(), [] { return TestSupport::kWindowToday; }, &main);
+    overview.show();
+    checkKeyboard(&overview, QStringLiteral("sales overview"));
 }
 
 TEST_F(KeyboardTest, TheLogonDialogIsWalkedWithCaptions)
