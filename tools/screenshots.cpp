@@ -11,6 +11,8 @@
 #include "mainwindow/frmimportorders.h"
 #include "mainwindow/frmmain.h"
 #include "options/frmoptions.h"
+#include "reports/frmsalesoverview.h"
+#include "reports/frmyearendreport.h"
 #include "platform/appfolder.h"
 #include "platform/dates.h"
 #include "platform/prompts.h"
@@ -241,6 +243,16 @@ int main(int argc, char *argv[])
         } else {
             ok = false;
         }
+    }
+    {
+        FrmYearEndReport report(win.store(), QDate::currentDate().year(), &win);
+        report.show();
+        ok = QTest::qWaitForWindowExposed(&report) && save(&report, out, QStringLiteral("year-end-report")) && ok;
+    }
+    {
+        FrmSalesOverview overview(win.store(), [] { return QDate::currentDate(); }, &win);
+        overview.show();
+        ok = QTest::qWaitForWindowExposed(&overview) && save(&overview, out, QStringLiteral("sales-overview")) && ok;
     }
     setPrompts(nullptr);
     return ok ? 0 : 1;
