@@ -3,7 +3,6 @@
 #include "mainwindow/frmmain.h"
 #include "platform/dates.h"
 #include "platform/busycursor.h"
-#include "platform/prompts.h"
 #include "queues/queuerules.h"
 #include "records/recordstore.h"
 #include "reports/printcommands.h"
@@ -16,7 +15,6 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QCursor>
-#include <QDir>
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -26,7 +24,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSet>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -314,20 +311,7 @@ bool FrmSalesOverview::exportCsv()
     const QString name = m_periodBox->currentIndex() <= 0
                              ? QStringLiteral("Sales last 12 months.csv")
                              : QStringLiteral("Sales %1.csv").arg(m_periodBox->currentText());
-    const QString path = prompts().saveFileName(QStringLiteral("Export Sales by Month"),
-                                                QDir::home().filePath(name),
-                                                QStringLiteral("CSV Files (*.csv)"));
-    if (path.isEmpty())
-        return false;
-    const QByteArray bytes = YearEndReport::csv(m_period);
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
-        prompts().message(QStringLiteral("The table could not be saved to %1: %2")
-                              .arg(QDir::toNativeSeparators(path), f.errorString()),
-                          windowTitle(), Prompts::Ok, Prompts::Icon::Warning);
-        return false;
-    }
-    return true;
+    return YearEndReport::askAndSaveCsv(m_period, QStringLiteral("Export Sales by Month"), name);
 }
 
 void FrmSalesOverview::print()

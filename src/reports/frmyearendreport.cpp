@@ -1,16 +1,13 @@
 #include "frmyearendreport.h"
 
 #include "platform/busycursor.h"
-#include "platform/prompts.h"
 #include "reports/yearendreport.h"
 
-#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -108,19 +105,6 @@ void FrmYearEndReport::refresh()
 
 bool FrmYearEndReport::saveCsv()
 {
-    const QString path = prompts().saveFileName(
-        QStringLiteral("Save Year-End Report"),
-        QDir::home().filePath(QStringLiteral("Year-End %1.csv").arg(m_year->value())),
-        QStringLiteral("CSV Files (*.csv)"));
-    if (path.isEmpty())
-        return false;
-    const QByteArray bytes = YearEndReport::csv(m_period);
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
-        prompts().message(QStringLiteral("The report could not be saved to %1: %2")
-                              .arg(QDir::toNativeSeparators(path), f.errorString()),
-                          QStringLiteral("Year-End Report"), Prompts::Ok, Prompts::Icon::Warning);
-        return false;
-    }
-    return true;
+    return YearEndReport::askAndSaveCsv(m_period, QStringLiteral("Save Year-End Report"),
+                                        QStringLiteral("Year-End %1.csv").arg(m_year->value()));
 }

@@ -1,6 +1,10 @@
 #include "yearendreport.h"
 
+#include "platform/prompts.h"
+
+#include <QDir>
 #include <QLocale>
+#include <QSaveFile>
 
 namespace YearEndReport {
 
@@ -27,6 +31,24 @@ QByteArray csv(const SalesFigures::Period &year)
         line(m.month.toString(QStringLiteral("yyyy-MM")), m);
     line(QStringLiteral("Total"), year.totals);
     return out.toUtf8();
+}
+
+bool askAndSaveCsv(const SalesFigures::Period &period, const QString &dialogTitle,
+                   const QString &proposedName)
+{
+    const QString path = prompts().saveFileName(dialogTitle, QDir::home().filePath(proposedName),
+                                                QStringLiteral("CSV Files (*.csv)"));
+    if (path.isEmpty())
+        return false;
+    const QByteArray bytes = csv(period);
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+        prompts().message(QStringLiteral("The table could not be saved to %1: %2")
+                              .arg(QDir::toNativeSeparators(path), f.errorString()),
+                          dialogTitle, Prompts::Ok, Prompts::Icon::Warning);
+        return false;
+    }
+    return true;
 }
 
 QString text(const SalesFigures::Period &year)
