@@ -255,8 +255,7 @@ void FrmSalesOverview::drawChart()
     int most = 0;
     for (size_t i = 0; i < m_period.months.size(); ++i) {
         const SalesFigures::Month &m = m_period.months[i];
-        months << english().monthName(m.month.month(), QLocale::ShortFormat) +
-                      QStringLiteral(" '") + m.month.toString(QStringLiteral("yy"));
+        months << english().monthName(m.month.month(), QLocale::ShortFormat);
         *totals << plotted(m.total);
         counts->append(double(i), m.sales);
         highest = std::max(highest, plotted(m.total));
@@ -269,14 +268,21 @@ void FrmSalesOverview::drawChart()
 
     auto *x = new QBarCategoryAxis;
     x->append(months);
-    x->setTitleText(QStringLiteral("Month of close"));
+    x->setTitleText(QStringLiteral("Month of close, %1 to %2")
+                        .arg(m_period.months.front().month.toString(QStringLiteral("MM/yyyy")),
+                             m_period.months.back().month.toString(QStringLiteral("MM/yyyy"))));
     auto *money = new QValueAxis;
     money->setTitleText(QStringLiteral("Total"));
     money->setRange(0, highest > 0 ? highest * 1.1 : 1);
     money->setLabelFormat(QStringLiteral("%.2f"));
     auto *number = new QValueAxis;
     number->setTitleText(QStringLiteral("Sales"));
-    number->setRange(0, std::max(most, 1) * 1.1);
+    // Whole numbers of sales only.
+    const int step = std::max(1, (most + 4) / 5);
+    number->setRange(0, ((std::max(most, 1) + step - 1) / step) * step);
+    number->setTickType(QValueAxis::TicksDynamic);
+    number->setTickAnchor(0);
+    number->setTickInterval(step);
     number->setLabelFormat(QStringLiteral("%d"));
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(money, Qt::AlignLeft);
