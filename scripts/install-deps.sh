@@ -5,7 +5,9 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libgl-dev
-  libgtest-dev libbenchmark-dev
+  # Qt Charts' CMake files look for Qt OpenGL's, which its package does not pull in.
+  qt6-charts-dev libqt6opengl6-dev
+  libgtest-dev libbenchmark-dev poppler-utils
   libvmime-dev qtkeychain-qt6-dev
   xvfb xauth locales
   clang libclang-rt-14-dev

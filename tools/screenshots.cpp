@@ -12,6 +12,8 @@
 #include "mainwindow/restoredialog.h"
 #include "mainwindow/frmmain.h"
 #include "options/frmoptions.h"
+#include "reports/frmsalesoverview.h"
+#include "reports/frmyearendreport.h"
 #include "platform/appfolder.h"
 #include "platform/dates.h"
 #include "platform/prompts.h"
@@ -260,6 +262,16 @@ int main(int argc, char *argv[])
         restore.show();
         ok = QTest::qWaitForWindowExposed(&restore) &&
              save(&restore, out, QStringLiteral("restore-from-backup")) && ok;
+    }
+    {
+        FrmYearEndReport report(win.store(), QDate::currentDate().year(), &win);
+        report.show();
+        ok = QTest::qWaitForWindowExposed(&report) && save(&report, out, QStringLiteral("year-end-report")) && ok;
+    }
+    {
+        FrmSalesOverview overview(win.store(), [] { return QDate::currentDate(); }, &win);
+        overview.show();
+        ok = QTest::qWaitForWindowExposed(&overview) && save(&overview, out, QStringLiteral("sales-overview")) && ok;
     }
     setPrompts(nullptr);
     return ok ? 0 : 1;

@@ -13,6 +13,7 @@
 #include "records/orderimport.h"
 #include "records/recordstore.h"
 #include "records/storebackups.h"
+#include "reports/reportcli.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -87,6 +88,21 @@ const QList<Command> &commands()
          "naming the problem.",
          {},
          0, 0},
+        {"report", "--year YYYY [--format csv|text]",
+         "Prints the year-end report: one line per month (sales, their total, the paid part, "
+         "the unpaid count), then the totals; CSV for the accountant, text for the terminal.",
+         {QCommandLineOption(QStringLiteral("year"), QStringLiteral("The year to report."), QStringLiteral("YYYY")),
+          QCommandLineOption(QStringLiteral("format"), QStringLiteral("csv or text (the default)."),
+                             QStringLiteral("csv|text"))},
+         0, 0},
+        {"print", "invoices|packing-slips --list KEY [--out FILE.pdf] [--today YYYY-MM-DD]",
+         "Prints an invoice or a packing slip for every buyer of the list KEY to a PDF file, "
+         "one page per buyer.",
+         {QCommandLineOption(QStringLiteral("list"), QStringLiteral("The list whose rows are printed."), QStringLiteral("KEY")),
+          QCommandLineOption(QStringLiteral("out"), QStringLiteral("The PDF file to write."), QStringLiteral("FILE.pdf")),
+          QCommandLineOption(QStringLiteral("today"), QStringLiteral("Count the ages from this day."),
+                             QStringLiteral("YYYY-MM-DD"))},
+         1, 1},
         {"restore", "[BACKUP]",
          "Puts BACKUP (else the newest sound backup) in place of Auctions.db, which is kept "
          "aside as Auctions.db.before-restore-DATE.",
@@ -334,7 +350,7 @@ int runStoreFile(const QString &command, const QStringList &args, const QString 
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    const auto app = ReportCli::makeApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Lotwise"));
     Dates::useSensibleDefaultLocale();
     const QStringList all = QCoreApplication::arguments().mid(1);
@@ -377,6 +393,10 @@ int main(int argc, char *argv[])
         return misuse(QStringLiteral("wrong arguments for %1; it is: %2")
                           .arg(first, synopsisOf(*command)));
 
+    if (ReportCli::handles(first)) {
+        if (QString why; !ReportCli::check(all, &why))
+            return misuse(why);
+    }
     const QueueRule *rule = nullptr;
     QDate today = QDate::currentDate();
     if (first == u"queue") {
@@ -420,6 +440,8 @@ int main(int argc, char *argv[])
             rc = importOrders(store, args[0], parser.isSet(QStringLiteral("dry-run")));
         else if (first == u"export")
             rc = exportCsv(store, args[0]);
+        else if (ReportCli::handles(first))
+            rc = ReportCli::run(store, folder, all, out(), err());
         else
             rc = printQueue(store, *rule, today);
         store.close();

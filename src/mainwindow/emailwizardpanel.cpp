@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
+#include <QPushButton>
 
 EmailWizardPanel::EmailWizardPanel(RecordStore &store, std::function<bool()> markPictureFlips,
                                    QWidget *parent)
@@ -76,6 +77,10 @@ EmailWizardPanel::EmailWizardPanel(RecordStore &store, std::function<bool()> mar
             &EmailWizardPanel::updatePreview);
     connect(model(), &QAbstractItemModel::modelReset, this, &EmailWizardPanel::updatePreview);
     updatePreview();
+
+    m_print = new QPushButton(QStringLiteral("Print..."));
+    m_print->setObjectName(QStringLiteral("cmdPrintInvoices"));
+    buttons()->insertWidget(2, m_print);
 }
 
 void EmailWizardPanel::fillTemplates(const QString &folder)

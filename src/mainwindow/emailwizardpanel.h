@@ -34,6 +34,8 @@ public:
     void setMarkControlsVisible(bool visible);
     bool markControlsVisible() const;
     StatusPicture *markSwitch() const { return m_mark.picture; }
+    // "Print...": invoices for the checked rows.
+    QPushButton *printButton() const { return m_print; }
 
     // What the mail layer puts under every body; the preview shows it too.
     void setFooter(const QString &footer);
@@ -67,4 +69,5 @@ private:
     QPlainTextEdit *m_previewBody = nullptr;
     QString m_previewText;
     bool m_previewHeld = false;
+    QPushButton *m_print = nullptr;
 };

@@ -39,6 +39,10 @@
 #include "platform/textfile.h"
 #include "platform/weblinks.h"
 #include "records/recordstore.h"
+#include "reports/frmsalesoverview.h"
+#include "reports/frmyearendreport.h"
+#include "reports/printcommands.h"
+#include "reports/sellerpage.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -291,6 +295,7 @@ void FrmMain::buildPanels()
     connect(m_unpaid->actionButton(), &QPushButton::clicked, m_batch, &BatchCommands::markUnpaid);
     connect(m_ship->actionButton(), &QPushButton::clicked, m_batch, &BatchCommands::markShipped);
     connect(m_unpaid->link(), &ClickLabel::clicked, m_batch, &BatchCommands::openDisputePage);
+    new PrintCommands(*this);
     // Over the unpaid items list the question-mark pointer shows in help mode, with no balloon.
     registerHelpControl(m_unpaid->list()->viewport(), false);
     m_templatePanel = new TemplatePanel(m_appFolder);
@@ -362,6 +367,7 @@ void FrmMain::buildMenus()
                      StoreSafety(m_store, m_settings, m_appFolder).restoreFromBackup(this, today());
                      showPanel(Panel::Record);
                  }},
+                {"&Year-End Report...", "mnuFileYearEndReport", {}, [this] { FrmYearEndReport::ShowYearEndReport(m_store, today(), this); }},
                 {nullptr, "", {}, {}},
                 {"&Close", "mnuFileClose", {}, [this] {
                      LogOff();
@@ -394,6 +400,7 @@ void FrmMain::buildMenus()
                      ResizeListview(m_ship->list());
                  }},
                 {"&Create Template", "mnuCreateTemplate", {}, click("Command4")},
+                {"Sa&les Overview...", "mnuViewSalesOverview", {}, [this] { FrmSalesOverview::ShowSalesOverview(*this); }},
                 {nullptr, "", {}, {}},
                 {"Tasks To Complete", "munTasks", {}, [this] { CheckTasks(); }},
                 {"Reminders", "munReminders", {}, [this] {
@@ -474,6 +481,11 @@ void FrmMain::buildToolbar()
     links->setObjectName(QStringLiteral("InternetMenu"));
     m_internet->setMenu(links);
     m_toolbar->addWidget(m_internet)->setData(QStringLiteral("Internet"));
+    // After the Internet button, which keeps its place.
+    QAction *overview = m_toolbar->addAction(style()->standardIcon(QStyle::SP_FileDialogDetailedView),
+                                             QStringLiteral("Sales Overview"));
+    overview->setObjectName(QStringLiteral("Toolbar1_SalesOverview"));
+    overview->setData(QStringLiteral("Sales Overview"));
 }
 
 void FrmMain::fillInternetLinks()
@@ -921,6 +933,7 @@ void FrmMain::loadOptions()
     });
     m_options->addPage(m_mailAccount, QStringLiteral("Mail Account"));
     m_options->addPage(new StorePage(m_settings), QStringLiteral("Record Store"));
+    m_options->addPage(new SellerPage(m_settings), QStringLiteral("Seller"));
     m_options->setErrorReportsOpener([this] { openAddress(Endpoints::errorReportsPage(m_settings)); });
     connect(m_options, &FrmOptions::restartRequested, this, &FrmMain::Apply);
     connect(m_options, &QDialog::finished, this, [this] {
@@ -1218,6 +1231,8 @@ void FrmMain::toolbarClick(const QString &key)
         ShowOptions();
     else if (key == QLatin1String("Help"))
         ShowHelpContents();
+    else if (key == QLatin1String("Sales Overview"))
+        FrmSalesOverview::ShowSalesOverview(*this);
 }
 
 void FrmMain::editCommand(const char *slot)

@@ -21,6 +21,9 @@ ShipPanel::ShipPanel(RecordStore &store, QWidget *parent)
     m_reload = new QPushButton(QStringLiteral("Items to Ship"));
     m_reload->setObjectName(QStringLiteral("Command5"));
     buttons()->insertWidget(2, m_reload);
+    m_print = new QPushButton(QStringLiteral("Print..."));
+    m_print->setObjectName(QStringLiteral("cmdPrintPackingSlips"));
+    buttons()->insertWidget(3, m_print);
 
     m_tracking = new QLineEdit;
     m_tracking->setObjectName(QStringLiteral("ShipTrackingNumber"));

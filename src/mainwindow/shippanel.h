@@ -17,6 +17,8 @@ public:
     // "Items to Ship": computes the list again.
     QPushButton *reloadButton() const { return m_reload; }
     QLineEdit *trackingBox() const { return m_tracking; }
+    // "Print...": packing slips for the checked rows.
+    QPushButton *printButton() const { return m_print; }
 
 protected:
     void afterRowClick(bool found) override;
@@ -25,6 +27,7 @@ private:
     void trackingEdited(const QString &text);
 
     QPushButton *m_reload = nullptr;
+    QPushButton *m_print = nullptr;
     QLineEdit *m_tracking = nullptr;
     QPlainTextEdit *m_address = nullptr;
     QPlainTextEdit *m_notes = nullptr;

@@ -190,23 +190,47 @@ QString countCaption(const QueueRule &rule, qsizetype count)
     return QStringLiteral("You Have ") + QString::number(count) + rule.noun;
 }
 
+// A table holds one date text per selling day at most: each is read once.
+class CachedAges
+{
+public:
+    explicit CachedAges(QDate today) : m_today(today) {}
+    std::optional<qint64> operator()(const QString &text)
+    {
+        auto it = m_ages.constFind(text);
+        if (it == m_ages.constEnd())
+            it = m_ages.insert(text, ageFrom(m_reader, text, m_today));
+        return *it;
+    }
+
+private:
+    QDate m_today;
+    Dates::DateReader m_reader;
+    QHash<QString, std::optional<qint64>> m_ages;
+};
+
+std::vector<int> countMembers(const RecordStore &store, const std::vector<const QueueRule *> &rules,
+                              QDate today)
+{
+    std::vector<int> counts(rules.size(), 0);
+    CachedAges ageOf(today);
+    for (int i = 0; i < store.recordCount(); ++i) {
+        const AuctionRecord &r = store.recordAt(i);
+        for (size_t k = 0; k < rules.size(); ++k) {
+            if (isMemberWith(r, store.flagCodesAt(i), *rules[k], ageOf, nullptr))
+                ++counts[k];
+        }
+    }
+    return counts;
+}
+
 QueueResult compute(RecordStore &store, const QueueRule &rule, QDate today)
 {
     QueueResult result;
     result.key = rule.key;
     result.title = rule.title;
-    const Dates::DateReader reader;
-    // A table holds one date text per selling day at most: read each once, and build each
-    // day text once.
-    QHash<QString, std::optional<qint64>> ages;
-    const auto ageOf = [&](const QString &text) -> std::optional<qint64> {
-        auto it = ages.constFind(text);
-        if (it != ages.constEnd())
-            return *it;
-        const std::optional<qint64> age = ageFrom(reader, text, today);
-        ages.insert(text, age);
-        return age;
-    };
+    // Build each day text once too.
+    CachedAges ageOf(today);
     QHash<qint64, QString> dayTexts;
     const int n = store.recordCount();
     for (int i = 0; i < n; ++i) {

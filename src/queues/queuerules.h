@@ -73,4 +73,10 @@ QueueResult compute(RecordStore &store, const QueueRule &rule, QDate today);
 
 QString countCaption(const QueueRule &rule, qsizetype count);
 
+// How many rows each rule's list would have now, by one scan that leaves the store's
+// position alone: the same membership test as compute(), so the counts always equal the
+// lists.
+std::vector<int> countMembers(const RecordStore &store, const std::vector<const QueueRule *> &rules,
+                              QDate today);
+
 } // namespace Queues

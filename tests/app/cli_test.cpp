@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -249,7 +250,7 @@ TEST_F(Cli, HelpAndVersionOnStandardOutputAndWrongUsageOnStandardErrorWithStatus
         EXPECT_TRUE(r.out.startsWith("Usage: lotwise-cli")) << r.out.toStdString();
         // Every command is listed.
         for (const char *command : {"import ", "import-orders ", "export ", "queue ", "copy-store ",
-                                    "backup", "check", "restore "})
+                                    "backup", "check", "restore ", "report ", "print "})
             EXPECT_TRUE(r.out.contains(QString("lotwise-cli ") + command)) << command;
         EXPECT_TRUE(r.err.isEmpty());
     }
@@ -276,6 +277,73 @@ TEST_F(Cli, HelpAndVersionOnStandardOutputAndWrongUsageOnStandardErrorWithStatus
         EXPECT_TRUE(r.err.contains("Usage: lotwise-cli")) << r.err.toStdString();
     }
     EXPECT_FALSE(QFileInfo::exists(folder.dbPath()));
+}
+
+TEST_F(Cli, YearEndReportAsCsvAndTextWithExactSums)
+{
+    writeBytes(folder.file("year.csv"),
+               "User Name,Close Date,Auction Total,CK Payment Made\r\n"
+               "ann,1/1/2024,0.10,1\r\n"
+               "bob,1/31/2024,0.20,0\r\n"
+               "cy,12/31/2024,$19.99,1\r\n"
+               "di,12/31/2023,5,1\r\n"
+               "ed,1/1/2025,5,1\r\n"
+               "fay,6/6/2024,five,0\r\n"
+               "gus,,1,0\r\n");
+    ASSERT_EQ(cli(folder.path(), {"import", folder.file("year.csv")}).exitCode, 0);
+    CliRun r = cli(folder.path(), {"report", "--year", "2024", "--format", "csv"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split("\r\n");
+    ASSERT_EQ(lines.size(), 15) << r.out.toStdString();
+    EXPECT_EQ(lines[0], "Month,Sales,Total,Paid,Unpaid");
+    EXPECT_EQ(lines[1], "2024-01,2,0.30,0.10,1");
+    EXPECT_EQ(lines[6], "2024-06,0,0.00,0.00,0");
+    EXPECT_EQ(lines[12], "2024-12,1,19.99,19.99,0");
+    EXPECT_EQ(lines[13], "Total,3,20.29,20.09,1");
+    EXPECT_EQ(r.err, "2 records left out: no date or no amount\n");
+
+    r = cli(folder.path(), {"report", "--year", "2024"});
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.startsWith("Year-end report 2024\n"));
+    EXPECT_TRUE(r.out.contains(QRegularExpression("\nDecember +1 +19\\.99 +19\\.99 +0\n")));
+    EXPECT_TRUE(r.out.contains("2 records left out: no date or no amount"));
+
+    for (const QStringList &bad : {QStringList{"report"}, QStringList{"report", "--year", "24x"},
+                                   QStringList{"report", "--year", "2024", "--format", "pdf"},
+                                   QStringList{"report", "--format", "csv"}}) {
+        r = cli(folder.path(), bad);
+        EXPECT_EQ(r.exitCode, 2) << bad.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+}
+
+TEST_F(Cli, PrintWritesAPdfPageForEachBuyerOfTheList)
+{
+    importSales();
+    const QString pdf = folder.file("reminders.pdf");
+    CliRun r = cli(folder.path(), {"print", "invoices", "--list", "AR7", "--out", pdf,
+                                   "--today", "2024-03-20"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("Printed 3 invoices (3 items)")) << r.out.toStdString();
+    QProcess text;
+    text.start("pdftotext", {pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    const QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split('\f');
+    ASSERT_EQ(pages.size(), 4); // three pages and what follows the last
+    EXPECT_TRUE(pages[0].contains("Lamp, brass") && pages[0].contains("12 Elm St"));
+    EXPECT_TRUE(pages[1].contains("The \"Big\" Clock") && !pages[1].contains("Lamp"));
+
+    r = cli(folder.path(), {"print", "packing-slips", "--list", "S", "--out", pdf});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "The list S is empty; nothing was printed.\n");
+
+    r = cli(folder.path(), {"print", "labels", "--list", "S"});
+    EXPECT_EQ(r.exitCode, 2);
+    r = cli(folder.path(), {"print", "invoices", "--list", "AR"});
+    EXPECT_EQ(r.exitCode, 2);
+    r = cli(folder.path(), {"print", "invoices", "--list", "AR7", "--out", folder.file("no/such/x.pdf")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("x.pdf"));
 }
 
 TEST_F(Cli, KeyThatNamesNoListExitsTwoWithoutTouchingTheFolder)

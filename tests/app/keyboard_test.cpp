@@ -9,6 +9,8 @@
 #include "mainwindow/restoredialog.h"
 #include "mainwindow/statuspicture.h"
 #include "options/frmoptions.h"
+#include "reports/frmsalesoverview.h"
+#include "reports/frmyearendreport.h"
 #include "support/windowtest.h"
 
 #include <QAbstractButton>
@@ -67,7 +69,7 @@ const QHash<QString, QString> kToolbarInMenus = {
     {"New", "&New"},   {"Open", "&Open"},       {"Save", "&Save"},
     {"Cut", "Cu&t"},   {"Copy", "&Copy"},       {"Paste", "&Paste"},
     {"Back", "Move Back"}, {"Next", "Move Forward"}, {"Options", "&Options..."},
-    {"Help", "&Contents"},
+    {"Help", "&Contents"}, {"Sales Overview", "Sa&les Overview..."},
 };
 
 // Whether Tab must stop on the control: a toolbar button whose command is in the menus is
@@ -198,7 +200,7 @@ TEST_F(KeyboardTest, EveryOptionsPageIsWalkedFromItsTabToOkAndApply)
     options->findChild<QCheckBox *>("chkLocalFolders")->setChecked(false);
     options->findChild<QRadioButton *>("optStorePostgres")->setChecked(true);
     auto *tabs = options->findChild<QTabWidget *>("tabOptions");
-    ASSERT_EQ(tabs->count(), 7);
+    ASSERT_EQ(tabs->count(), 8);
     for (int i = 0; i < tabs->count(); ++i) {
         tabs->setCurrentIndex(i);
         checkKeyboard(options, tabs->tabText(i));
@@ -242,6 +244,14 @@ TEST_F(KeyboardTest, SmallWindowsAreWalkedWithCaptions)
     RestoreDialog restore(RestoreDialog::survey(StoreBackups::folderOf(folder.path())), &main);
     restore.show();
     checkKeyboard(&restore, QStringLiteral("restore from backup"));
+
+    FrmYearEndReport report(main.store(), 2025, &main);
+    report.show();
+    checkKeyboard(&report, QStringLiteral("year-end report"));
+
+    FrmSalesOverview overview(main.store(), [] { return TestSupport::kWindowToday; }, &main);
+    overview.show();
+    checkKeyboard(&overview, QStringLiteral("sales overview"));
 }
 
 TEST_F(KeyboardTest, TheLogonDialogIsWalkedWithCaptions)

@@ -97,9 +97,10 @@ TEST_F(NotesWindowTest, TheOptionsWindowCarriesTheMailAccountAndApplyRestarts)
     ASSERT_TRUE(options->isVisible());
     EXPECT_TRUE(options->isModal());
     auto *tabs = options->findChild<QTabWidget *>("tabOptions");
-    ASSERT_EQ(tabs->count(), 7);
+    ASSERT_EQ(tabs->count(), 8);
     EXPECT_EQ(tabs->tabText(5), "Mail Account");
     EXPECT_EQ(tabs->tabText(6), "Record Store");
+    EXPECT_EQ(tabs->tabText(7), "Seller");
 
     // With no server set up, the test signs on to the local folders.
     scripted.clear();

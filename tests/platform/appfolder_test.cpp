@@ -39,7 +39,9 @@ TEST(AppFolder, SeedFillsANewFolderWithTemplatesListsAndIcons)
     EXPECT_EQ(QDir(folder + "/Subjects").entryList({"*.sub"}, QDir::Files).size(), 4);
     EXPECT_TRUE(QFileInfo::exists(folder + "/images/alert.ico"));
     EXPECT_TRUE(QFileInfo::exists(folder + "/Help/index.html"));
-    EXPECT_EQ(copied.size(), 10 + 10 + 4 + QDir(folder + "/images").entryList(QDir::Files).size() +
+    EXPECT_EQ(QDir(folder + "/Print Templates").entryList(QDir::Files),
+              (QStringList{"Invoice.html", "Packing Slip.html"}));
+    EXPECT_EQ(copied.size(), 10 + 10 + 4 + 2 + QDir(folder + "/images").entryList(QDir::Files).size() +
                                  QDir(folder + "/Help").entryList(QDir::Files).size());
 
     // Seeded text is Windows-style: CR LF after every line, no bare LF anywhere.

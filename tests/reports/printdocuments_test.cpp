@@ -1,0 +1,196 @@
+#include "platform/appfolder.h"
+#include "platform/settingsstore.h"
+#include "records/recordstore.h"
+#include "reports/printdocuments.h"
+#include "support/testsupport.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+using TestSupport::FieldList;
+
+// The text of a PDF, page by page, as pdftotext reads it back.
+QStringList pdfPages(const QString &path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+        ADD_FAILURE() << "pdftotext failed on " << path.toStdString() << ": "
+                      << p.readAllStandardError().toStdString();
+        return {};
+    }
+    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(u'\f');
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
+}
+
+class PrintDocumentsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        AppFolder::seed(folder.path());
+        store.open(folder.dbPath());
+    }
+    void add(FieldList fields)
+    {
+        FieldValues v;
+        for (const auto &[f, text] : fields)
+            v[size_t(Fields::index(f))] = text;
+        store.appendRecords({v});
+    }
+    void addSale(const char *user, const char *item, const char *number, const char *total)
+    {
+        add({{Field::UserName, user},
+             {Field::AuctionName, item},
+             {Field::AuctionUrl, number},
+             {Field::AuctionTotal, total},
+             {Field::Address, QString::fromLatin1(user) + "\n1 Main Street\nSpringfield"},
+             {Field::CloseDate, "3/1/2026"}});
+    }
+    QString templateHtml(PrintDocuments::Kind kind)
+    {
+        QString html;
+        QString error;
+        EXPECT_TRUE(PrintDocuments::readTemplate(folder.path(), kind, &html, &error)) << error.toStdString();
+        return html;
+    }
+    std::vector<int> all() const
+    {
+        std::vector<int> r;
+        for (int i = 0; i < store.recordCount(); ++i)
+            r.push_back(i);
+        return r;
+    }
+
+    TestSupport::TempFolder folder;
+    RecordStore store;
+    PrintDocuments::Seller seller{"Sam's Attic", "12 Elm Road\nOakville", "sam@example.com",
+                                  "555-0100"};
+    const QDate today{2026, 3, 15};
+};
+
+TEST_F(PrintDocumentsTest, ABuyersItemsShareOnePageInTheOrderTheyCame)
+{
+    addSale("ann", "Lamp", "101", "1");
+    addSale("bob", "Vase", "102", "1");
+    addSale(" ann ", "Clock", "103", "1"); // the same buyer, typed with blanks
+    addSale("", "Mystery", "104", "1");    // nobody's: a page of its own
+    addSale("", "Mystery too", "105", "1");
+    const auto pages = PrintDocuments::byBuyer(store, all());
+    ASSERT_EQ(pages.size(), 4u);
+    EXPECT_EQ(pages[0], (std::vector<int>{0, 2}));
+    EXPECT_EQ(pages[1], (std::vector<int>{1}));
+    EXPECT_EQ(pages[2], (std::vector<int>{3}));
+    EXPECT_EQ(pages[3], (std::vector<int>{4}));
+}
+
+TEST_F(PrintDocumentsTest, RowsNamingTheSameSaleTakeItsRecordsInTurn)
+{
+    addSale("ann", "Lamp", "101", "1");
+    addSale("ann", "Lamp", "102", "1");
+    addSale("bob", "Vase", "103", "1");
+    const auto records = PrintDocuments::recordsOfRows(
+        store, {{"ann", "Lamp"}, {"bob", "Vase"}, {"ann", "Lamp"}, {"ann", "Lamp"}, {"gone", "x"}});
+    // The third "ann, Lamp" row has no record left, nor has the deleted one.
+    EXPECT_EQ(records, (std::vector<int>{0, 2, 1}));
+}
+
+TEST_F(PrintDocumentsTest, RecordTextIsPrintedAsTextNeverAsMarkup)
+{
+    add({{Field::UserName, "<b>eve</b>"},
+         {Field::AuctionName, "Ring & *Seller_Name* <img src=x>"},
+         {Field::AuctionTotal, "5"},
+         {Field::Address, "Flat 1\r\nHigh St"}});
+    const QString html = PrintDocuments::pageHtml(
+        QStringLiteral("*User_Name*|*Address*|*Item_Table*|*Seller_Name*|*Unknown*|*Items_Total*"),
+        store, {0}, seller, today);
+    EXPECT_TRUE(html.startsWith("&lt;b&gt;eve&lt;/b&gt;|Flat 1<br>High St|<table")) << html.toStdString();
+    EXPECT_TRUE(html.contains("Ring &amp; *Seller_Name* &lt;img src=x&gt;"));
+    EXPECT_TRUE(html.endsWith("</table>|Sam's Attic|*Unknown*|5.00"));
+}
+
+TEST_F(PrintDocumentsTest, ATotalThatIsNotANumberIsShownAndNotAdded)
+{
+    addSale("ann", "Lamp", "101", "12.10");
+    addSale("ann", "Clock", "102", "call me");
+    const QString html =
+        PrintDocuments::pageHtml(QStringLiteral("*Items_Total*"), store, {0, 1}, seller, today);
+    EXPECT_EQ(html, "12.10 (1 not a number, not added)");
+}
+
+TEST_F(PrintDocumentsTest, PackingSlipsPrintOnePagePerBuyerWithTheirItemsAndSum)
+{
+    addSale("ann", "Brass Lamp", "1001", "10.10");
+    addSale("bob", "Blue Vase", "1002", "7.00");
+    addSale("ann", "Mantel Clock", "1003", "0.20");
+    addSale("carl", "Tea Set", "1004", "3.35");
+    const QString pdf = folder.file("slips.pdf");
+    QString error;
+    ASSERT_TRUE(PrintDocuments::printPdf(
+        pdf, PrintDocuments::pages(templateHtml(PrintDocuments::Kind::PackingSlip), store, all(), seller, today),
+        &error))
+        << error.toStdString();
+    const QStringList pages = pdfPages(pdf);
+    ASSERT_EQ(pages.size(), 3);
+    const auto has = [](const QString &page, const char *text) {
+        return page.contains(QString::fromLatin1(text));
+    };
+    EXPECT_TRUE(has(pages[0], "Packing Slip"));
+    EXPECT_TRUE(has(pages[0], "Sam's Attic"));
+    EXPECT_TRUE(has(pages[0], "Brass Lamp") && has(pages[0], "Mantel Clock"));
+    EXPECT_TRUE(has(pages[0], "10.30")) << pages[0].toStdString();
+    EXPECT_FALSE(has(pages[0], "bob") || has(pages[0], "Blue Vase") || has(pages[0], "carl"));
+    EXPECT_TRUE(has(pages[1], "Blue Vase") && has(pages[1], "7.00"));
+    EXPECT_FALSE(has(pages[1], "ann") || has(pages[1], "Lamp") || has(pages[1], "Tea Set"));
+    EXPECT_TRUE(has(pages[2], "Tea Set") && has(pages[2], "3.35"));
+}
+
+TEST_F(PrintDocumentsTest, ABuyerWithManyItemsRunsOnToMoreSheets)
+{
+    for (int i = 0; i < 120; ++i)
+        addSale("ann", qPrintable(QStringLiteral("Item %1").arg(i)), "1", "1.01");
+    addSale("bob", "Vase", "2", "1");
+    const QString pdf = folder.file("long.pdf");
+    QString error;
+    ASSERT_TRUE(PrintDocuments::printPdf(
+        pdf, PrintDocuments::pages(templateHtml(PrintDocuments::Kind::Invoice), store, all(), seller, today),
+        &error));
+    const QStringList pages = pdfPages(pdf);
+    ASSERT_GE(pages.size(), 3);
+    EXPECT_TRUE(pages[pages.size() - 2].contains("121.20"));
+    EXPECT_TRUE(pages.last().contains("Vase"));
+    EXPECT_FALSE(pages.last().contains("Item 1"));
+}
+
+TEST_F(PrintDocumentsTest, AMissingTemplateFallsBackToTheOneTheProgramCameWith)
+{
+    ASSERT_TRUE(QFile::remove(PrintDocuments::templatePath(folder.path(), PrintDocuments::Kind::Invoice)));
+    EXPECT_TRUE(templateHtml(PrintDocuments::Kind::Invoice).contains("*Item_Table*"));
+}
+
+TEST_F(PrintDocumentsTest, AnUnwritablePdfIsReportedNotClaimed)
+{
+    addSale("ann", "Lamp", "1", "1");
+    QString error;
+    EXPECT_FALSE(PrintDocuments::printPdf(folder.file("no such folder/x.pdf"),
+                                          PrintDocuments::pages("*User_Name*", store, all(), seller, today),
+                                          &error));
+    EXPECT_TRUE(error.contains("x.pdf"));
+}
+
+TEST_F(PrintDocumentsTest, TheSellerIsKeptInTheSettings)
+{
+    SettingsStore settings(folder.file("settings.ini"));
+    seller.save(settings);
+    const PrintDocuments::Seller back = PrintDocuments::Seller::read(settings);
+    EXPECT_EQ(back.name, seller.name);
+    EXPECT_EQ(back.address, seller.address);
+    EXPECT_EQ(back.email, seller.email);
+    EXPECT_EQ(back.phone, seller.phone);
+}
+
+} // namespace
