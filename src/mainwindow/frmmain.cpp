@@ -1,9 +1,7 @@
 #include "frmmain.h"
 
-#include "windows/frmabout.h"
 #include "windows/frmhelpballon.h"
 #include "windows/frmnotes.h"
-#include "windows/help.h"
 #include "errors/handelerrors.h"
 #include "mail/mailaccountpage.h"
 #include "mail/templates.h"
@@ -13,10 +11,8 @@
 #include "tasks/reminders.h"
 #include "tasks/tasksummary.h"
 #include "mainwindow/layout.h"
-#include "mainwindow/placement.h"
 #include "mail/frmemail.h"
 #include "mail/noticeintake.h"
-#include "mainwindow/frmimportorders.h"
 #include "mainwindow/progressdialog.h"
 #include "platform/busycursor.h"
 #include "mainwindow/batchcommands.h"
@@ -37,21 +33,12 @@
 #include "platform/prompts.h"
 #include "platform/settingsstore.h"
 #include "platform/textfile.h"
-#include "platform/weblinks.h"
 #include "records/recordstore.h"
-#include "reports/frmsalesoverview.h"
-#include "reports/frmyearendreport.h"
 #include "reports/printcommands.h"
 #include "reports/sellerpage.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
-#include <QClipboard>
-#include <QHeaderView>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTreeView>
 #include <QCloseEvent>
@@ -59,19 +46,15 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
-#include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -117,7 +100,6 @@ constexpr TreeNode kTree[] = {
     {"Offers View Paid Auctions", "VA", "", 5},
 };
 
-constexpr int kKeyRole = Qt::UserRole;
 constexpr int kImageRole = Qt::UserRole + 1;
 
 QIcon loadIcon(const QString &path, const QString &fallback)
@@ -251,7 +233,7 @@ void FrmMain::buildLeftColumn(QWidget *client)
     m_tree->setHeaderHidden(true);
     m_tree->setAccessibleName(QStringLiteral("Tasks"));
     connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
-        tvTreeView_NodeClick(item->data(0, kKeyRole).toString());
+        tvTreeView_NodeClick(item->data(0, kNodeKeyRole).toString());
     });
 }
 
@@ -327,235 +309,6 @@ void FrmMain::buildPanels()
 bool FrmMain::markSwitchOn() const { return m_wizard->markSwitch()->isOn(); }
 bool FrmMain::noticeSwitchOn() const { return m_feedback->noticeSwitch()->isOn(); }
 
-void FrmMain::buildMenus()
-{
-    struct Item
-    {
-        const char *caption; // nullptr: a separator
-        const char *name;
-        QKeySequence shortcut;
-        std::function<void()> action;
-    };
-    const auto menu = [this](QMenu *m, const std::vector<Item> &items) {
-        for (const Item &i : items) {
-            if (!i.caption) {
-                m->addSeparator();
-                continue;
-            }
-            QAction *a = m->addAction(QString::fromLatin1(i.caption));
-            a->setObjectName(QString::fromLatin1(i.name));
-            if (!i.shortcut.isEmpty())
-                a->setShortcut(i.shortcut);
-            connect(a, &QAction::triggered, this, i.action);
-        }
-    };
-    const auto onRecords = [this](std::function<void(RecordPanel *)> f) {
-        return [this, f] {
-            if (visiblePanel() == Panel::Record)
-                f(m_recordPanel);
-        };
-    };
-    QMenuBar *bar = menuBar();
-    QMenu *file = bar->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("mnuFile"));
-    menu(file, {{"&New", "munNew", {}, [this] { New(); }},
-                {"&Open", "mnuFileOpen", {}, [this] { OpenTemplate(); }},
-                {"&Save", "mnuSave", {}, [this] { Save(); }},
-                {nullptr, "", {}, {}},
-                {"&Import Orders...", "mnuFileImportOrders", {}, [this] { FrmImportOrders::ImportOrders(*this); }},
-                {"&Restore from Backup...", "mnuRestoreBackup", {}, [this] {
-                     StoreSafety(m_store, m_settings, m_appFolder).restoreFromBackup(this, today());
-                     showPanel(Panel::Record);
-                 }},
-                {"&Year-End Report...", "mnuFileYearEndReport", {}, [this] { FrmYearEndReport::ShowYearEndReport(m_store, today(), this); }},
-                {nullptr, "", {}, {}},
-                {"&Close", "mnuFileClose", {}, [this] {
-                     LogOff();
-                     close();
-                 }}});
-    QMenu *edit = bar->addMenu(QStringLiteral("&Edit"));
-    edit->setObjectName(QStringLiteral("mnuEdit"));
-    menu(edit, {{"Cu&t", "mnuEditCut", QKeySequence(Qt::CTRL | Qt::Key_X), [this] { editCommand("cut"); }},
-                {"&Copy", "mnuEditCopy", QKeySequence(Qt::CTRL | Qt::Key_C), [this] { editCommand("copy"); }},
-                {"&Paste", "mnuEditPaste", QKeySequence(Qt::CTRL | Qt::Key_V), [this] { editCommand("paste"); }}});
-    QMenu *winners = bar->addMenu(QStringLiteral("&Auction Winners"));
-    winners->setObjectName(QStringLiteral("munAuctionWinners"));
-    menu(winners, {{"Move Back", "munMoveBack", {}, [this] { MoveBack(); }},
-                   {"Move Forward", "munMoveForward", {}, [this] { MoveForward(); }},
-                   {nullptr, "", {}, {}},
-                   {"Add Record", "munAddRecord", {}, onRecords([](RecordPanel *p) { p->addRecord(); })},
-                   {"Delete Record", "munDeleteRecord", {}, onRecords([](RecordPanel *p) { p->deleteRecord(); })},
-                   {nullptr, "", {}, {}},
-                   {"Copy Record", "munCopyRecord", {}, onRecords([](RecordPanel *p) { p->copyRecord(); })}});
-    QMenu *view = bar->addMenu(QStringLiteral("&View"));
-    view->setObjectName(QStringLiteral("mnuView"));
-    const auto click = [this](const char *button) {
-        return [this, button] { findChild<QPushButton *>(QString::fromLatin1(button))->click(); };
-    };
-    menu(view, {{"&Invoices To Send", "munInvoicesToSend", {}, [this] { tvTreeView_NodeClick(QStringLiteral("IS")); }},
-                {"&Auction Winners", "mnuViewAuctionwinners", {}, click("Command1")},
-                {"Items To &Ship", "mnuViewItemstoShip", {}, [this, click] {
-                     click("Command2")();
-                     LoadItemsToShip();
-                     ResizeListview(m_ship->list());
-                 }},
-                {"&Create Template", "mnuCreateTemplate", {}, click("Command4")},
-                {"Sa&les Overview...", "mnuViewSalesOverview", {}, [this] { FrmSalesOverview::ShowSalesOverview(*this); }},
-                {nullptr, "", {}, {}},
-                {"Tasks To Complete", "munTasks", {}, [this] { CheckTasks(); }},
-                {"Reminders", "munReminders", {}, [this] {
-                     CheckRemainders();
-                     ShowNotes(true);
-                     // Looked at once the user has read them and closed the window.
-                     m_lookedAtWhenNotesClose = true;
-                 }},
-                {nullptr, "", {}, {}},
-                {"&Options...", "mnuViewOptions", {}, [this] { ShowOptions(); }},
-                {"&Web Browser", "mnuViewWebBrowser", {}, [this] { openAddress(Endpoints::homePage(m_settings)); }}});
-    QMenu *help = bar->addMenu(QStringLiteral("&Help"));
-    help->setObjectName(QStringLiteral("mnuHelp"));
-    menu(help, {{"&Contents", "mnuHelpContents", {}, [this] { ShowHelpContents(); }},
-                {nullptr, "", {}, {}},
-                {"&About", "mnuHelpAbout", {}, [this] { ShowAbout(); }}});
-
-    // Popped up from the Tracking Number field only; never part of the menu bar.
-    m_trackingMenu = new QMenu(QStringLiteral("Tracking Nubers"), this);
-    m_trackingMenu->setObjectName(QStringLiteral("munTrackingNumbers"));
-    menu(m_trackingMenu, {{"USPS.COM", "munUSPS", {}, [this] { openAddress(Endpoints::uspsTracking(m_settings)); }},
-                          {"UPS.COM", "munUPS", {}, [this] { openAddress(Endpoints::upsTracking(m_settings)); }}});
-}
-
-void FrmMain::buildToolbar()
-{
-    m_toolbar = addToolBar(QStringLiteral("Toolbar"));
-    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
-    m_toolbar->setMovable(false);
-    QStyle *s = style();
-    const struct
-    {
-        const char *key;
-        QStyle::StandardPixmap pixmap;
-    } buttons[] = {
-        {"New", QStyle::SP_FileIcon},
-        {"Open", QStyle::SP_DialogOpenButton},
-        {"Save", QStyle::SP_DialogSaveButton},
-        {"Cut", QStyle::SP_TrashIcon},
-        {"Copy", QStyle::SP_FileDialogContentsView},
-        {"Paste", QStyle::SP_FileDialogListView},
-        {nullptr, QStyle::SP_CustomBase},
-        {"Back", QStyle::SP_ArrowBack},
-        {"Next", QStyle::SP_ArrowForward},
-        {"Check Email", QStyle::SP_BrowserReload},
-        {"Email", QStyle::SP_DirLinkIcon},
-        {"Options", QStyle::SP_FileDialogInfoView},
-        {"Help", QStyle::SP_DialogHelpButton},
-    };
-    for (const auto &b : buttons) {
-        if (!b.key) {
-            m_toolbar->addSeparator();
-            continue;
-        }
-        const QString key = QString::fromLatin1(b.key);
-        QAction *a = m_toolbar->addAction(s->standardIcon(b.pixmap), key);
-        a->setObjectName(QStringLiteral("Toolbar1_") + QString(key).remove(u' '));
-        a->setData(key);
-        a->setToolTip(key);
-        // Checking the mailbox and the quick email are on the toolbar alone, so their buttons
-        // are Tab stops; the others repeat menu commands and stay out of the Tab order.
-        if (key == QLatin1String("Check Email") || key == QLatin1String("Email"))
-            m_toolbar->widgetForAction(a)->setFocusPolicy(Qt::TabFocus);
-    }
-    // The button's key decides what it does.
-    connect(m_toolbar, &QToolBar::actionTriggered, this,
-            [this](QAction *a) { toolbarClick(a->data().toString()); });
-
-    // The quick links live only here too. Built with the toolbar, these stops come first in
-    // the Tab order as they do on screen.
-    m_internet = new QToolButton;
-    m_internet->setObjectName(QStringLiteral("Toolbar1_Internet"));
-    m_internet->setIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
-    m_internet->setToolTip(QStringLiteral("Internet"));
-    m_internet->setAccessibleName(QStringLiteral("Internet"));
-    m_internet->setPopupMode(QToolButton::InstantPopup);
-    auto *links = new QMenu(m_internet);
-    links->setObjectName(QStringLiteral("InternetMenu"));
-    m_internet->setMenu(links);
-    m_toolbar->addWidget(m_internet)->setData(QStringLiteral("Internet"));
-    // After the Internet button, which keeps its place.
-    QAction *overview = m_toolbar->addAction(style()->standardIcon(QStyle::SP_FileDialogDetailedView),
-                                             QStringLiteral("Sales Overview"));
-    overview->setObjectName(QStringLiteral("Toolbar1_SalesOverview"));
-    overview->setData(QStringLiteral("Sales Overview"));
-}
-
-void FrmMain::fillInternetLinks()
-{
-    QMenu *links = m_internet->menu();
-    links->clear();
-    for (const QString &line :
-         TextFile::readLines(AppFolder::fileIn(m_appFolder, QStringLiteral("Subjects/quicklinks.sub")),
-                             TextFile::Empty::Skip)) {
-        QAction *a = links->addAction(line);
-        connect(a, &QAction::triggered, this, [this, line] {
-            if (!WebLinks::open(line))
-                statusBar()->showMessage(
-                    QStringLiteral("\"%1\" is not a web address that can be opened.").arg(line),
-                    5000);
-        });
-    }
-}
-
-void FrmMain::buildStatusBar()
-{
-    QStatusBar *bar = statusBar();
-    bar->setObjectName(QStringLiteral("sbStatusBar"));
-    bar->setMouseTracking(true);
-    m_onlinePicture = new QLabel;
-    m_onlinePicture->setObjectName(QStringLiteral("sbStatusBar_Online"));
-    bar->addPermanentWidget(m_onlinePicture);
-    setOnlinePicture(false);
-    m_statusText = new QLabel(QStringLiteral("Status"));
-    m_datePanel = new QLabel;
-    m_timePanel = new QLabel;
-    // The Reminder panel: its picture, which blinks, and its caption beside it.
-    auto *reminder = new QFrame;
-    m_reminderPanel = new QLabel(reminder);
-    m_reminderPanel->setObjectName(QStringLiteral("sbStatusBar_Reminder"));
-    m_reminderPanel->setMouseTracking(true);
-    auto *caption = new QLabel(QStringLiteral("Reminder"), reminder);
-    caption->setObjectName(QStringLiteral("sbStatusBar_ReminderCaption"));
-    caption->setMouseTracking(true);
-    auto *row = new QHBoxLayout(reminder);
-    row->setContentsMargins(3, 0, 3, 0);
-    row->setSpacing(4);
-    row->addWidget(m_reminderPanel);
-    row->addWidget(caption);
-    const char *names[] = {"sbStatusBar_Status", "sbStatusBar_ReminderPanel", "sbStatusBar_Date",
-                           "sbStatusBar_Time"};
-    m_statusPanels = {m_statusText, reminder, m_datePanel, m_timePanel};
-    for (int i = 0; i < 4; ++i) {
-        QFrame *panel = m_statusPanels[size_t(i)];
-        panel->setObjectName(QString::fromLatin1(names[i]));
-        panel->setFrameShape(QFrame::StyledPanel);
-        panel->setMouseTracking(true);
-        bar->addPermanentWidget(panel, i == 0 ? 1 : 0);
-    }
-    m_reminderPanel->setAccessibleName(QStringLiteral("Reminder"));
-    setReminderPicture(false);
-    m_clock = new QTimer(this);
-    m_clock->setInterval(1000);
-    connect(m_clock, &QTimer::timeout, this, &FrmMain::updateClock);
-    m_clock->start();
-    updateClock();
-}
-
-void FrmMain::updateClock()
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    m_datePanel->setText(Dates::shortDateText(now.date()));
-    m_timePanel->setText(QLocale().toString(now.time(), QLocale::ShortFormat));
-}
-
 bool FrmMain::Form_Load()
 {
     restorePlacement();
@@ -626,89 +379,11 @@ void FrmMain::buildTree()
         auto *item = parentKey.isEmpty() ? new QTreeWidgetItem(m_tree)
                                          : new QTreeWidgetItem(byKey.value(parentKey));
         item->setText(0, QString::fromLatin1(n.text));
-        item->setData(0, kKeyRole, QString::fromLatin1(n.key));
+        item->setData(0, kNodeKeyRole, QString::fromLatin1(n.key));
         item->setData(0, kImageRole, n.image);
         item->setIcon(0, taskImage(n.image));
         byKey.insert(QString::fromLatin1(n.key), item);
     }
-}
-
-void FrmMain::restorePlacement()
-{
-    const Placement p = Placement::read(m_settings);
-    if (Placement::isStored(m_settings)) {
-        setGeometry(pixels(p.left), pixels(p.top), pixels(p.width), pixels(p.height));
-    } else {
-        // A first start: room for the whole layout and the record panel's controls, as far
-        // as the screen allows, in the middle of it.
-        const Layout::Input in = layoutInput();
-        // A few pixels over, for the rounding of twips on the way.
-        const QSize panel = m_recordPanel->neededSize() + QSize(4, 4);
-        const int menu = heightOf(menuWidget());
-        QSize size(std::max(pixels(Layout::kMinClientWidth), panel.width() + pixels(p.splitter + 240)),
-                   menu + std::max(pixels(Layout::kMinClientHeight),
-                                   panel.height() + pixels(in.toolbarHeight + in.statusBarHeight + 220)));
-        const QRect avail = screen() ? screen()->availableGeometry() : QRect();
-        if (!avail.isEmpty())
-            size = size.boundedTo(avail.size());
-        QRect g(QPoint(), size);
-        if (!avail.isEmpty())
-            g.moveCenter(avail.center());
-        setGeometry(g);
-        m_fitFrameOnShow = true;
-    }
-    SizeControls(p.splitter);
-}
-
-void FrmMain::showEvent(QShowEvent *event)
-{
-    QMainWindow::showEvent(event);
-    const QRect avail = screen() ? screen()->availableGeometry() : QRect();
-    if (!std::exchange(m_fitFrameOnShow, false) || avail.isEmpty())
-        return;
-    const QRect frame = frameGeometry(), inner = geometry();
-    const QSize border = frame.size() - inner.size();
-    QRect outer(QPoint(), (inner.size().boundedTo(avail.size() - border)) + border);
-    outer.moveCenter(avail.center());
-    const QRect fitted(outer.topLeft() + (inner.topLeft() - frame.topLeft()), outer.size() - border);
-    if (fitted != inner)
-        setGeometry(fitted);
-}
-
-int FrmMain::heightOf(const QWidget *w) const
-{
-    // Before the window is first shown its bars have no size of their own yet: their hints
-    // are what they will get.
-    if (!w || w->isHidden())
-        return 0;
-    return w->isVisible() ? w->height() : w->sizeHint().height();
-}
-
-Layout::Input FrmMain::layoutInput() const
-{
-    // The rules' client area is the window below its menu bar, toolbar and status bar
-    // included.
-    Layout::Input in;
-    in.windowWidth = twips(width());
-    in.clientWidth = twips(width());
-    in.clientHeight = twips(height() - heightOf(menuWidget()));
-    in.toolbarHeight = twips(heightOf(m_toolbar));
-    in.statusBarHeight = twips(statusBar()->isVisible() ? statusBar()->height()
-                                                        : statusBar()->sizeHint().height());
-    in.statusBarVisible = !statusBar()->isHidden();
-    return in;
-}
-
-void FrmMain::savePlacement()
-{
-    Placement p;
-    const QRect g = geometry();
-    p.left = twips(g.x());
-    p.top = twips(g.y());
-    p.width = twips(g.width());
-    p.height = twips(g.height());
-    p.splitter = m_splitterX;
-    p.save(m_settings);
 }
 
 void FrmMain::closeEvent(QCloseEvent *event)
@@ -877,33 +552,6 @@ void FrmMain::LoadPaidAuctions()
     });
 }
 
-void FrmMain::setReminderPicture(bool alert)
-{
-    m_reminderAlert = alert;
-    const QIcon &icon = alert ? m_alertIcon : m_normalIcon;
-    m_reminderPanel->setPixmap(icon.pixmap(16, 16));
-    m_reminderPanel->setToolTip(QStringLiteral("Reminder"));
-}
-
-void FrmMain::setRemindersLookedAt() { m_remindersLookedAt = true; }
-
-void FrmMain::startReminderBlink() { m_timer1->start(); }
-
-void FrmMain::Timer1_Timer()
-{
-    if (m_remindersLookedAt) {
-        setReminderPicture(false);
-        setWindowIcon(m_normalIcon);
-        m_timer1->stop();
-    } else if (m_reminderAlert) {
-        setReminderPicture(false);
-        setWindowIcon(m_normalIcon);
-    } else {
-        setReminderPicture(true);
-        setWindowIcon(m_alertIcon);
-    }
-}
-
 void FrmMain::ShowRecordStatus() { m_recordPanel->ShowRecordStatus(); }
 
 void FrmMain::setMailSessionFactory(Mailer::SessionFactory factory)
@@ -964,15 +612,6 @@ void FrmMain::CheckOnline()
         m_onlinePicture->setToolTip(QStringLiteral("Offline: ") + m_mailer->offlineReason());
 }
 
-void FrmMain::setOnlinePicture(bool on)
-{
-    m_onlinePicture->setPixmap(
-        style()->standardIcon(on ? QStyle::SP_DialogApplyButton : QStyle::SP_DialogCancelButton)
-            .pixmap(16, 16));
-    m_onlinePicture->setAccessibleName(on ? QStringLiteral("Online") : QStringLiteral("Offline"));
-    m_onlinePicture->setToolTip(m_onlinePicture->accessibleName());
-}
-
 bool FrmMain::online() const { return m_mailer->online(); }
 bool FrmMain::LogOn() { return m_mailer->LogOn(); }
 void FrmMain::LogOff() { m_mailer->SignOff(); }
@@ -997,8 +636,6 @@ void FrmMain::DisplayMessage()
         m_label37->setText(session->MsgSubject());
     });
 }
-
-void FrmMain::showStatus(const QString &text) { m_statusText->setText(text); }
 
 void FrmMain::Apply()
 {
@@ -1135,9 +772,6 @@ void FrmMain::ShowQuickEmail(const QString &address)
     // Modal to this window, without stopping the program's own event handling.
     window->open();
 }
-// The help pages and the about window.
-void FrmMain::ShowHelpContents() { Help::openContents(m_appFolder); }
-void FrmMain::ShowAbout() { FrmAbout::ShowAbout(this); }
 // The help balloon of a help-enabled control; its callers give no text of their own.
 void FrmMain::ShowHelpBallon(QWidget *)
 {
@@ -1145,291 +779,3 @@ void FrmMain::ShowHelpBallon(QWidget *)
     FrmHelpBallon::ShowHelpBallon({}, this);
 }
 
-void FrmMain::New()
-{
-    switch (visiblePanel()) {
-    case Panel::Record:
-        m_recordPanel->addRecord();
-        setWindowTitle(QStringLiteral("Lotwise - New Record Added."));
-        break;
-    case Panel::Template:
-        m_templatePanel->newTemplate();
-        setWindowTitle(QStringLiteral("Lotwise - New Template."));
-        break;
-    default: break;
-    }
-}
-
-void FrmMain::Save()
-{
-    switch (visiblePanel()) {
-    case Panel::Record:
-        // The store writes by itself on the next move; this only reassures.
-        prompts().message(QStringLiteral("Records Saved!"), QStringLiteral("Lotwise"), Prompts::Ok);
-        break;
-    case Panel::Template: SaveTemplate(); break;
-    default: break;
-    }
-}
-
-void FrmMain::MoveBack()
-{
-    if (visiblePanel() == Panel::Record)
-        m_recordPanel->moveBack();
-    stepList(false);
-}
-
-void FrmMain::MoveForward()
-{
-    if (visiblePanel() == Panel::Record)
-        m_recordPanel->moveForward();
-    stepList(true);
-}
-
-void FrmMain::stepList(bool forward)
-{
-    SteppableList *list = visibleList();
-    if (!list || list->rowCount() == 0)
-        return;
-    const int selected = list->selectedRow();
-    int next;
-    if (selected == 0)
-        next = 1; // nothing selected yet: start at the first row
-    else if (forward ? selected >= list->rowCount() : selected <= 1)
-        return;
-    else
-        next = forward ? selected + 1 : selected - 1;
-    list->selectRow(next);
-    list->rowClick(next);
-}
-
-void FrmMain::toolbarClick(const QString &key)
-{
-    if (key == QLatin1String("New"))
-        New();
-    else if (key == QLatin1String("Open"))
-        OpenTemplate();
-    else if (key == QLatin1String("Save"))
-        Save();
-    else if (key == QLatin1String("Cut"))
-        editCommand("cut");
-    else if (key == QLatin1String("Copy"))
-        editCommand("copy");
-    else if (key == QLatin1String("Paste"))
-        editCommand("paste");
-    else if (key == QLatin1String("Back"))
-        MoveBack();
-    else if (key == QLatin1String("Next"))
-        MoveForward();
-    else if (key == QLatin1String("Check Email")) {
-        findChild<QPushButton *>(QStringLiteral("Command1"))->click();
-        CheckEmail();
-    } else if (key == QLatin1String("Email")) {
-        if (visiblePanel() == Panel::Record && m_store.hasCurrent())
-            ShowQuickEmail(m_store.get(Field::EmailAddress));
-    } else if (key == QLatin1String("Options"))
-        ShowOptions();
-    else if (key == QLatin1String("Help"))
-        ShowHelpContents();
-    else if (key == QLatin1String("Sales Overview"))
-        FrmSalesOverview::ShowSalesOverview(*this);
-}
-
-void FrmMain::editCommand(const char *slot)
-{
-    // Cut and Copy empty the clipboard first: with nothing selected it is left empty, never
-    // holding something older that a paste would then put in by surprise.
-    if (qstrcmp(slot, "paste") != 0)
-        QApplication::clipboard()->clear();
-    QWidget *w = QApplication::focusWidget();
-    if (auto *combo = qobject_cast<QComboBox *>(w))
-        w = combo->lineEdit();
-    if (qobject_cast<QLineEdit *>(w) || qobject_cast<QPlainTextEdit *>(w))
-        QMetaObject::invokeMethod(w, slot);
-}
-
-void FrmMain::openAddress(const QUrl &url)
-{
-    if (!WebLinks::isOpenable(url) || !WebLinks::open(url.toString(QUrl::FullyEncoded)))
-        m_statusText->setText(QStringLiteral("The page could not be opened."));
-}
-
-void FrmMain::ResizeListview(QTreeView *list)
-{
-    if (!list || !list->model())
-        return;
-    const int n = list->model()->columnCount();
-    const auto w = Layout::listColumnWidth(twips(list->viewport()->width()), n);
-    if (!w)
-        return;
-    for (int c = 0; c < n; ++c)
-        list->setColumnWidth(c, pixels(*w));
-}
-
-int FrmMain::twips(int px) const { return pixelsToTwips(px, logicalDpiX() > 0 ? logicalDpiX() : 96.0); }
-int FrmMain::pixels(int tw) const { return twipsToPixels(tw, logicalDpiX() > 0 ? logicalDpiX() : 96.0); }
-
-void FrmMain::SizeControls(int x)
-{
-    const Layout::Result r = Layout::sizeControls(layoutInput(), x);
-    m_splitterX = r.splitterX;
-    if (!r.moved)
-        return;
-    if (r.widenWindow) {
-        // The layout runs again on the resize that follows; a screen too narrow to widen
-        // into gets the layout as it is.
-        const QRect avail = screen() ? screen()->availableGeometry() : QRect();
-        if (avail.isEmpty() || frameGeometry().width() + pixels(200) <= avail.width()) {
-            resize(width() + pixels(200), height());
-            return;
-        }
-    }
-    applyLayout(r);
-}
-
-void FrmMain::applyLayout(const Layout::Result &r)
-{
-    // The rules measure from just below the menu bar, toolbar included; the client area
-    // starts below the toolbar.
-    const int offset = m_client->isVisible()
-                           ? m_client->mapTo(this, QPoint(0, 0)).y() - heightOf(menuWidget())
-                           : heightOf(m_toolbar);
-    const auto place = [&](QWidget *w, const QRect &tw) {
-        QRect px(pixels(tw.left()), pixels(tw.top()) - offset, pixels(tw.width()), pixels(tw.height()));
-        // A toolbar thinner than the rules assume must not push the panels off the bottom.
-        px.setTop(std::max(px.top(), 2));
-        if (m_client->isVisible() && px.bottom() > m_client->height() - 2)
-            px.setBottom(std::max(px.top() + 20, m_client->height() - 2));
-        w->setGeometry(px);
-    };
-    for (int i = 0; i < m_viewButtons.size() && i < Layout::kViewButtonCount; ++i)
-        place(m_viewButtons[i], r.viewButtons[i]);
-    place(m_tree, r.tree);
-    place(m_panels, r.panels);
-    if (!r.splitter.isEmpty())
-        place(m_splitterBar, r.splitter);
-    m_splitterX = r.splitterX;
-}
-
-void FrmMain::resizeEvent(QResizeEvent *event)
-{
-    QMainWindow::resizeEvent(event);
-    if (twips(width()) < Layout::kMinWindowWidth) {
-        resize(pixels(Layout::kMinWindowWidth), height());
-        return;
-    }
-    SizeControls(m_splitterX);
-}
-
-void FrmMain::setHelpOn(bool on)
-{
-    m_helpOn = on;
-    if (!on) {
-        for (QWidget *w : m_helpControls)
-            w->unsetCursor();
-    }
-}
-
-void FrmMain::registerHelpControl(QWidget *control, bool balloon)
-{
-    m_helpControls.append(control);
-    control->setMouseTracking(true);
-    if (balloon)
-        m_balloonControls.append(control);
-}
-
-void FrmMain::statusBarClick(int panel)
-{
-    ShowNotes(false);
-    if (panel == 2) {
-        CheckRemainders();
-        ShowNotes(false);
-        setRemindersLookedAt();
-    } else if (panel == 3 && m_monthView->isHidden()) {
-        m_monthView->adjustSize();
-        const QSize size = m_monthView->sizeHint();
-        const int barTop = m_client->mapFrom(this, statusBar()->mapTo(this, QPoint(0, 0))).y();
-        // Kept inside the window when the pointer is near its right edge.
-        const int left = std::clamp(pixels(m_mouseX - 300), 0,
-                                    std::max(0, m_client->width() - size.width()));
-        m_monthView->setGeometry(left, barTop - size.height(), size.width(), size.height());
-        m_monthView->raise();
-        m_monthView->show();
-    }
-}
-
-bool FrmMain::eventFilter(QObject *watched, QEvent *event)
-{
-    auto *widget = qobject_cast<QWidget *>(watched);
-    const QEvent::Type type = event->type();
-
-    // Enter or Space on a task node is the keyboard's node click.
-    if (type == QEvent::KeyPress && watched == m_tree && m_tree->currentItem()) {
-        const int k = static_cast<QKeyEvent *>(event)->key();
-        if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Space) {
-            tvTreeView_NodeClick(m_tree->currentItem()->data(0, kKeyRole).toString());
-            return true;
-        }
-    }
-
-    // Shift held anywhere in this window is help mode.
-    if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) &&
-        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Shift && widget &&
-        widget->window() == this) {
-        if (type == QEvent::KeyPress)
-            m_helpOn = true;
-        else
-            setHelpOn(false);
-        return false;
-    }
-
-    if (watched == m_splitterBar) {
-        if (type == QEvent::MouseButtonPress) {
-            const QRect g = m_splitterBar->geometry();
-            m_dragBar->setGeometry(g.left(), g.top(), pixels(twips(g.width()) / 2),
-                                   std::max(1, g.height() - pixels(20)));
-            m_dragBar->raise();
-            m_dragBar->show();
-            m_dragging = true;
-            return true;
-        }
-        if (type == QEvent::MouseMove && m_dragging) {
-            const int p = twips(m_splitterBar->x() +
-                                int(static_cast<QMouseEvent *>(event)->position().x()));
-            m_dragBar->move(pixels(Layout::dragBarLeft(p, twips(width()))), m_dragBar->y());
-            return true;
-        }
-        if (type == QEvent::MouseButtonRelease && m_dragging) {
-            SizeControls(twips(m_dragBar->x()));
-            m_dragBar->hide();
-            m_dragging = false;
-            return true;
-        }
-    }
-
-    if (type == QEvent::MouseMove) {
-        if (widget && (widget == statusBar() || statusBar()->isAncestorOf(widget))) {
-            m_mouseX = twips(widget->mapTo(statusBar(), static_cast<QMouseEvent *>(event)->position().toPoint()).x());
-        } else if (m_helpControls.contains(widget)) {
-            if (m_helpOn)
-                widget->setCursor(Qt::WhatsThisCursor);
-            else
-                widget->unsetCursor();
-        } else if (m_calendarHiders.contains(widget) && m_monthView->isVisible()) {
-            m_monthView->hide();
-        }
-    } else if (type == QEvent::MouseButtonPress && m_helpOn && m_balloonControls.contains(widget)) {
-        ShowHelpBallon(widget);
-        return true;
-    } else if (type == QEvent::MouseButtonRelease && widget) {
-        // The online picture stands at the left of the first panel and belongs to it.
-        for (int i = 0; i < 4; ++i) {
-            const QFrame *panel = m_statusPanels[size_t(i)];
-            if (widget == panel || panel->isAncestorOf(widget) || (i == 0 && widget == m_onlinePicture)) {
-                statusBarClick(i + 1);
-                return true;
-            }
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
-}

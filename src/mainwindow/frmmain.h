@@ -170,6 +170,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The role under which a task-tree node keeps its key ("AR1").
+    static constexpr int kNodeKeyRole = Qt::UserRole;
     // Steps of the load that other parts of the program fill in.
     void ShowRecordStatus();
     void CheckRemainders();
