@@ -243,11 +243,7 @@ TEST_F(IntakeTest, AnUnreadableMessageIsReportedOnceAndTheRestIsTakenIn)
     EXPECT_EQ(field(0, Field::AuctionName), "lamp");
     EXPECT_EQ(field(1, Field::AuctionName), "tea set");
     EXPECT_EQ(field(2, Field::AuctionName), "jug");
-    QStringList errors;
-    for (const auto &a : scripted.asked()) {
-        if (a.title == "Error Information")
-            errors << a.text;
-    }
+    const QStringList errors = TestSupport::errorBoxes(scripted);
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].contains("Error Found In: Sub_DisplayMessage")) << errors[0].toStdString();
 }
@@ -273,11 +269,7 @@ TEST_P(IntakeStoreFaultTest, AStoreThatCannotBeWrittenEndsTheIntakeWithItsErrorA
     mail->inbox = {sale("lamp", "1", "ann (ann@example.com)", "$10.00"),
                    sale("cups", "2", "bob (bob@example.com)", "$5.00")};
     EXPECT_EQ(run().added, 0);
-    QStringList errors;
-    for (const auto &a : scripted.asked()) {
-        if (a.title == "Error Information")
-            errors << a.text;
-    }
+    const QStringList errors = TestSupport::errorBoxes(scripted);
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].contains("Error Found In: Sub_eBayCheckForItems")) << errors[0].toStdString();
     EXPECT_EQ(store.storedCount(), 1);

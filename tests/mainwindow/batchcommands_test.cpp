@@ -510,11 +510,7 @@ TEST_P(BatchStoreFaultTest, AStoreThatCannotBeWrittenStopsTheBatchAtTheRowItFail
         to << m.to;
     EXPECT_EQ(to.size(), kind == StoreFault::ReadOnly ? 1 : 2);
     EXPECT_EQ(to.last(), mailed + "@example.com");
-    QStringList errors;
-    for (const auto &a : scripted.asked()) {
-        if (a.title == "Error Information")
-            errors << a.text;
-    }
+    const QStringList errors = TestSupport::errorBoxes(scripted);
     ASSERT_EQ(errors.size(), 1) << errors.join("\n----\n").toStdString();
     EXPECT_TRUE(errors[0].contains("Error Found In: Command10_Click")) << errors[0].toStdString();
     EXPECT_TRUE(errors[0].contains("The mail to " + mailed + " (lot of " + mailed + ") was sent"));

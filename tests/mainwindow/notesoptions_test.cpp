@@ -203,11 +203,7 @@ TEST_F(NotesWindowTest, ASignOnRefusedOnClosingIsReportedAsTheSendThatFailed)
     win->setMailSessionFactory([mail] { return std::make_unique<TestSupport::FakeMailSession>(mail); });
     scripted.clear();
     win->close();
-    QStringList errors;
-    for (const auto &a : scripted.asked()) {
-        if (a.title == "Error Information")
-            errors << a.text;
-    }
+    const QStringList errors = TestSupport::errorBoxes(scripted);
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].contains("Error Found In: Sub_SendEmail")) << errors[0].toStdString();
     EXPECT_TRUE(mail->sent.isEmpty());

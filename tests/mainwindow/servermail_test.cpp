@@ -113,13 +113,7 @@ protected:
         wizard->actionButton()->click();
     }
     QString reminded(int record) { return store.recordAt(record)[Field::Remainder10]; }
-    int errorBoxes() const
-    {
-        int n = 0;
-        for (const auto &a : scripted.asked())
-            n += a.title == "Error Information";
-        return n;
-    }
+    int errorBoxes() const { return int(TestSupport::errorBoxes(scripted).size()); }
 
     TestSupport::LocalWebServer web;
     std::function<void()> afterFirstSend;

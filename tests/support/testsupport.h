@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/lotwiseerror.h"
+#include "platform/prompts.h"
 #include "records/recordstore.h"
 
 #include <QDate>
@@ -45,6 +46,17 @@ void makeStore(const QString &path, int count);
 // page of its table overwritten with zeros, or replaced by some other program's database.
 enum class Damage { Truncated, ZeroedPage, Foreign };
 void damageStore(const QString &path, Damage how);
+
+// The texts of the "Error Information" boxes the common error handler showed, oldest first.
+inline QStringList errorBoxes(const ScriptedPrompts &prompts)
+{
+    QStringList texts;
+    for (const ScriptedPrompts::Asked &a : prompts.asked()) {
+        if (a.title == QLatin1String("Error Information"))
+            texts << a.text;
+    }
+    return texts;
+}
 
 // The number of the LotwiseError `body` throws; 0 when it throws none.
 inline int errorNumberOf(const std::function<void()> &body)
