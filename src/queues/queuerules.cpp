@@ -196,8 +196,7 @@ QueueResult compute(RecordStore &store, const QueueRule &rule, QDate today)
     result.key = rule.key;
     result.title = rule.title;
     const Dates::DateReader reader;
-    // A table holds one date text per selling day at most: read each once, and build each
-    // day text once.
+    // A table holds one date text per selling day at most: read each once.
     QHash<QString, std::optional<qint64>> ages;
     const auto ageOf = [&](const QString &text) -> std::optional<qint64> {
         auto it = ages.constFind(text);
@@ -207,27 +206,75 @@ QueueResult compute(RecordStore &store, const QueueRule &rule, QDate today)
         ages.insert(text, age);
         return age;
     };
-    QHash<qint64, QString> dayTexts;
+    std::vector<QueueMember> members;
     const int n = store.recordCount();
     for (int i = 0; i < n; ++i) {
-        const AuctionRecord &r = store.recordAt(i);
         std::optional<qint64> age;
-        if (!isMemberWith(r, store.flagCodesAt(i), rule, ageOf, &age))
-            continue;
-        QString days;
-        if (age) {
-            auto it = dayTexts.find(*age);
-            if (it == dayTexts.end())
-                it = dayTexts.insert(*age, QString::number(*age) + QStringLiteral(" Days"));
-            days = *it;
-        }
-        result.rows.push_back({r[Field::UserName], r[Field::EmailAddress], r[Field::AuctionName],
-                               r[rule.basis], std::move(days)});
+        if (isMemberWith(store.recordAt(i), store.flagCodesAt(i), rule, ageOf, &age))
+            members.push_back({i, age ? qint32(*age) : QueueMember::kNoAge});
     }
     if (n > 0)
         store.moveFirst();
-    result.caption = countCaption(rule, qsizetype(result.rows.size()));
+    result.caption = countCaption(rule, qsizetype(members.size()));
+    result.rows = QueueRows(&store, rule.basis, std::move(members));
     return result;
 }
 
 } // namespace Queues
+
+QueueRow QueueRows::operator[](size_t i) const
+{
+    if (!m_store)
+        return m_texts[i];
+    return {cell(i, 0), cell(i, 1), cell(i, 2), cell(i, 3), cell(i, 4)};
+}
+
+QString QueueRows::cell(size_t i, int column) const
+{
+    if (!m_store) {
+        const QueueRow &q = m_texts[i];
+        switch (column) {
+        case 0: return q.userName;
+        case 1: return q.emailAddress;
+        case 2: return q.auctionName;
+        case 3: return q.basisDate;
+        default: return q.days;
+        }
+    }
+    const QueueMember &m = m_members[i];
+    const AuctionRecord &r = m_store->recordAt(m.index);
+    switch (column) {
+    case 0: return r[Field::UserName];
+    case 1: return r[Field::EmailAddress];
+    case 2: return r[Field::AuctionName];
+    case 3: return r[m_basis];
+    default:
+        return m.age == QueueMember::kNoAge ? QString()
+                                            : QString::number(m.age) + QStringLiteral(" Days");
+    }
+}
+
+qint32 QueueRows::age(size_t i) const
+{
+    if (m_store)
+        return m_members[i].age;
+    // A day text reads "12 Days"; anything not starting with a whole number has no age.
+    const QString &days = m_texts[i].days;
+    const qsizetype space = days.indexOf(u' ');
+    bool ok = false;
+    const int v = QStringView(days).left(space < 0 ? days.size() : space).toInt(&ok);
+    return ok ? v : QueueMember::kNoAge;
+}
+
+void QueueRows::freeze()
+{
+    if (!m_store)
+        return;
+    std::vector<QueueRow> texts;
+    texts.reserve(m_members.size());
+    for (size_t i = 0; i < m_members.size(); ++i)
+        texts.push_back((*this)[i]);
+    m_texts = std::move(texts);
+    m_members = {};
+    m_store = nullptr;
+}

@@ -274,6 +274,7 @@ void RecordStore::open(const QString &path)
         QSqlDatabase db = openChecked(ro, path, Integrity::Quick);
         hasTable = checkSchema(db, path, &hasRevision);
         if (hasTable) {
+            emit recordsAboutToChange();
             m_records.clear();
             m_server = false;
             load(ro.name(), hasRevision);
@@ -321,6 +322,7 @@ void RecordStore::open(const QString &path)
     m_path = path;
     m_server = false;
     m_open = true;
+    emit recordsAboutToChange();
     m_records.swap(loaded);
     rebuildCodes();
     m_dirty = 0;
@@ -554,6 +556,7 @@ void RecordStore::load(const QString &connection, bool withRevision)
     if (!error.isEmpty())
         fail(ErrorCode::CannotOpenDatabase,
              QStringLiteral("\"%1\" cannot be read: %2.").arg(m_server ? m_path : db.databaseName(), error));
+    emit recordsAboutToChange();
     m_records.swap(records);
 }
 
@@ -598,6 +601,7 @@ void RecordStore::close()
     m_open = false;
     QSqlDatabase::database(m_connection, false).close();
     QSqlDatabase::removeDatabase(m_connection);
+    emit recordsAboutToChange();
     m_records.clear();
     m_codes.clear();
     m_pos = 0;
@@ -696,6 +700,7 @@ void RecordStore::deleteCurrent()
     if (!q.exec())
         fail(ErrorCode::WriteFailed, sqlError(q.lastError()));
     m_dirty = 0;
+    emit recordsAboutToChange();
     m_records.erase(m_records.begin() + m_pos);
     m_codes.erase(m_codes.begin() + m_pos);
     m_onDeleted = true;
@@ -720,6 +725,7 @@ void RecordStore::set(Field f, const QString &value)
     QString &slot = m_records[size_t(m_pos)].values[size_t(Fields::index(f))];
     if (slot == value && !slot.isNull())
         return;
+    emit recordsAboutToChange();
     slot = value;
     m_codes[size_t(m_pos)][size_t(Fields::index(f))] = Fields::flagCode(value);
     m_dirty |= 1u << Fields::index(f);
@@ -777,6 +783,7 @@ void RecordStore::flush()
     // Somebody else got there first: take their record and hand back what was typed here.
     StoreConflict conflict;
     const FieldValues mine = r.values;
+    emit recordsAboutToChange();
     conflict.deleted = !reread(r);
     conflict.userName = (conflict.deleted ? mine : r.values)[Fields::index(Field::UserName)];
     conflict.auctionName = (conflict.deleted ? mine : r.values)[Fields::index(Field::AuctionName)];
@@ -816,6 +823,7 @@ void RecordStore::markCurrent(const std::vector<std::pair<Field, QString>> &chan
         abandon(db, sqlError(q.lastError()));
     const bool found = q.numRowsAffected() == 1;
     const FieldValues mine = r.values;
+    emit recordsAboutToChange();
     if (found && !reread(r))
         abandon(db, QStringLiteral("The record could not be read back."));
     if (!db.commit())
@@ -978,6 +986,8 @@ void RecordStore::write(const std::vector<RecordChange> &changes,
     }
     if (!db.commit())
         abandon(db, sqlError(db.lastError()));
+    if (!changes.empty() || replaceAll)
+        emit recordsAboutToChange();
     for (const RecordChange &c : changes) {
         AuctionRecord &r = m_records[size_t(c.index)];
         for (const auto &f : c.fields)

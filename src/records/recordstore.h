@@ -155,6 +155,9 @@ public:
 
 signals:
     void repositioned();
+    // Before records held here change or go (an append changes none): lists that show
+    // records by their index take what they show now.
+    void recordsAboutToChange();
     void changedElsewhere(const StoreConflict &conflict);
 
 private:
