@@ -106,16 +106,16 @@ std::optional<qint64> ageFrom(const Dates::DateReader &reader, const QString &te
     return std::nullopt;
 }
 
-// `ageOf` gives the age in days of a basis date text, or nothing when it is not a date.
+// `ageOf()` gives the age in days of the record's basis date, or nothing when it is not a date.
 template <typename AgeOf>
-bool isMemberWith(const AuctionRecord &record, const FlagCodes &codes, const QueueRule &rule,
+bool isMemberWith(const FlagCodes &codes, const QueueRule &rule,
                   AgeOf &&ageOf, std::optional<qint64> *ageOut)
 {
     for (const FlagTest &t : rule.flags) {
         if (!passes(codes, t))
             return false;
     }
-    const std::optional<qint64> age = ageOf(record[rule.basis]);
+    const std::optional<qint64> age = ageOf();
     if (rule.hasAgeWindow()) {
         if (!age)
             return false;
@@ -179,8 +179,8 @@ bool isMember(const AuctionRecord &record, const QueueRule &rule, QDate today,
               std::optional<qint64> *age)
 {
     const Dates::DateReader reader;
-    const auto ageOf = [&](const QString &text) { return ageFrom(reader, text, today); };
-    return isMemberWith(record, flagCodesOf(record.values), rule, ageOf, age);
+    const auto ageOf = [&] { return ageFrom(reader, record[rule.basis], today); };
+    return isMemberWith(flagCodesOf(record.values), rule, ageOf, age);
 }
 
 QString countCaption(const QueueRule &rule, qsizetype count)
@@ -195,22 +195,31 @@ QueueResult compute(RecordStore &store, const QueueRule &rule, QDate today)
     QueueResult result;
     result.key = rule.key;
     result.title = rule.title;
+    // The store has read its dates as day numbers; a scan in another locale than the one
+    // they were read in reads the texts, each distinct one once.
+    const bool byDayNumber = store.dayLocale() == QLocale();
+    const qint64 todayDay = today.toJulianDay();
     const Dates::DateReader reader;
-    // A table holds one date text per selling day at most: read each once.
     QHash<QString, std::optional<qint64>> ages;
-    const auto ageOf = [&](const QString &text) -> std::optional<qint64> {
-        auto it = ages.constFind(text);
-        if (it != ages.constEnd())
-            return *it;
-        const std::optional<qint64> age = ageFrom(reader, text, today);
-        ages.insert(text, age);
-        return age;
-    };
     std::vector<QueueMember> members;
     const int n = store.recordCount();
     for (int i = 0; i < n; ++i) {
+        const AuctionRecord &record = store.recordAt(i);
+        const auto ageOf = [&]() -> std::optional<qint64> {
+            if (byDayNumber) {
+                const qint32 day = store.dayAt(i, rule.basis);
+                if (day == RecordStore::kNoDay)
+                    return std::nullopt;
+                return todayDay - day;
+            }
+            const QString &text = record[rule.basis];
+            auto it = ages.constFind(text);
+            if (it == ages.constEnd())
+                it = ages.insert(text, ageFrom(reader, text, today));
+            return *it;
+        };
         std::optional<qint64> age;
-        if (isMemberWith(store.recordAt(i), store.flagCodesAt(i), rule, ageOf, &age))
+        if (isMemberWith(store.flagCodesAt(i), rule, ageOf, &age))
             members.push_back({i, age ? qint32(*age) : QueueMember::kNoAge});
     }
     if (n > 0)

@@ -1,5 +1,6 @@
 #include "recordstore.h"
 
+#include "platform/dates.h"
 #include "platform/errorcatalogue.h"
 #include "platform/lotwiseerror.h"
 
@@ -568,12 +569,75 @@ FlagCodes flagCodesOf(const FieldValues &values)
     return codes;
 }
 
+namespace {
+
+// The place of a date field among a record's day numbers, or -1.
+int daySlot(Field f)
+{
+    switch (f) {
+    case Field::CloseDate: return 0;
+    case Field::InvoiceSentDate: return 1;
+    case Field::PaymentMadeDate: return 2;
+    case Field::ItemSentDate: return 3;
+    default: return -1;
+    }
+}
+
+constexpr Field kDateFields[] = {Field::CloseDate, Field::InvoiceSentDate, Field::PaymentMadeDate,
+                                 Field::ItemSentDate};
+
+qint32 dayNumber(const Dates::DateReader &reader, QStringView text)
+{
+    const auto d = reader.read(text);
+    return d ? qint32(d->toJulianDay()) : RecordStore::kNoDay;
+}
+
+} // namespace
+
+qint32 RecordStore::dayAt(int index, Field f) const
+{
+    const int slot = daySlot(f);
+    return slot < 0 ? kNoDay : m_days[size_t(index)][size_t(slot)];
+}
+
+RecordStore::DayNumbers RecordStore::daysOf(const FieldValues &values) const
+{
+    const Dates::DateReader reader(m_dayLocale);
+    DayNumbers days;
+    for (size_t i = 0; i < days.size(); ++i)
+        days[i] = dayNumber(reader, values[size_t(Fields::index(kDateFields[i]))]);
+    return days;
+}
+
+void RecordStore::recode(size_t index)
+{
+    m_codes[index] = flagCodesOf(m_records[index].values);
+    m_days[index] = daysOf(m_records[index].values);
+}
+
 void RecordStore::rebuildCodes()
 {
     m_codes.clear();
     m_codes.reserve(m_records.size());
     for (const AuctionRecord &r : m_records)
         m_codes.push_back(flagCodesOf(r.values));
+    // A table holds one date text per selling day at most: each is read once.
+    m_dayLocale = QLocale();
+    const Dates::DateReader reader(m_dayLocale);
+    QHash<QString, qint32> seen;
+    m_days.clear();
+    m_days.reserve(m_records.size());
+    for (const AuctionRecord &r : m_records) {
+        DayNumbers days;
+        for (size_t i = 0; i < days.size(); ++i) {
+            const QString &text = r[kDateFields[i]];
+            auto it = seen.constFind(text);
+            if (it == seen.cend())
+                it = seen.insert(text, dayNumber(reader, text));
+            days[i] = *it;
+        }
+        m_days.push_back(days);
+    }
 }
 
 void RecordStore::refresh()
@@ -604,6 +668,7 @@ void RecordStore::close()
     emit recordsAboutToChange();
     m_records.clear();
     m_codes.clear();
+    m_days.clear();
     m_pos = 0;
 }
 
@@ -687,6 +752,7 @@ void RecordStore::addNew()
         r.rowId = q.lastInsertId().toLongLong();
     }
     m_codes.push_back(flagCodesOf(r.values));
+    m_days.push_back(daysOf(r.values));
     m_records.push_back(std::move(r));
     reposition(recordCount() - 1);
 }
@@ -703,6 +769,7 @@ void RecordStore::deleteCurrent()
     emit recordsAboutToChange();
     m_records.erase(m_records.begin() + m_pos);
     m_codes.erase(m_codes.begin() + m_pos);
+    m_days.erase(m_days.begin() + m_pos);
     m_onDeleted = true;
     emit repositioned();
 }
@@ -728,6 +795,8 @@ void RecordStore::set(Field f, const QString &value)
     emit recordsAboutToChange();
     slot = value;
     m_codes[size_t(m_pos)][size_t(Fields::index(f))] = Fields::flagCode(value);
+    if (const int slot = daySlot(f); slot >= 0)
+        m_days[size_t(m_pos)][size_t(slot)] = dayNumber(Dates::DateReader(m_dayLocale), value);
     m_dirty |= 1u << Fields::index(f);
 }
 
@@ -792,7 +861,7 @@ void RecordStore::flush()
             conflict.changes.push_back({Field(i), mine[size_t(i)],
                                         conflict.deleted ? QString() : r.values[size_t(i)]});
     }
-    m_codes[size_t(m_pos)] = flagCodesOf(r.values);
+    recode(size_t(m_pos));
     m_dirty = 0;
     emit changedElsewhere(conflict);
 }
@@ -838,7 +907,7 @@ void RecordStore::markCurrent(const std::vector<std::pair<Field, QString>> &chan
         emit changedElsewhere(conflict);
         return;
     }
-    m_codes[size_t(m_pos)] = flagCodesOf(r.values);
+    recode(size_t(m_pos));
 }
 
 qint64 RecordStore::storedCount() const
@@ -993,17 +1062,19 @@ void RecordStore::write(const std::vector<RecordChange> &changes,
         for (const auto &f : c.fields)
             r.values[size_t(Fields::index(f.first))] = f.second;
         ++r.revision;
-        m_codes[size_t(c.index)] = flagCodesOf(r.values);
+        recode(size_t(c.index));
     }
     if (replaceAll) {
         m_records.clear();
         m_codes.clear();
+        m_days.clear();
         m_onDeleted = false;
         m_dirty = 0;
     }
     const bool wasEof = eof();
     for (auto &r : added) {
         m_codes.push_back(flagCodesOf(r.values));
+        m_days.push_back(daysOf(r.values));
         m_records.push_back(std::move(r));
     }
     if (replaceAll)
