@@ -1,6 +1,7 @@
 #include "queuelistmodel.h"
 
 #include "platform/dates.h"
+#include "records/recordstore.h"
 
 #include <QColor>
 #include <QHash>
@@ -26,8 +27,7 @@ int rowIcon(QStringView key)
 
 namespace {
 
-// A day cell reads "12 Days"; the number it starts with orders it. A cell that does not
-// start with a number (an empty one, when the basis date was not a date) sorts lowest.
+// A cell that starts with a number sorts by it; any other (an empty one) sorts lowest.
 double numberKey(const QString &text)
 {
     const QString t = text.trimmed();
@@ -53,16 +53,26 @@ QueueListModel::QueueListModel(const QStringList &headers, QObject *parent)
 void QueueListModel::setQueue(QueueResult result)
 {
     beginResetModel();
+    disconnect(m_storeWatch);
     m_key = result.key;
     m_rows = std::move(result.rows);
-    m_checked.assign(m_rows.size(), 0);
-    m_iconIndex.assign(m_rows.size(), quint8(Queues::rowIcon(m_key)));
+    if (const RecordStore *store = m_rows.store()) {
+        m_storeWatch = connect(store, &RecordStore::recordsAboutToChange, this, [this] {
+            disconnect(m_storeWatch);
+            m_rows.freeze();
+        });
+    }
+    const size_t n = m_rows.size();
+    m_shown.resize(n);
+    std::iota(m_shown.begin(), m_shown.end(), 0);
+    m_checked.assign(n, 0);
+    m_iconIndex.assign(n, quint8(Queues::rowIcon(m_key)));
     if (m_key == u"S") {
         QHash<QString, int> perBuyer;
-        for (const QueueRow &r : m_rows)
-            ++perBuyer[r.userName];
-        for (size_t i = 0; i < m_rows.size(); ++i) {
-            if (perBuyer.value(m_rows[i].userName) > 1)
+        for (size_t i = 0; i < n; ++i)
+            ++perBuyer[m_rows.cell(i, 0)];
+        for (size_t i = 0; i < n; ++i) {
+            if (perBuyer.value(m_rows.cell(i, 0)) > 1)
                 m_iconIndex[i] = Queues::kSeveralItemsIcon;
         }
     }
@@ -70,30 +80,18 @@ void QueueListModel::setQueue(QueueResult result)
     endResetModel();
 }
 
-const QString &QueueListModel::cell(int r, int column) const
-{
-    const QueueRow &q = m_rows[size_t(r)];
-    switch (column) {
-    case 0: return q.userName;
-    case 1: return q.emailAddress;
-    case 2: return q.auctionName;
-    case 3: return q.basisDate;
-    default: return q.days;
-    }
-}
-
 void QueueListModel::setChecked(int r, bool on)
 {
     if (r < 0 || r >= rowCount())
         return;
-    m_checked[size_t(r)] = on ? 1 : 0;
+    m_checked[source(r)] = on ? 1 : 0;
     const QModelIndex i = index(r, 0);
     emit dataChanged(i, i, {Qt::CheckStateRole});
 }
 
 void QueueListModel::setAllChecked(bool on)
 {
-    if (m_rows.empty())
+    if (m_checked.empty())
         return;
     std::fill(m_checked.begin(), m_checked.end(), quint8(on ? 1 : 0));
     emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
@@ -114,69 +112,72 @@ void QueueListModel::sortByColumn(int column, SortType type)
     if (column < 0 || column >= kColumns)
         return;
     m_order = m_order == Order::Ascending ? Order::Descending : Order::Ascending;
-    const size_t n = m_rows.size();
+    const size_t n = m_shown.size();
     if (n < 2)
         return;
 
-    std::vector<int> perm(n);
-    std::iota(perm.begin(), perm.end(), 0);
+    // Keys are made once per sort, by row of m_rows; the comparisons then only read them.
+    std::vector<int> perm = m_shown;
     const bool descending = m_order == Order::Descending;
-    const auto sortBy = [&](auto less) {
+    const auto sortBy = [&](const auto &keys) {
+        const auto less = [&](int a, int b) { return keys[size_t(a)] < keys[size_t(b)]; };
         if (descending)
             std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) { return less(b, a); });
         else
             std::stable_sort(perm.begin(), perm.end(), less);
     };
 
+    constexpr double kLowest = -std::numeric_limits<double>::infinity();
     if (type == SortType::Text) {
-        sortBy([&](int a, int b) {
-            return QString::compare(cell(a, column), cell(b, column), Qt::CaseInsensitive) < 0;
-        });
+        // Case-folded texts compare as the texts do without regard to letter case.
+        std::vector<QString> keys(n);
+        for (size_t i = 0; i < n; ++i)
+            keys[i] = m_rows.cell(i, column).toCaseFolded();
+        sortBy(keys);
+    } else if (type == SortType::Number && column == kColumns - 1) {
+        // The day column orders by the age its text starts with.
+        std::vector<double> keys(n);
+        for (size_t i = 0; i < n; ++i) {
+            const qint32 age = m_rows.age(i);
+            keys[i] = age == QueueMember::kNoAge ? kLowest : double(age);
+        }
+        sortBy(keys);
     } else {
         std::vector<double> keys(n);
         if (type == SortType::Number) {
             for (size_t i = 0; i < n; ++i)
-                keys[i] = numberKey(cell(int(i), column));
+                keys[i] = numberKey(m_rows.cell(i, column));
         } else {
             // A list shows few distinct dates; each is read once.
             const Dates::DateReader reader;
             QHash<QString, double> seen;
             for (size_t i = 0; i < n; ++i) {
-                const QString &text = cell(int(i), column);
+                const QString text = m_rows.cell(i, column);
                 auto it = seen.constFind(text);
                 if (it == seen.cend()) {
                     const auto d = reader.read(text);
-                    it = seen.insert(text, d ? double(d->toJulianDay())
-                                             : -std::numeric_limits<double>::infinity());
+                    it = seen.insert(text, d ? double(d->toJulianDay()) : kLowest);
                 }
                 keys[i] = *it;
             }
         }
-        sortBy([&](int a, int b) { return keys[size_t(a)] < keys[size_t(b)]; });
+        sortBy(keys);
     }
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
-    std::vector<int> newPos(n);
-    std::vector<QueueRow> rows;
-    rows.reserve(n);
-    std::vector<quint8> checked(n), icons(n);
-    for (size_t i = 0; i < n; ++i) {
-        const size_t from = size_t(perm[i]);
-        newPos[from] = int(i);
-        rows.push_back(std::move(m_rows[from]));
-        checked[i] = m_checked[from];
-        icons[i] = m_iconIndex[from];
-    }
-    m_rows = std::move(rows);
-    m_checked = std::move(checked);
-    m_iconIndex = std::move(icons);
+    // Where each shown row goes: its source row's new place.
+    std::vector<int> placeOf(n);
+    for (size_t i = 0; i < n; ++i)
+        placeOf[size_t(perm[i])] = int(i);
+    const auto newPos = [&](int r) { return placeOf[source(r)]; };
     if (m_highlight >= 0)
-        m_highlight = newPos[size_t(m_highlight)];
+        m_highlight = newPos(m_highlight);
     QModelIndexList after;
     after.reserve(before.size());
     for (const QModelIndex &i : before)
-        after.append(index(newPos[size_t(i.row())], i.column()));
+        after.append(index(newPos(i.row()), i.column()));
+    m_shown = std::move(perm);
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
@@ -195,7 +196,7 @@ void QueueListModel::setHighlightRow(int r)
 
 int QueueListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : int(m_shown.size());
 }
 
 int QueueListModel::columnCount(const QModelIndex &parent) const
@@ -216,7 +217,7 @@ QVariant QueueListModel::data(const QModelIndex &index, int role) const
             return isChecked(r) ? Qt::Checked : Qt::Unchecked;
         return {};
     case Qt::DecorationRole: {
-        const size_t i = size_t(m_iconIndex[size_t(r)]) - 1;
+        const size_t i = size_t(iconAt(r)) - 1;
         if (index.column() == 0 && i < m_icons.size())
             return m_icons[i];
         return {};

@@ -9,7 +9,9 @@
 #include <vector>
 
 // The rows of one follow-up list as its list view shows them: five columns, a check box and
-// a small icon per row. Sorting reorders the rows and never changes a cell's text.
+// a small icon per row. Sorting reorders the rows and never changes a cell's text. A cell's
+// text is made when the view asks for it; the list keeps showing the records as they were
+// computed, also after they change in the store.
 class QueueListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -27,10 +29,10 @@ public:
     // The small-icon image list, by the index rowIcon() gives (index 1 is icons[0]).
     void setIcons(std::vector<QIcon> icons) { m_icons = std::move(icons); }
 
-    const QueueRow &row(int r) const { return m_rows[size_t(r)]; }
-    const QString &cell(int r, int column) const;
-    int iconAt(int r) const { return m_iconIndex[size_t(r)]; }
-    bool isChecked(int r) const { return m_checked[size_t(r)] != 0; }
+    QueueRow row(int r) const { return m_rows[source(r)]; }
+    QString cell(int r, int column) const { return m_rows.cell(source(r), column); }
+    int iconAt(int r) const { return m_iconIndex[source(r)]; }
+    bool isChecked(int r) const { return m_checked[source(r)] != 0; }
     void setChecked(int r, bool on);
     void setAllChecked(bool on);
     int checkedCount() const { return int(std::count(m_checked.begin(), m_checked.end(), 1)); }
@@ -55,11 +57,17 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    // Rows keep their computed order in m_rows, with their checks and icons; a sort only
+    // changes which of them each shown row is.
+    size_t source(int r) const { return size_t(m_shown[size_t(r)]); }
+
     QStringList m_headers;
     QString m_key;
-    std::vector<QueueRow> m_rows;
+    QueueRows m_rows;
+    std::vector<int> m_shown;
     std::vector<quint8> m_checked;
     std::vector<quint8> m_iconIndex;
+    QMetaObject::Connection m_storeWatch;
     std::vector<QIcon> m_icons;
     Order m_order = Order::Ascending;
     int m_highlight = -1;

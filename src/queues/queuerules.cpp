@@ -106,16 +106,16 @@ std::optional<qint64> ageFrom(const Dates::DateReader &reader, const QString &te
     return std::nullopt;
 }
 
-// `ageOf` gives the age in days of a basis date text, or nothing when it is not a date.
+// `ageOf()` gives the age in days of the record's basis date, or nothing when it is not a date.
 template <typename AgeOf>
-bool isMemberWith(const AuctionRecord &record, const FlagCodes &codes, const QueueRule &rule,
+bool isMemberWith(const FlagCodes &codes, const QueueRule &rule,
                   AgeOf &&ageOf, std::optional<qint64> *ageOut)
 {
     for (const FlagTest &t : rule.flags) {
         if (!passes(codes, t))
             return false;
     }
-    const std::optional<qint64> age = ageOf(record[rule.basis]);
+    const std::optional<qint64> age = ageOf();
     if (rule.hasAgeWindow()) {
         if (!age)
             return false;
@@ -179,8 +179,8 @@ bool isMember(const AuctionRecord &record, const QueueRule &rule, QDate today,
               std::optional<qint64> *age)
 {
     const Dates::DateReader reader;
-    const auto ageOf = [&](const QString &text) { return ageFrom(reader, text, today); };
-    return isMemberWith(record, flagCodesOf(record.values), rule, ageOf, age);
+    const auto ageOf = [&] { return ageFrom(reader, record[rule.basis], today); };
+    return isMemberWith(flagCodesOf(record.values), rule, ageOf, age);
 }
 
 QString countCaption(const QueueRule &rule, qsizetype count)
@@ -190,13 +190,26 @@ QString countCaption(const QueueRule &rule, qsizetype count)
     return QStringLiteral("You Have ") + QString::number(count) + rule.noun;
 }
 
-// A table holds one date text per selling day at most: each is read once.
-class CachedAges
+// The age of a record's date. The store has read its dates as day numbers; a scan in another
+// locale than the one they were read in reads the texts instead, each distinct one once (a
+// table holds one date text per selling day at most).
+class RecordAges
 {
 public:
-    explicit CachedAges(QDate today) : m_today(today) {}
-    std::optional<qint64> operator()(const QString &text)
+    RecordAges(const RecordStore &store, QDate today)
+        : m_store(store), m_today(today), m_todayDay(today.toJulianDay()),
+          m_byDayNumber(store.dayLocale() == QLocale())
     {
+    }
+    std::optional<qint64> operator()(int index, Field basis)
+    {
+        if (m_byDayNumber) {
+            const qint32 day = m_store.dayAt(index, basis);
+            if (day == RecordStore::kNoDay)
+                return std::nullopt;
+            return m_todayDay - day;
+        }
+        const QString &text = m_store.recordAt(index)[basis];
         auto it = m_ages.constFind(text);
         if (it == m_ages.constEnd())
             it = m_ages.insert(text, ageFrom(m_reader, text, m_today));
@@ -204,7 +217,10 @@ public:
     }
 
 private:
+    const RecordStore &m_store;
     QDate m_today;
+    qint64 m_todayDay;
+    bool m_byDayNumber;
     Dates::DateReader m_reader;
     QHash<QString, std::optional<qint64>> m_ages;
 };
@@ -213,11 +229,11 @@ std::vector<int> countMembers(const RecordStore &store, const std::vector<const 
                               QDate today)
 {
     std::vector<int> counts(rules.size(), 0);
-    CachedAges ageOf(today);
+    RecordAges ages(store, today);
     for (int i = 0; i < store.recordCount(); ++i) {
-        const AuctionRecord &r = store.recordAt(i);
         for (size_t k = 0; k < rules.size(); ++k) {
-            if (isMemberWith(r, store.flagCodesAt(i), *rules[k], ageOf, nullptr))
+            const auto ageOf = [&] { return ages(i, rules[k]->basis); };
+            if (isMemberWith(store.flagCodesAt(i), *rules[k], ageOf, nullptr))
                 ++counts[k];
         }
     }
@@ -229,29 +245,77 @@ QueueResult compute(RecordStore &store, const QueueRule &rule, QDate today)
     QueueResult result;
     result.key = rule.key;
     result.title = rule.title;
-    // Build each day text once too.
-    CachedAges ageOf(today);
-    QHash<qint64, QString> dayTexts;
+    RecordAges ages(store, today);
+    std::vector<QueueMember> members;
     const int n = store.recordCount();
     for (int i = 0; i < n; ++i) {
-        const AuctionRecord &r = store.recordAt(i);
+        const auto ageOf = [&] { return ages(i, rule.basis); };
         std::optional<qint64> age;
-        if (!isMemberWith(r, store.flagCodesAt(i), rule, ageOf, &age))
-            continue;
-        QString days;
-        if (age) {
-            auto it = dayTexts.find(*age);
-            if (it == dayTexts.end())
-                it = dayTexts.insert(*age, QString::number(*age) + QStringLiteral(" Days"));
-            days = *it;
-        }
-        result.rows.push_back({r[Field::UserName], r[Field::EmailAddress], r[Field::AuctionName],
-                               r[rule.basis], std::move(days)});
+        if (isMemberWith(store.flagCodesAt(i), rule, ageOf, &age))
+            members.push_back({i, age ? qint32(*age) : QueueMember::kNoAge});
     }
     if (n > 0)
         store.moveFirst();
-    result.caption = countCaption(rule, qsizetype(result.rows.size()));
+    result.caption = countCaption(rule, qsizetype(members.size()));
+    result.rows = QueueRows(&store, rule.basis, std::move(members));
     return result;
 }
 
 } // namespace Queues
+
+QueueRow QueueRows::operator[](size_t i) const
+{
+    if (!m_store)
+        return m_texts[i];
+    return {cell(i, 0), cell(i, 1), cell(i, 2), cell(i, 3), cell(i, 4)};
+}
+
+QString QueueRows::cell(size_t i, int column) const
+{
+    if (!m_store) {
+        const QueueRow &q = m_texts[i];
+        switch (column) {
+        case 0: return q.userName;
+        case 1: return q.emailAddress;
+        case 2: return q.auctionName;
+        case 3: return q.basisDate;
+        default: return q.days;
+        }
+    }
+    const QueueMember &m = m_members[i];
+    const AuctionRecord &r = m_store->recordAt(m.index);
+    switch (column) {
+    case 0: return r[Field::UserName];
+    case 1: return r[Field::EmailAddress];
+    case 2: return r[Field::AuctionName];
+    case 3: return r[m_basis];
+    default:
+        return m.age == QueueMember::kNoAge ? QString()
+                                            : QString::number(m.age) + QStringLiteral(" Days");
+    }
+}
+
+qint32 QueueRows::age(size_t i) const
+{
+    if (m_store)
+        return m_members[i].age;
+    // A day text reads "12 Days"; anything not starting with a whole number has no age.
+    const QString &days = m_texts[i].days;
+    const qsizetype space = days.indexOf(u' ');
+    bool ok = false;
+    const int v = QStringView(days).left(space < 0 ? days.size() : space).toInt(&ok);
+    return ok ? v : QueueMember::kNoAge;
+}
+
+void QueueRows::freeze()
+{
+    if (!m_store)
+        return;
+    std::vector<QueueRow> texts;
+    texts.reserve(m_members.size());
+    for (size_t i = 0; i < m_members.size(); ++i)
+        texts.push_back((*this)[i]);
+    m_texts = std::move(texts);
+    m_members = {};
+    m_store = nullptr;
+}

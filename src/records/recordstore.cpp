@@ -1,5 +1,6 @@
 #include "recordstore.h"
 
+#include "platform/dates.h"
 #include "platform/errorcatalogue.h"
 #include "platform/lotwiseerror.h"
 
@@ -274,6 +275,7 @@ void RecordStore::open(const QString &path)
         QSqlDatabase db = openChecked(ro, path, Integrity::Quick);
         hasTable = checkSchema(db, path, &hasRevision);
         if (hasTable) {
+            emit recordsAboutToChange();
             m_records.clear();
             m_server = false;
             load(ro.name(), hasRevision);
@@ -321,6 +323,7 @@ void RecordStore::open(const QString &path)
     m_path = path;
     m_server = false;
     m_open = true;
+    emit recordsAboutToChange();
     m_records.swap(loaded);
     rebuildCodes();
     m_dirty = 0;
@@ -554,6 +557,7 @@ void RecordStore::load(const QString &connection, bool withRevision)
     if (!error.isEmpty())
         fail(ErrorCode::CannotOpenDatabase,
              QStringLiteral("\"%1\" cannot be read: %2.").arg(m_server ? m_path : db.databaseName(), error));
+    emit recordsAboutToChange();
     m_records.swap(records);
 }
 
@@ -565,12 +569,75 @@ FlagCodes flagCodesOf(const FieldValues &values)
     return codes;
 }
 
+namespace {
+
+// The place of a date field among a record's day numbers, or -1.
+int daySlot(Field f)
+{
+    switch (f) {
+    case Field::CloseDate: return 0;
+    case Field::InvoiceSentDate: return 1;
+    case Field::PaymentMadeDate: return 2;
+    case Field::ItemSentDate: return 3;
+    default: return -1;
+    }
+}
+
+constexpr Field kDateFields[] = {Field::CloseDate, Field::InvoiceSentDate, Field::PaymentMadeDate,
+                                 Field::ItemSentDate};
+
+qint32 dayNumber(const Dates::DateReader &reader, QStringView text)
+{
+    const auto d = reader.read(text);
+    return d ? qint32(d->toJulianDay()) : RecordStore::kNoDay;
+}
+
+} // namespace
+
+qint32 RecordStore::dayAt(int index, Field f) const
+{
+    const int slot = daySlot(f);
+    return slot < 0 ? kNoDay : m_days[size_t(index)][size_t(slot)];
+}
+
+RecordStore::DayNumbers RecordStore::daysOf(const FieldValues &values) const
+{
+    const Dates::DateReader reader(m_dayLocale);
+    DayNumbers days;
+    for (size_t i = 0; i < days.size(); ++i)
+        days[i] = dayNumber(reader, values[size_t(Fields::index(kDateFields[i]))]);
+    return days;
+}
+
+void RecordStore::recode(size_t index)
+{
+    m_codes[index] = flagCodesOf(m_records[index].values);
+    m_days[index] = daysOf(m_records[index].values);
+}
+
 void RecordStore::rebuildCodes()
 {
     m_codes.clear();
     m_codes.reserve(m_records.size());
     for (const AuctionRecord &r : m_records)
         m_codes.push_back(flagCodesOf(r.values));
+    // A table holds one date text per selling day at most: each is read once.
+    m_dayLocale = QLocale();
+    const Dates::DateReader reader(m_dayLocale);
+    QHash<QString, qint32> seen;
+    m_days.clear();
+    m_days.reserve(m_records.size());
+    for (const AuctionRecord &r : m_records) {
+        DayNumbers days;
+        for (size_t i = 0; i < days.size(); ++i) {
+            const QString &text = r[kDateFields[i]];
+            auto it = seen.constFind(text);
+            if (it == seen.cend())
+                it = seen.insert(text, dayNumber(reader, text));
+            days[i] = *it;
+        }
+        m_days.push_back(days);
+    }
 }
 
 void RecordStore::refresh()
@@ -598,8 +665,10 @@ void RecordStore::close()
     m_open = false;
     QSqlDatabase::database(m_connection, false).close();
     QSqlDatabase::removeDatabase(m_connection);
+    emit recordsAboutToChange();
     m_records.clear();
     m_codes.clear();
+    m_days.clear();
     m_pos = 0;
 }
 
@@ -683,6 +752,7 @@ void RecordStore::addNew()
         r.rowId = q.lastInsertId().toLongLong();
     }
     m_codes.push_back(flagCodesOf(r.values));
+    m_days.push_back(daysOf(r.values));
     m_records.push_back(std::move(r));
     reposition(recordCount() - 1);
 }
@@ -696,8 +766,10 @@ void RecordStore::deleteCurrent()
     if (!q.exec())
         fail(ErrorCode::WriteFailed, sqlError(q.lastError()));
     m_dirty = 0;
+    emit recordsAboutToChange();
     m_records.erase(m_records.begin() + m_pos);
     m_codes.erase(m_codes.begin() + m_pos);
+    m_days.erase(m_days.begin() + m_pos);
     m_onDeleted = true;
     emit repositioned();
 }
@@ -720,8 +792,11 @@ void RecordStore::set(Field f, const QString &value)
     QString &slot = m_records[size_t(m_pos)].values[size_t(Fields::index(f))];
     if (slot == value && !slot.isNull())
         return;
+    emit recordsAboutToChange();
     slot = value;
     m_codes[size_t(m_pos)][size_t(Fields::index(f))] = Fields::flagCode(value);
+    if (const int slot = daySlot(f); slot >= 0)
+        m_days[size_t(m_pos)][size_t(slot)] = dayNumber(Dates::DateReader(m_dayLocale), value);
     m_dirty |= 1u << Fields::index(f);
 }
 
@@ -777,6 +852,7 @@ void RecordStore::flush()
     // Somebody else got there first: take their record and hand back what was typed here.
     StoreConflict conflict;
     const FieldValues mine = r.values;
+    emit recordsAboutToChange();
     conflict.deleted = !reread(r);
     conflict.userName = (conflict.deleted ? mine : r.values)[Fields::index(Field::UserName)];
     conflict.auctionName = (conflict.deleted ? mine : r.values)[Fields::index(Field::AuctionName)];
@@ -785,7 +861,7 @@ void RecordStore::flush()
             conflict.changes.push_back({Field(i), mine[size_t(i)],
                                         conflict.deleted ? QString() : r.values[size_t(i)]});
     }
-    m_codes[size_t(m_pos)] = flagCodesOf(r.values);
+    recode(size_t(m_pos));
     m_dirty = 0;
     emit changedElsewhere(conflict);
 }
@@ -816,6 +892,7 @@ void RecordStore::markCurrent(const std::vector<std::pair<Field, QString>> &chan
         abandon(db, sqlError(q.lastError()));
     const bool found = q.numRowsAffected() == 1;
     const FieldValues mine = r.values;
+    emit recordsAboutToChange();
     if (found && !reread(r))
         abandon(db, QStringLiteral("The record could not be read back."));
     if (!db.commit())
@@ -830,7 +907,7 @@ void RecordStore::markCurrent(const std::vector<std::pair<Field, QString>> &chan
         emit changedElsewhere(conflict);
         return;
     }
-    m_codes[size_t(m_pos)] = flagCodesOf(r.values);
+    recode(size_t(m_pos));
 }
 
 qint64 RecordStore::storedCount() const
@@ -978,22 +1055,26 @@ void RecordStore::write(const std::vector<RecordChange> &changes,
     }
     if (!db.commit())
         abandon(db, sqlError(db.lastError()));
+    if (!changes.empty() || replaceAll)
+        emit recordsAboutToChange();
     for (const RecordChange &c : changes) {
         AuctionRecord &r = m_records[size_t(c.index)];
         for (const auto &f : c.fields)
             r.values[size_t(Fields::index(f.first))] = f.second;
         ++r.revision;
-        m_codes[size_t(c.index)] = flagCodesOf(r.values);
+        recode(size_t(c.index));
     }
     if (replaceAll) {
         m_records.clear();
         m_codes.clear();
+        m_days.clear();
         m_onDeleted = false;
         m_dirty = 0;
     }
     const bool wasEof = eof();
     for (auto &r : added) {
         m_codes.push_back(flagCodesOf(r.values));
+        m_days.push_back(daysOf(r.values));
         m_records.push_back(std::move(r));
     }
     if (replaceAll)

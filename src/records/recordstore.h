@@ -3,10 +3,12 @@
 #include "fields.h"
 #include "storeaddress.h"
 
+#include <QLocale>
 #include <QObject>
 #include <QString>
 #include <array>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -134,6 +136,12 @@ public:
     const AuctionRecord &recordAt(int index) const { return m_records[size_t(index)]; }
     // The record's flags, kept beside the records so a scan reads a few bytes per record.
     const FlagCodes &flagCodesAt(int index) const { return m_codes[size_t(index)]; }
+    // A date field of the record as a day number (QDate::toJulianDay()), read once when the
+    // record was read or set, in dayLocale(); kNoDay when the text is not a date or the
+    // field holds no date. Scans count ages from it without reading date texts.
+    static constexpr qint32 kNoDay = std::numeric_limits<qint32>::min();
+    qint32 dayAt(int index, Field f) const;
+    const QLocale &dayLocale() const { return m_dayLocale; }
 
     // Sets these fields of the current record and writes just them at once, whatever the
     // record held: the batch marks, which must never put back another seat's flags with
@@ -155,6 +163,9 @@ public:
 
 signals:
     void repositioned();
+    // Before records held here change or go (an append changes none): lists that show
+    // records by their index take what they show now.
+    void recordsAboutToChange();
     void changedElsewhere(const StoreConflict &conflict);
 
 private:
@@ -176,7 +187,13 @@ private:
                bool replaceAll, const std::function<void(int, int)> &progress);
 
     std::vector<AuctionRecord> m_records;
+    // Beside each record: its flags and its date fields as day numbers.
+    using DayNumbers = std::array<qint32, 4>;
+    DayNumbers daysOf(const FieldValues &values) const;
+    void recode(size_t index);
     std::vector<FlagCodes> m_codes; // parallel to m_records
+    std::vector<DayNumbers> m_days; // parallel to m_records
+    QLocale m_dayLocale;
     int m_pos = 0;
     bool m_onDeleted = false;
     quint32 m_dirty = 0; // bit per field of the current record

@@ -1,4 +1,6 @@
+#include "platform/dates.h"
 #include "queues/queuelistmodel.h"
+#include "records/recordstore.h"
 #include "support/testsupport.h"
 
 #include <QColor>
@@ -157,4 +159,46 @@ TEST(QueueListRows, TheRowUnderThePointerIsBlueAndTheOthersBlack)
     EXPECT_EQ(m.data(m.index(0, 2), Qt::ForegroundRole).value<QColor>(), QColor(Qt::black));
     m.setHighlightRow(0);
     EXPECT_EQ(m.data(m.index(1, 0), Qt::ForegroundRole).value<QColor>(), QColor(Qt::black));
+}
+
+// A list computed from the store makes its texts from the records, and keeps showing them as
+// they were computed when the records change or go afterwards.
+TEST(QueueListRows, AComputedListShowsTheRecordsAsTheyWereWhenItWasComputed)
+{
+    const QDate today(2026, 3, 1);
+    TestSupport::TempFolder dir;
+    RecordStore store;
+    store.open(dir.dbPath());
+    const int ages[] = {9, 30, 2};
+    for (int i = 0; i < 3; ++i) {
+        store.addNew();
+        store.set(Field::UserName, QString("buyer%1").arg(i));
+        store.set(Field::AuctionName, QString("lot %1").arg(i));
+        store.set(Field::InvoiceSent, "0");
+        store.set(Field::CloseDate, Dates::shortDateText(today.addDays(-ages[i])));
+    }
+    store.flush();
+    QueueListModel m(kHeaders);
+    m.setQueue(Queues::compute(store, *Queues::rule(u"IS"), today));
+    m.sortByColumn(4, SortType::Number); // descending: 30, 9, 2 days
+    const QStringList shown = {"buyer1", "buyer0", "buyer2"};
+    ASSERT_EQ(users(m), shown);
+    EXPECT_EQ(column(m, 4), (QStringList{"30 Days", "9 Days", "2 Days"}));
+    EXPECT_EQ(m.row(0).auctionName, "lot 1");
+
+    store.moveTo(0);
+    store.set(Field::UserName, "renamed");
+    store.flush();
+    store.moveTo(1);
+    store.deleteCurrent();
+    EXPECT_EQ(users(m), shown);
+    EXPECT_EQ(m.row(0).auctionName, "lot 1");
+    EXPECT_EQ(m.row(1).userName, "buyer0");
+    // Sorting goes on by the texts as shown.
+    m.sortByColumn(3, SortType::Date); // ascending: oldest close date first
+    EXPECT_EQ(users(m), shown);
+    m.sortByColumn(0, SortType::Text);
+    EXPECT_EQ(users(m), (QStringList{"buyer2", "buyer1", "buyer0"}));
+    store.close();
+    EXPECT_EQ(column(m, 2), (QStringList{"lot 2", "lot 1", "lot 0"}));
 }

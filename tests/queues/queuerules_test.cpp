@@ -422,6 +422,49 @@ TEST(QueueScan, FirstRecordIsCurrentAfterwardsEvenWhenItIsNotAMember)
     EXPECT_EQ(store.get(Field::UserName), "first");
 }
 
+// Scans count ages from the day numbers the store keeps beside each record; they must follow
+// every way a date changes, and a scan in another locale reads the texts as that locale does.
+TEST(QueueScan, AgesFollowEveryChangeOfTheBasisDate)
+{
+    OpenStore db;
+    RecordStore &store = db.store;
+    addValues(store, unpaid(8, {{Field::UserName, "ann"}}));
+    addValues(store, unpaid(30, {{Field::UserName, "bob"}}));
+    const auto members = [&](const char *key) {
+        QStringList users;
+        for (const QueueRow &r : Queues::compute(store, *Queues::rule(QString(key)), kToday).rows)
+            users << r.userName;
+        return users;
+    };
+    ASSERT_EQ(members("AR1"), QStringList{"ann"});
+
+    store.moveTo(0);
+    store.set(Field::CloseDate, daysAgo(kToday, 15));
+    EXPECT_EQ(members("AR1"), QStringList{});
+    EXPECT_EQ(members("AR2"), QStringList{"ann"});
+    store.set(Field::CloseDate, "soon");
+    EXPECT_EQ(members("AR2"), QStringList{});
+    EXPECT_EQ(members("AR7"), (QStringList{"ann", "bob"}));
+
+    // A change written in one piece, as an import writes it, and a record appended.
+    store.flush();
+    store.writeChanges({{0, store.recordAt(0).revision, {{Field::CloseDate, daysAgo(kToday, 9)}}}},
+                       {store.recordAt(1).values});
+    EXPECT_EQ(members("AR1"), QStringList{"ann"});
+    EXPECT_EQ(members("AR4"), (QStringList{"bob", "bob"}));
+    store.moveTo(1);
+    store.deleteCurrent();
+    EXPECT_EQ(members("AR4"), QStringList{"bob"});
+
+    // Read in the United States, scanned in Germany: 2/13/2006 is no date there.
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QStringList german = members("AR4");
+    QLocale::setDefault(before);
+    EXPECT_EQ(german, QStringList{});
+    EXPECT_EQ(members("AR4"), QStringList{"bob"});
+}
+
 TEST(QueueKeys, EveryListKeyHasARuleAndNoOtherKeyDoes)
 {
     QStringList keys;
