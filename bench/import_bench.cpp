@@ -14,6 +14,8 @@
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
+#include "benchflags.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -238,18 +240,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    std::vector<char *> args;
-    for (int i = 0; i < argc; ++i) {
-        const QByteArray a(argv[i]);
-        if (a.startsWith("--records="))
-            g_records = a.mid(10).toInt();
-        else if (a.startsWith("--rows="))
-            g_rows = a.mid(7).toInt();
-        else
-            args.push_back(argv[i]);
-    }
-    int n = int(args.size());
-    benchmark::Initialize(&n, args.data());
+    if (!initializeBenchmarks(argc, argv, {intFlag("--records=", &g_records), intFlag("--rows=", &g_rows)}))
+        return 2;
     prepare();
     benchmark::RunSpecifiedBenchmarks();
     return 0;

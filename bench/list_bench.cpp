@@ -15,6 +15,8 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QTemporaryDir>
+#include "benchflags.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -128,16 +130,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     QApplication app(argc, argv);
-    std::vector<char *> args;
-    for (int i = 0; i < argc; ++i) {
-        const QByteArray a(argv[i]);
-        if (a.startsWith("--records="))
-            g_records = a.mid(10).toInt();
-        else
-            args.push_back(argv[i]);
-    }
-    int n = int(args.size());
-    benchmark::Initialize(&n, args.data());
+    if (!initializeBenchmarks(argc, argv, {intFlag("--records=", &g_records)}))
+        return 2;
     buildStore();
     benchmark::RunSpecifiedBenchmarks();
     g_panel.reset();

@@ -17,6 +17,8 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include "benchflags.h"
+
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
@@ -261,23 +263,16 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    std::vector<char *> args;
-    for (int i = 0; i < argc; ++i) {
-        const QByteArray a(argv[i]);
-        if (a.startsWith("--records="))
-            g_records = a.mid(10).toInt();
-        else if (a.startsWith("--pg=")) {
-            g_pg = parseServer(QString::fromUtf8(a.mid(5)));
-            if (!g_pg) {
-                std::fprintf(stderr, "queue_bench: --pg=HOST:PORT/DATABASE/USER\n");
-                return 2;
-            }
-        }
-        else
-            args.push_back(argv[i]);
-    }
-    int n = int(args.size());
-    benchmark::Initialize(&n, args.data());
+    if (!initializeBenchmarks(argc, argv,
+                              {intFlag("--records=", &g_records),
+                               {"--pg=", [](const QByteArray &v) {
+                                    g_pg = parseServer(QString::fromUtf8(v));
+                                    if (!g_pg)
+                                        std::fprintf(stderr,
+                                                     "queue_bench: --pg=HOST:PORT/DATABASE/USER\n");
+                                    return g_pg.has_value();
+                                }}}))
+        return 2;
     std::printf("Building a store of %d records...\n", g_records);
     try {
         buildStore();

@@ -14,6 +14,8 @@
 #include <QLocale>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include "benchflags.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -120,16 +122,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    std::vector<char *> args;
-    for (int i = 0; i < argc; ++i) {
-        const QByteArray a(argv[i]);
-        if (a.startsWith("--records="))
-            g_records = a.mid(10).toInt();
-        else
-            args.push_back(argv[i]);
-    }
-    int n = int(args.size());
-    benchmark::Initialize(&n, args.data());
+    if (!initializeBenchmarks(argc, argv, {intFlag("--records=", &g_records)}))
+        return 2;
     std::printf("Building a store of %d records...\n", g_records);
     buildStore();
     benchmark::RegisterBenchmark("Overview", BM_Overview)->Unit(benchmark::kMillisecond);

@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include "benchflags.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -85,16 +87,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     Dates::useSensibleDefaultLocale();
-    std::vector<char *> rest{argv[0]};
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray a(argv[i]);
-        if (a.startsWith("--records="))
-            g_records = a.mid(10).toInt();
-        else
-            rest.push_back(argv[i]);
-    }
-    int n = int(rest.size());
-    benchmark::Initialize(&n, rest.data());
+    if (!initializeBenchmarks(argc, argv, {intFlag("--records=", &g_records)}))
+        return 2;
     buildStore();
     benchmark::RegisterBenchmark("QuickCheck", BM_Check, RecordStore::Integrity::Quick)
         ->Unit(benchmark::kMillisecond);
