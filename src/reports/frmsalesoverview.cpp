@@ -273,7 +273,9 @@ void FrmSalesOverview::drawChart()
                              m_period.months.back().month.toString(QStringLiteral("MM/yyyy"))));
     auto *money = new QValueAxis;
     money->setTitleText(QStringLiteral("Total"));
+    // Round ticks (0, 50, 100 ...) rather than tenths of whatever the best month made.
     money->setRange(0, highest > 0 ? highest * 1.1 : 1);
+    money->applyNiceNumbers();
     money->setLabelFormat(QStringLiteral("%.2f"));
     auto *number = new QValueAxis;
     number->setTitleText(QStringLiteral("Sales"));
