@@ -1,12 +1,14 @@
 #pragma once
 
 #include "mainwindow/frmmain.h"
+#include "mainwindow/queuepanel.h"
 #include "mainwindow/recordpanel.h"
 #include "platform/appfolder.h"
 #include "platform/prompts.h"
 #include "platform/settingsstore.h"
 #include "support/testsupport.h"
 
+#include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -68,5 +70,22 @@ protected:
     std::unique_ptr<FrmMain> win;
     bool quietLoad = false; // the load must ask nothing
 };
+
+// The buyers a list panel shows, top to bottom.
+inline QStringList usersOf(const QueuePanel *panel)
+{
+    QStringList users;
+    for (int r = 0; r < panel->model()->rowCount(); ++r)
+        users << panel->model()->row(r).userName;
+    return users;
+}
+
+// What the main window's status bar says now.
+inline QString statusOf(const QWidget *window)
+{
+    const auto *status = window->findChild<QLabel *>(QStringLiteral("sbStatusBar_Status"));
+    EXPECT_NE(status, nullptr);
+    return status ? status->text() : QString();
+}
 
 } // namespace TestSupport
