@@ -30,6 +30,7 @@
 
 using TestSupport::addRecord;
 using TestSupport::daysAgo;
+using TestSupport::usersOf;
 
 namespace {
 
@@ -88,13 +89,6 @@ protected:
         default: return win->emailWizardPanel();
         }
     }
-    static QStringList users(const QueuePanel *panel)
-    {
-        QStringList u;
-        for (int r = 0; r < panel->model()->rowCount(); ++r)
-            u << panel->model()->row(r).userName;
-        return u;
-    }
     QStringList expectedUsers(const char *key)
     {
         QStringList u;
@@ -152,7 +146,7 @@ TEST_F(QueuePanelsTest, EveryNodeShowsItsListOnItsPanelWithItsPreselections)
         EXPECT_EQ(win->windowTitle(), Queues::rule(QString(n.key))->title);
         QueuePanel *panel = panelOf(n.panel);
         EXPECT_EQ(panel->model()->key(), n.key);
-        EXPECT_EQ(users(panel), expectedUsers(n.key));
+        EXPECT_EQ(usersOf(panel), expectedUsers(n.key));
         EXPECT_EQ(wizard->subjectBox()->currentText(), n.subject ? n.subject : "typed before");
         EXPECT_EQ(wizard->selectedTemplate(), n.templ ? n.templ : "Payment Made.elm");
         if (n.link) {
@@ -165,11 +159,11 @@ TEST_F(QueuePanelsTest, EveryNodeShowsItsListOnItsPanelWithItsPreselections)
     }
     // The seeded records land where they belong, so the lists above were not all empty.
     win->tvTreeView_NodeClick("S");
-    EXPECT_EQ(users(win->shipPanel()), (QStringList{"pat", "pat"}));
+    EXPECT_EQ(usersOf(win->shipPanel()), (QStringList{"pat", "pat"}));
     win->tvTreeView_NodeClick("AR3");
-    EXPECT_EQ(users(wizard), QStringList{"uma"});
+    EXPECT_EQ(usersOf(wizard), QStringList{"uma"});
     win->tvTreeView_NodeClick("FVF1");
-    EXPECT_EQ(users(unpaid), QStringList{"fred"});
+    EXPECT_EQ(usersOf(unpaid), QStringList{"fred"});
 
     // Grouping nodes do nothing at all.
     for (const char *group : {"FB", "AR", "UPI", "FVF", "nonsense"}) {
@@ -256,7 +250,7 @@ TEST_F(QueuePanelsTest, TheMailPreviewFollowsRowTemplateAndSubjectAndWritesNothi
     load();
     win->tvTreeView_NodeClick("AR1");
     EmailWizardPanel *wizard = win->emailWizardPanel();
-    ASSERT_EQ(users(wizard), (QStringList{"ann", "bob"}));
+    ASSERT_EQ(usersOf(wizard), (QStringList{"ann", "bob"}));
     const int position = store.position();
     const QString footer = Mailer::footer(settings);
     EXPECT_TRUE(wizard->previewText().isEmpty());
@@ -325,7 +319,7 @@ TEST_F(QueuePanelsTest, TreeClicksAndTheKeyboardOpenLists)
     ASSERT_TRUE(ar3);
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(ar3).center());
     EXPECT_EQ(win->windowTitle(), "Lotwise - Working with 21 Day Reminders..");
-    EXPECT_EQ(users(win->emailWizardPanel()), QStringList{"uma"});
+    EXPECT_EQ(usersOf(win->emailWizardPanel()), QStringList{"uma"});
 
     QTreeWidgetItem *ship = tree->findItems("Items To Ship", Qt::MatchExactly).value(0);
     tree->setFocus();
@@ -387,7 +381,7 @@ TEST_F(QueuePanelsTest, ARowWhoseRecordIsGoneLeavesNoCurrentRecordAndSaysSo)
     load();
     win->tvTreeView_NodeClick("UPI4");
     UnpaidItemsPanel *panel = win->unpaidItemsPanel();
-    ASSERT_EQ(users(panel), (QStringList{"rex", "uma"}));
+    ASSERT_EQ(usersOf(panel), (QStringList{"rex", "uma"}));
     panel->rowClick(1);
     EXPECT_EQ(panel->findChild<QLineEdit *>("UnpaidItemNumber")->text(), "98");
     // The record goes while the list still shows it.
@@ -399,7 +393,7 @@ TEST_F(QueuePanelsTest, ARowWhoseRecordIsGoneLeavesNoCurrentRecordAndSaysSo)
     EXPECT_TRUE(store.eof());
     EXPECT_EQ(clipboard(), "untouched");
     EXPECT_EQ(panel->findChild<QLineEdit *>("UnpaidItemNumber")->text(), "");
-    EXPECT_TRUE(win->findChild<QLabel *>("sbStatusBar_Status")->text().contains("rex"));
+    EXPECT_TRUE(TestSupport::statusOf(win.get()).contains("rex"));
     EXPECT_TRUE(scripted.asked().isEmpty());
     // The other row still works.
     panel->rowClick(2);
@@ -564,12 +558,11 @@ TEST_F(QueuePanelsTest, HeaderClicksSortAndThePointerPaintsTheUnpaidRowBlue)
                           QPoint(header->sectionViewportPosition(section) + 5, header->height() / 2));
     };
     clickHeader(3); // "Auction Close": the newest close date first
-    EXPECT_EQ(users(panel), (QStringList{"rex", "uma"}));
-    clickHeader(4); // "Since Auction Close": now ascending by days
-    EXPECT_EQ(users(panel), (QStringList{"rex", "uma"}));
+    EXPECT_EQ(usersOf(panel), (QStringList{"rex", "uma"}));
+    clickHeader(4); // "Since Auction Close": the order flips, to ascending by days
+    EXPECT_EQ(usersOf(panel), (QStringList{"rex", "uma"}));
     clickHeader(4);
-    EXPECT_EQ(users(panel), (QStringList{"uma", "rex"}));
-    EXPECT_EQ(panel->model()->row(0).days, "22 Days");
+    EXPECT_EQ(usersOf(panel), (QStringList{"uma", "rex"}));
 
     const QRect second = list->visualRect(panel->model()->index(1, 2));
     QTest::mouseMove(list->viewport(), second.center());
@@ -578,21 +571,30 @@ TEST_F(QueuePanelsTest, HeaderClicksSortAndThePointerPaintsTheUnpaidRowBlue)
               QColor(Qt::blue));
 }
 
-TEST_F(QueuePanelsTest, MoveForwardStepsThroughTheVisibleListAndItsRecords)
+TEST_F(QueuePanelsTest, NextAndBackStepThroughTheVisibleListAndItsRecords)
 {
     seedEveryKind();
     load();
     win->tvTreeView_NodeClick("AR7");
     EmailWizardPanel *wizard = win->emailWizardPanel();
-    ASSERT_EQ(users(wizard), (QStringList{"rex", "uma", "fred"}));
-    win->MoveForward(); // nothing selected yet: the first row
+    ASSERT_EQ(usersOf(wizard), (QStringList{"rex", "uma", "fred"}));
+    win->toolbarClick("Next"); // nothing selected yet: the first row
     EXPECT_EQ(wizard->selectedRow(), 1);
     EXPECT_EQ(store.get(Field::UserName), "rex");
-    win->MoveForward();
-    win->MoveForward();
+    win->toolbarClick("Back"); // on the first row: nothing
+    EXPECT_EQ(wizard->selectedRow(), 1);
+    win->findChild<QAction *>("munMoveForward")->trigger();
+    win->toolbarClick("Next");
     EXPECT_EQ(store.get(Field::UserName), "fred");
-    win->MoveForward(); // the last row stays
+    win->toolbarClick("Next"); // the last row stays
     EXPECT_EQ(wizard->selectedRow(), 3);
-    win->MoveBack();
+    win->toolbarClick("Back");
     EXPECT_EQ(store.get(Field::UserName), "uma");
+
+    // The record panel's commands leave the records alone here, and nothing is said.
+    const int records = store.recordCount();
+    win->findChild<QAction *>("munAddRecord")->trigger();
+    win->toolbarClick("Save");
+    EXPECT_EQ(store.recordCount(), records);
+    EXPECT_TRUE(scripted.asked().isEmpty());
 }
