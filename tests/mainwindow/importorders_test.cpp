@@ -55,15 +55,7 @@ protected:
         return shown;
     }
 
-    QString status() const { return win->findChild<QLabel *>("sbStatusBar_Status")->text(); }
-    QStringList usersListed() const
-    {
-        QStringList users;
-        const QueueListModel *m = win->emailWizardPanel()->model();
-        for (int r = 0; r < m->rowCount(); ++r)
-            users << m->row(r).userName;
-        return users;
-    }
+    QString status() const { return TestSupport::statusOf(win.get()); }
 };
 
 } // namespace
@@ -76,7 +68,7 @@ TEST_F(ImportOrdersTest, ThePreviewShowsWhatWillHappenAndImportWritesAndRefreshe
     store.close();
     load();
     win->tvTreeView_NodeClick("IS");
-    ASSERT_EQ(usersListed(), QStringList({"bob"}));
+    ASSERT_EQ(TestSupport::usersOf(win->emailWizardPanel()), QStringList({"bob"}));
 
     QString format, counts;
     int rows = 0;
@@ -105,7 +97,7 @@ TEST_F(ImportOrdersTest, ThePreviewShowsWhatWillHappenAndImportWritesAndRefreshe
     EXPECT_EQ(status(), "Import Orders: orders.csv Added 1, updated 1, unchanged 0.");
     ASSERT_EQ(win->store().storedCount(), 2);
     // bob has paid, so he leaves the invoice list; ann's new sale joins it.
-    EXPECT_EQ(usersListed(), QStringList({"ann"}));
+    EXPECT_EQ(TestSupport::usersOf(win->emailWizardPanel()), QStringList({"ann"}));
     EXPECT_EQ(win->store().recordAt(0)[Field::Notes], "regular buyer");
     EXPECT_EQ(win->store().recordAt(0)[Field::PaymentMadeDate], "3/12/2026");
 }

@@ -7,6 +7,7 @@
 #include "platform/textfile.h"
 #include "records/recordstore.h"
 #include "support/testsupport.h"
+#include "support/windowtest.h"
 
 #include <QAction>
 #include <QApplication>
@@ -268,38 +269,16 @@ TEST_F(TemplatePanelTest, FilesThatCannotBeReadOrWrittenAreNamedAndTheTextIsKept
 }
 
 // The window around the panel.
-class TemplateWindowTest : public ::testing::Test
+class TemplateWindowTest : public TestSupport::WindowTest
 {
 protected:
     void SetUp() override
     {
-        AppFolder::seed(folder.path());
-        ASSERT_TRUE(
-            writeBytes(folder.file("Subjects/emailinputsub.sub"), "Thanks\r\n\r\nSee you\r\n"));
-        setPrompts(&scripted);
-        win = std::make_unique<FrmMain>(store, settings, folder.path());
-        ASSERT_TRUE(win->Form_Load());
-        // Offline and with no mail account the load reports both; not what these test.
-        scripted.clear();
-    }
-    void TearDown() override
-    {
-        win.reset();
-        setPrompts(nullptr);
-    }
-    template <typename T = QWidget> T *find(const char *name) const
-    {
-        T *w = win->findChild<T *>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        WindowTest::SetUp();
+        ASSERT_TRUE(writeBytes(folder.file("Subjects/emailinputsub.sub"), "Thanks\r\n\r\nSee you\r\n"));
+        load();
     }
     void trigger(const char *action) { find<QAction>(action)->trigger(); }
-
-    TestSupport::TempFolder folder;
-    SettingsStore settings{folder.file("settings.ini")};
-    RecordStore store;
-    ScriptedPrompts scripted;
-    std::unique_ptr<FrmMain> win;
 };
 
 TEST_F(TemplateWindowTest, MenusWorkOnThePanelAndItsCaptionsReachTheWindow)
