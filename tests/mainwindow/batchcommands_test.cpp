@@ -468,7 +468,8 @@ TEST_P(BatchStoreFaultTest, AStoreThatCannotBeWrittenStopsTheBatchAtTheRowItFail
     load();
     win->tvTreeView_NodeClick("AR1");
     EmailWizardPanel *wizard = win->emailWizardPanel();
-    ASSERT_EQ(usersOf(wizard), (QStringList{"ann", "bob", "cy"})) << scripted.asked().value(0).text.toStdString();
+    ASSERT_EQ(usersOf(wizard), (QStringList{"ann", "bob", "cy"}))
+        << scripted.asked().value(0).text.toStdString();
     check(wizard, {1, 2, 3});
     wizard->actionButton()->click();
     ASSERT_TRUE(!fault || fault->made());

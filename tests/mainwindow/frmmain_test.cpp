@@ -241,8 +241,9 @@ TEST_F(FrmMainTest, ToolbarHasAButtonForEachOfItsKeys)
         if (!a->isSeparator())
             keys << a->data().toString();
     keys.sort();
-    EXPECT_EQ(keys, (QStringList{"Back", "Check Email", "Copy", "Cut", "Email", "Help", "Internet",
-                                 "New", "Next", "Open", "Options", "Paste", "Sales Overview", "Save"}));
+    EXPECT_EQ(keys,
+              (QStringList{"Back", "Check Email", "Copy", "Cut", "Email", "Help", "Internet", "New",
+                           "Next", "Open", "Options", "Paste", "Sales Overview", "Save"}));
 }
 
 TEST_F(FrmMainTest, StatusBarShowsTheReminderCaptionAndTheDate)
@@ -259,7 +260,8 @@ TEST_F(FrmMainTest, StatusBarShowsTheReminderCaptionAndTheDate)
     EXPECT_GT(left("sbStatusBar_ReminderCaption"), left("sbStatusBar_Reminder"));
     EXPECT_LT(left("sbStatusBar_ReminderCaption"), left("sbStatusBar_Date"));
     const QString date = win->findChild<QLabel *>("sbStatusBar_Date")->text();
-    EXPECT_TRUE(date == Dates::shortDateText(before) || date == Dates::shortDateText(QDate::currentDate()));
+    EXPECT_TRUE(date == Dates::shortDateText(before) ||
+                date == Dates::shortDateText(QDate::currentDate()));
     EXPECT_FALSE(win->findChild<QLabel *>("sbStatusBar_Time")->text().isEmpty());
 }
 

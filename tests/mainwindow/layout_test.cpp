@@ -20,7 +20,8 @@ Layout::Input roomy(int width = 15000, int height = 10000)
 TEST(SizeControls, SplitterAndItsDragBarAreClampedToBothEdges)
 {
     const Layout::Input in = roomy();
-    for (const auto &[asked, x] : {std::pair{200, 1500}, {1500, 1500}, {4000, 4000}, {14000, in.windowWidth - 1500}})
+    for (const auto &[asked, x] :
+         {std::pair{200, 1500}, {1500, 1500}, {4000, 4000}, {14000, in.windowWidth - 1500}})
         EXPECT_EQ(Layout::sizeControls(in, asked).splitterX, x) << asked;
     for (const auto &[asked, x] : {std::pair{-300, 500}, {499, 500}, {6000, 6000}, {11800, 11500}})
         EXPECT_EQ(Layout::dragBarLeft(asked, 12000), x) << asked;

@@ -104,7 +104,8 @@ TEST_F(RecordPanelTest, StateColourFollowsPaymentMethodAndShipping)
     EXPECT_EQ(store.get(Field::Check), QStringLiteral("0"));
     click("Image7");
     EXPECT_EQ(win->recordPanel()->stateColour(), 0x0000C0u);
-    EXPECT_EQ(find<QLabel>("lblUserName")->palette().color(QPalette::Window), QColor(0x00, 0x00, 0xC0));
+    EXPECT_EQ(find<QLabel>("lblUserName")->palette().color(QPalette::Window),
+              QColor(0x00, 0x00, 0xC0));
 }
 
 TEST_F(RecordPanelTest, TypingChangesTheRecordAndAnEmptySiteBecomesEbay)

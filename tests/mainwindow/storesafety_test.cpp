@@ -107,7 +107,8 @@ TEST_F(StoreSafetyTest, DamagedStoreWithNoBackupSaysSoAndIsLeftAlone)
     TestSupport::makeStore(folder.dbPath(), 200);
     TestSupport::damageStore(folder.dbPath(), Damage::Truncated);
     const QByteArray truncated = TestSupport::readBytes(folder.dbPath());
-    for (const QByteArray &bytes : {truncated, QByteArray("Close Date,Auction Name\r\nthis is not a database\r\n")}) {
+    for (const QByteArray &bytes :
+         {truncated, QByteArray("Close Date,Auction Name\r\nthis is not a database\r\n")}) {
         SCOPED_TRACE(bytes.left(20).toStdString());
         TestSupport::writeBytes(folder.dbPath(), bytes);
         scripted.clear();

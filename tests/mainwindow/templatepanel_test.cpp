@@ -275,7 +275,8 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        ASSERT_TRUE(writeBytes(folder.file("Subjects/emailinputsub.sub"), "Thanks\r\n\r\nSee you\r\n"));
+        ASSERT_TRUE(
+            writeBytes(folder.file("Subjects/emailinputsub.sub"), "Thanks\r\n\r\nSee you\r\n"));
         load();
     }
     void trigger(const char *action) { find<QAction>(action)->trigger(); }

@@ -4,10 +4,10 @@
 #include "platform/prompts.h"
 #include "support/testsupport.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -56,7 +56,10 @@ protected:
     {
         ASSERT_TRUE(TestSupport::writeBytes(folder.file(relative), bytes));
     }
-    QByteArray bytesOf(const QString &relative) { return TestSupport::readBytes(folder.file(relative)); }
+    QByteArray bytesOf(const QString &relative)
+    {
+        return TestSupport::readBytes(folder.file(relative));
+    }
     QStringList items()
     {
         QStringList out;

@@ -44,13 +44,15 @@ TEST(SkinRegion, TheCornerColourIsCutOutWhereverItIsUsedInAnyPictureFormat)
                                  QImage::Format_ARGB32, QImage::Format_RGB888}) {
             SCOPED_TRACE(int(f));
             QColor used;
-            expectRegionIs(SkinForm::regionFromSkin(picture(art).convertToFormat(f), {}, &used), art);
+            expectRegionIs(SkinForm::regionFromSkin(picture(art).convertToFormat(f), {}, &used),
+                           art);
             EXPECT_EQ(used, QColor(255, 0, 255));
         }
     }
     // A colour given by the caller wins over the corner.
     QColor used;
-    expectRegionIs(SkinForm::regionFromSkin(picture(arts[0]), QColor(250, 240, 200), &used), arts[0], '#');
+    expectRegionIs(SkinForm::regionFromSkin(picture(arts[0]), QColor(250, 240, 200), &used),
+                   arts[0], '#');
     EXPECT_EQ(used, QColor(250, 240, 200));
 }
 
