@@ -15,15 +15,16 @@
 #include "support/windowtest.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
 #include <QLineEdit>
-#include <QDialog>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
+#include <tuple>
 
 using TestSupport::addRecord;
 using TestSupport::daysAgo;
@@ -33,7 +34,7 @@ namespace {
 
 const QDate kToday = TestSupport::kWindowToday;
 
-class BatchTest : public TestSupport::WindowTest
+class BatchTest : public TestSupport::FilledWindowTest
 {
 protected:
     void SetUp() override
@@ -54,48 +55,27 @@ protected:
     {
         ASSERT_TRUE(TextFile::writeLines(folder.file("Email Templates/" + name), lines));
     }
-    // An unpaid, invoiced record `age` days after its close.
-    void unpaid(const char *user, int age, std::initializer_list<std::pair<Field, QString>> more = {})
+    void unpaid(const char *user, int age, TestSupport::FieldList more = {})
     {
-        addRecord(store, {{Field::UserName, user},
-                          {Field::AuctionName, QString("lot of ") + user},
-                          {Field::AuctionUrl, QString("9") + QString::number(age)},
-                          {Field::EmailAddress, QString(user) + "@example.com"},
-                          {Field::InvoiceSent, "1"},
-                          {Field::CloseDate, daysAgo(kToday, age)}});
-        for (const auto &[f, v] : more) {
-            store.moveLast();
-            store.set(f, v);
-        }
-        store.flush();
+        TestSupport::addUnpaid(store, user, age, more);
     }
     // Ann, Bob and Cy, 8 to 10 days unpaid, on the 7-day reminder list.
     EmailWizardPanel *showThreeReminders()
     {
-        store.open(folder.dbPath());
-        unpaid("ann", 8);
-        unpaid("bob", 9);
-        unpaid("cy", 10);
-        store.close();
-        load();
+        loadAfter([&] {
+            unpaid("ann", 8);
+            unpaid("bob", 9);
+            unpaid("cy", 10);
+        });
         win->tvTreeView_NodeClick("AR1");
         return win->emailWizardPanel();
-    }
-    void shipped(const char *user, const char *lot, int sentAge)
-    {
-        addRecord(store, {{Field::UserName, user},
-                          {Field::AuctionName, lot},
-                          {Field::EmailAddress, QString(user) + "@example.com"},
-                          {Field::InvoiceSent, "1"},
-                          {Field::PaymentMade, "1"},
-                          {Field::ItemSent, "1"},
-                          {Field::ItemSentDate, daysAgo(kToday, sentAge)}});
     }
     void check(QueuePanel *panel, std::initializer_list<int> rows)
     {
         for (int r : rows)
             panel->model()->setChecked(r - 1, true);
     }
+    QStringList asked() const { return TestSupport::askedOf(scripted); }
     QString field(int record, Field f) { return store.recordAt(record)[f]; }
     QString status() const { return TestSupport::statusOf(win.get()); }
     QLabel *onlinePicture() const { return find<QLabel>("sbStatusBar_Online"); }
@@ -117,11 +97,9 @@ TEST_F(BatchTest, ReminderSendMailsAndMarksOnlyTheCheckedRows)
     wizard->actionButton()->click();
 
     // Two mails are asked about first, naming what goes.
-    ASSERT_EQ(scripted.asked().size(), 1);
-    EXPECT_EQ(scripted.asked()[0].title, "Send Emails");
-    EXPECT_EQ(scripted.asked()[0].text,
-              "Send 2 emails?\r\n\r\nTemplate: Reminder 7 days.elm\r\nSubject: Please pay");
-    EXPECT_EQ(scripted.asked()[0].buttons, Prompts::Yes | Prompts::No);
+    EXPECT_EQ(asked(), QStringList{"Send Emails: Send 2 emails?\r\n\r\n"
+                                   "Template: Reminder 7 days.elm\r\nSubject: Please pay"});
+    EXPECT_EQ(scripted.asked().value(0).buttons, Prompts::Yes | Prompts::No);
     ASSERT_EQ(mail->sent.size(), 2);
     EXPECT_EQ(mail->sent[0].to, "ann@example.com");
     EXPECT_EQ(mail->sent[1].to, "cy@example.com");
@@ -155,10 +133,10 @@ TEST_F(BatchTest, SeveralMailsAreAskedAboutFirstAndNoSendsNothing)
     check(wizard, {1, 2});
     scripted.answerButton(Prompts::No);
     wizard->actionButton()->click();
-    ASSERT_EQ(scripted.asked().size(), 1);
-    EXPECT_EQ(scripted.asked()[0].text, "Send 2 emails?\r\n\r\nTemplate: Reminder 7 days.elm\r\n"
-                                        "Subject: Auction Payment Remainder 7 Days Past Due");
-    EXPECT_EQ(scripted.asked()[0].icon, Prompts::Icon::Question);
+    EXPECT_EQ(asked(),
+              QStringList{"Send Emails: Send 2 emails?\r\n\r\nTemplate: Reminder 7 days.elm"
+                          "\r\nSubject: Auction Payment Remainder 7 Days Past Due"});
+    EXPECT_EQ(scripted.asked().value(0).icon, Prompts::Icon::Question);
     EXPECT_EQ(mail->sent.size(), 1);
     EXPECT_NE(field(0, Field::Remainder10), "1");
     EXPECT_NE(field(2, Field::Remainder10), "1");
@@ -173,9 +151,8 @@ TEST_F(BatchTest, SeveralMailsAreAskedAboutFirstAndNoSendsNothing)
     scripted.clear();
     scripted.answerButton(Prompts::Yes);
     wizard->actionButton()->click();
-    ASSERT_EQ(scripted.asked().size(), 1);
-    EXPECT_EQ(scripted.asked()[0].text,
-              "Send 2 emails?\r\n\r\nTemplate: Feed Back Given.elm\r\nSubject: Thank you");
+    EXPECT_EQ(asked(), QStringList{"Send Emails: Send 2 emails?\r\n\r\n"
+                                   "Template: Feed Back Given.elm\r\nSubject: Thank you"});
     ASSERT_EQ(mail->sent.size(), 3);
     EXPECT_TRUE(mail->sent[2].body.startsWith("Thanks cy\r\n"));
     EXPECT_EQ(mail->sent[2].subject, "Thank you");
@@ -214,10 +191,7 @@ TEST_F(BatchTest, AFailedSendOrMergeLeavesItsRecordUnmarkedAndTheBatchGoesOn)
 
 TEST_F(BatchTest, SendRefusesOfflineOrWithoutATemplateAndDoesNothingOnAnEmptyList)
 {
-    store.open(folder.dbPath());
-    unpaid("ann", 8);
-    store.close();
-    load();
+    loadAfter([&] { unpaid("ann", 8); });
     EmailWizardPanel *wizard = win->emailWizardPanel();
     win->tvTreeView_NodeClick("AR2"); // empty
     wizard->actionButton()->click();
@@ -228,10 +202,8 @@ TEST_F(BatchTest, SendRefusesOfflineOrWithoutATemplateAndDoesNothingOnAnEmptyLis
     // The site answers with an error: offline, without an error box of its own.
     web.page = {503, "<html>Down for maintenance</html>", 0};
     wizard->actionButton()->click();
-    ASSERT_EQ(scripted.asked().size(), 1);
-    EXPECT_EQ(scripted.asked()[0].title, "Not Online.");
-    EXPECT_EQ(scripted.asked()[0].text, "You are not currently online.\r\nYou will not be able to "
-                                         "send email.\r\n\r\nPlease Logon to the internet!");
+    EXPECT_EQ(asked(), QStringList{"Not Online.: You are not currently online.\r\nYou will not "
+                                   "be able to send email.\r\n\r\nPlease Logon to the internet!"});
     EXPECT_TRUE(wizard->actionButton()->isEnabled());
     EXPECT_TRUE(mail->sent.isEmpty());
     EXPECT_EQ(onlinePicture()->accessibleName(), "Offline");
@@ -258,20 +230,18 @@ TEST_F(BatchTest, SendRefusesOfflineOrWithoutATemplateAndDoesNothingOnAnEmptyLis
     wizard->templateList()->setCurrentRow(-1);
     scripted.clear();
     wizard->actionButton()->click();
-    ASSERT_EQ(scripted.asked().size(), 1);
-    EXPECT_EQ(scripted.asked()[0].title, "Select Email Templete.");
-    EXPECT_EQ(scripted.asked()[0].text, "Not Email Templete Selected.");
+    EXPECT_EQ(asked(), QStringList{"Select Email Templete.: Not Email Templete Selected."});
     EXPECT_TRUE(mail->sent.isEmpty());
 }
 
 TEST_F(BatchTest, LaterReminderListsMarkThe28DayFlagAndTheAllAndPaidListsMarkNothing)
 {
-    store.open(folder.dbPath());
-    unpaid("old", 36, {{Field::Remainder10, "1"}, {Field::Remainder20, "1"}, {Field::Remainder30, "1"}});
-    unpaid("new", 8);
-    shipped("paid", "a lot", 3);
-    store.close();
-    load();
+    loadAfter([&] {
+        unpaid("old", 36,
+               {{Field::Remainder10, "1"}, {Field::Remainder20, "1"}, {Field::Remainder30, "1"}});
+        unpaid("new", 8);
+        TestSupport::addShipped(store, "paid", "a lot", 3);
+    });
     EmailWizardPanel *wizard = win->emailWizardPanel();
     win->tvTreeView_NodeClick("AR5");
     ASSERT_EQ(usersOf(wizard), QStringList{"old"});
@@ -302,14 +272,14 @@ TEST_F(BatchTest, LaterReminderListsMarkThe28DayFlagAndTheAllAndPaidListsMarkNot
 
 TEST_F(BatchTest, FeedBackMarkWithAndWithoutTheNotice)
 {
-    store.open(folder.dbPath());
-    shipped("ann", "clock", 9);
-    shipped("ann", "clock", 9); // the same row twice
-    shipped("bob", "bell", 10);
-    shipped("cy", "vase", 10);
-    store.close();
     mail->refuse.insert("cy@example.com");
-    load();
+    loadAfter([&] {
+        for (const auto &[user, lot, age] : {std::tuple{"ann", "clock", 9},
+                                             {"ann", "clock", 9}, // the same row twice
+                                             {"bob", "bell", 10},
+                                             {"cy", "vase", 10}})
+            TestSupport::addShipped(store, user, lot, age);
+    });
     FeedBackPanel *panel = win->feedBackPanel();
     win->tvTreeView_NodeClick("FB1");
     ASSERT_EQ(panel->rowCount(), 4);
@@ -342,11 +312,10 @@ TEST_F(BatchTest, FeedBackMarkWithAndWithoutTheNotice)
 
 TEST_F(BatchTest, DuplicatesAreAllMarkedButMailedOnce)
 {
-    store.open(folder.dbPath());
-    unpaid("ann", 8);
-    unpaid("ann", 8);
-    store.close();
-    load();
+    loadAfter([&] {
+        unpaid("ann", 8);
+        unpaid("ann", 8);
+    });
     win->tvTreeView_NodeClick("AR1");
     EmailWizardPanel *wizard = win->emailWizardPanel();
     check(wizard, {1});
@@ -367,15 +336,14 @@ TEST_F(BatchTest, DuplicatesAreAllMarkedButMailedOnce)
 
 TEST_F(BatchTest, UnpaidMarkFollowsTheLinkAndShipMarkDatesTheShipment)
 {
-    store.open(folder.dbPath());
-    unpaid("fred", 43, {{Field::Npb, "1"}});
-    addRecord(store, {{Field::UserName, "pat"},
-                      {Field::AuctionName, "lamp"},
-                      {Field::InvoiceSent, "1"},
-                      {Field::PaymentMade, "1"},
-                      {Field::PaymentMadeDate, daysAgo(kToday, 2)}});
-    store.close();
-    load();
+    loadAfter([&] {
+        unpaid("fred", 43, {{Field::Npb, "1"}});
+        addRecord(store, {{Field::UserName, "pat"},
+                          {Field::AuctionName, "lamp"},
+                          {Field::InvoiceSent, "1"},
+                          {Field::PaymentMade, "1"},
+                          {Field::PaymentMadeDate, daysAgo(kToday, 2)}});
+    });
     win->tvTreeView_NodeClick("FVF1");
     UnpaidItemsPanel *unpaidPanel = win->unpaidItemsPanel();
     check(unpaidPanel, {1});
@@ -398,11 +366,10 @@ TEST_F(BatchTest, UnpaidMarkFollowsTheLinkAndShipMarkDatesTheShipment)
 
 TEST_F(BatchTest, ARowWhoseRecordIsGoneIsSkippedAndCounted)
 {
-    store.open(folder.dbPath());
-    unpaid("ann", 8);
-    unpaid("bob", 9);
-    store.close();
-    load();
+    loadAfter([&] {
+        unpaid("ann", 8);
+        unpaid("bob", 9);
+    });
     win->tvTreeView_NodeClick("AR1");
     EmailWizardPanel *wizard = win->emailWizardPanel();
     check(wizard, {1, 2});
@@ -416,10 +383,7 @@ TEST_F(BatchTest, ARowWhoseRecordIsGoneIsSkippedAndCounted)
 
 TEST_F(BatchTest, ToolbarEmailOpensTheQuickEmailOnlyOnTheRecordPanel)
 {
-    store.open(folder.dbPath());
-    unpaid("ann", 8);
-    store.close();
-    load();
+    loadAfter([&] { unpaid("ann", 8); });
     win->tvTreeView_NodeClick("AR1");
     win->toolbarClick("Email");
     EXPECT_EQ(win->findChild<QDialog *>("frmEmail"), nullptr);
@@ -448,11 +412,11 @@ TEST_P(BatchStoreFaultTest, AStoreThatCannotBeWrittenStopsTheBatchAtTheRowItFail
 {
     using TestSupport::StoreFault;
     const StoreFault::Kind kind = GetParam();
-    store.open(folder.dbPath());
     // With their site set, showing them leaves nothing to write.
-    for (const auto &[user, age] : {std::pair{"ann", 8}, {"bob", 9}, {"cy", 10}})
-        unpaid(user, age, {{Field::AuctionSite, "eBay"}});
-    store.close();
+    const auto fill = [&] {
+        for (const auto &[user, age] : {std::pair{"ann", 8}, {"bob", 9}, {"cy", 10}})
+            unpaid(user, age, {{Field::AuctionSite, "eBay"}});
+    };
     // A file made read-only is so from the start; the others strike after the first mail.
     std::unique_ptr<StoreFault> fault;
     if (kind == StoreFault::ReadOnly) {
@@ -465,7 +429,7 @@ TEST_P(BatchStoreFaultTest, AStoreThatCannotBeWrittenStopsTheBatchAtTheRowItFail
                 fault = std::make_unique<StoreFault>(kind, folder.dbPath());
         };
     }
-    load();
+    loadAfter(fill);
     win->tvTreeView_NodeClick("AR1");
     EmailWizardPanel *wizard = win->emailWizardPanel();
     ASSERT_EQ(usersOf(wizard), (QStringList{"ann", "bob", "cy"}))
@@ -490,12 +454,12 @@ TEST_P(BatchStoreFaultTest, AStoreThatCannotBeWrittenStopsTheBatchAtTheRowItFail
 
     fault.reset();
     win.reset();
-    RecordStore after;
-    after.open(folder.dbPath());
-    EXPECT_EQ(after.recordAt(0)[Field::Remainder10] == "1",
-              kind != StoreFault::ReadOnly);
-    EXPECT_NE(after.recordAt(1)[Field::Remainder10], "1");
-    EXPECT_NE(after.recordAt(2)[Field::Remainder10], "1");
+    const auto reminded = [&](int r) {
+        return TestSupport::storedField(folder.dbPath(), r, Field::Remainder10);
+    };
+    EXPECT_EQ(reminded(0) == "1", kind != StoreFault::ReadOnly);
+    EXPECT_NE(reminded(1), "1");
+    EXPECT_NE(reminded(2), "1");
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, BatchStoreFaultTest,

@@ -8,6 +8,7 @@
 #include "platform/settingsstore.h"
 #include "support/testsupport.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -86,6 +87,88 @@ inline QString statusOf(const QWidget *window)
     const auto *status = window->findChild<QLabel *>(QStringLiteral("sbStatusBar_Status"));
     EXPECT_NE(status, nullptr);
     return status ? status->text() : QString();
+}
+
+// Records added straight through the store while no window has it open.
+inline void seedRecords(RecordStore &store, const QString &dbPath,
+                        std::initializer_list<FieldList> records)
+{
+    store.open(dbPath);
+    for (const FieldList &r : records)
+        addRecord(store, r);
+    store.close();
+}
+
+// An unpaid, invoiced sale `age` days after its close: "lot of USER", item "9AGE", mailed at
+// USER@example.com; `more` is set on top.
+inline void addUnpaid(RecordStore &store, const char *user, int age, FieldList more = {})
+{
+    addRecord(store, {{Field::UserName, user},
+                      {Field::AuctionName, QString("lot of ") + user},
+                      {Field::AuctionUrl, QString("9") + QString::number(age)},
+                      {Field::EmailAddress, QString(user) + "@example.com"},
+                      {Field::InvoiceSent, "1"},
+                      {Field::CloseDate, daysAgo(kWindowToday, age)}});
+    for (const auto &[f, v] : more)
+        store.set(f, v);
+    store.flush();
+}
+
+// A paid sale of `lot`, shipped `sentAge` days ago, its buyer at USER@example.com.
+inline void addShipped(RecordStore &store, const char *user, const char *lot, int sentAge)
+{
+    addRecord(store, {{Field::UserName, user},
+                      {Field::AuctionName, lot},
+                      {Field::EmailAddress, QString(user) + "@example.com"},
+                      {Field::InvoiceSent, "1"},
+                      {Field::PaymentMade, "1"},
+                      {Field::ItemSent, "1"},
+                      {Field::ItemSentDate, daysAgo(kWindowToday, sentAge)}});
+}
+
+// Everything the prompts were asked, oldest first, each as "title: text".
+inline QStringList askedOf(const ScriptedPrompts &prompts)
+{
+    QStringList out;
+    for (const ScriptedPrompts::Asked &a : prompts.asked())
+        out << a.title + ": " + a.text;
+    return out;
+}
+
+// One field of a record as a later run reads it from the store file.
+inline QString storedField(const QString &dbPath, int record, Field f)
+{
+    RecordStore later;
+    later.open(dbPath);
+    return later.recordAt(record)[f];
+}
+
+// A window test whose records are in the store before the window loads.
+class FilledWindowTest : public WindowTest
+{
+protected:
+    // `fill` adds them through the store, opened on the folder's file for it.
+    FrmMain &loadAfter(const std::function<void()> &fill)
+    {
+        store.open(folder.dbPath());
+        fill();
+        store.close();
+        return load();
+    }
+    FrmMain &loadWith(std::initializer_list<FieldList> records)
+    {
+        seedRecords(store, folder.dbPath(), records);
+        return load();
+    }
+};
+
+// The texts a combo box offers, top to bottom.
+inline QStringList itemsOf(const QComboBox *box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
 }
 
 } // namespace TestSupport
