@@ -27,6 +27,7 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <memory>
+#include <tuple>
 
 using TestSupport::addRecord;
 using TestSupport::daysAgo;
@@ -37,49 +38,33 @@ namespace {
 const QDate kToday = TestSupport::kWindowToday;
 using Panel = FrmMain::Panel;
 
-class QueuePanelsTest : public TestSupport::WindowTest
+class QueuePanelsTest : public TestSupport::FilledWindowTest
 {
 protected:
-
     // One record of every kind the lists tell apart.
-    void seedEveryKind()
+    void loadEveryKind()
     {
-        store.open(folder.dbPath());
-        const auto unpaid = [&](const char *user, int age, const char *npb) {
-            addRecord(store, {{Field::UserName, user},
-                              {Field::AuctionName, QString("lot of ") + user},
-                              {Field::AuctionUrl, QString("9") + QString::number(age)},
-                              {Field::InvoiceSent, "1"},
-                              {Field::Npb, npb},
-                              {Field::CloseDate, daysAgo(kToday, age)}});
-        };
-        addRecord(store, {{Field::UserName, "ivy"},
-                          {Field::AuctionName, "lot of ivy"},
-                          {Field::CloseDate, daysAgo(kToday, 2)}});
-        for (const char *lot : {"lamp", "vase"})
-            addRecord(store, {{Field::UserName, "pat"},
-                              {Field::AuctionName, lot},
-                              {Field::Address, QString("1 Main St\r\nSpringfield ") + lot},
-                              {Field::Notes, QString("fragile ") + lot},
-                              {Field::TrackingNumber, "Z1"},
-                              {Field::InvoiceSent, "1"},
-                              {Field::PaymentMade, "1"},
-                              {Field::PaymentMadeDate, daysAgo(kToday, 3)}});
-        addRecord(store, {{Field::UserName, "fay"},
-                          {Field::AuctionName, "lot of fay"},
-                          {Field::Notes, "left a kind word"},
-                          {Field::InvoiceSent, "1"},
-                          {Field::PaymentMade, "1"},
-                          {Field::ItemSent, "1"},
-                          {Field::CloseDate, daysAgo(kToday, 20)},
-                          {Field::ItemSentDate, daysAgo(kToday, 8)}});
-        unpaid("rex", 8, "0");
-        unpaid("uma", 22, "0");
-        unpaid("fred", 43, "1");
-        store.close();
+        loadAfter([&] {
+            addRecord(store, {{Field::UserName, "ivy"},
+                              {Field::AuctionName, "lot of ivy"},
+                              {Field::CloseDate, daysAgo(kToday, 2)}});
+            for (const char *lot : {"lamp", "vase"})
+                addRecord(store, {{Field::UserName, "pat"},
+                                  {Field::AuctionName, lot},
+                                  {Field::Address, QString("1 Main St\r\nSpringfield ") + lot},
+                                  {Field::Notes, QString("fragile ") + lot},
+                                  {Field::TrackingNumber, "Z1"},
+                                  {Field::InvoiceSent, "1"},
+                                  {Field::PaymentMade, "1"},
+                                  {Field::PaymentMadeDate, daysAgo(kToday, 3)}});
+            TestSupport::addShipped(store, "fay", "lot of fay", 8);
+            store.set(Field::Notes, "left a kind word");
+            store.set(Field::CloseDate, daysAgo(kToday, 20));
+            TestSupport::addUnpaid(store, "rex", 8, {{Field::Npb, "0"}});
+            TestSupport::addUnpaid(store, "uma", 22, {{Field::Npb, "0"}});
+            TestSupport::addUnpaid(store, "fred", 43, {{Field::Npb, "1"}});
+        });
     }
-
-
     QueuePanel *panelOf(Panel p) const
     {
         switch (p) {
@@ -97,15 +82,13 @@ protected:
         return u;
     }
     QString clipboard() const { return QApplication::clipboard()->text(); }
-
 };
 
 } // namespace
 
 TEST_F(QueuePanelsTest, EveryNodeShowsItsListOnItsPanelWithItsPreselections)
 {
-    seedEveryKind();
-    load();
+    loadEveryKind();
     EmailWizardPanel *wizard = win->emailWizardPanel();
     UnpaidItemsPanel *unpaid = win->unpaidItemsPanel();
     struct Node
@@ -228,26 +211,14 @@ TEST_F(QueuePanelsTest, TemplateIsPreselectedOnlyByItsExactFileName)
 
 TEST_F(QueuePanelsTest, TheMailPreviewFollowsRowTemplateAndSubjectAndWritesNothing)
 {
-    store.open(folder.dbPath());
-    addRecord(store, {{Field::UserName, "ann"},
-                      {Field::AuctionName, "lamp"},
-                      {Field::AuctionUrl, "11"},
-                      {Field::EmailAddress, "ann@example.com"},
-                      {Field::Address, "1 Main St\r\nSpringfield"},
-                      {Field::InvoiceSent, "1"},
-                      {Field::CloseDate, daysAgo(kToday, 8)}});
-    addRecord(store, {{Field::UserName, "bob"},
-                      {Field::AuctionName, "vase"},
-                      {Field::AuctionUrl, "22"},
-                      {Field::EmailAddress, "bob@example.com"},
-                      {Field::InvoiceSent, "1"},
-                      {Field::CloseDate, daysAgo(kToday, 9)}});
-    store.close();
     ASSERT_TRUE(TextFile::writeLines(
         folder.file("Email Templates/Reminder 7 days.elm"),
         {"Dear *User_Name*,", "ship to:", "*Address*", "item *Auction_Number*"}));
     ASSERT_TRUE(TextFile::writeLines(folder.file("Email Templates/Short.elm"), {"Hi *User_Name*"}));
-    load();
+    loadAfter([&] {
+        TestSupport::addUnpaid(store, "ann", 8, {{Field::Address, "1 Main St\r\nSpringfield"}});
+        TestSupport::addUnpaid(store, "bob", 9);
+    });
     win->tvTreeView_NodeClick("AR1");
     EmailWizardPanel *wizard = win->emailWizardPanel();
     ASSERT_EQ(usersOf(wizard), (QStringList{"ann", "bob"}));
@@ -262,13 +233,13 @@ TEST_F(QueuePanelsTest, TheMailPreviewFollowsRowTemplateAndSubjectAndWritesNothi
     wizard->selectRow(1);
     EXPECT_EQ(wizard->previewTo()->text(), "ann@example.com");
     EXPECT_EQ(wizard->previewText(),
-              "Dear ann,\r\nship to:\r\n1 Main St\r\nSpringfield\r\nitem 11\r\n" + footer);
+              "Dear ann,\r\nship to:\r\n1 Main St\r\nSpringfield\r\nitem 98\r\n" + footer);
     EXPECT_EQ(wizard->previewBody()->toPlainText(),
               QString(wizard->previewText()).replace("\r\n", "\n"));
     EXPECT_TRUE(wizard->previewBody()->isReadOnly());
     wizard->selectRow(2);
     EXPECT_EQ(wizard->previewTo()->text(), "bob@example.com");
-    EXPECT_EQ(wizard->previewText(), "Dear bob,\r\nship to:\r\n\r\nitem 22\r\n" + footer);
+    EXPECT_EQ(wizard->previewText(), "Dear bob,\r\nship to:\r\n\r\nitem 99\r\n" + footer);
     wizard->selectTemplate("Short.elm");
     EXPECT_EQ(wizard->previewText(), "Hi bob\r\n" + footer);
     wizard->subjectBox()->setEditText("Pay now, please");
@@ -302,7 +273,7 @@ TEST_F(QueuePanelsTest, TheMailPreviewFollowsRowTemplateAndSubjectAndWritesNothi
     EXPECT_TRUE(wizard->previewText().isEmpty());
     EXPECT_TRUE(wizard->previewTo()->text().isEmpty());
     EXPECT_EQ(wizard->previewBody()->placeholderText(),
-              "The record of bob, vase is no longer in the records.");
+              "The record of bob, lot of bob is no longer in the records.");
     // A list computed again has no row selected.
     win->tvTreeView_NodeClick("AR1");
     EXPECT_EQ(wizard->previewBody()->placeholderText(),
@@ -311,8 +282,7 @@ TEST_F(QueuePanelsTest, TheMailPreviewFollowsRowTemplateAndSubjectAndWritesNothi
 
 TEST_F(QueuePanelsTest, TreeClicksAndTheKeyboardOpenLists)
 {
-    seedEveryKind();
-    load();
+    loadEveryKind();
     auto *tree = win->findChild<QTreeWidget *>("tvTreeView");
     tree->expandAll();
     QTreeWidgetItem *ar3 = tree->findItems("21 Day Reminder", Qt::MatchExactly | Qt::MatchRecursive).value(0);
@@ -331,22 +301,15 @@ TEST_F(QueuePanelsTest, TreeClicksAndTheKeyboardOpenLists)
 
 TEST_F(QueuePanelsTest, RowClickFindsTheFirstRecordOfTheRowAndTrimsBothSides)
 {
-    store.open(folder.dbPath());
-    const auto feedback = [&](const char *user, const char *lot, const char *notes) {
-        addRecord(store, {{Field::UserName, user},
-                          {Field::AuctionName, lot},
-                          {Field::Notes, notes},
-                          {Field::InvoiceSent, "1"},
-                          {Field::PaymentMade, "1"},
-                          {Field::ItemSent, "1"},
-                          {Field::ItemSentDate, daysAgo(kToday, 9)}});
-    };
-    feedback("ann", "clock", "first clock");
-    feedback("ann", "clock", "second clock");
-    feedback("  sam ", " kettle", "sam's kettle");
-    feedback("ann", "bell", "the bell");
-    store.close();
-    load();
+    loadAfter([&] {
+        for (const auto &[user, lot, notes] : {std::tuple{"ann", "clock", "first clock"},
+                                               {"ann", "clock", "second clock"},
+                                               {"  sam ", " kettle", "sam's kettle"},
+                                               {"ann", "bell", "the bell"}}) {
+            TestSupport::addShipped(store, user, lot, 9);
+            store.set(Field::Notes, notes);
+        }
+    });
     FeedBackPanel *panel = win->feedBackPanel();
     win->tvTreeView_NodeClick("FB6");
     ASSERT_EQ(panel->rowCount(), 4);
@@ -377,8 +340,7 @@ TEST_F(QueuePanelsTest, RowClickFindsTheFirstRecordOfTheRowAndTrimsBothSides)
 
 TEST_F(QueuePanelsTest, ARowWhoseRecordIsGoneLeavesNoCurrentRecordAndSaysSo)
 {
-    seedEveryKind();
-    load();
+    loadEveryKind();
     win->tvTreeView_NodeClick("UPI4");
     UnpaidItemsPanel *panel = win->unpaidItemsPanel();
     ASSERT_EQ(usersOf(panel), (QStringList{"rex", "uma"}));
@@ -404,8 +366,7 @@ TEST_F(QueuePanelsTest, ARowWhoseRecordIsGoneLeavesNoCurrentRecordAndSaysSo)
 
 TEST_F(QueuePanelsTest, ShipRowCopiesTheAddressAndTakesTheTrackingNumberIntoItsRecord)
 {
-    seedEveryKind();
-    load();
+    loadEveryKind();
     QTest::mouseClick(win->findChild<QPushButton *>("Command2"), Qt::LeftButton);
     ShipPanel *ship = win->shipPanel();
     ASSERT_EQ(ship->rowCount(), 2);
@@ -438,8 +399,7 @@ TEST_F(QueuePanelsTest, ShipRowCopiesTheAddressAndTakesTheTrackingNumberIntoItsR
 
 TEST_F(QueuePanelsTest, TickingARowWithTheMouseChangesOnlyItsTick)
 {
-    seedEveryKind();
-    load();
+    loadEveryKind();
     struct Case
     {
         const char *key;
@@ -478,8 +438,7 @@ TEST_F(QueuePanelsTest, TickingARowWithTheMouseChangesOnlyItsTick)
 
 TEST_F(QueuePanelsTest, EveryComputationFitsTheColumnsToTheListsWidth)
 {
-    seedEveryKind();
-    load();
+    loadEveryKind();
     win->tvTreeView_NodeClick("UPI4");
     QTreeView *list = win->unpaidItemsPanel()->list();
     const auto widths = [&] {
@@ -508,8 +467,7 @@ TEST_F(QueuePanelsTest, EveryComputationFitsTheColumnsToTheListsWidth)
 
 TEST_F(QueuePanelsTest, CheckAllTogglesItsCaptionOnlyWhenThereAreRows)
 {
-    seedEveryKind();
-    load();
+    loadEveryKind();
     UnpaidItemsPanel *panel = win->unpaidItemsPanel();
     QPushButton *checkAll = panel->checkAllButton();
     win->tvTreeView_NodeClick("FVF2"); // empty
@@ -547,8 +505,7 @@ TEST_F(QueuePanelsTest, FeedBackNoteGoesToTheClipboardWhenChosenNotWhenLoaded)
 
 TEST_F(QueuePanelsTest, HeaderClicksSortAndThePointerPaintsTheUnpaidRowBlue)
 {
-    seedEveryKind();
-    load();
+    loadEveryKind();
     win->tvTreeView_NodeClick("UPI4");
     UnpaidItemsPanel *panel = win->unpaidItemsPanel();
     QTreeView *list = panel->list();
@@ -573,8 +530,7 @@ TEST_F(QueuePanelsTest, HeaderClicksSortAndThePointerPaintsTheUnpaidRowBlue)
 
 TEST_F(QueuePanelsTest, NextAndBackStepThroughTheVisibleListAndItsRecords)
 {
-    seedEveryKind();
-    load();
+    loadEveryKind();
     win->tvTreeView_NodeClick("AR7");
     EmailWizardPanel *wizard = win->emailWizardPanel();
     ASSERT_EQ(usersOf(wizard), (QStringList{"rex", "uma", "fred"}));
