@@ -25,7 +25,7 @@ const QByteArray kOrders =
     "11-2,bob,bob@members.ebay.com,502,Blue vase,1,$20.00,$5.00,Mar-11-26,Mar-12-26,\r\n"
     "2,record(s) downloaded,,,\r\n";
 
-class ImportOrdersTest : public TestSupport::WindowTest
+class ImportOrdersTest : public TestSupport::FilledWindowTest
 {
 protected:
     QString writeFile(const QString &name, const QByteArray &bytes)
@@ -62,11 +62,8 @@ protected:
 
 TEST_F(ImportOrdersTest, ThePreviewShowsWhatWillHappenAndImportWritesAndRefreshesTheWindow)
 {
-    store.open(folder.dbPath());
-    TestSupport::addRecord(store, {{Field::UserName, "bob"}, {Field::AuctionUrl, "502"},
-                                   {Field::Notes, "regular buyer"}});
-    store.close();
-    load();
+    loadWith(
+        {{{Field::UserName, "bob"}, {Field::AuctionUrl, "502"}, {Field::Notes, "regular buyer"}}});
     win->tvTreeView_NodeClick("IS");
     ASSERT_EQ(TestSupport::usersOf(win->emailWizardPanel()), QStringList({"bob"}));
 
@@ -104,10 +101,7 @@ TEST_F(ImportOrdersTest, ThePreviewShowsWhatWillHappenAndImportWritesAndRefreshe
 
 TEST_F(ImportOrdersTest, TheRecordPanelShowsTheCurrentRecordAsImported)
 {
-    store.open(folder.dbPath());
-    TestSupport::addRecord(store, {{Field::UserName, "bob"}, {Field::AuctionUrl, "502"}});
-    store.close();
-    load();
+    loadWith({{{Field::UserName, "bob"}, {Field::AuctionUrl, "502"}}});
     ASSERT_EQ(win->visiblePanel(), FrmMain::Panel::Record);
     EXPECT_EQ(find<QLineEdit>("txtPaymentMadeDate")->text(), "");
     EXPECT_TRUE(importFile(writeFile("orders.csv", kOrders), [](QDialog *d) {

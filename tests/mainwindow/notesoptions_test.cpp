@@ -18,12 +18,14 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-using TestSupport::addRecord;
 using TestSupport::daysAgo;
+using TestSupport::storedField;
 
 namespace {
 
-class NotesWindowTest : public TestSupport::WindowTest
+const QDate kToday = TestSupport::kWindowToday;
+
+class NotesWindowTest : public TestSupport::FilledWindowTest
 {
 protected:
     void remindInvoicesAfter(const QString &days)
@@ -41,11 +43,8 @@ protected:
 TEST_F(NotesWindowTest, StartUpRemindersFillTheNotesAndBlinkAndTheTaskLinesFollowThem)
 {
     remindInvoicesAfter("3");
-    store.open(folder.dbPath());
-    addRecord(store, {{Field::UserName, "ann"}, {Field::CloseDate, daysAgo(TestSupport::kWindowToday, 5)}});
-    addRecord(store, {{Field::UserName, "bob"}, {Field::CloseDate, daysAgo(TestSupport::kWindowToday, 1)}});
-    store.close();
-    load();
+    loadWith({{{Field::UserName, "ann"}, {Field::CloseDate, daysAgo(kToday, 5)}},
+              {{Field::UserName, "bob"}, {Field::CloseDate, daysAgo(kToday, 1)}}});
     FrmNotes *notes = win->notes();
     EXPECT_EQ(notes->lines(), QStringList{"REMINDER - You Have 1 - Invoices to Send."});
     EXPECT_TRUE(timer()->isActive());
@@ -72,10 +71,7 @@ TEST_F(NotesWindowTest, StartUpRemindersFillTheNotesAndBlinkAndTheTaskLinesFollo
 
 TEST_F(NotesWindowTest, WithoutTheRemindersFileOrAnythingOverdueNothingBlinks)
 {
-    store.open(folder.dbPath());
-    addRecord(store, {{Field::UserName, "ann"}, {Field::CloseDate, daysAgo(TestSupport::kWindowToday, 5)}});
-    store.close();
-    load();
+    loadWith({{{Field::UserName, "ann"}, {Field::CloseDate, daysAgo(kToday, 5)}}});
     EXPECT_EQ(win->notes()->lineCount(), 0);
     EXPECT_FALSE(timer()->isActive());
     win.reset();
@@ -97,9 +93,8 @@ TEST_F(NotesWindowTest, TheOptionsWindowCarriesTheMailAccountAndApplyRestarts)
     // With no server set up, the test signs on to the local folders.
     scripted.clear();
     options->findChild<QPushButton *>("cmdTestSignOn")->click();
-    ASSERT_EQ(scripted.asked().size(), 1);
-    EXPECT_EQ(scripted.asked()[0].text, "The local mail folders are ready.");
-    EXPECT_EQ(scripted.asked()[0].title, "Mail Account");
+    EXPECT_EQ(TestSupport::askedOf(scripted),
+              QStringList{"Mail Account: The local mail folders are ready."});
 
     QSignalSpy restart(win.get(), &FrmMain::restartRequested);
     options->findChild<QPushButton *>("cmdApply")->click();
@@ -112,13 +107,14 @@ TEST_F(NotesWindowTest, ClosingSkipsAnOnExitMailWhoseTemplateIsGoneAndSaysWhich)
     choices.emails[OptionFiles::OnExit::Payment] = {true, "Gone.elm", "Payment Received"};
     choices.emails[OptionFiles::OnExit::FeedBack] = {true, "Feed Back Given.elm", "Feed Back Given"};
     choices.write(folder.file("OnExit.txt"));
-    store.open(folder.dbPath());
-    addRecord(store, {{Field::UserName, "paid"}, {Field::EmailAddress, "p@example.com"},
-                      {Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"}});
-    addRecord(store, {{Field::UserName, "rated"}, {Field::EmailAddress, "r@example.com"},
-                      {Field::InvoiceSent, "1"}, {Field::FeedBackGiven, "1"}});
-    store.close();
-    load();
+    loadWith({{{Field::UserName, "paid"},
+               {Field::EmailAddress, "p@example.com"},
+               {Field::InvoiceSent, "1"},
+               {Field::PaymentMade, "1"}},
+              {{Field::UserName, "rated"},
+               {Field::EmailAddress, "r@example.com"},
+               {Field::InvoiceSent, "1"},
+               {Field::FeedBackGiven, "1"}}});
     win->setMailSessionFactory([this] { return createMailSession(settings, folder.path()); });
     win->close();
 
@@ -128,10 +124,8 @@ TEST_F(NotesWindowTest, ClosingSkipsAnOnExitMailWhoseTemplateIsGoneAndSaysWhich)
     QFile mail(QDir(folder.file("Mail/Outbox/new")).filePath(sent[0]));
     ASSERT_TRUE(mail.open(QIODevice::ReadOnly));
     EXPECT_TRUE(mail.readAll().contains("To: r@example.com"));
-    RecordStore check;
-    check.open(folder.dbPath());
-    EXPECT_NE(check.recordAt(0)[Field::NoticePaymentReceived], "1");
-    EXPECT_EQ(check.recordAt(1)[Field::NoticeFeedBackGiven], "1");
+    EXPECT_NE(storedField(folder.dbPath(), 0, Field::NoticePaymentReceived), "1");
+    EXPECT_EQ(storedField(folder.dbPath(), 1, Field::NoticeFeedBackGiven), "1");
     const QString status = TestSupport::statusOf(win.get());
     EXPECT_TRUE(status.contains("No payment received emails sent on closing")) << status.toStdString();
 }
@@ -186,10 +180,7 @@ TEST_F(NotesWindowTest, ASignOnRefusedOnClosingIsReportedAsTheSendThatFailed)
     OptionFiles::OnExit choices;
     choices.emails[OptionFiles::OnExit::Invoice] = {true, "Auction Invoice.elm", "Auction Invoice"};
     choices.write(folder.file("OnExit.txt"));
-    store.open(folder.dbPath());
-    addRecord(store, {{Field::UserName, "ann"}, {Field::EmailAddress, "ann@example.com"}});
-    store.close();
-    load();
+    loadWith({{{Field::UserName, "ann"}, {Field::EmailAddress, "ann@example.com"}}});
     auto mail = std::make_shared<TestSupport::MailLog>();
     mail->refuseSignOn = true;
     win->setMailSessionFactory([mail] { return std::make_unique<TestSupport::FakeMailSession>(mail); });
@@ -199,7 +190,5 @@ TEST_F(NotesWindowTest, ASignOnRefusedOnClosingIsReportedAsTheSendThatFailed)
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].contains("Error Found In: Sub_SendEmail")) << errors[0].toStdString();
     EXPECT_TRUE(mail->sent.isEmpty());
-    RecordStore check;
-    check.open(folder.dbPath());
-    EXPECT_NE(check.recordAt(0)[Field::InvoiceSent], "1");
+    EXPECT_NE(storedField(folder.dbPath(), 0, Field::InvoiceSent), "1");
 }

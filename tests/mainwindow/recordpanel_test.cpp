@@ -30,38 +30,29 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-using TestSupport::addRecord;
-
 namespace {
 
 const QDate kToday = TestSupport::kWindowToday;
 
-class RecordPanelTest : public TestSupport::WindowTest
+class RecordPanelTest : public TestSupport::FilledWindowTest
 {
 protected:
-    // Records are added before the window loads, straight through the store.
-    void seed(std::initializer_list<TestSupport::FieldList> records)
-    {
-        store.open(folder.dbPath());
-        for (const auto &r : records)
-            addRecord(store, r);
-        store.close();
-    }
     void click(const char *name) { QTest::mouseClick(find(name), Qt::LeftButton); }
     void trigger(const char *action) { find<QAction>(action)->trigger(); }
     void toolbar(const char *key) { win->toolbarClick(QString::fromLatin1(key)); }
     bool pictureOn(const char *name) { return find<StatusPicture>(name)->isOn(); }
     QString text(const char *name) { return find<QLineEdit>(name)->text(); }
-
 };
 
 } // namespace
 
 TEST_F(RecordPanelTest, PicturesShowFlagsAndClicksFlipThemWithTheirDates)
 {
-    seed({{{Field::InvoiceSent, "1"}, {Field::PaymentMade, "2"}, {Field::Npb, ""},
-           {Field::InvoiceSentDate, "1/2/2026"}, {Field::NoticeItemShipped, "1"}}});
-    load();
+    loadWith({{{Field::InvoiceSent, "1"},
+               {Field::PaymentMade, "2"},
+               {Field::Npb, ""},
+               {Field::InvoiceSentDate, "1/2/2026"},
+               {Field::NoticeItemShipped, "1"}}});
     EXPECT_TRUE(pictureOn("Image1"));
     EXPECT_FALSE(pictureOn("Image2")); // "2" is drawn as not set
     EXPECT_FALSE(pictureOn("Image15"));
@@ -96,8 +87,7 @@ TEST_F(RecordPanelTest, PicturesShowFlagsAndClicksFlipThemWithTheirDates)
 
 TEST_F(RecordPanelTest, StateColourFollowsPaymentMethodAndShipping)
 {
-    seed({{{Field::PaymentMade, "1"}, {Field::Check, "1"}}});
-    load();
+    loadWith({{{Field::PaymentMade, "1"}, {Field::Check, "1"}}});
     click("Image3"); // PayPal replaces Check
     EXPECT_TRUE(pictureOn("Image3"));
     EXPECT_FALSE(pictureOn("Image5"));
@@ -110,8 +100,8 @@ TEST_F(RecordPanelTest, StateColourFollowsPaymentMethodAndShipping)
 
 TEST_F(RecordPanelTest, TypingChangesTheRecordAndAnEmptySiteBecomesEbay)
 {
-    seed({{{Field::UserName, "ann"}}, {{Field::UserName, "bob"}, {Field::AuctionSite, "Yahoo"}}});
-    load();
+    loadWith(
+        {{{Field::UserName, "ann"}}, {{Field::UserName, "bob"}, {Field::AuctionSite, "Yahoo"}}});
     EXPECT_EQ(find<QComboBox>("Combo5")->currentText(), QStringLiteral("eBay"));
     EXPECT_EQ(store.get(Field::AuctionSite), QStringLiteral("eBay"));
 
@@ -134,9 +124,10 @@ TEST_F(RecordPanelTest, TypingChangesTheRecordAndAnEmptySiteBecomesEbay)
 
 TEST_F(RecordPanelTest, AddCopyAndDeleteShowTheirRecordOnThePanel)
 {
-    seed({{{Field::CloseDate, "3/1/2026"}, {Field::AuctionName, "Lamp"}, {Field::AuctionTotal, "12"},
-           {Field::UserName, "ann"}}});
-    load();
+    loadWith({{{Field::CloseDate, "3/1/2026"},
+               {Field::AuctionName, "Lamp"},
+               {Field::AuctionTotal, "12"},
+               {Field::UserName, "ann"}}});
     EXPECT_FALSE(pictureOn("Image13"));
     click("Command6");
     EXPECT_EQ(store.recordCount(), 2);
@@ -172,9 +163,8 @@ TEST_F(RecordPanelTest, AddCopyAndDeleteShowTheirRecordOnThePanel)
 
 TEST_F(RecordPanelTest, MovingAtTheEndsSaysSoAndSearchFindsOrSaysNothingMatched)
 {
-    seed({{{Field::UserName, "ann"}, {Field::Address, "12 Main St, Springfield"}},
-          {{Field::UserName, "BOB"}}});
-    load();
+    loadWith({{{Field::UserName, "ann"}, {Field::Address, "12 Main St, Springfield"}},
+              {{Field::UserName, "BOB"}}});
     toolbar("Back");
     ASSERT_EQ(scripted.asked().size(), 1);
     EXPECT_TRUE(scripted.asked()[0].text.endsWith("Beginning of the file!"));
@@ -240,8 +230,7 @@ TEST_F(RecordPanelTest, ViewButtonsSaveNewTemplateAndTheSwitches)
 
 TEST_F(RecordPanelTest, CutAndCopyEmptyTheClipboardFirstAndPastePutsItBack)
 {
-    seed({{{Field::UserName, "lampfan"}}});
-    load();
+    loadWith({{{Field::UserName, "lampfan"}}});
     win->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(win.get()));
     auto *user = find<QLineEdit>("txtUserName");
@@ -307,8 +296,9 @@ TEST_F(RecordPanelTest, DatePanelShowsTheCalendarAboveTheStatusBar)
 
 TEST_F(RecordPanelTest, AtTheSmallestWindowThePanelScrollsInsteadOfSqueezingItsControls)
 {
-    seed({{{Field::UserName, "ann"}, {Field::InvoiceSent, "1"}, {Field::InvoiceSentDate, "12/31/2025"}}});
-    load();
+    loadWith({{{Field::UserName, "ann"},
+               {Field::InvoiceSent, "1"},
+               {Field::InvoiceSentDate, "12/31/2025"}}});
     const int menu = win->menuWidget()->height();
     win->resize(11565 / 15 + 1, 8300 / 15 + menu + 1);
     QCoreApplication::processEvents();
@@ -377,8 +367,7 @@ TEST_F(RecordPanelTest, SplitterDragAndTheNarrowestWindow)
 
 TEST_F(RecordPanelTest, ApplyKeepsTheTypingOfTheCurrentRecordAndAsksForARestart)
 {
-    seed({{{Field::UserName, "ann"}}});
-    load();
+    loadWith({{{Field::UserName, "ann"}}});
     QLineEdit *user = find<QLineEdit>("txtUserName");
     user->setFocus();
     user->selectAll();
@@ -389,7 +378,5 @@ TEST_F(RecordPanelTest, ApplyKeepsTheTypingOfTheCurrentRecordAndAsksForARestart)
     // The placement is not saved on this way out.
     EXPECT_EQ(settings.read("Settings", "MainWidth", "absent"), "absent");
     win.reset();
-    RecordStore check;
-    check.open(folder.dbPath());
-    EXPECT_EQ(check.recordAt(0)[Field::UserName], "annie");
+    EXPECT_EQ(TestSupport::storedField(folder.dbPath(), 0, Field::UserName), "annie");
 }
