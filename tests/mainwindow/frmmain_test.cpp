@@ -8,6 +8,7 @@
 #include "platform/prompts.h"
 #include "platform/settingsstore.h"
 #include "support/testsupport.h"
+#include "support/windowtest.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -31,14 +32,6 @@ namespace {
 // The offscreen screen runs at 96 dpi: 15 twips to the pixel.
 constexpr int kTwipsPerPixel = 15;
 const QStringList kKeys{"MainLeft", "MainTop", "MainWidth", "MainHeight", "MainSplitter"};
-
-QStringList comboItems(const QComboBox *c)
-{
-    QStringList items;
-    for (int i = 0; i < c->count(); ++i)
-        items << c->itemText(i);
-    return items;
-}
 
 QImage argb(const QPixmap &p)
 {
@@ -215,7 +208,7 @@ TEST_F(FrmMainTest, ListsTakeTheFixedItemsThenEveryNonEmptyLineOfTheirFile)
     load();
     const QStringList fromFile{"Combined Shipping", "   ", "Second Chance", "Last one "};
 
-    const QStringList subjects = comboItems(win->findChild<QComboBox *>("Combo1"));
+    const QStringList subjects = TestSupport::itemsOf(win->findChild<QComboBox *>("Combo1"));
     ASSERT_EQ(subjects.size(), 15);
     EXPECT_EQ(subjects.first(), "Auction Invoice");
     EXPECT_EQ(subjects.mid(11), fromFile);
@@ -224,7 +217,8 @@ TEST_F(FrmMainTest, ListsTakeTheFixedItemsThenEveryNonEmptyLineOfTheirFile)
     EXPECT_EQ(win->onExitSubjects(2), QStringList{"Feed Back Given"} + fromFile);
 
     auto *notes = win->findChild<QComboBox *>("Combo4");
-    EXPECT_EQ(comboItems(notes), (QStringList{"Payment Recived", "Great buyer", "Fast payment"}));
+    EXPECT_EQ(TestSupport::itemsOf(notes),
+              (QStringList{"Payment Recived", "Great buyer", "Fast payment"}));
     EXPECT_EQ(notes->currentText(), "Thanks For Bidding");
 
     QStringList links;

@@ -112,11 +112,10 @@ TEST_F(TemplatePanelTest, MissingTemplateOffersTheBackup)
     // Yes: the backup comes back without its empty lines and is opened.
     scripted.answerButton(Prompts::Yes);
     panel->openFixed(kReminder);
-    ASSERT_EQ(scripted.asked().size(), 1);
-    EXPECT_EQ(scripted.asked()[0].title, "File Not Found.");
-    EXPECT_EQ(scripted.asked()[0].text,
-              "File Was Not found!\r\n\r\nWhould You like you use the Back Up for this File?");
-    EXPECT_EQ(scripted.asked()[0].buttons, Prompts::Yes | Prompts::No);
+    EXPECT_EQ(TestSupport::askedOf(scripted),
+              QStringList{"File Not Found.: File Was Not found!\r\n\r\n"
+                          "Whould You like you use the Back Up for this File?"});
+    EXPECT_EQ(scripted.asked().value(0).buttons, Prompts::Yes | Prompts::No);
     EXPECT_EQ(readBytes(tmpl(kReminder)), QByteArray("Dear *User_Name*,\r\nPlease pay.\r\n\r\n"));
     EXPECT_EQ(text(), "Dear *User_Name*,\nPlease pay.\n\n");
     EXPECT_EQ(lastTitle(), opened(tmpl(kReminder)));
@@ -155,11 +154,9 @@ TEST_F(TemplatePanelTest, EnterInputAppendsTheShownInputAtTheEnd)
     auto *combo = find<QComboBox>("Combo3");
     EXPECT_EQ(combo->currentText(), "*Auction_Close_Date*");
     panel->setInputs({"Thanks for bidding", "", "Combined shipping"});
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items << combo->itemText(i);
-    EXPECT_EQ(items, (Templates::placeholderTokens() +
-                      QStringList{"Thanks for bidding", "Combined shipping"}));
+    EXPECT_EQ(
+        TestSupport::itemsOf(combo),
+        (Templates::placeholderTokens() + QStringList{"Thanks for bidding", "Combined shipping"}));
     EXPECT_EQ(combo->currentText(), "*Auction_Close_Date*");
 
     panel->editor()->setPlainText("Dear\nbuyer");

@@ -1,8 +1,9 @@
-#include "platform/clicklabel.h"
 #include "options/frmoptions.h"
 #include "platform/appfolder.h"
+#include "platform/clicklabel.h"
 #include "platform/prompts.h"
 #include "support/testsupport.h"
+#include "support/windowtest.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -218,11 +219,10 @@ TEST_F(OptionsWindowTest, FeedBackNotesHoldEightyCharactersAtMost)
 
     const QString eightyOne(81, u'b');
     addText(eightyOne);
-    ASSERT_EQ(scripted.asked().size(), 1);
-    EXPECT_EQ(scripted.asked()[0].title, "Note To Long.");
-    EXPECT_EQ(scripted.asked()[0].text, "Feed Back Note to long, only 80 characters can be used."
-                                        "\r\nCurrent Note 81 Long.");
-    EXPECT_EQ(scripted.asked()[0].icon, Prompts::Icon::Information);
+    EXPECT_EQ(TestSupport::askedOf(scripted),
+              QStringList{"Note To Long.: Feed Back Note to long, only 80 characters can be used."
+                          "\r\nCurrent Note 81 Long."});
+    EXPECT_EQ(scripted.asked().value(0).icon, Prompts::Icon::Information);
     EXPECT_EQ(find<QLineEdit>("txtItemToAdd")->text(), eightyOne);
     EXPECT_EQ(items().size(), before.size() + 1);
 
@@ -313,9 +313,8 @@ TEST_F(OptionsWindowTest, ViewErrorLogOpensTheLogOrSaysThereIsNone)
     });
     click("cmdViewErrorLog");
     EXPECT_TRUE(opened.isEmpty());
-    ASSERT_EQ(scripted.asked().size(), 1);
-    EXPECT_EQ(scripted.asked()[0].text, "No errors reported or found.");
-    EXPECT_EQ(scripted.asked()[0].title, "No Error Log File...");
+    EXPECT_EQ(TestSupport::askedOf(scripted),
+              QStringList{"No Error Log File...: No errors reported or found."});
 
     scripted.clear();
     put("errorlog.log", "Lotwise generated an error!\r\n");
