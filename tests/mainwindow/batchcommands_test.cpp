@@ -27,6 +27,8 @@
 #include <tuple>
 
 using TestSupport::addRecord;
+using TestSupport::addShipped;
+using TestSupport::addUnpaid;
 using TestSupport::daysAgo;
 using TestSupport::usersOf;
 
@@ -55,17 +57,13 @@ protected:
     {
         ASSERT_TRUE(TextFile::writeLines(folder.file("Email Templates/" + name), lines));
     }
-    void unpaid(const char *user, int age, TestSupport::FieldList more = {})
-    {
-        TestSupport::addUnpaid(store, user, age, more);
-    }
     // Ann, Bob and Cy, 8 to 10 days unpaid, on the 7-day reminder list.
     EmailWizardPanel *showThreeReminders()
     {
         loadAfter([&] {
-            unpaid("ann", 8);
-            unpaid("bob", 9);
-            unpaid("cy", 10);
+            addUnpaid(store, "ann", 8);
+            addUnpaid(store, "bob", 9);
+            addUnpaid(store, "cy", 10);
         });
         win->tvTreeView_NodeClick("AR1");
         return win->emailWizardPanel();
@@ -191,7 +189,7 @@ TEST_F(BatchTest, AFailedSendOrMergeLeavesItsRecordUnmarkedAndTheBatchGoesOn)
 
 TEST_F(BatchTest, SendRefusesOfflineOrWithoutATemplateAndDoesNothingOnAnEmptyList)
 {
-    loadAfter([&] { unpaid("ann", 8); });
+    loadAfter([&] { addUnpaid(store, "ann", 8); });
     EmailWizardPanel *wizard = win->emailWizardPanel();
     win->tvTreeView_NodeClick("AR2"); // empty
     wizard->actionButton()->click();
@@ -237,10 +235,11 @@ TEST_F(BatchTest, SendRefusesOfflineOrWithoutATemplateAndDoesNothingOnAnEmptyLis
 TEST_F(BatchTest, LaterReminderListsMarkThe28DayFlagAndTheAllAndPaidListsMarkNothing)
 {
     loadAfter([&] {
-        unpaid("old", 36,
-               {{Field::Remainder10, "1"}, {Field::Remainder20, "1"}, {Field::Remainder30, "1"}});
-        unpaid("new", 8);
-        TestSupport::addShipped(store, "paid", "a lot", 3);
+        addUnpaid(
+            store, "old", 36,
+            {{Field::Remainder10, "1"}, {Field::Remainder20, "1"}, {Field::Remainder30, "1"}});
+        addUnpaid(store, "new", 8);
+        addShipped(store, "paid", "a lot", 3);
     });
     EmailWizardPanel *wizard = win->emailWizardPanel();
     win->tvTreeView_NodeClick("AR5");
@@ -278,7 +277,7 @@ TEST_F(BatchTest, FeedBackMarkWithAndWithoutTheNotice)
                                              {"ann", "clock", 9}, // the same row twice
                                              {"bob", "bell", 10},
                                              {"cy", "vase", 10}})
-            TestSupport::addShipped(store, user, lot, age);
+            addShipped(store, user, lot, age);
     });
     FeedBackPanel *panel = win->feedBackPanel();
     win->tvTreeView_NodeClick("FB1");
@@ -313,8 +312,8 @@ TEST_F(BatchTest, FeedBackMarkWithAndWithoutTheNotice)
 TEST_F(BatchTest, DuplicatesAreAllMarkedButMailedOnce)
 {
     loadAfter([&] {
-        unpaid("ann", 8);
-        unpaid("ann", 8);
+        addUnpaid(store, "ann", 8);
+        addUnpaid(store, "ann", 8);
     });
     win->tvTreeView_NodeClick("AR1");
     EmailWizardPanel *wizard = win->emailWizardPanel();
@@ -337,7 +336,7 @@ TEST_F(BatchTest, DuplicatesAreAllMarkedButMailedOnce)
 TEST_F(BatchTest, UnpaidMarkFollowsTheLinkAndShipMarkDatesTheShipment)
 {
     loadAfter([&] {
-        unpaid("fred", 43, {{Field::Npb, "1"}});
+        addUnpaid(store, "fred", 43, {{Field::Npb, "1"}});
         addRecord(store, {{Field::UserName, "pat"},
                           {Field::AuctionName, "lamp"},
                           {Field::InvoiceSent, "1"},
@@ -367,8 +366,8 @@ TEST_F(BatchTest, UnpaidMarkFollowsTheLinkAndShipMarkDatesTheShipment)
 TEST_F(BatchTest, ARowWhoseRecordIsGoneIsSkippedAndCounted)
 {
     loadAfter([&] {
-        unpaid("ann", 8);
-        unpaid("bob", 9);
+        addUnpaid(store, "ann", 8);
+        addUnpaid(store, "bob", 9);
     });
     win->tvTreeView_NodeClick("AR1");
     EmailWizardPanel *wizard = win->emailWizardPanel();
@@ -383,7 +382,7 @@ TEST_F(BatchTest, ARowWhoseRecordIsGoneIsSkippedAndCounted)
 
 TEST_F(BatchTest, ToolbarEmailOpensTheQuickEmailOnlyOnTheRecordPanel)
 {
-    loadAfter([&] { unpaid("ann", 8); });
+    loadAfter([&] { addUnpaid(store, "ann", 8); });
     win->tvTreeView_NodeClick("AR1");
     win->toolbarClick("Email");
     EXPECT_EQ(win->findChild<QDialog *>("frmEmail"), nullptr);
@@ -415,7 +414,7 @@ TEST_P(BatchStoreFaultTest, AStoreThatCannotBeWrittenStopsTheBatchAtTheRowItFail
     // With their site set, showing them leaves nothing to write.
     const auto fill = [&] {
         for (const auto &[user, age] : {std::pair{"ann", 8}, {"bob", 9}, {"cy", 10}})
-            unpaid(user, age, {{Field::AuctionSite, "eBay"}});
+            addUnpaid(store, user, age, {{Field::AuctionSite, "eBay"}});
     };
     // A file made read-only is so from the start; the others strike after the first mail.
     std::unique_ptr<StoreFault> fault;
@@ -449,7 +448,8 @@ TEST_P(BatchStoreFaultTest, AStoreThatCannotBeWrittenStopsTheBatchAtTheRowItFail
     ASSERT_EQ(errors.size(), 1) << errors.join("\n----\n").toStdString();
     EXPECT_TRUE(errors[0].contains("Error Found In: Command10_Click")) << errors[0].toStdString();
     EXPECT_TRUE(errors[0].contains("The mail to " + mailed + " (lot of " + mailed + ") was sent"));
-    EXPECT_TRUE(status().contains(mailed + " (lot of " + mailed + ") was mailed but could not be marked"))
+    EXPECT_TRUE(
+        status().contains(mailed + " (lot of " + mailed + ") was mailed but could not be marked"))
         << status().toStdString();
 
     fault.reset();
@@ -466,4 +466,6 @@ INSTANTIATE_TEST_SUITE_P(Faults, BatchStoreFaultTest,
                          ::testing::Values(TestSupport::StoreFault::Locked,
                                            TestSupport::StoreFault::ReadOnly,
                                            TestSupport::StoreFault::WriteRefused),
-                         [](const auto &info) { return TestSupport::StoreFault::name(info.param); });
+                         [](const auto &info) {
+                             return TestSupport::StoreFault::name(info.param);
+                         });
