@@ -82,20 +82,37 @@ TEST_F(NotesWindowTest, WithoutTheRemindersFileOrAnythingOverdueNothingBlinks)
     EXPECT_FALSE(timer()->isActive());
 }
 
-TEST_F(NotesWindowTest, TheOptionsWindowCarriesTheMailAccountAndApplyRestarts)
+TEST_F(NotesWindowTest, TheOptionsWindowReadsTheFilesAfreshCarriesTheMailAccountAndApplyRestarts)
 {
     load();
     win->setMailSessionFactory([this] { return createMailSession(settings, folder.path()); });
     trigger("mnuViewOptions");
     FrmOptions *options = win->options();
-    ASSERT_TRUE(options->isVisible());
     EXPECT_TRUE(options->isModal());
+    options->chooseList(OptionFiles::List::QuickLinks);
+    options->findChild<QPushButton *>("cmdOK")->click();
+    ASSERT_FALSE(options->isVisible());
+
+    // Changed behind its back while it was closed.
+    OptionFiles::Reminders r;
+    r.items[OptionFiles::Reminders::Shipped] = {true, "12"};
+    r.write(folder.file("Reminders.txt"));
+    ASSERT_TRUE(QFile::copy(folder.file("Email Templates/Auction Invoice.elm"),
+                            folder.file("Email Templates/Zebra.elm")));
+
+    trigger("mnuViewOptions");
+    ASSERT_TRUE(options->isVisible());
+    EXPECT_EQ(options->reminders().items[OptionFiles::Reminders::Shipped].days, "12");
+    EXPECT_TRUE(options->reminders().items[OptionFiles::Reminders::Shipped].on);
+    EXPECT_EQ(options->chosenList(), OptionFiles::List::EmailSubjects);
+    auto *templates = options->findChild<QListWidget *>("lstInvoiceTemplates");
+    EXPECT_FALSE(templates->findItems("Zebra.elm", Qt::MatchExactly).isEmpty());
+
     // With no server set up, the test signs on to the local folders.
     scripted.clear();
     options->findChild<QPushButton *>("cmdTestSignOn")->click();
     EXPECT_EQ(TestSupport::askedOf(scripted),
               QStringList{"Mail Account: The local mail folders are ready."});
-
     QSignalSpy restart(win.get(), &FrmMain::restartRequested);
     options->findChild<QPushButton *>("cmdApply")->click();
     EXPECT_EQ(restart.count(), 1);
@@ -128,31 +145,6 @@ TEST_F(NotesWindowTest, ClosingSkipsAnOnExitMailWhoseTemplateIsGoneAndSaysWhich)
     EXPECT_EQ(storedField(folder.dbPath(), 1, Field::NoticeFeedBackGiven), "1");
     const QString status = TestSupport::statusOf(win.get());
     EXPECT_TRUE(status.contains("No payment received emails sent on closing")) << status.toStdString();
-}
-
-TEST_F(NotesWindowTest, TheOptionsWindowReadsTheFilesAfreshEachTimeItOpens)
-{
-    load();
-    trigger("mnuViewOptions");
-    FrmOptions *options = win->options();
-    options->chooseList(OptionFiles::List::QuickLinks);
-    options->findChild<QPushButton *>("cmdOK")->click();
-    ASSERT_FALSE(options->isVisible());
-
-    // Changed behind its back while it was closed.
-    OptionFiles::Reminders r;
-    r.items[OptionFiles::Reminders::Shipped] = {true, "12"};
-    r.write(folder.file("Reminders.txt"));
-    ASSERT_TRUE(QFile::copy(folder.file("Email Templates/Auction Invoice.elm"),
-                            folder.file("Email Templates/Zebra.elm")));
-
-    trigger("mnuViewOptions");
-    ASSERT_TRUE(options->isVisible());
-    EXPECT_EQ(options->reminders().items[OptionFiles::Reminders::Shipped].days, "12");
-    EXPECT_TRUE(options->reminders().items[OptionFiles::Reminders::Shipped].on);
-    EXPECT_EQ(options->chosenList(), OptionFiles::List::EmailSubjects);
-    auto *templates = options->findChild<QListWidget *>("lstInvoiceTemplates");
-    EXPECT_FALSE(templates->findItems("Zebra.elm", Qt::MatchExactly).isEmpty());
 }
 
 TEST_F(NotesWindowTest, EveryStatusBarPanelClickShowsTheNotesFirst)
