@@ -27,7 +27,6 @@ class StoreSafetyTest : public TestSupport::WindowTest
 protected:
     QString backups() const { return StoreBackups::folderOf(folder.path()); }
     std::vector<StoreBackups::Backup> listed() const { return StoreBackups::list(backups()); }
-    QString statusText() { return find<QLabel>("sbStatusBar_Status")->text(); }
 };
 
 } // namespace
