@@ -41,20 +41,13 @@ QImage argb(const QIcon &icon)
     return argb(icon.pixmap(16, 16));
 }
 
-class FrmMainTest : public ::testing::Test
+// The main window as the program starts it: on the real today, at its stored placement.
+class FrmMainTest : public TestSupport::WindowTest
 {
 protected:
-    void SetUp() override
+    FrmMain &start(bool shown = false)
     {
-        QString error;
-        AppFolder::seed(folder.path(), &error);
-        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-    }
-
-    void make() { win = std::make_unique<FrmMain>(store, settings, folder.path()); }
-    FrmMain &load(bool shown = false)
-    {
-        make();
+        win = std::make_unique<FrmMain>(store, settings, folder.path());
         EXPECT_TRUE(win->Form_Load());
         if (shown) {
             win->show();
@@ -72,25 +65,19 @@ protected:
     // What the settings file holds now, read as a later run would.
     QStringList savedPlacement() const
     {
-        const SettingsStore disk(iniPath);
+        const SettingsStore disk(folder.file("settings.ini"));
         QStringList values;
         for (const QString &key : kKeys)
             values << disk.read("Settings", key, "absent");
         return values;
     }
-
-    TestSupport::TempFolder folder;
-    QString iniPath = folder.file("settings.ini");
-    SettingsStore settings{iniPath};
-    RecordStore store;
-    std::unique_ptr<FrmMain> win;
 };
 
 } // namespace
 
 TEST_F(FrmMainTest, AFirstStartOpensWholeInTheMiddleOfTheScreen)
 {
-    load(true);
+    start(true);
     const QRect avail = win->screen()->availableGeometry();
     QCoreApplication::processEvents();
     const QRect g = win->geometry();
@@ -114,7 +101,7 @@ TEST_F(FrmMainTest, AFirstStartOpensWholeInTheMiddleOfTheScreen)
 TEST_F(FrmMainTest, TheStartUpLayoutIsTheLayoutOfAnyResizeAndClearsTheStatusBar)
 {
     storePlacement({"1500", "1200", "19200", "12000", "2400"}); // 1280 x 800 pixels
-    load(true);
+    start(true);
     QCoreApplication::processEvents();
     const auto placed = [&](const char *name) {
         const QWidget *w = win->findChild<QWidget *>(name);
@@ -141,7 +128,7 @@ TEST_F(FrmMainTest, StoredValuesThatAreNotNumbersTakeTheDefaults)
         EXPECT_NEAR(pixels * kTwipsPerPixel, twips, kTwipsPerPixel) << pixels << " px";
     };
     storePlacement({"1500", "left", "", "7500", "12x"});
-    load(true);
+    start(true);
     EXPECT_EQ(win->geometry().x(), 100);
     expectTwips(win->geometry().y(), 1000);
     expectTwips(win->width(), 6500);
@@ -151,7 +138,7 @@ TEST_F(FrmMainTest, StoredValuesThatAreNotNumbersTakeTheDefaults)
 
 TEST_F(FrmMainTest, PlacementIsRestoredAndSavedOnCloseUnlessMinimised)
 {
-    load(true);
+    start(true);
     win->setGeometry(150, 120, 700, 480);
     QCoreApplication::processEvents();
     win->SizeControls(3000);
@@ -162,7 +149,7 @@ TEST_F(FrmMainTest, PlacementIsRestoredAndSavedOnCloseUnlessMinimised)
     store.close();
 
     storePlacement({"1500", "1200", "9000", "7500", "2400"});
-    load(true);
+    start(true);
     EXPECT_EQ(win->geometry(), QRect(100, 80, 600, 500));
     EXPECT_EQ(win->splitterPosition(), 2400);
     win->setGeometry(30, 30, 640, 640);
@@ -176,7 +163,7 @@ TEST_F(FrmMainTest, PlacementIsRestoredAndSavedOnCloseUnlessMinimised)
 
 TEST_F(FrmMainTest, EveryTaskTreeLeafOpensAListOfItsBranch)
 {
-    load();
+    start();
     auto *tree = win->findChild<QTreeWidget *>("tvTreeView");
     ASSERT_EQ(tree->topLevelItemCount(), 7);
     int leaves = 0;
@@ -204,7 +191,7 @@ TEST_F(FrmMainTest, ListsTakeTheFixedItemsThenEveryNonEmptyLineOfTheirFile)
     writeBytes(folder.file("Subjects/feedbacksub.sub"), "Great buyer\r\n\r\nFast payment");
     writeBytes(folder.file("Subjects/quicklinks.sub"),
                "https://a.example\r\n\r\nhttps://b.example\r\n");
-    load();
+    start();
     const QStringList fromFile{"Combined Shipping", "   ", "Second Chance", "Last one "};
 
     const QStringList subjects = TestSupport::itemsOf(win->findChild<QComboBox *>("Combo1"));
@@ -228,7 +215,7 @@ TEST_F(FrmMainTest, ListsTakeTheFixedItemsThenEveryNonEmptyLineOfTheirFile)
 
 TEST_F(FrmMainTest, ToolbarHasAButtonForEachOfItsKeys)
 {
-    load();
+    start();
     QStringList keys;
     for (QAction *a : win->findChild<QToolBar *>("Toolbar1")->actions())
         if (!a->isSeparator())
@@ -242,7 +229,7 @@ TEST_F(FrmMainTest, ToolbarHasAButtonForEachOfItsKeys)
 TEST_F(FrmMainTest, StatusBarShowsTheReminderCaptionAndTheDate)
 {
     const QDate before = QDate::currentDate();
-    load(true);
+    start(true);
     const auto left = [&](const char *name) {
         return win->findChild<QWidget *>(name)->mapTo(win.get(), QPoint()).x();
     };
@@ -262,7 +249,7 @@ TEST_F(FrmMainTest, ReminderBlinkAlternatesUntilTheRemindersAreLookedAt)
 {
     const QImage alert = argb(QIcon(folder.file("images/alert.ico")));
     ASSERT_FALSE(alert.isNull());
-    load();
+    start();
     auto *panel = win->findChild<QLabel *>("sbStatusBar_Reminder");
     const QImage normal = argb(panel->pixmap());
     ASSERT_NE(normal, alert);
@@ -305,7 +292,7 @@ TEST_F(FrmMainTest, ListsComputeForTodayAsItIsAndOnlyForAKeyOfTheirFamily)
                           {Field::CloseDate, TestSupport::daysAgo(today, age)}});
     store.close();
     QDate pinned = today;
-    load(true).setTodayProvider([&] { return pinned; });
+    start(true).setTodayProvider([&] { return pinned; });
     const auto users = [&](QueuePanel *panel) {
         QStringList u;
         for (int r = 0; r < panel->model()->rowCount(); ++r)
