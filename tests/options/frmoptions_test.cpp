@@ -82,20 +82,6 @@ protected:
 
 } // namespace
 
-TEST_F(OptionsWindowTest, OpensOnTheDefaultsAndOkCloses)
-{
-    open();
-    // Nothing on disk yet: the defaults, and the seeded subjects in the list editor.
-    EXPECT_TRUE(find<QRadioButton>("optEmailSubjects")->isChecked());
-    EXPECT_EQ(items().value(0), "Question About Your Auction");
-    EXPECT_EQ(window->onExit(0).subject, "Auction Invoice");
-    EXPECT_FALSE(window->keepLog());
-    EXPECT_FALSE(window->sendErrorReport());
-
-    click("cmdOK");
-    EXPECT_FALSE(window->isVisible());
-}
-
 TEST_F(OptionsWindowTest, ReadingOptionFilesNeverWritesThemBack)
 {
     // Forms no writer produces: keys out of order, blank lines, lines past the last.
@@ -138,9 +124,16 @@ TEST_F(OptionsWindowTest, ReadingOptionFilesNeverWritesThemBack)
     EXPECT_TRUE(window->sendErrorReport());
 }
 
-TEST_F(OptionsWindowTest, EveryChangeWritesItsFileAtOnce)
+TEST_F(OptionsWindowTest, OpensOnTheDefaultsAndEveryChangeWritesItsFileAtOnce)
 {
     open();
+    // Nothing on disk yet: the defaults, and the seeded subjects in the list editor.
+    EXPECT_TRUE(find<QRadioButton>("optEmailSubjects")->isChecked());
+    EXPECT_EQ(items().value(0), "Question About Your Auction");
+    EXPECT_EQ(window->onExit(0).subject, "Auction Invoice");
+    EXPECT_FALSE(window->keepLog());
+    EXPECT_FALSE(window->sendErrorReport());
+
     check("chkPaymentReminder")->setChecked(true);
     EXPECT_EQ(bytesOf("Reminders.txt"),
               "Invoice=0,1\r\nShipped=0,1\r\nFeedBack=0,1\r\nPayment=1,1\r\n");
@@ -166,6 +159,8 @@ TEST_F(OptionsWindowTest, EveryChangeWritesItsFileAtOnce)
     EXPECT_TRUE(check("chkInvoiceReminder")->isChecked());
     EXPECT_EQ(find<QLineEdit>("txtInvoiceDays")->text(), "14");
     EXPECT_TRUE(check("chkPaymentReminder")->isChecked());
+    click("cmdOK");
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(OptionsWindowTest, UntickingKeepLogFileUnticksTheOtherThreeFirst)
