@@ -89,16 +89,6 @@ inline QString statusOf(const QWidget *window)
     return status ? status->text() : QString();
 }
 
-// Records added straight through the store while no window has it open.
-inline void seedRecords(RecordStore &store, const QString &dbPath,
-                        std::initializer_list<FieldList> records)
-{
-    store.open(dbPath);
-    for (const FieldList &r : records)
-        addRecord(store, r);
-    store.close();
-}
-
 // An unpaid, invoiced sale `age` days after its close: "lot of USER", item "9AGE", mailed at
 // USER@example.com; `more` is set on top.
 inline void addUnpaid(RecordStore &store, const char *user, int age, FieldList more = {})
@@ -140,6 +130,10 @@ inline QString storedField(const QString &dbPath, int record, Field f)
 {
     RecordStore later;
     later.open(dbPath);
+    if (record >= later.recordCount()) {
+        ADD_FAILURE() << "no record " << record << " in the store file";
+        return {};
+    }
     return later.recordAt(record)[f];
 }
 
@@ -157,8 +151,10 @@ protected:
     }
     FrmMain &loadWith(std::initializer_list<FieldList> records)
     {
-        seedRecords(store, folder.dbPath(), records);
-        return load();
+        return loadAfter([&] {
+            for (const FieldList &r : records)
+                addRecord(store, r);
+        });
     }
 };
 
