@@ -317,6 +317,7 @@ TEST_F(RecordPanelTest, AtTheSmallestWindowThePanelScrollsInsteadOfSqueezingItsC
         EXPECT_GE(caption->width(), caption->sizeHint().width()) << name;
         EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance("12/31/2025") + 8) << name;
     }
+    EXPECT_EQ(find<QLabel>("lblInvoiceSentDate")->text(), "Invoice Sent Date");
     // No control of the panel lies over another of its layout.
     QList<QWidget *> boxes{win->recordPanel()->findChild<QWidget *>("RecordPanelContent")};
     for (QWidget *b : win->recordPanel()->findChildren<QGroupBox *>())
