@@ -151,16 +151,20 @@ void checkKeyboard(QWidget *window, const QString &where)
     }
 }
 
-class KeyboardTest : public TestSupport::WindowTest
+// Shows a window of its own and walks it.
+void showAndCheckKeyboard(QWidget &window, const char *where)
+{
+    window.show();
+    checkKeyboard(&window, QString::fromLatin1(where));
+}
+
+class KeyboardTest : public TestSupport::FilledWindowTest
 {
 protected:
     // With a record, so that the record panel's fields are enabled.
     FrmMain &loadWithRecord()
     {
-        store.open(folder.dbPath());
-        TestSupport::addRecord(store, {{Field::UserName, "ann"}, {Field::EmailAddress, "ann@example.com"}});
-        store.close();
-        return load();
+        return loadWith({{{Field::UserName, "ann"}, {Field::EmailAddress, "ann@example.com"}}});
     }
 };
 
@@ -223,35 +227,24 @@ TEST_F(KeyboardTest, SmallWindowsAreWalkedWithCaptions)
     notes->hide();
 
     FrmAbout about;
-    about.show();
-    checkKeyboard(&about, QStringLiteral("about"));
-
+    showAndCheckKeyboard(about, "about");
     FrmHelpBallon balloon;
-    balloon.show();
-    checkKeyboard(&balloon, QStringLiteral("help balloon"));
-
+    showAndCheckKeyboard(balloon, "help balloon");
     FrmEmail email(main.mailer(), main.store(), folder.path(), [] { return true; }, &main);
-    email.show();
-    checkKeyboard(&email, QStringLiteral("quick email"));
+    showAndCheckKeyboard(email, "quick email");
 
     OrderImport::Plan plan;
     plan.added = 1;
     plan.preview.push_back({OrderImport::Plan::Action::Add, 3, {}});
     FrmImportOrders preview(plan, QStringLiteral("orders.csv"), &main);
-    preview.show();
-    checkKeyboard(&preview, QStringLiteral("import orders"));
+    showAndCheckKeyboard(preview, "import orders");
     // The load has made today's backup, so the list has a row to choose.
     RestoreDialog restore(RestoreDialog::survey(StoreBackups::folderOf(folder.path())), &main);
-    restore.show();
-    checkKeyboard(&restore, QStringLiteral("restore from backup"));
-
+    showAndCheckKeyboard(restore, "restore from backup");
     FrmYearEndReport report(main.store(), 2025, &main);
-    report.show();
-    checkKeyboard(&report, QStringLiteral("year-end report"));
-
+    showAndCheckKeyboard(report, "year-end report");
     FrmSalesOverview overview(main.store(), [] { return TestSupport::kWindowToday; }, &main);
-    overview.show();
-    checkKeyboard(&overview, QStringLiteral("sales overview"));
+    showAndCheckKeyboard(overview, "sales overview");
 }
 
 TEST_F(KeyboardTest, TheLogonDialogIsWalkedWithCaptions)

@@ -25,7 +25,7 @@ const QByteArray kOrders =
     "11-2,bob,bob@members.ebay.com,502,Blue vase,1,$20.00,$5.00,Mar-11-26,Mar-12-26,\r\n"
     "2,record(s) downloaded,,,\r\n";
 
-class ImportOrdersTest : public TestSupport::WindowTest
+class ImportOrdersTest : public TestSupport::FilledWindowTest
 {
 protected:
     QString writeFile(const QString &name, const QByteArray &bytes)
@@ -55,28 +55,17 @@ protected:
         return shown;
     }
 
-    QString status() const { return win->findChild<QLabel *>("sbStatusBar_Status")->text(); }
-    QStringList usersListed() const
-    {
-        QStringList users;
-        const QueueListModel *m = win->emailWizardPanel()->model();
-        for (int r = 0; r < m->rowCount(); ++r)
-            users << m->row(r).userName;
-        return users;
-    }
+    QString status() const { return TestSupport::statusOf(win.get()); }
 };
 
 } // namespace
 
 TEST_F(ImportOrdersTest, ThePreviewShowsWhatWillHappenAndImportWritesAndRefreshesTheWindow)
 {
-    store.open(folder.dbPath());
-    TestSupport::addRecord(store, {{Field::UserName, "bob"}, {Field::AuctionUrl, "502"},
-                                   {Field::Notes, "regular buyer"}});
-    store.close();
-    load();
+    loadWith(
+        {{{Field::UserName, "bob"}, {Field::AuctionUrl, "502"}, {Field::Notes, "regular buyer"}}});
     win->tvTreeView_NodeClick("IS");
-    ASSERT_EQ(usersListed(), QStringList({"bob"}));
+    ASSERT_EQ(TestSupport::usersOf(win->emailWizardPanel()), QStringList({"bob"}));
 
     QString format, counts;
     int rows = 0;
@@ -105,17 +94,14 @@ TEST_F(ImportOrdersTest, ThePreviewShowsWhatWillHappenAndImportWritesAndRefreshe
     EXPECT_EQ(status(), "Import Orders: orders.csv Added 1, updated 1, unchanged 0.");
     ASSERT_EQ(win->store().storedCount(), 2);
     // bob has paid, so he leaves the invoice list; ann's new sale joins it.
-    EXPECT_EQ(usersListed(), QStringList({"ann"}));
+    EXPECT_EQ(TestSupport::usersOf(win->emailWizardPanel()), QStringList({"ann"}));
     EXPECT_EQ(win->store().recordAt(0)[Field::Notes], "regular buyer");
     EXPECT_EQ(win->store().recordAt(0)[Field::PaymentMadeDate], "3/12/2026");
 }
 
 TEST_F(ImportOrdersTest, TheRecordPanelShowsTheCurrentRecordAsImported)
 {
-    store.open(folder.dbPath());
-    TestSupport::addRecord(store, {{Field::UserName, "bob"}, {Field::AuctionUrl, "502"}});
-    store.close();
-    load();
+    loadWith({{{Field::UserName, "bob"}, {Field::AuctionUrl, "502"}}});
     ASSERT_EQ(win->visiblePanel(), FrmMain::Panel::Record);
     EXPECT_EQ(find<QLineEdit>("txtPaymentMadeDate")->text(), "");
     EXPECT_TRUE(importFile(writeFile("orders.csv", kOrders), [](QDialog *d) {

@@ -17,13 +17,14 @@ Layout::Input roomy(int width = 15000, int height = 10000)
 
 } // namespace
 
-TEST(SizeControls, SplitterIsClampedToBothEdges)
+TEST(SizeControls, SplitterAndItsDragBarAreClampedToBothEdges)
 {
     const Layout::Input in = roomy();
-    EXPECT_EQ(Layout::sizeControls(in, 200).splitterX, 1500);
-    EXPECT_EQ(Layout::sizeControls(in, 1500).splitterX, 1500);
-    EXPECT_EQ(Layout::sizeControls(in, 4000).splitterX, 4000);
-    EXPECT_EQ(Layout::sizeControls(in, 14000).splitterX, in.windowWidth - 1500);
+    for (const auto &[asked, x] :
+         {std::pair{200, 1500}, {1500, 1500}, {4000, 4000}, {14000, in.windowWidth - 1500}})
+        EXPECT_EQ(Layout::sizeControls(in, asked).splitterX, x) << asked;
+    for (const auto &[asked, x] : {std::pair{-300, 500}, {499, 500}, {6000, 6000}, {11800, 11500}})
+        EXPECT_EQ(Layout::dragBarLeft(asked, 12000), x) << asked;
 }
 
 TEST(SizeControls, LeftColumnPanelsAndTreeFollowTheSplitter)
@@ -64,14 +65,6 @@ TEST(SizeControls, ARecordPanelTooNarrowForItsColumnsWidensTheWindow)
     const int fits = in.windowWidth - 240 - 8700;
     EXPECT_FALSE(Layout::sizeControls(in, fits).widenWindow);
     EXPECT_TRUE(Layout::sizeControls(in, fits + 1).widenWindow);
-}
-
-TEST(SplitterDrag, TheDragBarStaysFiveHundredFromTheEdges)
-{
-    EXPECT_EQ(Layout::dragBarLeft(-300, 12000), 500);
-    EXPECT_EQ(Layout::dragBarLeft(499, 12000), 500);
-    EXPECT_EQ(Layout::dragBarLeft(6000, 12000), 6000);
-    EXPECT_EQ(Layout::dragBarLeft(11800, 12000), 11500);
 }
 
 TEST(ResizeListview, ColumnsShareTheWidth)

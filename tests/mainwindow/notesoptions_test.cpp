@@ -11,21 +11,21 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
-using TestSupport::addRecord;
 using TestSupport::daysAgo;
+using TestSupport::storedField;
 
 namespace {
 
-class NotesWindowTest : public TestSupport::WindowTest
+const QDate kToday = TestSupport::kWindowToday;
+
+class NotesWindowTest : public TestSupport::FilledWindowTest
 {
 protected:
     void remindInvoicesAfter(const QString &days)
@@ -43,11 +43,8 @@ protected:
 TEST_F(NotesWindowTest, StartUpRemindersFillTheNotesAndBlinkAndTheTaskLinesFollowThem)
 {
     remindInvoicesAfter("3");
-    store.open(folder.dbPath());
-    addRecord(store, {{Field::UserName, "ann"}, {Field::CloseDate, daysAgo(TestSupport::kWindowToday, 5)}});
-    addRecord(store, {{Field::UserName, "bob"}, {Field::CloseDate, daysAgo(TestSupport::kWindowToday, 1)}});
-    store.close();
-    load();
+    loadWith({{{Field::UserName, "ann"}, {Field::CloseDate, daysAgo(kToday, 5)}},
+              {{Field::UserName, "bob"}, {Field::CloseDate, daysAgo(kToday, 1)}}});
     FrmNotes *notes = win->notes();
     EXPECT_EQ(notes->lines(), QStringList{"REMINDER - You Have 1 - Invoices to Send."});
     EXPECT_TRUE(timer()->isActive());
@@ -74,10 +71,7 @@ TEST_F(NotesWindowTest, StartUpRemindersFillTheNotesAndBlinkAndTheTaskLinesFollo
 
 TEST_F(NotesWindowTest, WithoutTheRemindersFileOrAnythingOverdueNothingBlinks)
 {
-    store.open(folder.dbPath());
-    addRecord(store, {{Field::UserName, "ann"}, {Field::CloseDate, daysAgo(TestSupport::kWindowToday, 5)}});
-    store.close();
-    load();
+    loadWith({{{Field::UserName, "ann"}, {Field::CloseDate, daysAgo(kToday, 5)}}});
     EXPECT_EQ(win->notes()->lineCount(), 0);
     EXPECT_FALSE(timer()->isActive());
     win.reset();
@@ -88,67 +82,13 @@ TEST_F(NotesWindowTest, WithoutTheRemindersFileOrAnythingOverdueNothingBlinks)
     EXPECT_FALSE(timer()->isActive());
 }
 
-TEST_F(NotesWindowTest, TheOptionsWindowCarriesTheMailAccountAndApplyRestarts)
+TEST_F(NotesWindowTest, TheOptionsWindowReadsTheFilesAfreshCarriesTheMailAccountAndApplyRestarts)
 {
     load();
     win->setMailSessionFactory([this] { return createMailSession(settings, folder.path()); });
     trigger("mnuViewOptions");
     FrmOptions *options = win->options();
-    ASSERT_TRUE(options->isVisible());
     EXPECT_TRUE(options->isModal());
-    auto *tabs = options->findChild<QTabWidget *>("tabOptions");
-    ASSERT_EQ(tabs->count(), 8);
-    EXPECT_EQ(tabs->tabText(5), "Mail Account");
-    EXPECT_EQ(tabs->tabText(6), "Record Store");
-    EXPECT_EQ(tabs->tabText(7), "Seller");
-
-    // With no server set up, the test signs on to the local folders.
-    scripted.clear();
-    options->findChild<QPushButton *>("cmdTestSignOn")->click();
-    ASSERT_EQ(scripted.asked().size(), 1);
-    EXPECT_EQ(scripted.asked()[0].text, "The local mail folders are ready.");
-    EXPECT_EQ(scripted.asked()[0].title, "Mail Account");
-
-    QSignalSpy restart(win.get(), &FrmMain::restartRequested);
-    options->findChild<QPushButton *>("cmdApply")->click();
-    EXPECT_EQ(restart.count(), 1);
-}
-
-TEST_F(NotesWindowTest, ClosingSkipsAnOnExitMailWhoseTemplateIsGoneAndSaysWhich)
-{
-    OptionFiles::OnExit choices;
-    choices.emails[OptionFiles::OnExit::Payment] = {true, "Gone.elm", "Payment Received"};
-    choices.emails[OptionFiles::OnExit::FeedBack] = {true, "Feed Back Given.elm", "Feed Back Given"};
-    choices.write(folder.file("OnExit.txt"));
-    store.open(folder.dbPath());
-    addRecord(store, {{Field::UserName, "paid"}, {Field::EmailAddress, "p@example.com"},
-                      {Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"}});
-    addRecord(store, {{Field::UserName, "rated"}, {Field::EmailAddress, "r@example.com"},
-                      {Field::InvoiceSent, "1"}, {Field::FeedBackGiven, "1"}});
-    store.close();
-    load();
-    win->setMailSessionFactory([this] { return createMailSession(settings, folder.path()); });
-    win->close();
-
-    // Only the feedback notice went, with its own template; the paid buyer got nothing.
-    const QStringList sent = QDir(folder.file("Mail/Outbox/new")).entryList(QDir::Files);
-    ASSERT_EQ(sent.size(), 1);
-    QFile mail(QDir(folder.file("Mail/Outbox/new")).filePath(sent[0]));
-    ASSERT_TRUE(mail.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(mail.readAll().contains("To: r@example.com"));
-    RecordStore check;
-    check.open(folder.dbPath());
-    EXPECT_NE(check.recordAt(0)[Field::NoticePaymentReceived], "1");
-    EXPECT_EQ(check.recordAt(1)[Field::NoticeFeedBackGiven], "1");
-    const QString status = win->findChild<QLabel *>("sbStatusBar_Status")->text();
-    EXPECT_TRUE(status.contains("No payment received emails sent on closing")) << status.toStdString();
-}
-
-TEST_F(NotesWindowTest, TheOptionsWindowReadsTheFilesAfreshEachTimeItOpens)
-{
-    load();
-    trigger("mnuViewOptions");
-    FrmOptions *options = win->options();
     options->chooseList(OptionFiles::List::QuickLinks);
     options->findChild<QPushButton *>("cmdOK")->click();
     ASSERT_FALSE(options->isVisible());
@@ -167,6 +107,44 @@ TEST_F(NotesWindowTest, TheOptionsWindowReadsTheFilesAfreshEachTimeItOpens)
     EXPECT_EQ(options->chosenList(), OptionFiles::List::EmailSubjects);
     auto *templates = options->findChild<QListWidget *>("lstInvoiceTemplates");
     EXPECT_FALSE(templates->findItems("Zebra.elm", Qt::MatchExactly).isEmpty());
+
+    // With no server set up, the test signs on to the local folders.
+    scripted.clear();
+    options->findChild<QPushButton *>("cmdTestSignOn")->click();
+    EXPECT_EQ(TestSupport::askedOf(scripted),
+              QStringList{"Mail Account: The local mail folders are ready."});
+    QSignalSpy restart(win.get(), &FrmMain::restartRequested);
+    options->findChild<QPushButton *>("cmdApply")->click();
+    EXPECT_EQ(restart.count(), 1);
+}
+
+TEST_F(NotesWindowTest, ClosingSkipsAnOnExitMailWhoseTemplateIsGoneAndSaysWhich)
+{
+    OptionFiles::OnExit choices;
+    choices.emails[OptionFiles::OnExit::Payment] = {true, "Gone.elm", "Payment Received"};
+    choices.emails[OptionFiles::OnExit::FeedBack] = {true, "Feed Back Given.elm", "Feed Back Given"};
+    choices.write(folder.file("OnExit.txt"));
+    loadWith({{{Field::UserName, "paid"},
+               {Field::EmailAddress, "p@example.com"},
+               {Field::InvoiceSent, "1"},
+               {Field::PaymentMade, "1"}},
+              {{Field::UserName, "rated"},
+               {Field::EmailAddress, "r@example.com"},
+               {Field::InvoiceSent, "1"},
+               {Field::FeedBackGiven, "1"}}});
+    win->setMailSessionFactory([this] { return createMailSession(settings, folder.path()); });
+    win->close();
+
+    // Only the feedback notice went, with its own template; the paid buyer got nothing.
+    const QStringList sent = QDir(folder.file("Mail/Outbox/new")).entryList(QDir::Files);
+    ASSERT_EQ(sent.size(), 1);
+    QFile mail(QDir(folder.file("Mail/Outbox/new")).filePath(sent[0]));
+    ASSERT_TRUE(mail.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(mail.readAll().contains("To: r@example.com"));
+    EXPECT_NE(storedField(folder.dbPath(), 0, Field::NoticePaymentReceived), "1");
+    EXPECT_EQ(storedField(folder.dbPath(), 1, Field::NoticeFeedBackGiven), "1");
+    const QString status = TestSupport::statusOf(win.get());
+    EXPECT_TRUE(status.contains("No payment received emails sent on closing")) << status.toStdString();
 }
 
 TEST_F(NotesWindowTest, EveryStatusBarPanelClickShowsTheNotesFirst)
@@ -194,10 +172,7 @@ TEST_F(NotesWindowTest, ASignOnRefusedOnClosingIsReportedAsTheSendThatFailed)
     OptionFiles::OnExit choices;
     choices.emails[OptionFiles::OnExit::Invoice] = {true, "Auction Invoice.elm", "Auction Invoice"};
     choices.write(folder.file("OnExit.txt"));
-    store.open(folder.dbPath());
-    addRecord(store, {{Field::UserName, "ann"}, {Field::EmailAddress, "ann@example.com"}});
-    store.close();
-    load();
+    loadWith({{{Field::UserName, "ann"}, {Field::EmailAddress, "ann@example.com"}}});
     auto mail = std::make_shared<TestSupport::MailLog>();
     mail->refuseSignOn = true;
     win->setMailSessionFactory([mail] { return std::make_unique<TestSupport::FakeMailSession>(mail); });
@@ -207,7 +182,5 @@ TEST_F(NotesWindowTest, ASignOnRefusedOnClosingIsReportedAsTheSendThatFailed)
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].contains("Error Found In: Sub_SendEmail")) << errors[0].toStdString();
     EXPECT_TRUE(mail->sent.isEmpty());
-    RecordStore check;
-    check.open(folder.dbPath());
-    EXPECT_NE(check.recordAt(0)[Field::InvoiceSent], "1");
+    EXPECT_NE(storedField(folder.dbPath(), 0, Field::InvoiceSent), "1");
 }

@@ -23,7 +23,6 @@
 #include <gtest/gtest.h>
 
 using TestSupport::addRecord;
-using TestSupport::daysAgo;
 
 namespace {
 
@@ -63,7 +62,7 @@ private:
     std::function<void()> m_afterFirst;
 };
 
-class ServerMailWindowTest : public TestSupport::WindowTest
+class ServerMailWindowTest : public TestSupport::FilledWindowTest
 {
 protected:
     void SetUp() override
@@ -85,22 +84,16 @@ protected:
     }
     void unpaid(const char *user, const QString &address, int age)
     {
-        addRecord(store, {{Field::UserName, user},
-                          {Field::AuctionName, QString("lot of ") + user},
-                          {Field::AuctionUrl, QString("9") + QString::number(age)},
-                          {Field::EmailAddress, address},
-                          {Field::InvoiceSent, "1"},
-                          {Field::CloseDate, daysAgo(TestSupport::kWindowToday, age)}});
+        TestSupport::addUnpaid(store, user, age, {{Field::EmailAddress, address}});
     }
     // Ann and Cy share a mailbox on the test servers; Bob has his own.
     void loadWithThreeUnpaid()
     {
-        store.open(folder.dbPath());
-        unpaid("ann", "buyer@lotwise.test", 8);
-        unpaid("bob", "buyer2@lotwise.test", 9);
-        unpaid("cy", "buyer@lotwise.test", 10);
-        store.close();
-        load();
+        loadAfter([&] {
+            unpaid("ann", "buyer@lotwise.test", 8);
+            unpaid("bob", "buyer2@lotwise.test", 9);
+            unpaid("cy", "buyer@lotwise.test", 10);
+        });
     }
     // The 7-day reminder list with `rows` (from 1) checked, sent with `subject`.
     void sendReminders(std::initializer_list<int> rows, const QString &subject)
@@ -199,10 +192,7 @@ TEST_F(ServerMailWindowTest, QuickEmailToAnUnknownBuyerSaysTheAddressIsNotValid)
 {
     REQUIRE_SERVERS();
     TestServers::useAccount(settings, "seller@lotwise.test", "sellerpass");
-    store.open(folder.dbPath());
-    unpaid("ann", "nobody@lotwise.test", 8);
-    store.close();
-    load();
+    loadAfter([&] { unpaid("ann", "nobody@lotwise.test", 8); });
     // The record panel is the first page; Email mails its current record.
     win->toolbarClick("Email");
     auto *quick = win->findChild<FrmEmail *>("frmEmail");
@@ -215,42 +205,19 @@ TEST_F(ServerMailWindowTest, QuickEmailToAnUnknownBuyerSaysTheAddressIsNotValid)
     EXPECT_EQ(quick->findChild<QPlainTextEdit *>("Text2")->toPlainText(), "Where is my money?");
 }
 
-TEST_F(ServerMailWindowTest, WithNoServerTheBatchGoesToTheOutboxFolder)
+TEST_F(ServerMailWindowTest, WithNoServerTheOutboxGetsTheMailThePreviewShowed)
 {
-    // No account set up: the local mail folders.
-    store.open(folder.dbPath());
-    unpaid("ann", "ann@example.com", 8);
-    unpaid("bob", "bob@example.com", 9);
-    store.close();
-    load();
-    sendReminders({2}, "Reminder");
-    const QDir outbox(folder.file("Mail/Outbox/new"));
-    const QStringList sent = outbox.entryList(QDir::Files);
-    ASSERT_EQ(sent.size(), 1);
-    QFile f(outbox.filePath(sent[0]));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray mime = f.readAll();
-    EXPECT_TRUE(mime.contains("To: bob@example.com")) << mime.constData();
-    EXPECT_TRUE(mime.contains("Subject: Reminder"));
-    EXPECT_TRUE(mime.contains("Dear bob,"));
-    EXPECT_NE(reminded(0), "1");
-    EXPECT_EQ(reminded(1), "1");
-}
-
-TEST_F(ServerMailWindowTest, ThePreviewIsTheMailTheOutboxGets)
-{
-    // An address on several lines and a name outside plain ASCII, on the local folders.
+    // No account set up: the local mail folders. An address on several lines and a name
+    // outside plain ASCII.
     ASSERT_TRUE(TextFile::writeLines(folder.file("Email Templates/Reminder 7 days.elm"),
                                      {"Dear *User_Name*,", "", "we ship to:", "*Address*",
                                       "once item *Auction_Number* is paid."}));
-    store.open(folder.dbPath());
-    unpaid("ann", "ann@example.com", 8);
-    unpaid("zoe", "zoe@example.com", 9);
-    store.moveLast();
-    store.set(Field::UserName, QString::fromUtf8("Zo\u00eb"));
-    store.set(Field::Address, "Zo\u00eb Park\r\n4 Elm Road\r\nDover");
-    store.close();
-    load();
+    loadAfter([&] {
+        unpaid("ann", "ann@example.com", 8);
+        TestSupport::addUnpaid(store, "zoe", 9,
+                               {{Field::UserName, QString::fromUtf8("Zo\u00eb")},
+                                {Field::Address, "Zo\u00eb Park\r\n4 Elm Road\r\nDover"}});
+    });
     win->tvTreeView_NodeClick("AR1");
     EmailWizardPanel *wizard = win->emailWizardPanel();
     wizard->subjectBox()->setEditText("About your lot");
@@ -277,6 +244,8 @@ TEST_F(ServerMailWindowTest, ThePreviewIsTheMailTheOutboxGets)
     EXPECT_TRUE(mime.contains("\r\nTo: " + to.toUtf8())) << mime.constData();
     EXPECT_EQ(mail.subject, subject);
     EXPECT_EQ(mail.text, body);
+    EXPECT_NE(reminded(0), "1");
+    EXPECT_EQ(reminded(1), "1");
 }
 
 TEST_F(ServerMailWindowTest, TheOnlineCheckWantsASuccessfulAnswerFromTheSiteWhateverItsPage)
@@ -328,12 +297,13 @@ TEST_F(ServerMailWindowTest, ClosingSendsTheInvoicesOnceAndMarksOnlyThoseThatLef
     OptionFiles::OnExit choices;
     choices.emails[OptionFiles::OnExit::Invoice] = {true, "Exit Invoice.elm", subject};
     choices.write(folder.file("OnExit.txt"));
-    store.open(folder.dbPath());
-    for (const char *user : {"ann", "bob", "cy"})
-        addRecord(store, {{Field::UserName, user}, {Field::EmailAddress, "buyer@lotwise.test"}});
-    addRecord(store, {{Field::UserName, "nobody"}, {Field::EmailAddress, "nobody@lotwise.test"}});
-    store.close();
-    load();
+    loadAfter([&] {
+        for (const char *user : {"ann", "bob", "cy"})
+            addRecord(store,
+                      {{Field::UserName, user}, {Field::EmailAddress, "buyer@lotwise.test"}});
+        addRecord(store,
+                  {{Field::UserName, "nobody"}, {Field::EmailAddress, "nobody@lotwise.test"}});
+    });
     win->close();
     const auto invoiced = [&] {
         RecordStore check;

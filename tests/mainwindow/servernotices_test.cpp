@@ -89,7 +89,7 @@ protected:
         scripted.answerButton(Prompts::No);
     }
     QString field(int r, Field f) const { return store.recordAt(r)[f]; }
-    QString status() const { return win->findChild<QLabel *>("sbStatusBar_Status")->text(); }
+    QString status() const { return TestSupport::statusOf(win.get()); }
     void expectTheThreeRecords()
     {
         ASSERT_EQ(store.recordCount(), 3);

@@ -27,7 +27,6 @@ class StoreSafetyTest : public TestSupport::WindowTest
 protected:
     QString backups() const { return StoreBackups::folderOf(folder.path()); }
     std::vector<StoreBackups::Backup> listed() const { return StoreBackups::list(backups()); }
-    QString statusText() { return find<QLabel>("sbStatusBar_Status")->text(); }
 };
 
 } // namespace
@@ -102,16 +101,27 @@ TEST_F(StoreSafetyTest, DamagedStoreIsPutAsideAndTheNewestSoundBackupTakesItsPla
     EXPECT_EQ(TestSupport::readBytes(folder.dbPath() + ".damaged-2026-03-15"), damaged);
 }
 
-TEST_F(StoreSafetyTest, DamagedStoreWithNoBackupSaysSo)
+TEST_F(StoreSafetyTest, DamagedStoreWithNoBackupSaysSoAndIsLeftAlone)
 {
     TestSupport::makeStore(folder.dbPath(), 200);
     TestSupport::damageStore(folder.dbPath(), Damage::Truncated);
-    win = std::make_unique<FrmMain>(store, settings, folder.path());
-    EXPECT_FALSE(win->Form_Load());
-    ASSERT_EQ(scripted.asked().size(), 1);
-    EXPECT_TRUE(scripted.asked()[0].text.startsWith("Auctions.db is damaged: "));
-    EXPECT_TRUE(scripted.asked()[0].text.endsWith(". There is no backup to restore it from."))
-        << scripted.asked()[0].text.toStdString();
+    const QByteArray truncated = TestSupport::readBytes(folder.dbPath());
+    for (const QByteArray &bytes :
+         {truncated, QByteArray("Close Date,Auction Name\r\nthis is not a database\r\n")}) {
+        SCOPED_TRACE(bytes.left(20).toStdString());
+        TestSupport::writeBytes(folder.dbPath(), bytes);
+        scripted.clear();
+        win = std::make_unique<FrmMain>(store, settings, folder.path());
+        EXPECT_FALSE(win->Form_Load());
+        EXPECT_FALSE(win->isLoaded());
+        ASSERT_EQ(scripted.asked().size(), 1);
+        EXPECT_EQ(scripted.asked()[0].icon, Prompts::Icon::Critical);
+        EXPECT_TRUE(scripted.asked()[0].text.startsWith("Auctions.db is damaged: "));
+        EXPECT_TRUE(scripted.asked()[0].text.endsWith(". There is no backup to restore it from."))
+            << scripted.asked()[0].text.toStdString();
+        win.reset();
+        EXPECT_EQ(TestSupport::readBytes(folder.dbPath()), bytes);
+    }
 }
 
 TEST_F(StoreSafetyTest, RestoreFromBackupListsTheBackupsAndPutsTheChosenOneBack)

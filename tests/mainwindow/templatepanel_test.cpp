@@ -7,6 +7,7 @@
 #include "platform/textfile.h"
 #include "records/recordstore.h"
 #include "support/testsupport.h"
+#include "support/windowtest.h"
 
 #include <QAction>
 #include <QApplication>
@@ -111,11 +112,10 @@ TEST_F(TemplatePanelTest, MissingTemplateOffersTheBackup)
     // Yes: the backup comes back without its empty lines and is opened.
     scripted.answerButton(Prompts::Yes);
     panel->openFixed(kReminder);
-    ASSERT_EQ(scripted.asked().size(), 1);
-    EXPECT_EQ(scripted.asked()[0].title, "File Not Found.");
-    EXPECT_EQ(scripted.asked()[0].text,
-              "File Was Not found!\r\n\r\nWhould You like you use the Back Up for this File?");
-    EXPECT_EQ(scripted.asked()[0].buttons, Prompts::Yes | Prompts::No);
+    EXPECT_EQ(TestSupport::askedOf(scripted),
+              QStringList{"File Not Found.: File Was Not found!\r\n\r\n"
+                          "Whould You like you use the Back Up for this File?"});
+    EXPECT_EQ(scripted.asked().value(0).buttons, Prompts::Yes | Prompts::No);
     EXPECT_EQ(readBytes(tmpl(kReminder)), QByteArray("Dear *User_Name*,\r\nPlease pay.\r\n\r\n"));
     EXPECT_EQ(text(), "Dear *User_Name*,\nPlease pay.\n\n");
     EXPECT_EQ(lastTitle(), opened(tmpl(kReminder)));
@@ -154,11 +154,9 @@ TEST_F(TemplatePanelTest, EnterInputAppendsTheShownInputAtTheEnd)
     auto *combo = find<QComboBox>("Combo3");
     EXPECT_EQ(combo->currentText(), "*Auction_Close_Date*");
     panel->setInputs({"Thanks for bidding", "", "Combined shipping"});
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items << combo->itemText(i);
-    EXPECT_EQ(items, (Templates::placeholderTokens() +
-                      QStringList{"Thanks for bidding", "Combined shipping"}));
+    EXPECT_EQ(
+        TestSupport::itemsOf(combo),
+        (Templates::placeholderTokens() + QStringList{"Thanks for bidding", "Combined shipping"}));
     EXPECT_EQ(combo->currentText(), "*Auction_Close_Date*");
 
     panel->editor()->setPlainText("Dear\nbuyer");
@@ -268,38 +266,17 @@ TEST_F(TemplatePanelTest, FilesThatCannotBeReadOrWrittenAreNamedAndTheTextIsKept
 }
 
 // The window around the panel.
-class TemplateWindowTest : public ::testing::Test
+class TemplateWindowTest : public TestSupport::WindowTest
 {
 protected:
     void SetUp() override
     {
-        AppFolder::seed(folder.path());
+        WindowTest::SetUp();
         ASSERT_TRUE(
             writeBytes(folder.file("Subjects/emailinputsub.sub"), "Thanks\r\n\r\nSee you\r\n"));
-        setPrompts(&scripted);
-        win = std::make_unique<FrmMain>(store, settings, folder.path());
-        ASSERT_TRUE(win->Form_Load());
-        // Offline and with no mail account the load reports both; not what these test.
-        scripted.clear();
-    }
-    void TearDown() override
-    {
-        win.reset();
-        setPrompts(nullptr);
-    }
-    template <typename T = QWidget> T *find(const char *name) const
-    {
-        T *w = win->findChild<T *>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        load();
     }
     void trigger(const char *action) { find<QAction>(action)->trigger(); }
-
-    TestSupport::TempFolder folder;
-    SettingsStore settings{folder.file("settings.ini")};
-    RecordStore store;
-    ScriptedPrompts scripted;
-    std::unique_ptr<FrmMain> win;
 };
 
 TEST_F(TemplateWindowTest, MenusWorkOnThePanelAndItsCaptionsReachTheWindow)

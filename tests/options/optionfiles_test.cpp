@@ -1,27 +1,12 @@
 #include "options/optionfiles.h"
 #include "support/testsupport.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace OptionFiles;
 
-namespace {
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-} // namespace
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
 
 TEST(OptionFiles, RemindersAreReadByPositionWhateverTheKeysSay)
 {
@@ -91,31 +76,6 @@ TEST(OptionFiles, OnExitSubjectIsEverythingAfterTheSecondComma)
     EXPECT_TRUE(o.sendErrorLog);
 }
 
-TEST(OptionFiles, WritersWriteTheWholeFileInItsFixedOrder)
-{
-    TestSupport::TempFolder folder;
-    Reminders r;
-    r.items[Reminders::Shipped] = {true, "3"};
-    r.items[Reminders::Payment].days = "";
-    r.write(folder.file("Reminders.txt"));
-    EXPECT_EQ(bytesOf(folder.file("Reminders.txt")),
-              "Invoice=0,1\r\nShipped=1,3\r\nFeedBack=0,1\r\nPayment=0,\r\n");
-
-    OnExit o;
-    o.emails[OnExit::Payment] = {true, "Payment Made.elm", "Got it, thanks"};
-    o.write(folder.file("OnExit.txt"));
-    EXPECT_EQ(bytesOf(folder.file("OnExit.txt")),
-              "Invoice=0,,Auction Invoice\r\nPayment=1,Payment Made.elm,Got it, thanks\r\n"
-              "FeedBack=0,,Feed Back Given\r\nError=0\r\n");
-
-    LogFile{true, false, true, false}.write(folder.file("OptionLogFile.txt"));
-    EXPECT_EQ(bytesOf(folder.file("OptionLogFile.txt")),
-              "LogFile=1\r\nDay=0\r\nWeek=1\r\nMonth=0\r\n");
-
-    ErrorChecking{false, true}.write(folder.file("OptionErrorChecking.txt"));
-    EXPECT_EQ(bytesOf(folder.file("OptionErrorChecking.txt")), "KeepLog=0\r\nSendError=1\r\n");
-}
-
 TEST(OptionFiles, ListFilesLoseTheirEmptyLinesAndNothingElse)
 {
     TestSupport::TempFolder folder;
@@ -128,13 +88,13 @@ TEST(OptionFiles, ListFilesLoseTheirEmptyLinesAndNothingElse)
 
     // The Subjects folder does not exist yet: writing makes it.
     writeList(path, {"Great buyer", "", "  spaced  ", "Fast payment, thanks"});
-    EXPECT_EQ(bytesOf(path), "Great buyer\r\n  spaced  \r\nFast payment, thanks\r\n");
+    EXPECT_EQ(readBytes(path), "Great buyer\r\n  spaced  \r\nFast payment, thanks\r\n");
 
     writeBytes(path, "\r\nA\r\n\r\n\r\nB\r\n\r\n");
     EXPECT_EQ(readList(path, &exists), QStringList({"A", "B"}));
     EXPECT_TRUE(exists);
     writeList(path, readList(path));
-    EXPECT_EQ(bytesOf(path), "A\r\nB\r\n");
+    EXPECT_EQ(readBytes(path), "A\r\nB\r\n");
 }
 
 TEST(OptionFiles, CorruptFilesGiveSoundValuesAndNeverFail)
@@ -149,14 +109,6 @@ TEST(OptionFiles, CorruptFilesGiveSoundValuesAndNeverFail)
     writeBytes(path, junk);
     Reminders r;
     EXPECT_NO_THROW(r.read(path));
-
-    // Lines without "=" have an empty value: off, no day count.
-    writeBytes(path, "Invoice1,5\r\nShipped\r\n");
-    Reminders plain;
-    plain.read(path);
-    EXPECT_FALSE(plain.items[0].on);
-    EXPECT_FALSE(plain.items[1].on);
-    EXPECT_TRUE(plain.items[0].days.isEmpty());
 
     // Ten megabytes in one line, then a sound second line: the second is still option 2.
     QByteArray huge = "Invoice=1," + QByteArray(10 * 1024 * 1024, '7') + "\r\nShipped=1,4\r\n";
