@@ -9,6 +9,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QUuid>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace TestSupport {
@@ -23,6 +24,12 @@ void addRecord(RecordStore &store, FieldList fields)
     for (const auto &[field, value] : fields)
         store.set(field, value);
     store.flush();
+}
+
+void expectFields(const FieldValues &values, FieldList expected)
+{
+    for (const auto &[field, text] : expected)
+        EXPECT_EQ(values[size_t(Fields::index(field))], text) << Fields::name(field).toStdString();
 }
 
 QString daysAgo(QDate today, int days) { return Dates::shortDateText(today.addDays(-days)); }

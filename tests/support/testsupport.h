@@ -32,6 +32,9 @@ using FieldList = std::initializer_list<std::pair<Field, QString>>;
 // Appends a record with the given fields through the store's own add, and writes it.
 void addRecord(RecordStore &store, FieldList fields);
 
+// Checks that each named field of `values` holds its text; the others are not looked at.
+void expectFields(const FieldValues &values, FieldList expected);
+
 // The date `days` before `today` as the store keeps it.
 QString daysAgo(QDate today, int days);
 
