@@ -47,6 +47,8 @@ TEST_F(ErrorHandlerTest, BothSwitchesOffShowsTheBoxOnly)
     HandelErrors("Sub_LogOn", 53, "Mail/Inbox");
     ASSERT_EQ(scripted.asked().size(), 1);
     EXPECT_EQ(scripted.asked()[0].title, "Error Information");
+    EXPECT_EQ(scripted.asked()[0].icon, Prompts::Icon::Information);
+    EXPECT_EQ(scripted.asked()[0].buttons, int(Prompts::Ok));
     EXPECT_EQ(scripted.asked()[0].text, "Lotwise generated an error!\r\n\r\nError Found In: Sub_LogOn\r\n"
                                         "Error Number: 53\r\nError Description: File not found. Mail/Inbox");
     EXPECT_FALSE(QFile::exists(reporting.logPath));

@@ -41,20 +41,6 @@ TEST(ScriptedPrompts, AnswersInOrderThenFallsBackToDefaults)
     EXPECT_EQ(s.scripted.asked()[5].kind, ScriptedPrompts::Asked::OpenFile);
 }
 
-TEST(HandelErrors, ShowsTheInformationBoxWithLocationNumberAndDescription)
-{
-    ScriptedScope s;
-    HandelErrors("frmMain.Form_Load", ErrorCode::NoCurrentRecord);
-    ASSERT_EQ(s.scripted.asked().size(), 1);
-    const auto &box = s.scripted.asked().first();
-    EXPECT_EQ(box.title, QStringLiteral("Error Information"));
-    EXPECT_EQ(box.icon, Prompts::Icon::Information);
-    EXPECT_EQ(box.buttons, int(Prompts::Ok));
-    EXPECT_EQ(box.text, "Lotwise generated an error!\r\n\r\nError Found In: frmMain.Form_Load\r\n"
-                        "Error Number: 3021\r\nError Description: " +
-                            errorDescription(ErrorCode::NoCurrentRecord));
-}
-
 TEST(HandelErrors, TrapStopsTheBodyAtTheFirstErrorAndReportsIt)
 {
     ScriptedScope s;
