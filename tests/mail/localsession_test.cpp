@@ -40,8 +40,7 @@ struct LocalMail
     }
     QByteArray outboxFile(const QString &name) const
     {
-        QFile f(folder.file(QStringLiteral("Mail/Outbox/new/")) + name);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return TestSupport::readBytes(folder.file(QStringLiteral("Mail/Outbox/new/")) + name);
     }
     void send(const QString &to, const QString &subject, const QString &body)
     {

@@ -128,7 +128,6 @@ protected:
         return intake.tally();
     }
     QString field(int r, Field f) const { return store.recordAt(r)[f]; }
-    void addRecordTo(const QString &user) { TestSupport::addRecord(store, {{Field::UserName, user}}); }
 
     TestSupport::TempFolder folder;
     RecordStore store;
@@ -138,42 +137,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(IntakeTest, EachNoticeOnceWhateverIsDeleted)
-{
-    mail->inbox = {sale("lamp", "1", "ann (ann@example.com)", "$10.00"),
-                   {{}, "Lunch on Friday?", "Item name: not a notice"},
-                   sale("cups", "2", "bob (bob@example.com)", "$5.00"),
-                   sale("map", "3", "cy (cy@example.com)", "$7.00")};
-    // Per notice: the shipping cost, then the delete question.
-    scripted.answerText("4.00");
-    scripted.answerButton(Prompts::No);
-    scripted.answerText("2.5");
-    scripted.answerButton(Prompts::Yes);
-    scripted.answerText("1");
-    scripted.answerButton(Prompts::No);
-    const auto tally = run();
-    EXPECT_EQ(tally.added, 3);
-    ASSERT_EQ(store.recordCount(), 3);
-    EXPECT_EQ(field(0, Field::AuctionName), "lamp");
-    EXPECT_EQ(field(0, Field::AuctionTotal), "14");
-    EXPECT_EQ(field(1, Field::AuctionTotal), "7.5");
-    EXPECT_EQ(field(2, Field::UserName), "cy");
-    EXPECT_EQ(field(2, Field::EmailAddress), "cy@example.com");
-    EXPECT_EQ(field(2, Field::AuctionUrl), "3");
-    EXPECT_EQ(field(2, Field::CloseDate), Dates::shortDateText(kToday));
-    EXPECT_EQ(field(2, Field::InvoiceSent), "0");
-    EXPECT_EQ(mail->inbox.size(), 3); // only the cups notice went
-    EXPECT_EQ(scripted.asked().size(), 6);
-
-    // The kept notices come again next time and add nothing, asking nothing.
-    scripted.clear();
-    const auto again = run();
-    EXPECT_EQ(again.added, 0);
-    EXPECT_EQ(again.passedOver, 2);
-    EXPECT_EQ(store.recordCount(), 3);
-    EXPECT_TRUE(scripted.asked().isEmpty());
-}
 
 TEST_F(IntakeTest, FieldsNeverCarryOverAndACancelledShippingCostIsNothing)
 {
@@ -208,11 +171,10 @@ TEST_F(IntakeTest, WinnerNoticesAfterSaleNoticesAndTheAddressPage)
     scripted.answerButton(Prompts::Yes);  // delete
     const auto tally = run();
     EXPECT_EQ(tally.added, 2);
-    EXPECT_EQ(field(1, Field::AuctionName), "Tea set");
-    EXPECT_EQ(field(1, Field::AuctionUrl), "77");
-    EXPECT_EQ(field(1, Field::UserName), "teatime");
-    EXPECT_EQ(field(1, Field::EmailAddress), "");
-    EXPECT_EQ(field(1, Field::AuctionTotal), "23");
+    TestSupport::expectFields(store.recordAt(1).values,
+                              {{Field::AuctionName, "Tea set"}, {Field::AuctionUrl, "77"},
+                               {Field::UserName, "teatime"}, {Field::EmailAddress, ""},
+                               {Field::AuctionTotal, "23"}});
     EXPECT_EQ(opened, QStringList{"https://auctions.example/show/myaucs"});
     EXPECT_EQ(scripted.asked()[3].text, "This is a Yahoo Auction would you like to get there email address Now?");
     EXPECT_EQ(mail->inbox.size(), 2);
@@ -260,7 +222,7 @@ class IntakeStoreFaultTest : public IntakeTest,
 TEST_P(IntakeStoreFaultTest, AStoreThatCannotBeWrittenEndsTheIntakeWithItsErrorAndAddsNothing)
 {
     using TestSupport::StoreFault;
-    addRecordTo("kept");
+    TestSupport::addRecord(store, {{Field::UserName, "kept"}});
     store.close();
     StoreFault fault(GetParam(), folder.dbPath());
     if (!fault.made())
