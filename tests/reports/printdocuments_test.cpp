@@ -122,33 +122,6 @@ TEST_F(PrintDocumentsTest, ATotalThatIsNotANumberIsShownAndNotAdded)
     EXPECT_EQ(html, "12.10 (1 not a number, not added)");
 }
 
-TEST_F(PrintDocumentsTest, PackingSlipsPrintOnePagePerBuyerWithTheirItemsAndSum)
-{
-    addSale("ann", "Brass Lamp", "1001", "10.10");
-    addSale("bob", "Blue Vase", "1002", "7.00");
-    addSale("ann", "Mantel Clock", "1003", "0.20");
-    addSale("carl", "Tea Set", "1004", "3.35");
-    const QString pdf = folder.file("slips.pdf");
-    QString error;
-    ASSERT_TRUE(PrintDocuments::printPdf(
-        pdf, PrintDocuments::pages(templateHtml(PrintDocuments::Kind::PackingSlip), store, all(), seller, today),
-        &error))
-        << error.toStdString();
-    const QStringList pages = pdfPages(pdf);
-    ASSERT_EQ(pages.size(), 3);
-    const auto has = [](const QString &page, const char *text) {
-        return page.contains(QString::fromLatin1(text));
-    };
-    EXPECT_TRUE(has(pages[0], "Packing Slip"));
-    EXPECT_TRUE(has(pages[0], "Sam's Attic"));
-    EXPECT_TRUE(has(pages[0], "Brass Lamp") && has(pages[0], "Mantel Clock"));
-    EXPECT_TRUE(has(pages[0], "10.30")) << pages[0].toStdString();
-    EXPECT_FALSE(has(pages[0], "bob") || has(pages[0], "Blue Vase") || has(pages[0], "carl"));
-    EXPECT_TRUE(has(pages[1], "Blue Vase") && has(pages[1], "7.00"));
-    EXPECT_FALSE(has(pages[1], "ann") || has(pages[1], "Lamp") || has(pages[1], "Tea Set"));
-    EXPECT_TRUE(has(pages[2], "Tea Set") && has(pages[2], "3.35"));
-}
-
 TEST_F(PrintDocumentsTest, ABuyerWithManyItemsRunsOnToMoreSheets)
 {
     for (int i = 0; i < 120; ++i)

@@ -33,25 +33,27 @@ protected:
 
 TEST_F(RemindersTest, ThresholdsCountFromTheCloseDateAtTheirEdges)
 {
+    OptionFiles::Reminders all;
+    for (auto &item : all.items)
+        item = {true, "0"};
+    EXPECT_TRUE(lines(all).isEmpty()); // an empty store: no line and no failure
+
     addRecord(store, {{Field::CloseDate, daysAgo(kToday, 3)}});
     addRecord(store, {{Field::CloseDate, daysAgo(kToday, 2)}});
     addRecord(store, {{Field::CloseDate, daysAgo(kToday, -4)}}); // closes in four days
     addRecord(store, {{Field::CloseDate, "next week"}});
-    EXPECT_EQ(lines(only(OptionFiles::Reminders::Invoice, "3")),
-              QStringList{"REMINDER - You Have 1 - Invoices to Send."});
-    EXPECT_EQ(lines(only(OptionFiles::Reminders::Invoice, "2")),
-              QStringList{"REMINDER - You Have 2 - Invoices to Send."});
     // A day count that is no number is 0: everything closed today or before, never the future.
-    EXPECT_EQ(lines(only(OptionFiles::Reminders::Invoice, "soon")),
-              QStringList{"REMINDER - You Have 2 - Invoices to Send."});
-    EXPECT_TRUE(lines(only(OptionFiles::Reminders::Invoice, "4")).isEmpty());
     // A decimal count is taken as it stands, not as 0: 2.5 days passes the 3-day-old record
     // only, and so does a count with words after it.
-    EXPECT_EQ(lines(only(OptionFiles::Reminders::Invoice, "2.5")),
-              QStringList{"REMINDER - You Have 1 - Invoices to Send."});
-    EXPECT_EQ(lines(only(OptionFiles::Reminders::Invoice, " 2.5 days")),
-              QStringList{"REMINDER - You Have 1 - Invoices to Send."});
-    EXPECT_TRUE(lines(only(OptionFiles::Reminders::Invoice, "3.5")).isEmpty());
+    const std::pair<const char *, int> cases[] = {
+        {"3", 1}, {"2", 2}, {"soon", 2}, {"4", 0}, {"2.5", 1}, {" 2.5 days", 1}, {"3.5", 0}};
+    for (const auto &[days, count] : cases) {
+        const QString line =
+            QStringLiteral("REMINDER - You Have %1 - Invoices to Send.").arg(count);
+        EXPECT_EQ(lines(only(OptionFiles::Reminders::Invoice, days)),
+                  count ? QStringList{line} : QStringList())
+            << days;
+    }
     // All off: nothing, whatever is overdue.
     EXPECT_TRUE(lines(OptionFiles::Reminders{}).isEmpty());
 }
@@ -74,14 +76,6 @@ TEST_F(RemindersTest, EachKindTestsItsFlagsAndTheLinesKeepTheOptionOrder)
     EXPECT_EQ(lines(all), (QStringList{"REMINDER - You Have 1 - Items to Ship.",
                                        "REMINDER - You Have 1 - Feed Back to Leave.",
                                        "REMINDER - You Have 2 - Unpaid Items."}));
-}
-
-TEST_F(RemindersTest, AnEmptyStoreGivesNoLineAndNoFailure)
-{
-    OptionFiles::Reminders all;
-    for (auto &item : all.items)
-        item = {true, "0"};
-    EXPECT_TRUE(lines(all).isEmpty());
 }
 
 namespace {
