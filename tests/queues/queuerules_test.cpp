@@ -216,10 +216,20 @@ TEST_P(QueueWindow, EveryFlagTestIsExactAndAnyFailingOneKeepsTheRecordOut)
                 << Fields::name(base[i].first).toStdString() << " = " << wrong.toStdString();
         }
     }
-    // Only the dated reminder lists also ask whether their own reminder went out; the other
-    // three reminder flags never count against a list.
     const Field reminders[] = {Field::Remainder10, Field::Remainder20, Field::Remainder30,
                                Field::Remainder40};
+    // A flag the list does not test may hold anything.
+    Values untested = base;
+    for (int i = 0; i < kFieldCount; ++i) {
+        const Field f = static_cast<Field>(i);
+        const auto isF = [f](const auto &v) { return v.first == f; };
+        if (Fields::isFlag(f) && std::none_of(base.begin(), base.end(), isF) &&
+            std::find(std::begin(reminders), std::end(reminders), f) == std::end(reminders))
+            untested.push_back({f, "2"});
+    }
+    EXPECT_TRUE(Queues::isMember(recordOf(untested), rule(), kToday));
+    // Only the dated reminder lists also ask whether their own reminder went out; the other
+    // three reminder flags never count against a list.
     for (const char *marked : {"1", "2"}) {
         Values own = base, others = base;
         for (Field r : reminders) {
