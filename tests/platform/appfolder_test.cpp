@@ -1,6 +1,5 @@
 #include "platform/appfolder.h"
 #include "platform/instancelock.h"
-#include "platform/settingsstore.h"
 #include "platform/textfile.h"
 #include "platform/weblinks.h"
 #include "support/testsupport.h"
@@ -101,22 +100,6 @@ TEST(InstanceLock, ALockLeftByADeadProcessIsTakenOver)
     ASSERT_TRUE(TextFile::writeLines(dir.file("Lotwise.lock"), {"999999", "lotwise", QSysInfo::machineHostName()}));
     InstanceLock lock(dir.path());
     EXPECT_TRUE(lock.tryLock());
-}
-
-TEST(SettingsStore, ValuesPersistAndMissingOnesTakeTheDefault)
-{
-    TestSupport::TempFolder dir;
-    const QString ini = dir.file("settings.ini");
-    {
-        SettingsStore s(ini);
-        EXPECT_EQ(s.read("Settings", "MainLeft", "1000"), QStringLiteral("1000"));
-        s.save("Settings", "MainLeft", "1440");
-        s.save("Mail", "Sender", QString::fromUtf8("Zoë <zoe@example.com>"));
-    }
-    SettingsStore s(ini);
-    EXPECT_EQ(s.read("Settings", "MainLeft", "1000"), QStringLiteral("1440"));
-    EXPECT_EQ(s.read("Mail", "Sender", ""), QString::fromUtf8("Zoë <zoe@example.com>"));
-    EXPECT_EQ(s.read("Settings", "MainTop", "7"), QStringLiteral("7"));
 }
 
 TEST(WebLinks, OnlyWebAndMailAddressesAreOpened)
