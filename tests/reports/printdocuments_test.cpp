@@ -1,5 +1,4 @@
 #include "platform/appfolder.h"
-#include "platform/settingsstore.h"
 #include "records/recordstore.h"
 #include "reports/printdocuments.h"
 #include "support/testsupport.h"
@@ -153,17 +152,6 @@ TEST_F(PrintDocumentsTest, AnUnwritablePdfIsReportedNotClaimed)
                                           PrintDocuments::pages("*User_Name*", store, all(), seller, today),
                                           &error));
     EXPECT_TRUE(error.contains("x.pdf"));
-}
-
-TEST_F(PrintDocumentsTest, TheSellerIsKeptInTheSettings)
-{
-    SettingsStore settings(folder.file("settings.ini"));
-    seller.save(settings);
-    const PrintDocuments::Seller back = PrintDocuments::Seller::read(settings);
-    EXPECT_EQ(back.name, seller.name);
-    EXPECT_EQ(back.address, seller.address);
-    EXPECT_EQ(back.email, seller.email);
-    EXPECT_EQ(back.phone, seller.phone);
 }
 
 } // namespace

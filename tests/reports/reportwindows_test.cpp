@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QMenuBar>
 #include <QPrinter>
 #include <QProcess>
@@ -181,10 +182,22 @@ TEST_F(ReportWindowsTest, TheSellerTabKeepsWhatIsTyped)
 {
     FrmMain &main = load();
     FrmOptions *options = main.options();
-    auto *name = options->findChild<QLineEdit *>("txtSellerName");
-    ASSERT_NE(name, nullptr);
-    QTest::keyClicks(name, "Sam");
-    EXPECT_EQ(PrintDocuments::Seller::read(settings).name, "Sam");
+    auto *address = options->findChild<QPlainTextEdit *>("txtSellerAddress");
+    ASSERT_NE(address, nullptr);
+    address->setPlainText("12 Elm Road\nOakville");
+    const std::pair<const char *, const char *> typed[] = {{"txtSellerName", "Sam"},
+                                                           {"txtSellerEmail", "sam@example.com"},
+                                                           {"txtSellerPhone", "555-0100"}};
+    for (const auto &[name, text] : typed) {
+        auto *edit = options->findChild<QLineEdit *>(name);
+        ASSERT_NE(edit, nullptr) << name;
+        QTest::keyClicks(edit, text);
+    }
+    const PrintDocuments::Seller seller = PrintDocuments::Seller::read(settings);
+    EXPECT_EQ(seller.name, "Sam");
+    EXPECT_EQ(seller.address, "12 Elm Road\nOakville");
+    EXPECT_EQ(seller.email, "sam@example.com");
+    EXPECT_EQ(seller.phone, "555-0100");
 }
 
 TEST_F(ReportWindowsTest, TheOverviewCountsTheListsAsTheListsDoAndOpensThem)
