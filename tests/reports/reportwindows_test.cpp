@@ -157,25 +157,28 @@ TEST_F(ReportWindowsTest, InvoicesForTheCheckedRowsPrintOnePagePerBuyerAndChange
 TEST_F(ReportWindowsTest, PrintingWithNoRowCheckedSaysWhatToDo)
 {
     store.open(folder.dbPath());
-    addSale("ann", "Lamp", "1", {{Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"},
-                                 {Field::PaymentMadeDate, daysAgo(kWindowToday, 1)}});
+    for (const auto &[item, total] : {std::pair{"Lamp", "1.10"}, std::pair{"Vase", "2.20"}})
+        addSale("ann", item, total, {{Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"},
+                                     {Field::PaymentMadeDate, daysAgo(kWindowToday, 1)}});
     store.close();
+    settings.save("Seller", "Name", "Sam's Attic");
     FrmMain &main = load();
     main.tvTreeView_NodeClick("S");
-    ASSERT_EQ(main.shipPanel()->rowCount(), 1);
+    ASSERT_EQ(main.shipPanel()->rowCount(), 2);
     printInto(folder.file("none.pdf"));
     main.shipPanel()->printButton()->click();
     EXPECT_EQ(printed, 0);
     ASSERT_EQ(scripted.asked().size(), 1);
     EXPECT_EQ(scripted.asked().first().text, "Check the rows to print first.");
 
-    // Checked, a packing slip comes out.
-    main.shipPanel()->model()->setChecked(0, true);
+    // Checked, one packing slip comes out with the buyer's items, their sum and the seller.
+    main.shipPanel()->model()->setAllChecked(true);
     main.shipPanel()->printButton()->click();
     EXPECT_EQ(printed, 1);
     QString text;
     EXPECT_EQ(pdfPageCount(folder.file("none.pdf"), &text), 1);
-    EXPECT_TRUE(text.contains("Packing Slip") && text.contains("Lamp"));
+    for (const char *shown : {"Packing Slip", "Lamp", "Vase", "3.30", "Sam's Attic"})
+        EXPECT_TRUE(text.contains(shown)) << shown << "\n" << text.toStdString();
 }
 
 TEST_F(ReportWindowsTest, TheSellerTabKeepsWhatIsTyped)
