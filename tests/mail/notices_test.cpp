@@ -143,13 +143,14 @@ TEST_F(IntakeTest, FieldsNeverCarryOverAndACancelledShippingCostIsNothing)
     mail->inbox = {sale("lamp", "1", "ann (ann@example.com)", "$10.00"),
                    {{}, "eBay Item Sold: vase", "Item name: vase\r\nDetails for item number: 2\r\nBuyer: ann\r\n"},
                    sale("bell", "3", "ann (ann@example.com)", "US $1,250.00")};
-    scripted.answerText("4.00");
+    scripted.answerText("2.5");
     scripted.answerButton(Prompts::No);
     scripted.answerCancel();
     scripted.answerButton(Prompts::No);
     scripted.answerText("0");
     scripted.answerButton(Prompts::No);
     EXPECT_EQ(run().added, 3);
+    EXPECT_EQ(field(0, Field::AuctionTotal), "12.5");
     EXPECT_EQ(field(1, Field::EmailAddress), "");
     EXPECT_EQ(field(1, Field::AuctionTotal), "0");
     // Two notices of one buyer are two records.
