@@ -3,52 +3,26 @@
 #include "reports/printdocuments.h"
 #include "support/testsupport.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-using TestSupport::FieldList;
-
-// The text of a PDF, page by page, as pdftotext reads it back.
-QStringList pdfPages(const QString &path)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
-        ADD_FAILURE() << "pdftotext failed on " << path.toStdString() << ": "
-                      << p.readAllStandardError().toStdString();
-        return {};
-    }
-    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(u'\f');
-    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
-        pages.removeLast();
-    return pages;
-}
-
-class PrintDocumentsTest : public ::testing::Test
+class PrintDocumentsTest : public TestSupport::StoreTest
 {
 protected:
     void SetUp() override
     {
         AppFolder::seed(folder.path());
-        store.open(folder.dbPath());
-    }
-    void add(FieldList fields)
-    {
-        FieldValues v;
-        for (const auto &[f, text] : fields)
-            v[size_t(Fields::index(f))] = text;
-        store.appendRecords({v});
+        StoreTest::SetUp();
     }
     void addSale(const char *user, const char *item, const char *number, const char *total)
     {
-        add({{Field::UserName, user},
-             {Field::AuctionName, item},
-             {Field::AuctionUrl, number},
-             {Field::AuctionTotal, total},
-             {Field::Address, QString::fromLatin1(user) + "\n1 Main Street\nSpringfield"},
-             {Field::CloseDate, "3/1/2026"}});
+        TestSupport::appendAll(store, {{{Field::UserName, user},
+                                        {Field::AuctionName, item},
+                                        {Field::AuctionUrl, number},
+                                        {Field::AuctionTotal, total},
+                                        {Field::Address, QString::fromLatin1(user) + "\n1 Main Street\nSpringfield"},
+                                        {Field::CloseDate, "3/1/2026"}}});
     }
     QString templateHtml(PrintDocuments::Kind kind)
     {
@@ -65,8 +39,6 @@ protected:
         return r;
     }
 
-    TestSupport::TempFolder folder;
-    RecordStore store;
     PrintDocuments::Seller seller{"Sam's Attic", "12 Elm Road\nOakville", "sam@example.com",
                                   "555-0100"};
     const QDate today{2026, 3, 15};
@@ -100,10 +72,10 @@ TEST_F(PrintDocumentsTest, RowsNamingTheSameSaleTakeItsRecordsInTurn)
 
 TEST_F(PrintDocumentsTest, RecordTextIsPrintedAsTextNeverAsMarkup)
 {
-    add({{Field::UserName, "<b>eve</b>"},
-         {Field::AuctionName, "Ring & *Seller_Name* <img src=x>"},
-         {Field::AuctionTotal, "5"},
-         {Field::Address, "Flat 1\r\nHigh St"}});
+    TestSupport::appendAll(store, {{{Field::UserName, "<b>eve</b>"},
+                                    {Field::AuctionName, "Ring & *Seller_Name* <img src=x>"},
+                                    {Field::AuctionTotal, "5"},
+                                    {Field::Address, "Flat 1\r\nHigh St"}}});
     const QString html = PrintDocuments::pageHtml(
         QStringLiteral("*User_Name*|*Address*|*Item_Table*|*Seller_Name*|*Unknown*|*Items_Total*"),
         store, {0}, seller, today);
@@ -131,7 +103,7 @@ TEST_F(PrintDocumentsTest, ABuyerWithManyItemsRunsOnToMoreSheets)
     ASSERT_TRUE(PrintDocuments::printPdf(
         pdf, PrintDocuments::pages(templateHtml(PrintDocuments::Kind::Invoice), store, all(), seller, today),
         &error));
-    const QStringList pages = pdfPages(pdf);
+    const QStringList pages = TestSupport::pdfPages(pdf);
     ASSERT_GE(pages.size(), 3);
     EXPECT_TRUE(pages[pages.size() - 2].contains("121.20"));
     EXPECT_TRUE(pages.last().contains("Vase"));

@@ -17,25 +17,13 @@
 #include <QPlainTextEdit>
 #include <QMenuBar>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 
 namespace {
 
 using TestSupport::daysAgo;
-using TestSupport::FieldList;
 using TestSupport::kWindowToday;
-
-int pdfPageCount(const QString &path, QString *text)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return -1;
-    *text = QString::fromUtf8(p.readAllStandardOutput());
-    return int(text->count(u'\f'));
-}
 
 class ReportWindowsTest : public TestSupport::WindowTest
 {
@@ -56,26 +44,15 @@ protected:
             ++printed;
         });
     }
-    void addSale(const char *user, const char *item, const char *total, FieldList more = {})
+    // A sale closed three days ago; `more` is written after, so it may change the date.
+    void addSale(const char *user, const char *item, const char *total, TestSupport::Values more = {})
     {
-        std::vector<std::pair<Field, QString>> fields = {{Field::UserName, user},
-                                                         {Field::AuctionName, item},
-                                                         {Field::AuctionTotal, total},
-                                                         {Field::CloseDate, daysAgo(kWindowToday, 3)}};
-        for (const auto &f : more)
-            fields.push_back(f);
-        TestSupport::addRecord(store, {});
-        store.moveLast();
-        for (const auto &[f, v] : fields)
-            store.set(f, v);
-        store.flush();
-    }
-    std::vector<FieldValues> allValues() const
-    {
-        std::vector<FieldValues> v;
-        for (int i = 0; i < store.recordCount(); ++i)
-            v.push_back(store.recordAt(i).values);
-        return v;
+        TestSupport::Values fields = {{Field::UserName, user},
+                                      {Field::AuctionName, item},
+                                      {Field::AuctionTotal, total},
+                                      {Field::CloseDate, daysAgo(kWindowToday, 3)}};
+        fields.insert(fields.end(), more.begin(), more.end());
+        TestSupport::appendAll(store, {fields});
     }
     int printed = 0;
 };
@@ -137,21 +114,21 @@ TEST_F(ReportWindowsTest, InvoicesForTheCheckedRowsPrintOnePagePerBuyerAndChange
     ASSERT_EQ(rows->rowCount(), 4);
     for (int r = 0; r < rows->rowCount(); ++r)
         rows->setChecked(r, rows->row(r).userName != "cy");
-    const std::vector<FieldValues> before = allValues();
+    const std::vector<FieldValues> before = TestSupport::valuesIn(store);
 
     const QString pdf = folder.file("invoices.pdf");
     printInto(pdf);
     wizard->printButton()->click();
     ASSERT_EQ(printed, 1);
-    QString text;
-    EXPECT_EQ(pdfPageCount(pdf, &text), 2);
-    const QStringList pages = text.split(u'\f');
+    const QStringList pages = TestSupport::pdfPages(pdf);
+    ASSERT_EQ(pages.size(), 2);
+    const QString text = pages.join(u'\f');
     EXPECT_TRUE(pages[0].contains("Brass Lamp") && pages[0].contains("Mantel Clock"));
     EXPECT_TRUE(pages[0].contains("10.30") && pages[0].contains("Sam's Attic"));
     EXPECT_FALSE(pages[0].contains("Vase"));
     EXPECT_TRUE(pages[1].contains("Blue Vase") && !pages[1].contains("Lamp"));
     EXPECT_FALSE(text.contains("Tea Set"));
-    EXPECT_EQ(allValues(), before);
+    EXPECT_EQ(TestSupport::valuesIn(store), before);
 }
 
 TEST_F(ReportWindowsTest, PrintingWithNoRowCheckedSaysWhatToDo)
@@ -175,8 +152,9 @@ TEST_F(ReportWindowsTest, PrintingWithNoRowCheckedSaysWhatToDo)
     main.shipPanel()->model()->setAllChecked(true);
     main.shipPanel()->printButton()->click();
     EXPECT_EQ(printed, 1);
-    QString text;
-    EXPECT_EQ(pdfPageCount(folder.file("none.pdf"), &text), 1);
+    const QStringList pages = TestSupport::pdfPages(folder.file("none.pdf"));
+    ASSERT_EQ(pages.size(), 1);
+    const QString text = pages[0];
     for (const char *shown : {"Packing Slip", "Lamp", "Vase", "3.30", "Sam's Attic"})
         EXPECT_TRUE(text.contains(shown)) << shown << "\n" << text.toStdString();
 }
@@ -250,8 +228,7 @@ TEST_F(ReportWindowsTest, TheOverviewCountsTheListsAsTheListsDoAndOpensThem)
     printInto(pdf);
     overview->findChild<QPushButton *>("cmdPrint")->click();
     // The window's text is drawn as outlines, so only the sheet can be counted.
-    QString text;
-    EXPECT_EQ(pdfPageCount(pdf, &text), 1);
+    EXPECT_EQ(TestSupport::pdfPages(pdf).size(), 1);
     EXPECT_EQ(printed, 1);
 }
 

@@ -9,36 +9,18 @@
 
 namespace {
 
-using Row = std::vector<std::pair<Field, QString>>;
+using Row = TestSupport::Values;
 
-FieldValues values(Row fields)
-{
-    FieldValues v;
-    for (const auto &[f, text] : fields)
-        v[size_t(Fields::index(f))] = text;
-    return v;
-}
-
-class SalesFiguresTest : public ::testing::Test
+class SalesFiguresTest : public TestSupport::StoreTest
 {
 protected:
-    void SetUp() override { store.open(folder.dbPath()); }
-    void add(std::initializer_list<Row> rows)
-    {
-        std::vector<FieldValues> all;
-        for (const Row &r : rows)
-            all.push_back(values(r));
-        store.appendRecords(all);
-    }
+    void add(const std::vector<Row> &rows) { TestSupport::appendAll(store, rows); }
     static Row sale(const char *closed, const char *total, bool paid = false)
     {
         return {{Field::CloseDate, closed},
                 {Field::AuctionTotal, total},
                 {Field::PaymentMade, paid ? "1" : "0"}};
     }
-
-    TestSupport::TempFolder folder;
-    RecordStore store;
 };
 
 TEST(MoneyTest, ReadsWhatSellersTypeAndRefusesTheRest)
