@@ -104,14 +104,14 @@ TEST(NoticeAmounts, FirstNumberWithThousandsSeparators)
 
 namespace {
 
-class IntakeTest : public ::testing::Test
+class IntakeTest : public TestSupport::StoreTest
 {
 protected:
     void SetUp() override
     {
         AppFolder::seed(folder.path());
         setPrompts(&scripted);
-        store.open(folder.dbPath());
+        StoreTest::SetUp();
     }
     void TearDown() override { setPrompts(nullptr); }
 
@@ -129,8 +129,6 @@ protected:
     }
     QString field(int r, Field f) const { return store.recordAt(r)[f]; }
 
-    TestSupport::TempFolder folder;
-    RecordStore store;
     ScriptedPrompts scripted;
     std::shared_ptr<TestSupport::MailLog> mail = std::make_shared<TestSupport::MailLog>();
     QStringList opened;
@@ -238,8 +236,4 @@ TEST_P(IntakeStoreFaultTest, AStoreThatCannotBeWrittenEndsTheIntakeWithItsErrorA
     EXPECT_EQ(store.storedCount(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, IntakeStoreFaultTest,
-                         ::testing::Values(TestSupport::StoreFault::Locked,
-                                           TestSupport::StoreFault::ReadOnly,
-                                           TestSupport::StoreFault::WriteRefused),
-                         [](const auto &info) { return TestSupport::StoreFault::name(info.param); });
+INSTANTIATE_STORE_FAULTS(IntakeStoreFaultTest);

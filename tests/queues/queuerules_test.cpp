@@ -5,14 +5,12 @@
 #include <gtest/gtest.h>
 
 using TestSupport::daysAgo;
-using TestSupport::TempFolder;
+using TestSupport::Values;
 
 namespace {
 
 // Every date in these tests is counted from this day, never from the clock.
 const QDate kToday(2006, 3, 15);
-
-using Values = std::vector<std::pair<Field, QString>>;
 
 // The flags a record needs to be in a family's lists, with every flag the family tests
 // written out so a test can flip any one of them.
@@ -42,8 +40,7 @@ Values familyFlags(const QString &family)
 AuctionRecord recordOf(const Values &values)
 {
     AuctionRecord r;
-    for (const auto &[f, v] : values)
-        r.values[Fields::index(f)] = v;
+    r.values = TestSupport::valuesOf(values);
     return r;
 }
 
@@ -54,14 +51,6 @@ void addValues(RecordStore &store, const Values &values)
         store.set(f, v);
     store.flush();
 }
-
-// A record store of its own in a fresh folder.
-struct OpenStore
-{
-    TempFolder dir;
-    RecordStore store;
-    OpenStore() { store.open(dir.dbPath()); }
-};
 
 // The keys of every list a record belongs to.
 QStringList membership(const AuctionRecord &r, QDate today = kToday)
@@ -143,7 +132,7 @@ bool dated(const Window &w)
     return w.lo || w.hi;
 }
 
-class QueueWindow : public ::testing::TestWithParam<Window>
+class QueueWindow : public TestSupport::StoreTest, public ::testing::WithParamInterface<Window>
 {
 protected:
     const QueueRule &rule() const
@@ -179,8 +168,6 @@ TEST_P(QueueWindow, AgeWindowIncludesItsLowerEdgeAndStopsBeforeItsUpperEdge)
     if (!dated(w))
         ages.insert(ages.begin(), {-3, 0, 1});
 
-    OpenStore db;
-    RecordStore &store = db.store;
     QStringList expectedDays, expectedDates;
     for (int age : ages) {
         addValues(store, member(QString::number(age), daysAgo(kToday, age)));
@@ -248,8 +235,6 @@ TEST_P(QueueWindow, BasisThatIsNotADateNeverEndsTheScan)
 {
     const Window &w = GetParam();
     const QStringList unreadable = {"", "soon", "13/45/2005", "2/30/2006", "3/15"};
-    OpenStore db;
-    RecordStore &store = db.store;
     for (const QString &text : unreadable)
         addValues(store, member("bad " + text, text));
     addValues(store, member("good", daysAgo(kToday, insideAge())));
@@ -278,8 +263,6 @@ TEST_P(QueueWindow, BasisThatIsNotADateNeverEndsTheScan)
 TEST_P(QueueWindow, CaptionCountsTheRowsFromZeroAndTitleNamesTheList)
 {
     const Window &w = GetParam();
-    OpenStore db;
-    RecordStore &store = db.store;
     const auto caption = [&](int n) {
         return w.noun ? "You Have " + QString::number(n) + w.noun : QString();
     };
@@ -347,10 +330,10 @@ TEST(QueueMembership, TimeOfDayAfterTheBasisDateIsIgnored)
     EXPECT_EQ(age, 10);
 }
 
-TEST(QueueScan, RowsFollowStoredOrderAndCarryTheRecordsTexts)
+using QueueScan = TestSupport::StoreTest;
+
+TEST_F(QueueScan, RowsFollowStoredOrderAndCarryTheRecordsTexts)
 {
-    OpenStore db;
-    RecordStore &store = db.store;
     const int ages[] = {30, 2, 90, 10, 45};
     for (int i = 0; i < 5; ++i) {
         const QString n = QString::number(i);
@@ -376,10 +359,8 @@ TEST(QueueScan, RowsFollowStoredOrderAndCarryTheRecordsTexts)
     EXPECT_EQ(result.caption, "You Have 4 Auction Reminders to Send..");
 }
 
-TEST(QueueScan, FirstRecordIsCurrentAfterwardsEvenWhenItIsNotAMember)
+TEST_F(QueueScan, FirstRecordIsCurrentAfterwardsEvenWhenItIsNotAMember)
 {
-    OpenStore db;
-    RecordStore &store = db.store;
     addValues(store, {{Field::UserName, "first"}, {Field::InvoiceSent, "1"}});
     addValues(store, {{Field::UserName, "second"}, {Field::InvoiceSent, "0"}});
     addValues(store, {{Field::UserName, "third"}, {Field::InvoiceSent, "0"}});
@@ -392,10 +373,8 @@ TEST(QueueScan, FirstRecordIsCurrentAfterwardsEvenWhenItIsNotAMember)
 
 // Scans count ages from the day numbers the store keeps beside each record; they must follow
 // every way a date changes, and a scan in another locale reads the texts as that locale does.
-TEST(QueueScan, AgesFollowEveryChangeOfTheBasisDate)
+TEST_F(QueueScan, AgesFollowEveryChangeOfTheBasisDate)
 {
-    OpenStore db;
-    RecordStore &store = db.store;
     addValues(store, unpaid(8, {{Field::UserName, "ann"}}));
     addValues(store, unpaid(30, {{Field::UserName, "bob"}}));
     const auto members = [&](const char *key) {

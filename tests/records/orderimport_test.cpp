@@ -127,28 +127,16 @@ QString at(const FieldValues &v, Field f) { return v[size_t(Fields::index(f))]; 
 
 QString value(const OrderFile &file, size_t item, Field f) { return at(file.items.at(item).values, f); }
 
-class OrderImportTest : public ::testing::Test
+class OrderImportTest : public TestSupport::StoreTest
 {
 protected:
-    void SetUp() override { store.open(dir.dbPath()); }
     Plan import(const QByteArray &bytes)
     {
         Plan p = plan(readOk(bytes), store);
         apply(p, store);
         return p;
     }
-    // What a second seat reading the file finds.
-    std::vector<FieldValues> stored()
-    {
-        RecordStore other;
-        other.open(dir.dbPath());
-        std::vector<FieldValues> all;
-        for (int i = 0; i < other.recordCount(); ++i)
-            all.push_back(other.recordAt(i).values);
-        return all;
-    }
-    TestSupport::TempFolder dir;
-    RecordStore store;
+    std::vector<FieldValues> stored() { return TestSupport::storedValues(folder.dbPath()); }
 };
 
 } // namespace

@@ -14,10 +14,9 @@ namespace {
 
 const QDate kToday(2026, 3, 15);
 
-class RemindersTest : public ::testing::Test
+class RemindersTest : public TestSupport::StoreTest
 {
 protected:
-    void SetUp() override { store.open(folder.dbPath()); }
     OptionFiles::Reminders only(OptionFiles::Reminders::Which which, const QString &days)
     {
         OptionFiles::Reminders r;
@@ -25,8 +24,6 @@ protected:
         return r;
     }
     QStringList lines(const OptionFiles::Reminders &r) { return StartupReminders::lines(store, r, kToday); }
-    TestSupport::TempFolder folder;
-    RecordStore store;
 };
 
 } // namespace
@@ -252,8 +249,4 @@ TEST_P(OnExitStoreFaultTest, AStoreThatCannotBeWrittenEndsTheReportAndNamesTheBu
     EXPECT_NE(after.recordAt(2)[Field::InvoiceSent], "1");
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, OnExitStoreFaultTest,
-                         ::testing::Values(TestSupport::StoreFault::Locked,
-                                           TestSupport::StoreFault::ReadOnly,
-                                           TestSupport::StoreFault::WriteRefused),
-                         [](const auto &info) { return TestSupport::StoreFault::name(info.param); });
+INSTANTIATE_STORE_FAULTS(OnExitStoreFaultTest);

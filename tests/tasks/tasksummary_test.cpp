@@ -11,13 +11,7 @@ namespace {
 
 const QDate kToday(2026, 3, 15);
 
-class TaskSummaryTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { store.open(folder.dbPath()); }
-    TestSupport::TempFolder folder;
-    RecordStore store;
-};
+using TaskSummaryTest = TestSupport::StoreTest;
 
 } // namespace
 
