@@ -443,11 +443,9 @@ TEST(CrashSuite, DamagedStoreIsRefusedAndRestoredWithTheDamagedFileKeptAside)
         RecordStore store;
         EXPECT_NE(TestSupport::errorNumberOf([&] { store.open(dir.dbPath()); }), 0);
 
-        ScriptedPrompts scripted;
+        TestSupport::InstalledPrompts scripted;
         scripted.answerButton(Prompts::Yes);
-        setPrompts(&scripted);
         const bool opened = StoreSafety(store, settings, dir.path()).open(today);
-        setPrompts(nullptr);
         ASSERT_TRUE(opened);
         ASSERT_EQ(scripted.asked().size(), 1);
         const QString question = scripted.asked()[0].text;

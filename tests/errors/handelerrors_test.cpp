@@ -14,7 +14,6 @@ class ErrorHandlerTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        setPrompts(&scripted);
         reporting.keepLog = [this] { return keepLog; };
         reporting.sendReport = [this] { return sendReport; };
         reporting.logPath = folder.file("errorlog.log");
@@ -26,15 +25,11 @@ protected:
         reporting.status = [this](const QString &t) { statuses << t; };
         setErrorReporting(&reporting);
     }
-    void TearDown() override
-    {
-        setErrorReporting(nullptr);
-        setPrompts(nullptr);
-    }
+    void TearDown() override { setErrorReporting(nullptr); }
     QStringList log() const { return TextFile::readLines(reporting.logPath); }
 
     TestSupport::TempFolder folder;
-    ScriptedPrompts scripted;
+    TestSupport::InstalledPrompts scripted;
     ErrorReporting reporting;
     bool keepLog = false, sendReport = false, mailFails = false;
     QStringList reports, statuses;

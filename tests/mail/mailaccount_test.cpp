@@ -16,12 +16,7 @@ using TestSupport::readBytes;
 class MailLogon : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        setPrompts(&scripted);
-        MailPasswords::setKeyringEnabled(false);
-    }
-    void TearDown() override { setPrompts(nullptr); }
+    void SetUp() override { MailPasswords::setKeyringEnabled(false); }
     // A server account on a port where nothing answers, its password never saved.
     std::unique_ptr<MailSession> serverSession(const char *user)
     {
@@ -29,7 +24,7 @@ protected:
         settings.save("Mail", "User", user);
         return createMailSession(settings, folder.path());
     }
-    ScriptedPrompts scripted;
+    TestSupport::InstalledPrompts scripted;
     TestSupport::TempFolder folder;
     SettingsStore settings{folder.file("settings.ini")};
 };

@@ -26,16 +26,14 @@ TestSupport::SentMail sale(const QString &item, const QString &number, const QSt
 
 TEST(NoticeSubjects, SaleAndWinnerTextAfterTheFirstCharacterAndNoReplies)
 {
-    EXPECT_TRUE(Notices::isSaleNotice(u"eBay Item Sold: Brass lamp"));
-    EXPECT_TRUE(Notices::isSaleNotice(u"Fwd: eBay Item Sold: Brass lamp"));
-    EXPECT_FALSE(Notices::isSaleNotice(u"Bay Item Sold: Brass lamp"));
-    EXPECT_FALSE(Notices::isSaleNotice(u"eBay Item Listed: Brass lamp"));
-    // A buyer answering the notice is not a sale.
-    EXPECT_FALSE(Notices::isSaleNotice(u"Re: eBay Item Sold: Brass lamp"));
-    EXPECT_FALSE(Notices::isSaleNotice(u"  RE:eBay Item Sold: Brass lamp"));
-    EXPECT_FALSE(Notices::isSaleNotice(u"Fwd: Re: eBay Item Sold: Brass lamp"));
-    // "re:" inside a word of the title is not a reply.
-    EXPECT_TRUE(Notices::isSaleNotice(u"eBay Item Sold: Antique Store: lamp"));
+    // A buyer answering the notice is not a sale; "re:" inside a word of the title is no reply.
+    const std::pair<const char *, bool> sales[] = {
+        {"eBay Item Sold: Brass lamp", true},           {"Fwd: eBay Item Sold: Brass lamp", true},
+        {"Bay Item Sold: Brass lamp", false},           {"eBay Item Listed: Brass lamp", false},
+        {"Re: eBay Item Sold: Brass lamp", false},      {"  RE:eBay Item Sold: Brass lamp", false},
+        {"Fwd: Re: eBay Item Sold: Brass lamp", false}, {"eBay Item Sold: Antique Store: lamp", true}};
+    for (const auto &[subject, isSale] : sales)
+        EXPECT_EQ(Notices::isSaleNotice(QString::fromLatin1(subject)), isSale) << subject;
     EXPECT_TRUE(Notices::isWinnerNotice(u"Yahoo! Auctions: Auction Winner: tea set"));
     EXPECT_FALSE(Notices::isWinnerNotice(u"uction Winner: tea set"));
     EXPECT_FALSE(Notices::isWinnerNotice(u"re: Yahoo! Auction Winner: tea set"));
@@ -94,12 +92,10 @@ TEST(WinnerNoticeReader, TitleIdBidAndTheWinnerLine)
 
 TEST(NoticeAmounts, FirstNumberWithThousandsSeparators)
 {
-    EXPECT_DOUBLE_EQ(Notices::amount(u"12.50"), 12.5);
-    EXPECT_DOUBLE_EQ(Notices::amount(u"US $1,250.00"), 1250.0);
-    EXPECT_DOUBLE_EQ(Notices::amount(u"12,50"), 12.0);
-    EXPECT_DOUBLE_EQ(Notices::amount(u"GBP .75"), 0.75);
-    EXPECT_DOUBLE_EQ(Notices::amount(u"free"), 0.0);
-    EXPECT_DOUBLE_EQ(Notices::amount(u""), 0.0);
+    const std::pair<const char *, double> cases[] = {
+        {"12.50", 12.5}, {"US $1,250.00", 1250}, {"12,50", 12}, {"GBP .75", 0.75}, {"free", 0}, {"", 0}};
+    for (const auto &[text, amount] : cases)
+        EXPECT_DOUBLE_EQ(Notices::amount(QString::fromLatin1(text)), amount) << text;
 }
 
 namespace {
@@ -110,10 +106,8 @@ protected:
     void SetUp() override
     {
         AppFolder::seed(folder.path());
-        setPrompts(&scripted);
         StoreTest::SetUp();
     }
-    void TearDown() override { setPrompts(nullptr); }
 
     NoticeIntake::Tally run()
     {
@@ -129,7 +123,7 @@ protected:
     }
     QString field(int r, Field f) const { return store.recordAt(r)[f]; }
 
-    ScriptedPrompts scripted;
+    TestSupport::InstalledPrompts scripted;
     std::shared_ptr<TestSupport::MailLog> mail = std::make_shared<TestSupport::MailLog>();
     QStringList opened;
 };

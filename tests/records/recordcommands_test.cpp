@@ -13,13 +13,6 @@ const QDate kToday(2026, 3, 15);
 class RecordCommandsTest : public TestSupport::StoreTest
 {
 protected:
-    void SetUp() override
-    {
-        setPrompts(&scripted);
-        StoreTest::SetUp();
-    }
-    void TearDown() override { setPrompts(nullptr); }
-
     void add(TestSupport::FieldList fields) { TestSupport::addRecord(store, fields); }
     void addUsers(std::initializer_list<const char *> names)
     {
@@ -27,7 +20,7 @@ protected:
             add({{Field::UserName, name}});
     }
 
-    ScriptedPrompts scripted;
+    TestSupport::InstalledPrompts scripted;
 };
 
 } // namespace

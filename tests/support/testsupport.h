@@ -114,6 +114,14 @@ private:
     bool m_made = false;
 };
 
+// Scripted answers that are the program's prompts for as long as they live.
+class InstalledPrompts : public ScriptedPrompts
+{
+public:
+    InstalledPrompts() { setPrompts(this); }
+    ~InstalledPrompts() override { setPrompts(nullptr); }
+};
+
 // A record store of its own, opened on a fresh folder.
 class StoreTest : public ::testing::Test
 {
