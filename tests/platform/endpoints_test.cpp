@@ -36,15 +36,6 @@ const QString upsPage = QStringLiteral("https://www.ups.com/WebTracking/track?lo
 
 } // namespace
 
-TEST_F(EndpointsTest, WithNothingConfiguredTheWellKnownSitesAreUsed)
-{
-    const SettingsStore settings(ini());
-    EXPECT_EQ(encoded(Endpoints::homePage(settings)), QStringLiteral("https://www.ebay.com/"));
-    EXPECT_EQ(encoded(Endpoints::itemPage(settings, "110012345678")), ebayItem + "110012345678");
-    EXPECT_EQ(encoded(Endpoints::uspsTracking(settings)), uspsPage);
-    EXPECT_EQ(encoded(Endpoints::upsTracking(settings)), upsPage);
-}
-
 TEST_F(EndpointsTest, ConfiguredHostsReplaceTheDefaults)
 {
     configure("AuctionSite", "https://www.ebay.co.uk");
@@ -83,8 +74,16 @@ TEST_F(EndpointsTest, OnlyTheSchemeHostAndPortOfAConfiguredAddressAreKept)
     EXPECT_TRUE(encoded(ups).endsWith(".example/WebTracking/track?loc=en_US"));
 }
 
-TEST_F(EndpointsTest, AConfiguredValueThatIsNotAWebAddressFallsBackToTheDefault)
+TEST_F(EndpointsTest, NothingConfiguredOrAValueThatIsNotAWebAddressGivesTheWellKnownSites)
 {
+    const auto expectDefaults = [this] {
+        const SettingsStore settings(ini());
+        EXPECT_EQ(encoded(Endpoints::homePage(settings)), QStringLiteral("https://www.ebay.com/"));
+        EXPECT_EQ(encoded(Endpoints::itemPage(settings, "110012345678")), ebayItem + "110012345678");
+        EXPECT_EQ(encoded(Endpoints::uspsTracking(settings)), uspsPage);
+        EXPECT_EQ(encoded(Endpoints::upsTracking(settings)), upsPage);
+    };
+    expectDefaults();
     const QStringList bad{"",
                           "   ",
                           "www.ebay.co.uk",
@@ -101,11 +100,7 @@ TEST_F(EndpointsTest, AConfiguredValueThatIsNotAWebAddressFallsBackToTheDefault)
         configure("AuctionSite", value);
         configure("USPS", value);
         configure("UPS", value);
-        const SettingsStore settings(ini());
-        EXPECT_EQ(encoded(Endpoints::homePage(settings)), QStringLiteral("https://www.ebay.com/"));
-        EXPECT_EQ(encoded(Endpoints::itemPage(settings, "1")), ebayItem + "1");
-        EXPECT_EQ(encoded(Endpoints::uspsTracking(settings)), uspsPage);
-        EXPECT_EQ(encoded(Endpoints::upsTracking(settings)), upsPage);
+        expectDefaults();
     }
 }
 
