@@ -44,14 +44,6 @@ AuctionRecord recordOf(const Values &values)
     return r;
 }
 
-void addValues(RecordStore &store, const Values &values)
-{
-    TestSupport::addRecord(store, {});
-    for (const auto &[f, v] : values)
-        store.set(f, v);
-    store.flush();
-}
-
 // The keys of every list a record belongs to.
 QStringList membership(const AuctionRecord &r, QDate today = kToday)
 {
@@ -170,7 +162,7 @@ TEST_P(QueueWindow, AgeWindowIncludesItsLowerEdgeAndStopsBeforeItsUpperEdge)
 
     QStringList expectedDays, expectedDates;
     for (int age : ages) {
-        addValues(store, member(QString::number(age), daysAgo(kToday, age)));
+        TestSupport::addRecord(store, member(QString::number(age), daysAgo(kToday, age)));
         if ((!w.lo || age >= *w.lo) && (!w.hi || age < *w.hi)) {
             expectedDays << QString::number(age) + " Days";
             expectedDates << daysAgo(kToday, age);
@@ -236,8 +228,8 @@ TEST_P(QueueWindow, BasisThatIsNotADateNeverEndsTheScan)
     const Window &w = GetParam();
     const QStringList unreadable = {"", "soon", "13/45/2005", "2/30/2006", "3/15"};
     for (const QString &text : unreadable)
-        addValues(store, member("bad " + text, text));
-    addValues(store, member("good", daysAgo(kToday, insideAge())));
+        TestSupport::addRecord(store, member("bad " + text, text));
+    TestSupport::addRecord(store, member("good", daysAgo(kToday, insideAge())));
 
     const QueueResult result = Queues::compute(store, rule(), kToday);
     QStringList names, days, dates;
@@ -273,8 +265,8 @@ TEST_P(QueueWindow, CaptionCountsTheRowsFromZeroAndTitleNamesTheList)
     EXPECT_EQ(result.title, w.title);
 
     for (int i = 0; i < 3; ++i)
-        addValues(store, member("buyer", daysAgo(kToday, insideAge())));
-    addValues(store, {{Field::InvoiceSent, "2"}}); // in no list
+        TestSupport::addRecord(store, member("buyer", daysAgo(kToday, insideAge())));
+    TestSupport::addRecord(store, {{Field::InvoiceSent, "2"}}); // in no list
     result = Queues::compute(store, rule(), kToday);
     EXPECT_EQ(result.rows.size(), 3u);
     EXPECT_EQ(result.caption, caption(3));
@@ -342,7 +334,7 @@ TEST_F(QueueScan, RowsFollowStoredOrderAndCarryTheRecordsTexts)
                                     {Field::AuctionName, "Lot " + n}});
         if (i == 1)
             v.push_back({Field::PaymentMade, "1"}); // paid: no longer on the reminder path
-        addValues(store, v);
+        TestSupport::addRecord(store, v);
     }
     const QueueResult result = Queues::compute(store, *Queues::rule(u"AR7"), kToday);
     QStringList got;
@@ -361,9 +353,9 @@ TEST_F(QueueScan, RowsFollowStoredOrderAndCarryTheRecordsTexts)
 
 TEST_F(QueueScan, FirstRecordIsCurrentAfterwardsEvenWhenItIsNotAMember)
 {
-    addValues(store, {{Field::UserName, "first"}, {Field::InvoiceSent, "1"}});
-    addValues(store, {{Field::UserName, "second"}, {Field::InvoiceSent, "0"}});
-    addValues(store, {{Field::UserName, "third"}, {Field::InvoiceSent, "0"}});
+    TestSupport::addRecord(store, {{Field::UserName, "first"}, {Field::InvoiceSent, "1"}});
+    TestSupport::addRecord(store, {{Field::UserName, "second"}, {Field::InvoiceSent, "0"}});
+    TestSupport::addRecord(store, {{Field::UserName, "third"}, {Field::InvoiceSent, "0"}});
     store.moveTo(1);
     const QueueResult result = Queues::compute(store, *Queues::rule(u"IS"), kToday);
     EXPECT_EQ(result.rows.size(), 2u);
@@ -375,8 +367,8 @@ TEST_F(QueueScan, FirstRecordIsCurrentAfterwardsEvenWhenItIsNotAMember)
 // every way a date changes, and a scan in another locale reads the texts as that locale does.
 TEST_F(QueueScan, AgesFollowEveryChangeOfTheBasisDate)
 {
-    addValues(store, unpaid(8, {{Field::UserName, "ann"}}));
-    addValues(store, unpaid(30, {{Field::UserName, "bob"}}));
+    TestSupport::addRecord(store, unpaid(8, {{Field::UserName, "ann"}}));
+    TestSupport::addRecord(store, unpaid(30, {{Field::UserName, "bob"}}));
     const auto members = [&](const char *key) {
         QStringList users;
         for (const QueueRow &r : Queues::compute(store, *Queues::rule(QString(key)), kToday).rows)

@@ -18,7 +18,9 @@ TempFolder::TempFolder() {}
 
 QString TempFolder::file(const QString &relative) const { return QDir(path()).filePath(relative); }
 
-void addRecord(RecordStore &store, FieldList fields)
+void addRecord(RecordStore &store, FieldList fields) { addRecord(store, Values(fields)); }
+
+void addRecord(RecordStore &store, const Values &fields)
 {
     store.addNew();
     for (const auto &[field, value] : fields)

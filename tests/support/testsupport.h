@@ -30,12 +30,12 @@ private:
 };
 
 using FieldList = std::initializer_list<std::pair<Field, QString>>;
+// Fields that can be built up and added to, unlike a FieldList.
+using Values = std::vector<std::pair<Field, QString>>;
 
 // Appends a record with the given fields through the store's own add, and writes it.
 void addRecord(RecordStore &store, FieldList fields);
-
-// Fields that can be built up and added to, unlike a FieldList.
-using Values = std::vector<std::pair<Field, QString>>;
+void addRecord(RecordStore &store, const Values &fields);
 
 // The record's values with these fields set and every other one empty.
 FieldValues valuesOf(const Values &fields);

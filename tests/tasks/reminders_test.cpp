@@ -108,6 +108,12 @@ protected:
         choices.emails[which].templateFile = file;
     }
     QString field(int record, Field f) { return store.recordAt(record)[f]; }
+    // Buyer `name`, mailed at name@example.com.
+    void addBuyer(const QString &name, TestSupport::Values more = {})
+    {
+        more.insert(more.begin(), {{Field::UserName, name}, {Field::EmailAddress, name + "@example.com"}});
+        addRecord(store, more);
+    }
 
     OptionFiles::OnExit choices;
     QStringList merged, sent, failMerge, refuse;
@@ -117,23 +123,18 @@ protected:
 
 } // namespace
 
-TEST_F(OnExitTest, NothingChosenSendsNothingAndChangesNothing)
+TEST_F(OnExitTest, InvoicesGoOncePerBuyerAndOnlyAcceptedOnesAreMarked)
 {
-    addRecord(store, {{Field::UserName, "ann"}, {Field::EmailAddress, "ann@example.com"}});
-    const auto t = run();
-    EXPECT_EQ(t.sent + t.failed, 0);
+    for (const char *name : {"ann", "bob", "cy"})
+        addBuyer(name);
+    addBuyer("dee", {{Field::InvoiceSent, "1"}});
+    // Nothing chosen: nothing sent, nothing changed.
+    const auto none = run();
+    EXPECT_EQ(none.sent + none.failed, 0);
     EXPECT_TRUE(sent.isEmpty());
     EXPECT_EQ(errorLogs, 0);
     EXPECT_NE(field(0, Field::InvoiceSent), "1");
-}
 
-TEST_F(OnExitTest, InvoicesGoOncePerBuyerAndOnlyAcceptedOnesAreMarked)
-{
-    addRecord(store, {{Field::UserName, "ann"}, {Field::EmailAddress, "ann@example.com"}});
-    addRecord(store, {{Field::UserName, "bob"}, {Field::EmailAddress, "bob@example.com"}});
-    addRecord(store, {{Field::UserName, "cy"}, {Field::EmailAddress, "cy@example.com"}});
-    addRecord(store, {{Field::UserName, "dee"}, {Field::EmailAddress, "dee@example.com"},
-                      {Field::InvoiceSent, "1"}});
     choose(OptionFiles::OnExit::Invoice, "Auction Invoice.elm");
     choices.emails[0].subject = "Your invoice";
     refuse = {"bob@example.com"};
@@ -162,20 +163,16 @@ TEST_F(OnExitTest, InvoicesGoOncePerBuyerAndOnlyAcceptedOnesAreMarked)
 
 TEST_F(OnExitTest, NoticesTestTheirOwnFlagsAndAMissingTemplateSkipsTheChoice)
 {
-    addRecord(store, {{Field::UserName, "paid"}, {Field::EmailAddress, "p@example.com"},
-                      {Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"}});
-    addRecord(store, {{Field::UserName, "told"}, {Field::EmailAddress, "t@example.com"},
-                      {Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"},
-                      {Field::NoticePaymentReceived, "1"}, {Field::FeedBackGiven, "1"},
-                      {Field::NoticeFeedBackGiven, "1"}});
-    addRecord(store, {{Field::UserName, "rated"}, {Field::EmailAddress, "r@example.com"},
-                      {Field::FeedBackGiven, "1"}});
+    addBuyer("paid", {{Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"}});
+    addBuyer("told", {{Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"}, {Field::NoticePaymentReceived, "1"},
+                      {Field::FeedBackGiven, "1"}, {Field::NoticeFeedBackGiven, "1"}});
+    addBuyer("rated", {{Field::FeedBackGiven, "1"}});
     choose(OptionFiles::OnExit::Payment, "Payment Made.elm");
     choose(OptionFiles::OnExit::FeedBack, "Feed Back Given.elm");
     choices.emails[OptionFiles::OnExit::Invoice].on = true; // no template chosen
     choices.sendErrorLog = true;
     auto tally = run();
-    EXPECT_EQ(sent, (QStringList{"p@example.com|Payment Received", "r@example.com|Feed Back Given"}));
+    EXPECT_EQ(sent, (QStringList{"paid@example.com|Payment Received", "rated@example.com|Feed Back Given"}));
     EXPECT_EQ(field(0, Field::NoticePaymentReceived), "1");
     EXPECT_EQ(field(2, Field::NoticeFeedBackGiven), "1");
     EXPECT_NE(field(2, Field::InvoiceSent), "1");
@@ -209,8 +206,7 @@ TEST_P(OnExitStoreFaultTest, AStoreThatCannotBeWrittenEndsTheReportAndNamesTheBu
     using TestSupport::StoreFault;
     const StoreFault::Kind kind = GetParam();
     for (const char *user : {"ann", "bob", "cy"})
-        addRecord(store, {{Field::UserName, user}, {Field::AuctionName, QString("lot of ") + user},
-                          {Field::EmailAddress, QString(user) + "@example.com"}});
+        addBuyer(user, {{Field::AuctionName, QString("lot of ") + user}});
     choose(OptionFiles::OnExit::Invoice, "Auction Invoice.elm");
     choices.sendErrorLog = true;
     std::unique_ptr<StoreFault> fault;
