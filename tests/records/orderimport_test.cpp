@@ -207,19 +207,14 @@ TEST(OrderFile, BritishTitlesPoundsAndDayFirstDates)
     titles.replaceInStrings("Ship To Zip", "Post To Postcode");
     titles.replaceInStrings("Ship To ", "Post To ");
     titles.replaceInStrings("Shipping And Handling", "Postage And Handling");
-    const OrderFile file = readOk(table(titles, {{{"Order Number", "04-1"},
-                                                  {"Buyer Username", "cath"},
-                                                  {"Post To Name", "Cath Smith"},
-                                                  {"Post To Address 1", "3 High St"},
-                                                  {"Post To City", "York"},
-                                                  {"Post To Postcode", "YO1 7HH"},
-                                                  {"Item Number", "2001"},
-                                                  {"Item Title", "Teapot"},
-                                                  {"Sold For", QString::fromUtf8("£4.20")},
-                                                  {"Postage And Handling", QString::fromUtf8("£3.10")},
-                                                  {"Sale Date", "02/11/2026"},
-                                                  {"Paid On Date", "01-Dec-26"}}})
-                                      .toUtf8());
+    const Cells row = {{"Order Number", "04-1"},          {"Buyer Username", "cath"},
+                       {"Post To Name", "Cath Smith"},    {"Post To Address 1", "3 High St"},
+                       {"Post To City", "York"},          {"Post To Postcode", "YO1 7HH"},
+                       {"Item Number", "2001"},           {"Item Title", "Teapot"},
+                       {"Sold For", QString::fromUtf8("£4.20")},
+                       {"Postage And Handling", QString::fromUtf8("£3.10")},
+                       {"Sale Date", "02/11/2026"},       {"Paid On Date", "01-Dec-26"}};
+    const OrderFile file = readOk(table(titles, {row}).toUtf8());
     ASSERT_EQ(file.items.size(), 1u);
     expectFields(file.items[0].values,
                  {{F::AuctionTotal, "7.3"}, {F::Address, "Cath Smith\n3 High St\nYork YO1 7HH"},
@@ -233,18 +228,14 @@ TEST(OrderFile, SalesHistoryInWindows1252WithAnAccentedName)
                                 "Item Number", "Item Title", "Quantity", "Sale Price",
                                 "Shipping and Handling", "Sale Date", "Paid on Date",
                                 "Shipped on Date", "Notes to yourself", "Order ID"};
-    const QString text = table(titles, {{{"Sales Record Number", "77"},
-                                         {"User Id", "jose1950"},
-                                         {"Buyer Fullname", QString::fromUtf8("José Müller")},
-                                         {"Buyer Address 1", "5 Oak Rd"},
-                                         {"Buyer City", "Austin"},
-                                         {"Buyer State", "TX"},
-                                         {"Buyer Zip", "73301"},
-                                         {"Item Number", "330"},
-                                         {"Item Title", QString::fromUtf8("Café sign")},
-                                         {"Sale Price", "$5.00"},
-                                         {"Shipping and Handling", "$1.50"},
-                                         {"Sale Date", "12/01/2026"}}});
+    const Cells row = {{"Sales Record Number", "77"}, {"User Id", "jose1950"},
+                       {"Buyer Fullname", QString::fromUtf8("José Müller")},
+                       {"Buyer Address 1", "5 Oak Rd"},  {"Buyer City", "Austin"},
+                       {"Buyer State", "TX"},            {"Buyer Zip", "73301"},
+                       {"Item Number", "330"},           {"Item Title", QString::fromUtf8("Café sign")},
+                       {"Sale Price", "$5.00"},          {"Shipping and Handling", "$1.50"},
+                       {"Sale Date", "12/01/2026"}};
+    const QString text = table(titles, {row});
     const QByteArray cp1252 = text.toLatin1();
     ASSERT_NE(cp1252, text.toUtf8());
     const OrderFile file = readOk(cp1252);
