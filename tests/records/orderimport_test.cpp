@@ -75,6 +75,14 @@ Cells hubOrder(const QString &order, const QString &buyer, const QString &item,
             {"Shipping And Handling", "$4.20"}, {"Sale Date", sold}};
 }
 
+// `row` with some cells set or replaced.
+Cells with(Cells row, const Cells &more)
+{
+    for (auto c = more.cbegin(); c != more.cend(); ++c)
+        row[c.key()] = c.value();
+    return row;
+}
+
 // The Etsy pair for one order of a mug (two of them, with the postage) and a plate. Only the
 // orders file holds the address and the shipping.
 QByteArray etsyItems()
@@ -83,10 +91,7 @@ QByteArray etsyItems()
                        {"Buyer", "Eve Long (evelong)"}, {"Quantity", "2"},
                        {"Price", "8.00"}, {"Order Shipping", "5.00"},
                        {"Listing ID", "777"}, {"Date Paid", "12/01/26"}, {"Order ID", "3001"}};
-    Cells plate = mug;
-    plate["Item Name"] = "Plate";
-    plate["Listing ID"] = "778";
-    plate["Quantity"] = "1";
+    const Cells plate = with(mug, {{"Item Name", "Plate"}, {"Listing ID", "778"}, {"Quantity", "1"}});
     return table({"Sale Date", "Item Name", "Buyer", "Quantity", "Price", "Order Shipping",
                   "Item Total", "Currency", "Transaction ID", "Listing ID", "Date Paid",
                   "Date Shipped", "Ship Name", "Ship Address1", "Ship City", "Ship State",
@@ -143,11 +148,9 @@ protected:
 
 TEST(OrderFile, SellerHubTitlesAfterALineOfCommasWithTheSummaryRowsLeftOut)
 {
-    Cells paid = hubOrder("12-34567-89012", "ann_b", "110012345678", "Brass lamp", "$12.50");
-    paid["Paid On Date"] = "Dec-02-26";
-    paid["Feedback Left"] = "Yes";
-    paid["My Item Note"] = "wrap well";
-    paid["Ship To Address 2"] = "Apt 3";
+    const Cells paid = with(hubOrder("12-34567-89012", "ann_b", "110012345678", "Brass lamp", "$12.50"),
+                            {{"Paid On Date", "Dec-02-26"}, {"Feedback Left", "Yes"},
+                             {"My Item Note", "wrap well"}, {"Ship To Address 2", "Apt 3"}});
     const OrderFile file = readOk(sellerHub({paid}));
     EXPECT_EQ(file.format, Format::SellerHubOrders);
     EXPECT_EQ(formatName(file.format), "eBay Seller Hub Orders report");
@@ -170,12 +173,9 @@ TEST(OrderFile, SellerHubTitlesAfterALineOfCommasWithTheSummaryRowsLeftOut)
 
 TEST(OrderFile, AnOrderOfThreeItemsMakesThreeRecordsWithThePostageOnTheFirst)
 {
-    Cells order = hubOrder("23-00000-00001", "bob_c", "", "", "");
-    order["Shipping And Handling"] = "$6.00";
-    order["Shipped On Date"] = "Dec-04-26";
-    order["Paid On Date"] = "Dec-01-26";
-    order["Tracking Number"] = "9400111";
-    std::vector<Cells> rows = {order};
+    std::vector<Cells> rows = {with(hubOrder("23-00000-00001", "bob_c", "", "", ""),
+                                    {{"Shipping And Handling", "$6.00"}, {"Shipped On Date", "Dec-04-26"},
+                                     {"Paid On Date", "Dec-01-26"}, {"Tracking Number", "9400111"}})};
     const QStringList titles = {"Blue vase", "Red vase", "Green vase"};
     const QStringList prices = {"US $9.99", "US $20.00", "US $1,000.00"};
     for (int i = 0; i < 3; ++i)
@@ -253,8 +253,8 @@ TEST(OrderFile, SalesHistoryInWindows1252WithAnAccentedName)
 
 TEST(OrderFile, SemicolonsAndDecimalCommas)
 {
-    Cells row = hubOrder("9", "dora", "5", "Lamp; brass", "EUR 3,50");
-    row["Shipping And Handling"] = "EUR 1.234,50";
+    const Cells row = with(hubOrder("9", "dora", "5", "Lamp; brass", "EUR 3,50"),
+                           {{"Shipping And Handling", "EUR 1.234,50"}});
     const OrderFile file = readOk(table(kHubTitles, {row}, u';').toUtf8());
     ASSERT_EQ(file.items.size(), 1u);
     EXPECT_EQ(value(file, 0, Field::AuctionName), "Lamp; brass");
@@ -369,8 +369,7 @@ TEST_F(OrderImportTest, AFileImportedTwiceAddsItsRecordsOnce)
 
 TEST_F(OrderImportTest, ALaterDownloadBringsTheRecordOnWithoutUndoingTheSellersWork)
 {
-    Cells sale = hubOrder("12-1", "ann", "10", "Lamp", "$12.50");
-    sale["Paid On Date"] = "Dec-02-26";
+    Cells sale = with(hubOrder("12-1", "ann", "10", "Lamp", "$12.50"), {{"Paid On Date", "Dec-02-26"}});
     import(sellerHub({sale}));
     // The seller edits the record: notes, address and a hand-set reminder flag.
     store.moveFirst();
@@ -380,10 +379,9 @@ TEST_F(OrderImportTest, ALaterDownloadBringsTheRecordOnWithoutUndoingTheSellersW
     store.set(Field::PayPal, "1");
     store.set(Field::Npb, "");
 
-    sale["Shipped On Date"] = "Dec-05-26";
-    sale["Tracking Number"] = "1Z999";
-    sale["Feedback Left"] = "Yes";
-    sale["Ship To Address 1"] = "99 Other Rd"; // the seller's address stays
+    // The address in the file changes too, but the seller's stays.
+    sale = with(sale, {{"Shipped On Date", "Dec-05-26"}, {"Tracking Number", "1Z999"},
+                       {"Feedback Left", "Yes"}, {"Ship To Address 1", "99 Other Rd"}});
     const Plan later = import(sellerHub({sale}));
     EXPECT_EQ(later.summary(), "Added 0, updated 1, unchanged 0.");
 
@@ -466,8 +464,7 @@ TEST_F(OrderImportTest, TheEtsyPairInEitherOrderMakesOneRecordPerItem)
 TEST_F(OrderImportTest, APlanWorkedOutBeforeTheRecordChangedIsRefusedWhole)
 {
     import(sellerHub({hubOrder("1", "ann", "10", "Lamp", "$1.00")}));
-    Cells shipped = hubOrder("1", "ann", "10", "Lamp", "$1.00");
-    shipped["Shipped On Date"] = "Dec-05-26";
+    const Cells shipped = with(hubOrder("1", "ann", "10", "Lamp", "$1.00"), {{"Shipped On Date", "Dec-05-26"}});
     const Plan p = plan(readOk(sellerHub({shipped, hubOrder("2", "bob", "11", "Vase", "$2.00")})), store);
     ASSERT_EQ(p.changes.size(), 1u);
     ASSERT_EQ(p.additions.size(), 1u);
