@@ -14,6 +14,9 @@ const QDate kToday(2026, 3, 15);
 
 QStringList lines(const char *text) { return QString::fromUtf8(text).split(u'\n'); }
 
+// Item name, item number, buyer, the buyer's address and the price, in that order.
+QStringList read(const Notices::Fields &f) { return {f.itemName, f.itemNumber, f.buyer, f.buyerEmail, f.price}; }
+
 TestSupport::SentMail sale(const QString &item, const QString &number, const QString &buyer,
                            const QString &price, const QString &subjectPrefix = "eBay")
 {
@@ -45,19 +48,14 @@ TEST(SaleNoticeReader, FieldsFromTheirMarkerLines)
                                      "Details for item number: 1234\n"
                                      "Buyer: lampfan (ann@example.com)\n"
                                      "Sale price: $12.50"));
-    EXPECT_EQ(f.itemName, "Brass lamp");
-    EXPECT_EQ(f.itemNumber, "1234");
-    EXPECT_EQ(f.buyer, "lampfan");
-    EXPECT_EQ(f.buyerEmail, "ann@example.com");
-    EXPECT_EQ(f.price, "12.50");
+    EXPECT_EQ(read(f), (QStringList{"Brass lamp", "1234", "lampfan", "ann@example.com", "12.50"}));
 
     // No space after the marker, or a "#" before the number: the digits are kept whole.
     EXPECT_EQ(Notices::readSale(lines("Details for item number:1234")).itemNumber, "1234");
     EXPECT_EQ(Notices::readSale(lines("Details for item number: #1234")).itemNumber, "1234");
     // A buyer line without an address leaves the address empty, never another buyer's.
-    f = Notices::readSale(lines("Buyer: sam the seller"));
-    EXPECT_EQ(f.buyer, "sam the seller");
-    EXPECT_EQ(f.buyerEmail, "");
+    EXPECT_EQ(read(Notices::readSale(lines("Buyer: sam the seller"))),
+              (QStringList{"", "", "sam the seller", "", ""}));
     // The marker with another first letter is found but nothing is cut; tabs are kept.
     EXPECT_EQ(Notices::readSale(lines("buyer: sam")).buyer, "buyer: sam");
     EXPECT_EQ(Notices::readSale(lines("Item name:\tlamp")).itemName, "\tlamp");
@@ -77,11 +75,8 @@ TEST(WinnerNoticeReader, TitleIdBidAndTheWinnerLine)
                                        "\n"
                                        " #teatime \n"
                                        "Thanks"));
-    EXPECT_EQ(f.itemName, "Tea set for six");
-    EXPECT_EQ(f.itemNumber, "1122334455");
+    EXPECT_EQ(read(f).mid(0, 4), (QStringList{"Tea set for six", "1122334455", "teatime", ""}));
     EXPECT_DOUBLE_EQ(Notices::amount(f.price), 20.0);
-    EXPECT_EQ(f.buyer, "teatime");
-    EXPECT_EQ(f.buyerEmail, "");
     // A title without a closing mark and a winner without a leading mark lose nothing.
     f = Notices::readWinner(lines("Auction Title: Tea set\nThe new winner to your auction is:\nteatime"));
     EXPECT_EQ(f.itemName, "Tea set");
