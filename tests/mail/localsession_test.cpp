@@ -18,7 +18,8 @@ using TestSupport::errorNumberOf;
 
 QByteArray mail(const QByteArray &headers, const QByteArray &body)
 {
-    return "From: eBay <ebay@ebay.test>\r\nTo: seller@lotwise.test\r\n" + headers + "\r\n\r\n" + body;
+    return "From: eBay <ebay@ebay.test>\r\nTo: seller@lotwise.test\r\n" + headers + "\r\n\r\n" +
+           body;
 }
 
 // A fresh application folder with the local account and its session.

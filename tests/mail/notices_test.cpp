@@ -15,7 +15,10 @@ const QDate kToday(2026, 3, 15);
 QStringList lines(const char *text) { return QString::fromUtf8(text).split(u'\n'); }
 
 // Item name, item number, buyer, the buyer's address and the price, in that order.
-QStringList read(const Notices::Fields &f) { return {f.itemName, f.itemNumber, f.buyer, f.buyerEmail, f.price}; }
+QStringList fieldsOf(const Notices::Fields &f)
+{
+    return {f.itemName, f.itemNumber, f.buyer, f.buyerEmail, f.price};
+}
 
 TestSupport::SentMail sale(const QString &item, const QString &number, const QString &buyer,
                            const QString &price, const QString &subjectPrefix = "eBay")
@@ -30,11 +33,14 @@ TestSupport::SentMail sale(const QString &item, const QString &number, const QSt
 TEST(NoticeSubjects, SaleAndWinnerTextAfterTheFirstCharacterAndNoReplies)
 {
     // A buyer answering the notice is not a sale; "re:" inside a word of the title is no reply.
-    const std::pair<const char *, bool> sales[] = {
-        {"eBay Item Sold: Brass lamp", true},           {"Fwd: eBay Item Sold: Brass lamp", true},
-        {"Bay Item Sold: Brass lamp", false},           {"eBay Item Listed: Brass lamp", false},
-        {"Re: eBay Item Sold: Brass lamp", false},      {"  RE:eBay Item Sold: Brass lamp", false},
-        {"Fwd: Re: eBay Item Sold: Brass lamp", false}, {"eBay Item Sold: Antique Store: lamp", true}};
+    const std::pair<const char *, bool> sales[] = {{"eBay Item Sold: Brass lamp", true},
+                                                   {"Fwd: eBay Item Sold: Brass lamp", true},
+                                                   {"Bay Item Sold: Brass lamp", false},
+                                                   {"eBay Item Listed: Brass lamp", false},
+                                                   {"Re: eBay Item Sold: Brass lamp", false},
+                                                   {"  RE:eBay Item Sold: Brass lamp", false},
+                                                   {"Fwd: Re: eBay Item Sold: Brass lamp", false},
+                                                   {"eBay Item Sold: Antique Store: lamp", true}};
     for (const auto &[subject, isSale] : sales)
         EXPECT_EQ(Notices::isSaleNotice(QString::fromLatin1(subject)), isSale) << subject;
     EXPECT_TRUE(Notices::isWinnerNotice(u"Yahoo! Auctions: Auction Winner: tea set"));
@@ -48,13 +54,14 @@ TEST(SaleNoticeReader, FieldsFromTheirMarkerLines)
                                      "Details for item number: 1234\n"
                                      "Buyer: lampfan (ann@example.com)\n"
                                      "Sale price: $12.50"));
-    EXPECT_EQ(read(f), (QStringList{"Brass lamp", "1234", "lampfan", "ann@example.com", "12.50"}));
+    EXPECT_EQ(fieldsOf(f),
+              (QStringList{"Brass lamp", "1234", "lampfan", "ann@example.com", "12.50"}));
 
     // No space after the marker, or a "#" before the number: the digits are kept whole.
     EXPECT_EQ(Notices::readSale(lines("Details for item number:1234")).itemNumber, "1234");
     EXPECT_EQ(Notices::readSale(lines("Details for item number: #1234")).itemNumber, "1234");
     // A buyer line without an address leaves the address empty, never another buyer's.
-    EXPECT_EQ(read(Notices::readSale(lines("Buyer: sam the seller"))),
+    EXPECT_EQ(fieldsOf(Notices::readSale(lines("Buyer: sam the seller"))),
               (QStringList{"", "", "sam the seller", "", ""}));
     // The marker with another first letter is found but nothing is cut; tabs are kept.
     EXPECT_EQ(Notices::readSale(lines("buyer: sam")).buyer, "buyer: sam");
@@ -75,7 +82,7 @@ TEST(WinnerNoticeReader, TitleIdBidAndTheWinnerLine)
                                        "\n"
                                        " #teatime \n"
                                        "Thanks"));
-    EXPECT_EQ(read(f).mid(0, 4), (QStringList{"Tea set for six", "1122334455", "teatime", ""}));
+    EXPECT_EQ(fieldsOf(f).first(4), (QStringList{"Tea set for six", "1122334455", "teatime", ""}));
     EXPECT_DOUBLE_EQ(Notices::amount(f.price), 20.0);
     // A title without a closing mark and a winner without a leading mark lose nothing.
     f = Notices::readWinner(lines("Auction Title: Tea set\nThe new winner to your auction is:\nteatime"));
@@ -87,8 +94,9 @@ TEST(WinnerNoticeReader, TitleIdBidAndTheWinnerLine)
 
 TEST(NoticeAmounts, FirstNumberWithThousandsSeparators)
 {
-    const std::pair<const char *, double> cases[] = {
-        {"12.50", 12.5}, {"US $1,250.00", 1250}, {"12,50", 12}, {"GBP .75", 0.75}, {"free", 0}, {"", 0}};
+    const std::pair<const char *, double> cases[] = {{"12.50", 12.5}, {"US $1,250.00", 1250},
+                                                     {"12,50", 12},   {"GBP .75", 0.75},
+                                                     {"free", 0},     {"", 0}};
     for (const auto &[text, amount] : cases)
         EXPECT_DOUBLE_EQ(Notices::amount(QString::fromLatin1(text)), amount) << text;
 }

@@ -104,8 +104,8 @@ TEST(InstanceLock, ALockLeftByADeadProcessIsTakenOver)
 
 TEST(WebLinks, OnlyWebAndMailAddressesAreOpened)
 {
-    for (const char *url : {"https://www.example.com/item?id=1", "http://example.com",
-                            "mailto:buyer@example.com"})
+    for (const char *url :
+         {"https://www.example.com/item?id=1", "http://example.com", "mailto:buyer@example.com"})
         EXPECT_TRUE(WebLinks::isOpenable(QUrl(url))) << url;
     for (const char *url : {"file:///etc/passwd", "javascript:alert(1)", "ftp://example.com/x",
                             "https://", "mailto:"})

@@ -56,7 +56,7 @@ TEST(ShortDates, DayDifferenceCountsCalendarDays)
 TEST(Numbers, LeadingNumberReadsUpToTheFirstOtherCharacter)
 {
     const std::pair<const char *, double> cases[] = {
-        {"1", 1},   {"  12 Days", 12}, {"-3.5kg", -3.5}, {".25", 0.25}, {"4.00", 4},
+        {"1", 1},  {"  12 Days", 12}, {"-3.5kg", -3.5}, {".25", 0.25}, {"4.00", 4},
         {"$4", 0}, {"", 0},           {"-", 0},         {"1,5", 1}};
     for (const auto &[text, number] : cases)
         EXPECT_DOUBLE_EQ(Numbers::leadingNumber(QString::fromLatin1(text)), number) << text;
@@ -65,8 +65,12 @@ TEST(Numbers, LeadingNumberReadsUpToTheFirstOtherCharacter)
 TEST(Numbers, NumberTextHasNoExponentOrTrailingZeros)
 {
     const std::pair<double, const char *> cases[] = {
-        {4, "4"}, {12.5, "12.5"}, {-3, "-3"}, {1234567890123.0, "1234567890123"},
-        {0.000001, "0.000001"}, {std::numeric_limits<double>::quiet_NaN(), "0"}};
+        {4, "4"},
+        {12.5, "12.5"},
+        {-3, "-3"},
+        {1234567890123.0, "1234567890123"},
+        {0.000001, "0.000001"},
+        {std::numeric_limits<double>::quiet_NaN(), "0"}};
     for (const auto &[number, text] : cases)
         EXPECT_EQ(Numbers::numberText(number), text) << number;
 }

@@ -79,7 +79,8 @@ TEST_F(EndpointsTest, NothingConfiguredOrAValueThatIsNotAWebAddressGivesTheWellK
     const auto expectDefaults = [this] {
         const SettingsStore settings(ini());
         EXPECT_EQ(encoded(Endpoints::homePage(settings)), QStringLiteral("https://www.ebay.com/"));
-        EXPECT_EQ(encoded(Endpoints::itemPage(settings, "110012345678")), ebayItem + "110012345678");
+        EXPECT_EQ(encoded(Endpoints::itemPage(settings, "110012345678")),
+                  ebayItem + "110012345678");
         EXPECT_EQ(encoded(Endpoints::uspsTracking(settings)), uspsPage);
         EXPECT_EQ(encoded(Endpoints::upsTracking(settings)), upsPage);
     };

@@ -38,8 +38,10 @@ TEST(CsvRecords, HeaderInAnyOrderAndUnknownOrMissingColumnsAreHandled)
     ASSERT_TRUE(Csv::readRecords("User Name,CK Criedt Filed,Close Date\r\nann,1,12/27/2005\r\n",
                                  &records, &error));
     ASSERT_EQ(records.size(), 1u);
-    TestSupport::expectFields(records[0], {{Field::UserName, "ann"}, {Field::CriedtFiled, "1"},
-                                           {Field::CloseDate, "12/27/2005"}, {Field::Notes, ""}});
+    TestSupport::expectFields(records[0], {{Field::UserName, "ann"},
+                                           {Field::CriedtFiled, "1"},
+                                           {Field::CloseDate, "12/27/2005"},
+                                           {Field::Notes, ""}});
 
     EXPECT_FALSE(Csv::readRecords("User Name,Shoe Size\r\nann,9\r\n", &records, &error));
     EXPECT_TRUE(error.message.contains("Shoe Size"));

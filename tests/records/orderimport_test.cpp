@@ -91,7 +91,8 @@ QByteArray etsyItems()
                        {"Buyer", "Eve Long (evelong)"}, {"Quantity", "2"},
                        {"Price", "8.00"}, {"Order Shipping", "5.00"},
                        {"Listing ID", "777"}, {"Date Paid", "12/01/26"}, {"Order ID", "3001"}};
-    const Cells plate = with(mug, {{"Item Name", "Plate"}, {"Listing ID", "778"}, {"Quantity", "1"}});
+    const Cells plate =
+        with(mug, {{"Item Name", "Plate"}, {"Listing ID", "778"}, {"Quantity", "1"}});
     return table({"Sale Date", "Item Name", "Buyer", "Quantity", "Price", "Order Shipping",
                   "Item Total", "Currency", "Transaction ID", "Listing ID", "Date Paid",
                   "Date Shipped", "Ship Name", "Ship Address1", "Ship City", "Ship State",
@@ -148,9 +149,12 @@ protected:
 
 TEST(OrderFile, SellerHubTitlesAfterALineOfCommasWithTheSummaryRowsLeftOut)
 {
-    const Cells paid = with(hubOrder("12-34567-89012", "ann_b", "110012345678", "Brass lamp", "$12.50"),
-                            {{"Paid On Date", "Dec-02-26"}, {"Feedback Left", "Yes"},
-                             {"My Item Note", "wrap well"}, {"Ship To Address 2", "Apt 3"}});
+    const Cells paid =
+        with(hubOrder("12-34567-89012", "ann_b", "110012345678", "Brass lamp", "$12.50"),
+             {{"Paid On Date", "Dec-02-26"},
+              {"Feedback Left", "Yes"},
+              {"My Item Note", "wrap well"},
+              {"Ship To Address 2", "Apt 3"}});
     const OrderFile file = readOk(sellerHub({paid}));
     EXPECT_EQ(file.format, Format::SellerHubOrders);
     EXPECT_EQ(formatName(file.format), "eBay Seller Hub Orders report");
@@ -173,9 +177,11 @@ TEST(OrderFile, SellerHubTitlesAfterALineOfCommasWithTheSummaryRowsLeftOut)
 
 TEST(OrderFile, AnOrderOfThreeItemsMakesThreeRecordsWithThePostageOnTheFirst)
 {
-    std::vector<Cells> rows = {with(hubOrder("23-00000-00001", "bob_c", "", "", ""),
-                                    {{"Shipping And Handling", "$6.00"}, {"Shipped On Date", "Dec-04-26"},
-                                     {"Paid On Date", "Dec-01-26"}, {"Tracking Number", "9400111"}})};
+    std::vector<Cells> rows = {
+        with(hubOrder("23-00000-00001", "bob_c", "", "", ""), {{"Shipping And Handling", "$6.00"},
+                                                               {"Shipped On Date", "Dec-04-26"},
+                                                               {"Paid On Date", "Dec-01-26"},
+                                                               {"Tracking Number", "9400111"}})};
     const QStringList titles = {"Blue vase", "Red vase", "Green vase"};
     const QStringList prices = {"US $9.99", "US $20.00", "US $1,000.00"};
     for (int i = 0; i < 3; ++i)
@@ -207,13 +213,18 @@ TEST(OrderFile, BritishTitlesPoundsAndDayFirstDates)
     titles.replaceInStrings("Ship To Zip", "Post To Postcode");
     titles.replaceInStrings("Ship To ", "Post To ");
     titles.replaceInStrings("Shipping And Handling", "Postage And Handling");
-    const Cells row = {{"Order Number", "04-1"},          {"Buyer Username", "cath"},
-                       {"Post To Name", "Cath Smith"},    {"Post To Address 1", "3 High St"},
-                       {"Post To City", "York"},          {"Post To Postcode", "YO1 7HH"},
-                       {"Item Number", "2001"},           {"Item Title", "Teapot"},
+    const Cells row = {{"Order Number", "04-1"},
+                       {"Buyer Username", "cath"},
+                       {"Post To Name", "Cath Smith"},
+                       {"Post To Address 1", "3 High St"},
+                       {"Post To City", "York"},
+                       {"Post To Postcode", "YO1 7HH"},
+                       {"Item Number", "2001"},
+                       {"Item Title", "Teapot"},
                        {"Sold For", QString::fromUtf8("£4.20")},
                        {"Postage And Handling", QString::fromUtf8("£3.10")},
-                       {"Sale Date", "02/11/2026"},       {"Paid On Date", "01-Dec-26"}};
+                       {"Sale Date", "02/11/2026"},
+                       {"Paid On Date", "01-Dec-26"}};
     const OrderFile file = readOk(table(titles, {row}).toUtf8());
     ASSERT_EQ(file.items.size(), 1u);
     expectFields(file.items[0].values,
@@ -228,12 +239,17 @@ TEST(OrderFile, SalesHistoryInWindows1252WithAnAccentedName)
                                 "Item Number", "Item Title", "Quantity", "Sale Price",
                                 "Shipping and Handling", "Sale Date", "Paid on Date",
                                 "Shipped on Date", "Notes to yourself", "Order ID"};
-    const Cells row = {{"Sales Record Number", "77"}, {"User Id", "jose1950"},
+    const Cells row = {{"Sales Record Number", "77"},
+                       {"User Id", "jose1950"},
                        {"Buyer Fullname", QString::fromUtf8("José Müller")},
-                       {"Buyer Address 1", "5 Oak Rd"},  {"Buyer City", "Austin"},
-                       {"Buyer State", "TX"},            {"Buyer Zip", "73301"},
-                       {"Item Number", "330"},           {"Item Title", QString::fromUtf8("Café sign")},
-                       {"Sale Price", "$5.00"},          {"Shipping and Handling", "$1.50"},
+                       {"Buyer Address 1", "5 Oak Rd"},
+                       {"Buyer City", "Austin"},
+                       {"Buyer State", "TX"},
+                       {"Buyer Zip", "73301"},
+                       {"Item Number", "330"},
+                       {"Item Title", QString::fromUtf8("Café sign")},
+                       {"Sale Price", "$5.00"},
+                       {"Shipping and Handling", "$1.50"},
                        {"Sale Date", "12/01/2026"}};
     const QString text = table(titles, {row});
     const QByteArray cp1252 = text.toLatin1();
@@ -369,7 +385,8 @@ TEST_F(OrderImportTest, AFileImportedTwiceAddsItsRecordsOnce)
 
 TEST_F(OrderImportTest, ALaterDownloadBringsTheRecordOnWithoutUndoingTheSellersWork)
 {
-    Cells sale = with(hubOrder("12-1", "ann", "10", "Lamp", "$12.50"), {{"Paid On Date", "Dec-02-26"}});
+    Cells sale =
+        with(hubOrder("12-1", "ann", "10", "Lamp", "$12.50"), {{"Paid On Date", "Dec-02-26"}});
     import(sellerHub({sale}));
     // The seller edits the record: notes, address and a hand-set reminder flag.
     store.moveFirst();
@@ -380,8 +397,10 @@ TEST_F(OrderImportTest, ALaterDownloadBringsTheRecordOnWithoutUndoingTheSellersW
     store.set(Field::Npb, "");
 
     // The address in the file changes too, but the seller's stays.
-    sale = with(sale, {{"Shipped On Date", "Dec-05-26"}, {"Tracking Number", "1Z999"},
-                       {"Feedback Left", "Yes"}, {"Ship To Address 1", "99 Other Rd"}});
+    sale = with(sale, {{"Shipped On Date", "Dec-05-26"},
+                       {"Tracking Number", "1Z999"},
+                       {"Feedback Left", "Yes"},
+                       {"Ship To Address 1", "99 Other Rd"}});
     const Plan later = import(sellerHub({sale}));
     EXPECT_EQ(later.summary(), "Added 0, updated 1, unchanged 0.");
 
@@ -464,7 +483,8 @@ TEST_F(OrderImportTest, TheEtsyPairInEitherOrderMakesOneRecordPerItem)
 TEST_F(OrderImportTest, APlanWorkedOutBeforeTheRecordChangedIsRefusedWhole)
 {
     import(sellerHub({hubOrder("1", "ann", "10", "Lamp", "$1.00")}));
-    const Cells shipped = with(hubOrder("1", "ann", "10", "Lamp", "$1.00"), {{"Shipped On Date", "Dec-05-26"}});
+    const Cells shipped =
+        with(hubOrder("1", "ann", "10", "Lamp", "$1.00"), {{"Shipped On Date", "Dec-05-26"}});
     const Plan p = plan(readOk(sellerHub({shipped, hubOrder("2", "bob", "11", "Vase", "$2.00")})), store);
     ASSERT_EQ(p.changes.size(), 1u);
     ASSERT_EQ(p.additions.size(), 1u);

@@ -41,7 +41,10 @@ QStringList names(const std::vector<StoreBackups::Backup> &backups)
 class Backups : public ::testing::Test
 {
 protected:
-    QString backUp(const QDateTime &when) { return StoreBackups::write(dir.dbPath(), backups, when); }
+    QString backUp(const QDateTime &when)
+    {
+        return StoreBackups::write(dir.dbPath(), backups, when);
+    }
     TempFolder dir;
     const QString backups = StoreBackups::folderOf(dir.path());
 };
@@ -78,12 +81,12 @@ TEST_F(Backups, DamagedOrMissingStoreGivesNoBackupAndLeavesTheOthers)
     TestSupport::makeStore(dir.dbPath(), 200);
     const QString good = backUp(kNow);
     TestSupport::damageStore(dir.dbPath(), Damage::ZeroedPage);
-    EXPECT_EQ(TestSupport::errorNumberOf([&] { backUp(kNow.addDays(1)); }), ErrorCode::BackupFailed);
+    EXPECT_EQ(TestSupport::errorNumberOf([&] { backUp(kNow.addDays(1)); }),
+              ErrorCode::BackupFailed);
     EXPECT_EQ(namesIn(backups), QStringList{QFileInfo(good).fileName()});
 
-    EXPECT_EQ(TestSupport::errorNumberOf([&] {
-                  StoreBackups::write(dir.file("none.db"), backups, kNow.addDays(1));
-              }),
+    EXPECT_EQ(TestSupport::errorNumberOf(
+                  [&] { StoreBackups::write(dir.file("none.db"), backups, kNow.addDays(1)); }),
               ErrorCode::BackupFailed);
     EXPECT_EQ(namesIn(backups), QStringList{QFileInfo(good).fileName()});
 }

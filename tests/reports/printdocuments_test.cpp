@@ -17,12 +17,13 @@ protected:
     }
     void addSale(const char *user, const char *item, const char *number, const char *total)
     {
-        TestSupport::appendAll(store, {{{Field::UserName, user},
-                                        {Field::AuctionName, item},
-                                        {Field::AuctionUrl, number},
-                                        {Field::AuctionTotal, total},
-                                        {Field::Address, QString::fromLatin1(user) + "\n1 Main Street\nSpringfield"},
-                                        {Field::CloseDate, "3/1/2026"}}});
+        TestSupport::appendAll(
+            store, {{{Field::UserName, user},
+                     {Field::AuctionName, item},
+                     {Field::AuctionUrl, number},
+                     {Field::AuctionTotal, total},
+                     {Field::Address, QString::fromLatin1(user) + "\n1 Main Street\nSpringfield"},
+                     {Field::CloseDate, "3/1/2026"}}});
     }
     QString templateHtml(PrintDocuments::Kind kind)
     {

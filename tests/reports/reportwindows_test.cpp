@@ -14,8 +14,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTableWidget>
@@ -45,7 +45,8 @@ protected:
         });
     }
     // A sale closed three days ago; `more` is written after, so it may change the date.
-    void addSale(const char *user, const char *item, const char *total, TestSupport::Values more = {})
+    void addSale(const char *user, const char *item, const char *total,
+                 TestSupport::Values more = {})
     {
         TestSupport::Values fields = {{Field::UserName, user},
                                       {Field::AuctionName, item},

@@ -14,7 +14,10 @@ using Row = TestSupport::Values;
 // A month's figures on one line: sales, total, paid, unpaid.
 QString figures(const SalesFigures::Month &m)
 {
-    return QStringLiteral("%1 %2 %3 %4").arg(m.sales).arg(m.total.text(), m.paid.text()).arg(m.unpaid);
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(m.sales)
+        .arg(m.total.text(), m.paid.text())
+        .arg(m.unpaid);
 }
 
 class SalesFiguresTest : public TestSupport::StoreTest
@@ -31,10 +34,14 @@ protected:
 
 TEST(MoneyTest, ReadsWhatSellersTypeAndRefusesTheRest)
 {
-    const std::pair<const char *, const char *> read[] = {
-        {"12.5", "12.50"}, {" $7 ", "7.00"}, {"-3.25", "-3.25"}, {".5", "0.50"}, {"1.2345", "1.2345"}};
+    const std::pair<const char *, const char *> read[] = {{"12.5", "12.50"},
+                                                          {" $7 ", "7.00"},
+                                                          {"-3.25", "-3.25"},
+                                                          {".5", "0.50"},
+                                                          {"1.2345", "1.2345"}};
     for (const auto &[typed, money] : read)
-        EXPECT_EQ(Money::parse(QString::fromLatin1(typed)).value_or(Money()).text(), money) << typed;
+        EXPECT_EQ(Money::parse(QString::fromLatin1(typed)).value_or(Money()).text(), money)
+            << typed;
     for (const char *bad : {"", " ", "$", ".", "abc", "12.50 USD", "1,200.00", "1.2.3", "1.23456",
                             "1234567890123456789"})
         EXPECT_FALSE(Money::parse(QString::fromLatin1(bad))) << bad;

@@ -18,7 +18,10 @@ TempFolder::TempFolder() {}
 
 QString TempFolder::file(const QString &relative) const { return QDir(path()).filePath(relative); }
 
-void addRecord(RecordStore &store, FieldList fields) { addRecord(store, Values(fields)); }
+void addRecord(RecordStore &store, FieldList fields)
+{
+    addRecord(store, Values(fields));
+}
 
 void addRecord(RecordStore &store, const Values &fields)
 {

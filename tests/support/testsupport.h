@@ -134,12 +134,12 @@ protected:
 } // namespace TestSupport
 
 // Runs a suite that takes a StoreFault::Kind as its parameter once per kind.
-#define INSTANTIATE_STORE_FAULTS(suite)                                                          \
-    INSTANTIATE_TEST_SUITE_P(Faults, suite,                                                      \
-                             ::testing::Values(TestSupport::StoreFault::Locked,                  \
-                                               TestSupport::StoreFault::ReadOnly,                \
-                                               TestSupport::StoreFault::WriteRefused),           \
-                             [](const auto &info) { return TestSupport::StoreFault::name(info.param); })
+#define INSTANTIATE_STORE_FAULTS(suite)                                                            \
+    INSTANTIATE_TEST_SUITE_P(                                                                      \
+        Faults, suite,                                                                             \
+        ::testing::Values(TestSupport::StoreFault::Locked, TestSupport::StoreFault::ReadOnly,      \
+                          TestSupport::StoreFault::WriteRefused),                                  \
+        [](const auto &info) { return TestSupport::StoreFault::name(info.param); })
 
 // Readable failure messages for Qt strings.
 inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }

@@ -23,7 +23,10 @@ protected:
         r.items[which] = {true, days};
         return r;
     }
-    QStringList lines(const OptionFiles::Reminders &r) { return StartupReminders::lines(store, r, kToday); }
+    QStringList lines(const OptionFiles::Reminders &r)
+    {
+        return StartupReminders::lines(store, r, kToday);
+    }
 };
 
 } // namespace
@@ -111,7 +114,8 @@ protected:
     // Buyer `name`, mailed at name@example.com.
     void addBuyer(const QString &name, TestSupport::Values more = {})
     {
-        more.insert(more.begin(), {{Field::UserName, name}, {Field::EmailAddress, name + "@example.com"}});
+        more.insert(more.begin(),
+                    {{Field::UserName, name}, {Field::EmailAddress, name + "@example.com"}});
         addRecord(store, more);
     }
 
@@ -164,15 +168,19 @@ TEST_F(OnExitTest, InvoicesGoOncePerBuyerAndOnlyAcceptedOnesAreMarked)
 TEST_F(OnExitTest, NoticesTestTheirOwnFlagsAndAMissingTemplateSkipsTheChoice)
 {
     addBuyer("paid", {{Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"}});
-    addBuyer("told", {{Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"}, {Field::NoticePaymentReceived, "1"},
-                      {Field::FeedBackGiven, "1"}, {Field::NoticeFeedBackGiven, "1"}});
+    addBuyer("told", {{Field::InvoiceSent, "1"},
+                      {Field::PaymentMade, "1"},
+                      {Field::NoticePaymentReceived, "1"},
+                      {Field::FeedBackGiven, "1"},
+                      {Field::NoticeFeedBackGiven, "1"}});
     addBuyer("rated", {{Field::FeedBackGiven, "1"}});
     choose(OptionFiles::OnExit::Payment, "Payment Made.elm");
     choose(OptionFiles::OnExit::FeedBack, "Feed Back Given.elm");
     choices.emails[OptionFiles::OnExit::Invoice].on = true; // no template chosen
     choices.sendErrorLog = true;
     auto tally = run();
-    EXPECT_EQ(sent, (QStringList{"paid@example.com|Payment Received", "rated@example.com|Feed Back Given"}));
+    EXPECT_EQ(sent, (QStringList{"paid@example.com|Payment Received",
+                                 "rated@example.com|Feed Back Given"}));
     EXPECT_EQ(field(0, Field::NoticePaymentReceived), "1");
     EXPECT_EQ(field(2, Field::NoticeFeedBackGiven), "1");
     EXPECT_NE(field(2, Field::InvoiceSent), "1");
