@@ -442,8 +442,7 @@ TEST_F(OrderImportTest, AMalformedAmountOnLine40Of50WritesNothing)
         rows.push_back(hubOrder(QString::number(100 + i), "buyer" + QString::number(i),
                                 QString::number(5000 + i), "Lot", "$3.00"));
     rows[36]["Sold For"] = "$3..00"; // line 40
-    rows[0] = hubOrder("1", "ann", "10", "Lamp", "$1.00");
-    rows[0]["Shipped On Date"] = "Dec-09-26";
+    rows[0] = with(hubOrder("1", "ann", "10", "Lamp", "$1.00"), {{"Shipped On Date", "Dec-09-26"}});
     const QByteArray bytes = sellerHub(rows);
     ASSERT_EQ(bytes.count('\n'), 52); // 50 lines and the two summary rows
     const Failure f = readFails(bytes);

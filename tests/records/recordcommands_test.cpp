@@ -82,9 +82,6 @@ TEST_F(RecordCommandsTest, StateColourNeedsPaymentAndAMethod)
     add({{Field::Cash, "1"}, {Field::Check, "1"}});
     EXPECT_EQ(RecordStatus::state(store.recordAt(2)), State::Paid);
 
-    EXPECT_EQ(RecordStatus::stateColour(State::NotPaid), 0xC00000u);
-    EXPECT_EQ(RecordStatus::stateColour(State::Paid), 0xD7D051u);
-    EXPECT_EQ(RecordStatus::stateColour(State::PaidAndShipped), 0x0000C0u);
     EXPECT_TRUE(RecordStatus::isDrawnSet("1"));
     EXPECT_FALSE(RecordStatus::isDrawnSet("2"));
     EXPECT_FALSE(RecordStatus::isDrawnSet(""));
