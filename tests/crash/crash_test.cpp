@@ -218,16 +218,14 @@ TEST(CrashSuite, SendKilledPartWayNeverMarksARecordWithoutItsMail)
     {
         RecordStore store;
         store.open(dir.dbPath());
-        std::vector<FieldValues> rows(200);
-        for (int i = 0; i < 200; ++i) {
-            FieldValues &v = rows[size_t(i)];
-            v[Fields::index(Field::UserName)] = QStringLiteral("buyer%1").arg(i);
-            v[Fields::index(Field::EmailAddress)] = QStringLiteral("buyer%1@example.com").arg(i);
-            v[Fields::index(Field::AuctionName)] = QStringLiteral("Lot %1").arg(i);
-            v[Fields::index(Field::CloseDate)] = Dates::shortDateText(today);
-            v[Fields::index(Field::InvoiceSent)] = QStringLiteral("0");
-        }
-        store.appendRecords(rows);
+        std::vector<TestSupport::Values> rows;
+        for (int i = 0; i < 200; ++i)
+            rows.push_back({{Field::UserName, QStringLiteral("buyer%1").arg(i)},
+                            {Field::EmailAddress, QStringLiteral("buyer%1@example.com").arg(i)},
+                            {Field::AuctionName, QStringLiteral("Lot %1").arg(i)},
+                            {Field::CloseDate, Dates::shortDateText(today)},
+                            {Field::InvoiceSent, "0"}});
+        TestSupport::appendAll(store, rows);
     }
     const QueueRule &invoices = *Queues::rule(QStringLiteral("IS"));
 
@@ -443,11 +441,9 @@ TEST(CrashSuite, DamagedStoreIsRefusedAndRestoredWithTheDamagedFileKeptAside)
         RecordStore store;
         EXPECT_NE(TestSupport::errorNumberOf([&] { store.open(dir.dbPath()); }), 0);
 
-        ScriptedPrompts scripted;
+        TestSupport::InstalledPrompts scripted;
         scripted.answerButton(Prompts::Yes);
-        setPrompts(&scripted);
         const bool opened = StoreSafety(store, settings, dir.path()).open(today);
-        setPrompts(nullptr);
         ASSERT_TRUE(opened);
         ASSERT_EQ(scripted.asked().size(), 1);
         const QString question = scripted.asked()[0].text;

@@ -14,7 +14,6 @@ class ErrorHandlerTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        setPrompts(&scripted);
         reporting.keepLog = [this] { return keepLog; };
         reporting.sendReport = [this] { return sendReport; };
         reporting.logPath = folder.file("errorlog.log");
@@ -26,15 +25,11 @@ protected:
         reporting.status = [this](const QString &t) { statuses << t; };
         setErrorReporting(&reporting);
     }
-    void TearDown() override
-    {
-        setErrorReporting(nullptr);
-        setPrompts(nullptr);
-    }
+    void TearDown() override { setErrorReporting(nullptr); }
     QStringList log() const { return TextFile::readLines(reporting.logPath); }
 
     TestSupport::TempFolder folder;
-    ScriptedPrompts scripted;
+    TestSupport::InstalledPrompts scripted;
     ErrorReporting reporting;
     bool keepLog = false, sendReport = false, mailFails = false;
     QStringList reports, statuses;
@@ -47,6 +42,8 @@ TEST_F(ErrorHandlerTest, BothSwitchesOffShowsTheBoxOnly)
     HandelErrors("Sub_LogOn", 53, "Mail/Inbox");
     ASSERT_EQ(scripted.asked().size(), 1);
     EXPECT_EQ(scripted.asked()[0].title, "Error Information");
+    EXPECT_EQ(scripted.asked()[0].icon, Prompts::Icon::Information);
+    EXPECT_EQ(scripted.asked()[0].buttons, int(Prompts::Ok));
     EXPECT_EQ(scripted.asked()[0].text, "Lotwise generated an error!\r\n\r\nError Found In: Sub_LogOn\r\n"
                                         "Error Number: 53\r\nError Description: File not found. Mail/Inbox");
     EXPECT_FALSE(QFile::exists(reporting.logPath));

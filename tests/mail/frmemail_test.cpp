@@ -25,17 +25,12 @@ protected:
     void SetUp() override
     {
         AppFolder::seed(folder.path());
-        setPrompts(&scripted);
         mailer.setSessionFactory(
             [log = mail] { return std::make_unique<TestSupport::FakeMailSession>(log); });
         store.open(folder.dbPath());
         TestSupport::addRecord(store, {{Field::UserName, "ann"}, {Field::AuctionName, "clock"}});
     }
-    void TearDown() override
-    {
-        window.reset();
-        setPrompts(nullptr);
-    }
+    void TearDown() override { window.reset(); }
     FrmEmail &open()
     {
         window = std::make_unique<FrmEmail>(mailer, store, folder.path(), [this] {
@@ -61,7 +56,7 @@ protected:
     Mailer mailer{settings, folder.path()};
     std::shared_ptr<TestSupport::MailLog> mail = std::make_shared<TestSupport::MailLog>();
     RecordStore store;
-    ScriptedPrompts scripted;
+    TestSupport::InstalledPrompts scripted;
     std::unique_ptr<FrmEmail> window;
     bool online = true;
     int onlineChecks = 0;

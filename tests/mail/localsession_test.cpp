@@ -16,6 +16,12 @@ namespace {
 
 using TestSupport::errorNumberOf;
 
+QByteArray mail(const QByteArray &headers, const QByteArray &body)
+{
+    return "From: eBay <ebay@ebay.test>\r\nTo: seller@lotwise.test\r\n" + headers + "\r\n\r\n" +
+           body;
+}
+
 // A fresh application folder with the local account and its session.
 struct LocalMail
 {
@@ -29,10 +35,7 @@ struct LocalMail
     }
     void deliver(const char *sub, const QString &name, const QByteArray &raw) const
     {
-        QDir().mkpath(inbox(sub));
-        QFile f(inbox(sub) + u'/' + name);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(raw);
+        ASSERT_TRUE(TestSupport::writeBytes(inbox(sub) + u'/' + name, raw));
     }
     QStringList outboxFiles() const
     {
@@ -40,20 +43,23 @@ struct LocalMail
     }
     QByteArray outboxFile(const QString &name) const
     {
-        QFile f(folder.file(QStringLiteral("Mail/Outbox/new/")) + name);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return TestSupport::readBytes(folder.file(QStringLiteral("Mail/Outbox/new/")) + name);
     }
     void send(const QString &to, const QString &subject, const QString &body)
     {
         TestSupport::sendThrough(*session, to, subject, body);
     }
+    // Messages of these subjects delivered unread one second apart, then signed on and fetched.
+    void fetch(std::initializer_list<const char *> subjects = {})
+    {
+        int second = 0;
+        for (const char *subject : subjects)
+            deliver("new", QStringLiteral("170000000%1.M1P1.host").arg(++second),
+                    mail("Subject: " + QByteArray(subject), "x"));
+        session->SignOn(true, true);
+        session->Fetch();
+    }
 };
-
-QByteArray mail(const QByteArray &headers, const QByteArray &body)
-{
-    return "From: eBay <ebay@ebay.test>\r\nTo: seller@lotwise.test\r\n" + headers
-           + "\r\n\r\n" + body;
-}
 
 } // namespace
 
@@ -79,8 +85,7 @@ TEST(LocalMailSession, FetchReadsReadAndUnreadInDeliveryOrderAndIndexPastTheEndI
     m.deliver("new", "1700000100.M5P1.host", mail("Subject: first", "a"));
     m.deliver("new", "1700000100.M40P1.host", mail("Subject: second", "b"));
     m.deliver("new", "1700000400.M1P1.host", mail("Subject: fourth", "d"));
-    m.session->SignOn(true, true);
-    m.session->Fetch();
+    m.fetch();
     ASSERT_EQ(m.session->MsgCount(), 4);
     EXPECT_EQ(m.session->msgIndex(), 0);
     QStringList subjects;
@@ -97,11 +102,7 @@ TEST(LocalMailSession, FetchReadsReadAndUnreadInDeliveryOrderAndIndexPastTheEndI
 TEST(LocalMailSession, DeleteRemovesTheFileAndTheMessageFromTheSet)
 {
     LocalMail m;
-    m.deliver("new", "1700000001.M1P1.host", mail("Subject: keep 1", "x"));
-    m.deliver("new", "1700000002.M1P1.host", mail("Subject: drop", "x"));
-    m.deliver("new", "1700000003.M1P1.host", mail("Subject: keep 2", "x"));
-    m.session->SignOn(true, true);
-    m.session->Fetch();
+    m.fetch({"keep 1", "drop", "keep 2"});
     m.session->setMsgIndex(1);
     m.session->Delete();
     EXPECT_FALSE(QFile::exists(m.inbox("new") + "/1700000002.M1P1.host"));
@@ -249,9 +250,7 @@ TEST(LocalMailSession, LineBreaksInHeadersAndInvalidAddressesAreRefusedBeforeSen
 TEST(LocalMailSession, ComposeMakesTheOutgoingMessageCurrentAndSignOffEndsTheSession)
 {
     LocalMail m;
-    m.deliver("new", "1700000001.M1P1.host", mail("Subject: incoming", "x"));
-    m.session->SignOn(true, true);
-    m.session->Fetch();
+    m.fetch({"incoming"});
     m.session->Compose();
     m.session->setMsgSubject("outgoing");
     EXPECT_EQ(m.session->MsgSubject(), "outgoing");

@@ -6,27 +6,28 @@
 #include "platform/settingsstore.h"
 #include "support/testsupport.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct ScriptedScope
-{
-    ScriptedPrompts scripted;
-    ScriptedScope()
-    {
-        setPrompts(&scripted);
-        MailPasswords::setKeyringEnabled(false);
-    }
-    ~ScriptedScope() { setPrompts(nullptr); }
-};
+using TestSupport::readBytes;
 
-QByteArray fileText(const QString &path)
+// Scripted questions, passwords in memory only, and a settings file of its own.
+class MailLogon : public ::testing::Test
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+protected:
+    void SetUp() override { MailPasswords::setKeyringEnabled(false); }
+    // A server account on a port where nothing answers, its password never saved.
+    std::unique_ptr<MailSession> serverSession(const char *user)
+    {
+        settings.save("Mail", "Incoming", "imaps://127.0.0.1:1");
+        settings.save("Mail", "User", user);
+        return createMailSession(settings, folder.path());
+    }
+    TestSupport::InstalledPrompts scripted;
+    TestSupport::TempFolder folder;
+    SettingsStore settings{folder.file("settings.ini")};
+};
 
 } // namespace
 
@@ -50,10 +51,8 @@ TEST(MailServerAddress, ParsesTheSupportedSchemesAndRefusesTheRest)
         EXPECT_FALSE(MailServerAddress::parse(QString::fromLatin1(bad))) << bad;
 }
 
-TEST(MailAccount, SavedAndReadBackWithoutAnyPasswordInTheFile)
+TEST_F(MailLogon, AnAccountIsSavedAndReadBackWithoutAnyPasswordInTheFile)
 {
-    ScriptedScope scope;
-    TestSupport::TempFolder folder;
     const QString ini = folder.file("settings.ini");
     MailAccount a;
     a.incoming = "imaps://127.0.0.1:10993";
@@ -63,13 +62,10 @@ TEST(MailAccount, SavedAndReadBackWithoutAnyPasswordInTheFile)
     a.senderName = "The Seller";
     a.extraCaFile = "/tmp/ca.pem";
     a.allowUntrusted = true;
-    {
-        SettingsStore settings(ini);
-        a.save(settings);
-        MailPasswords::save(a, "sellerpass-secret");
-    }
-    SettingsStore settings(ini);
-    const MailAccount b = MailAccount::read(settings);
+    a.save(settings);
+    MailPasswords::save(a, "sellerpass-secret");
+    settings.sync();
+    const MailAccount b = MailAccount::read(SettingsStore(ini));
     EXPECT_EQ(b.incoming, a.incoming);
     EXPECT_EQ(b.outgoing, a.outgoing);
     EXPECT_EQ(b.user, a.user);
@@ -78,7 +74,7 @@ TEST(MailAccount, SavedAndReadBackWithoutAnyPasswordInTheFile)
     EXPECT_TRUE(b.allowUntrusted);
     EXPECT_FALSE(b.isLocal());
     EXPECT_EQ(MailPasswords::read(b).value_or(QString()), "sellerpass-secret");
-    EXPECT_FALSE(fileText(ini).contains("sellerpass"));
+    EXPECT_FALSE(readBytes(ini).contains("sellerpass"));
     MailPasswords::forget(b);
     EXPECT_FALSE(MailPasswords::read(b));
 }
@@ -95,60 +91,42 @@ TEST(MailAccount, UntrustedCertificatesAreAllowedOnlyForThisMachine)
     EXPECT_TRUE(MailAccount().isLocal());
 }
 
-TEST(MailLogon, AServerAccountWithoutAPasswordAsksAndCancelFailsTheSignOn)
+TEST_F(MailLogon, AServerAccountWithoutAPasswordAsksAndCancelFailsTheSignOn)
 {
-    ScriptedScope scope;
-    TestSupport::TempFolder folder;
-    SettingsStore settings(folder.file("settings.ini"));
-    settings.save("Mail", "Incoming", "imaps://127.0.0.1:1");
-    settings.save("Mail", "User", "nobody-known@lotwise.test");
-    auto session = createMailSession(settings, folder.path());
-    scope.scripted.answerLogonCancel();
-    try {
-        session->SignOn(false, true);
-        FAIL() << "sign-on should fail";
-    } catch (const LotwiseError &e) {
-        EXPECT_EQ(e.number(), ErrorCode::MailSignOnCancelled);
-    }
-    ASSERT_EQ(scope.scripted.logonsAsked().size(), 1);
-    EXPECT_EQ(scope.scripted.logonsAsked()[0].incoming, "imaps://127.0.0.1:1");
-    EXPECT_TRUE(scope.scripted.logonsAsked()[0].password.isEmpty());
+    auto session = serverSession("nobody-known@lotwise.test");
+    scripted.answerLogonCancel();
+    EXPECT_EQ(TestSupport::errorNumberOf([&] { session->SignOn(false, true); }),
+              ErrorCode::MailSignOnCancelled);
+    ASSERT_EQ(scripted.logonsAsked().size(), 1);
+    EXPECT_EQ(scripted.logonsAsked()[0].incoming, "imaps://127.0.0.1:1");
+    EXPECT_TRUE(scripted.logonsAsked()[0].password.isEmpty());
     EXPECT_FALSE(session->isSignedOn());
 
     // Without the logon dialog nothing is asked.
-    scope.scripted.clear();
+    scripted.clear();
     EXPECT_THROW(session->SignOn(false, false), LotwiseError);
-    EXPECT_TRUE(scope.scripted.logonsAsked().isEmpty());
+    EXPECT_TRUE(scripted.logonsAsked().isEmpty());
 }
 
-TEST(MailLogon, ChoosingTheLocalFoldersInTheDialogSavesThatAndSignsOn)
+TEST_F(MailLogon, ChoosingTheLocalFoldersInTheDialogSavesThatAndSignsOn)
 {
-    ScriptedScope scope;
-    TestSupport::TempFolder folder;
-    const QString ini = folder.file("settings.ini");
-    SettingsStore settings(ini);
-    settings.save("Mail", "Incoming", "imaps://127.0.0.1:1");
-    settings.save("Mail", "User", "someone-else@lotwise.test");
-    auto session = createMailSession(settings, folder.path());
+    auto session = serverSession("someone-else@lotwise.test");
     LogonDetails answer;
     answer.useLocalFolders = true;
     answer.sender = "me@lotwise.test";
     answer.password = "typed-but-unused";
-    scope.scripted.answerLogon(answer);
+    scripted.answerLogon(answer);
     session->SignOn(false, true);
     EXPECT_TRUE(session->isSignedOn());
     const MailAccount saved = MailAccount::read(settings);
     EXPECT_TRUE(saved.isLocal());
     EXPECT_EQ(saved.sender, "me@lotwise.test");
     settings.sync();
-    EXPECT_FALSE(fileText(ini).contains("typed-but-unused"));
+    EXPECT_FALSE(readBytes(folder.file("settings.ini")).contains("typed-but-unused"));
 }
 
-TEST(MailLogon, AnUnreachableServerIsReportedWithoutAskingForAPassword)
+TEST_F(MailLogon, AnUnreachableServerIsReportedWithoutAskingForAPassword)
 {
-    ScriptedScope scope;
-    TestSupport::TempFolder folder;
-    SettingsStore settings(folder.file("settings.ini"));
     MailAccount a;
     a.incoming = "imaps://127.0.0.1:9"; // nothing listens on the discard port here
     a.user = "seller@lotwise.test";
@@ -162,5 +140,5 @@ TEST(MailLogon, AnUnreachableServerIsReportedWithoutAskingForAPassword)
         EXPECT_EQ(e.number(), ErrorCode::MailServerUnreachable);
         EXPECT_TRUE(e.description().contains("127.0.0.1"));
     }
-    EXPECT_TRUE(scope.scripted.logonsAsked().isEmpty());
+    EXPECT_TRUE(scripted.logonsAsked().isEmpty());
 }

@@ -14,6 +14,12 @@ const QDate kToday(2026, 3, 15);
 
 QStringList lines(const char *text) { return QString::fromUtf8(text).split(u'\n'); }
 
+// Item name, item number, buyer, the buyer's address and the price, in that order.
+QStringList fieldsOf(const Notices::Fields &f)
+{
+    return {f.itemName, f.itemNumber, f.buyer, f.buyerEmail, f.price};
+}
+
 TestSupport::SentMail sale(const QString &item, const QString &number, const QString &buyer,
                            const QString &price, const QString &subjectPrefix = "eBay")
 {
@@ -26,16 +32,17 @@ TestSupport::SentMail sale(const QString &item, const QString &number, const QSt
 
 TEST(NoticeSubjects, SaleAndWinnerTextAfterTheFirstCharacterAndNoReplies)
 {
-    EXPECT_TRUE(Notices::isSaleNotice(u"eBay Item Sold: Brass lamp"));
-    EXPECT_TRUE(Notices::isSaleNotice(u"Fwd: eBay Item Sold: Brass lamp"));
-    EXPECT_FALSE(Notices::isSaleNotice(u"Bay Item Sold: Brass lamp"));
-    EXPECT_FALSE(Notices::isSaleNotice(u"eBay Item Listed: Brass lamp"));
-    // A buyer answering the notice is not a sale.
-    EXPECT_FALSE(Notices::isSaleNotice(u"Re: eBay Item Sold: Brass lamp"));
-    EXPECT_FALSE(Notices::isSaleNotice(u"  RE:eBay Item Sold: Brass lamp"));
-    EXPECT_FALSE(Notices::isSaleNotice(u"Fwd: Re: eBay Item Sold: Brass lamp"));
-    // "re:" inside a word of the title is not a reply.
-    EXPECT_TRUE(Notices::isSaleNotice(u"eBay Item Sold: Antique Store: lamp"));
+    // A buyer answering the notice is not a sale; "re:" inside a word of the title is no reply.
+    const std::pair<const char *, bool> sales[] = {{"eBay Item Sold: Brass lamp", true},
+                                                   {"Fwd: eBay Item Sold: Brass lamp", true},
+                                                   {"Bay Item Sold: Brass lamp", false},
+                                                   {"eBay Item Listed: Brass lamp", false},
+                                                   {"Re: eBay Item Sold: Brass lamp", false},
+                                                   {"  RE:eBay Item Sold: Brass lamp", false},
+                                                   {"Fwd: Re: eBay Item Sold: Brass lamp", false},
+                                                   {"eBay Item Sold: Antique Store: lamp", true}};
+    for (const auto &[subject, isSale] : sales)
+        EXPECT_EQ(Notices::isSaleNotice(QString::fromLatin1(subject)), isSale) << subject;
     EXPECT_TRUE(Notices::isWinnerNotice(u"Yahoo! Auctions: Auction Winner: tea set"));
     EXPECT_FALSE(Notices::isWinnerNotice(u"uction Winner: tea set"));
     EXPECT_FALSE(Notices::isWinnerNotice(u"re: Yahoo! Auction Winner: tea set"));
@@ -47,19 +54,15 @@ TEST(SaleNoticeReader, FieldsFromTheirMarkerLines)
                                      "Details for item number: 1234\n"
                                      "Buyer: lampfan (ann@example.com)\n"
                                      "Sale price: $12.50"));
-    EXPECT_EQ(f.itemName, "Brass lamp");
-    EXPECT_EQ(f.itemNumber, "1234");
-    EXPECT_EQ(f.buyer, "lampfan");
-    EXPECT_EQ(f.buyerEmail, "ann@example.com");
-    EXPECT_EQ(f.price, "12.50");
+    EXPECT_EQ(fieldsOf(f),
+              (QStringList{"Brass lamp", "1234", "lampfan", "ann@example.com", "12.50"}));
 
     // No space after the marker, or a "#" before the number: the digits are kept whole.
     EXPECT_EQ(Notices::readSale(lines("Details for item number:1234")).itemNumber, "1234");
     EXPECT_EQ(Notices::readSale(lines("Details for item number: #1234")).itemNumber, "1234");
     // A buyer line without an address leaves the address empty, never another buyer's.
-    f = Notices::readSale(lines("Buyer: sam the seller"));
-    EXPECT_EQ(f.buyer, "sam the seller");
-    EXPECT_EQ(f.buyerEmail, "");
+    EXPECT_EQ(fieldsOf(Notices::readSale(lines("Buyer: sam the seller"))),
+              (QStringList{"", "", "sam the seller", "", ""}));
     // The marker with another first letter is found but nothing is cut; tabs are kept.
     EXPECT_EQ(Notices::readSale(lines("buyer: sam")).buyer, "buyer: sam");
     EXPECT_EQ(Notices::readSale(lines("Item name:\tlamp")).itemName, "\tlamp");
@@ -79,11 +82,8 @@ TEST(WinnerNoticeReader, TitleIdBidAndTheWinnerLine)
                                        "\n"
                                        " #teatime \n"
                                        "Thanks"));
-    EXPECT_EQ(f.itemName, "Tea set for six");
-    EXPECT_EQ(f.itemNumber, "1122334455");
+    EXPECT_EQ(fieldsOf(f).first(4), (QStringList{"Tea set for six", "1122334455", "teatime", ""}));
     EXPECT_DOUBLE_EQ(Notices::amount(f.price), 20.0);
-    EXPECT_EQ(f.buyer, "teatime");
-    EXPECT_EQ(f.buyerEmail, "");
     // A title without a closing mark and a winner without a leading mark lose nothing.
     f = Notices::readWinner(lines("Auction Title: Tea set\nThe new winner to your auction is:\nteatime"));
     EXPECT_EQ(f.itemName, "Tea set");
@@ -94,26 +94,23 @@ TEST(WinnerNoticeReader, TitleIdBidAndTheWinnerLine)
 
 TEST(NoticeAmounts, FirstNumberWithThousandsSeparators)
 {
-    EXPECT_DOUBLE_EQ(Notices::amount(u"12.50"), 12.5);
-    EXPECT_DOUBLE_EQ(Notices::amount(u"US $1,250.00"), 1250.0);
-    EXPECT_DOUBLE_EQ(Notices::amount(u"12,50"), 12.0);
-    EXPECT_DOUBLE_EQ(Notices::amount(u"GBP .75"), 0.75);
-    EXPECT_DOUBLE_EQ(Notices::amount(u"free"), 0.0);
-    EXPECT_DOUBLE_EQ(Notices::amount(u""), 0.0);
+    const std::pair<const char *, double> cases[] = {{"12.50", 12.5}, {"US $1,250.00", 1250},
+                                                     {"12,50", 12},   {"GBP .75", 0.75},
+                                                     {"free", 0},     {"", 0}};
+    for (const auto &[text, amount] : cases)
+        EXPECT_DOUBLE_EQ(Notices::amount(QString::fromLatin1(text)), amount) << text;
 }
 
 namespace {
 
-class IntakeTest : public ::testing::Test
+class IntakeTest : public TestSupport::StoreTest
 {
 protected:
     void SetUp() override
     {
         AppFolder::seed(folder.path());
-        setPrompts(&scripted);
-        store.open(folder.dbPath());
+        StoreTest::SetUp();
     }
-    void TearDown() override { setPrompts(nullptr); }
 
     NoticeIntake::Tally run()
     {
@@ -128,65 +125,27 @@ protected:
         return intake.tally();
     }
     QString field(int r, Field f) const { return store.recordAt(r)[f]; }
-    void addRecordTo(const QString &user) { TestSupport::addRecord(store, {{Field::UserName, user}}); }
 
-    TestSupport::TempFolder folder;
-    RecordStore store;
-    ScriptedPrompts scripted;
+    TestSupport::InstalledPrompts scripted;
     std::shared_ptr<TestSupport::MailLog> mail = std::make_shared<TestSupport::MailLog>();
     QStringList opened;
 };
 
 } // namespace
 
-TEST_F(IntakeTest, EachNoticeOnceWhateverIsDeleted)
-{
-    mail->inbox = {sale("lamp", "1", "ann (ann@example.com)", "$10.00"),
-                   {{}, "Lunch on Friday?", "Item name: not a notice"},
-                   sale("cups", "2", "bob (bob@example.com)", "$5.00"),
-                   sale("map", "3", "cy (cy@example.com)", "$7.00")};
-    // Per notice: the shipping cost, then the delete question.
-    scripted.answerText("4.00");
-    scripted.answerButton(Prompts::No);
-    scripted.answerText("2.5");
-    scripted.answerButton(Prompts::Yes);
-    scripted.answerText("1");
-    scripted.answerButton(Prompts::No);
-    const auto tally = run();
-    EXPECT_EQ(tally.added, 3);
-    ASSERT_EQ(store.recordCount(), 3);
-    EXPECT_EQ(field(0, Field::AuctionName), "lamp");
-    EXPECT_EQ(field(0, Field::AuctionTotal), "14");
-    EXPECT_EQ(field(1, Field::AuctionTotal), "7.5");
-    EXPECT_EQ(field(2, Field::UserName), "cy");
-    EXPECT_EQ(field(2, Field::EmailAddress), "cy@example.com");
-    EXPECT_EQ(field(2, Field::AuctionUrl), "3");
-    EXPECT_EQ(field(2, Field::CloseDate), Dates::shortDateText(kToday));
-    EXPECT_EQ(field(2, Field::InvoiceSent), "0");
-    EXPECT_EQ(mail->inbox.size(), 3); // only the cups notice went
-    EXPECT_EQ(scripted.asked().size(), 6);
-
-    // The kept notices come again next time and add nothing, asking nothing.
-    scripted.clear();
-    const auto again = run();
-    EXPECT_EQ(again.added, 0);
-    EXPECT_EQ(again.passedOver, 2);
-    EXPECT_EQ(store.recordCount(), 3);
-    EXPECT_TRUE(scripted.asked().isEmpty());
-}
-
 TEST_F(IntakeTest, FieldsNeverCarryOverAndACancelledShippingCostIsNothing)
 {
     mail->inbox = {sale("lamp", "1", "ann (ann@example.com)", "$10.00"),
                    {{}, "eBay Item Sold: vase", "Item name: vase\r\nDetails for item number: 2\r\nBuyer: ann\r\n"},
                    sale("bell", "3", "ann (ann@example.com)", "US $1,250.00")};
-    scripted.answerText("4.00");
+    scripted.answerText("2.5");
     scripted.answerButton(Prompts::No);
     scripted.answerCancel();
     scripted.answerButton(Prompts::No);
     scripted.answerText("0");
     scripted.answerButton(Prompts::No);
     EXPECT_EQ(run().added, 3);
+    EXPECT_EQ(field(0, Field::AuctionTotal), "12.5");
     EXPECT_EQ(field(1, Field::EmailAddress), "");
     EXPECT_EQ(field(1, Field::AuctionTotal), "0");
     // Two notices of one buyer are two records.
@@ -208,11 +167,10 @@ TEST_F(IntakeTest, WinnerNoticesAfterSaleNoticesAndTheAddressPage)
     scripted.answerButton(Prompts::Yes);  // delete
     const auto tally = run();
     EXPECT_EQ(tally.added, 2);
-    EXPECT_EQ(field(1, Field::AuctionName), "Tea set");
-    EXPECT_EQ(field(1, Field::AuctionUrl), "77");
-    EXPECT_EQ(field(1, Field::UserName), "teatime");
-    EXPECT_EQ(field(1, Field::EmailAddress), "");
-    EXPECT_EQ(field(1, Field::AuctionTotal), "23");
+    TestSupport::expectFields(store.recordAt(1).values,
+                              {{Field::AuctionName, "Tea set"}, {Field::AuctionUrl, "77"},
+                               {Field::UserName, "teatime"}, {Field::EmailAddress, ""},
+                               {Field::AuctionTotal, "23"}});
     EXPECT_EQ(opened, QStringList{"https://auctions.example/show/myaucs"});
     EXPECT_EQ(scripted.asked()[3].text, "This is a Yahoo Auction would you like to get there email address Now?");
     EXPECT_EQ(mail->inbox.size(), 2);
@@ -260,7 +218,7 @@ class IntakeStoreFaultTest : public IntakeTest,
 TEST_P(IntakeStoreFaultTest, AStoreThatCannotBeWrittenEndsTheIntakeWithItsErrorAndAddsNothing)
 {
     using TestSupport::StoreFault;
-    addRecordTo("kept");
+    TestSupport::addRecord(store, {{Field::UserName, "kept"}});
     store.close();
     StoreFault fault(GetParam(), folder.dbPath());
     if (!fault.made())
@@ -275,8 +233,4 @@ TEST_P(IntakeStoreFaultTest, AStoreThatCannotBeWrittenEndsTheIntakeWithItsErrorA
     EXPECT_EQ(store.storedCount(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, IntakeStoreFaultTest,
-                         ::testing::Values(TestSupport::StoreFault::Locked,
-                                           TestSupport::StoreFault::ReadOnly,
-                                           TestSupport::StoreFault::WriteRefused),
-                         [](const auto &info) { return TestSupport::StoreFault::name(info.param); });
+INSTANTIATE_STORE_FAULTS(IntakeStoreFaultTest);

@@ -19,7 +19,7 @@ using TestServers::uniqueSubject;
 
 struct ServerMail
 {
-    ScriptedPrompts scripted;
+    TestSupport::InstalledPrompts scripted;
     TestSupport::TempFolder folder;
     SettingsStore settings{folder.file(QStringLiteral("settings.ini"))};
     std::unique_ptr<MailSession> session;
@@ -27,11 +27,9 @@ struct ServerMail
     ServerMail(const QString &user, const QString &password,
                const QString &incoming = QStringLiteral("imaps://127.0.0.1:10993"))
     {
-        setPrompts(&scripted);
         TestServers::useAccount(settings, user, password, incoming);
         session = createMailSession(settings, folder.path());
     }
-    ~ServerMail() { setPrompts(nullptr); }
 
     void send(const QString &to, const QString &subject, const QString &body)
     {

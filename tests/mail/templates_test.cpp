@@ -68,16 +68,14 @@ TEST(TemplateTables, EveryFixedTemplateIsSeededAndUsesKnownPlaceholders)
     }
 }
 
-class ReplaceEmailTest : public ::testing::Test
+class ReplaceEmailTest : public TestSupport::StoreTest
 {
 protected:
     void SetUp() override
     {
-        setPrompts(&scripted);
-        store.open(folder.dbPath());
+        StoreTest::SetUp();
         TestSupport::addRecord(store, {{Field::UserName, "bob"}, {Field::AuctionName, "Lamp"}});
     }
-    void TearDown() override { setPrompts(nullptr); }
     QString tmpl(const QString &name) const { return folder.file("Email Templates/" + name); }
     QByteArray email() const { return readBytes(folder.file("Email.txt")); }
     // Merges, expecting failure with the error number; an earlier message must not survive.
@@ -95,9 +93,7 @@ protected:
         }
     }
 
-    TestSupport::TempFolder folder;
-    RecordStore store;
-    ScriptedPrompts scripted;
+    TestSupport::InstalledPrompts scripted;
 };
 
 TEST_F(ReplaceEmailTest, WritesOneMergedLineWithCrLfPerTemplateLine)

@@ -55,23 +55,22 @@ TEST(ShortDates, DayDifferenceCountsCalendarDays)
 
 TEST(Numbers, LeadingNumberReadsUpToTheFirstOtherCharacter)
 {
-    EXPECT_DOUBLE_EQ(Numbers::leadingNumber(u"1"), 1);
-    EXPECT_DOUBLE_EQ(Numbers::leadingNumber(u"  12 Days"), 12);
-    EXPECT_DOUBLE_EQ(Numbers::leadingNumber(u"-3.5kg"), -3.5);
-    EXPECT_DOUBLE_EQ(Numbers::leadingNumber(u".25"), 0.25);
-    EXPECT_DOUBLE_EQ(Numbers::leadingNumber(u"4.00"), 4);
-    EXPECT_DOUBLE_EQ(Numbers::leadingNumber(u"$4"), 0);
-    EXPECT_DOUBLE_EQ(Numbers::leadingNumber(u""), 0);
-    EXPECT_DOUBLE_EQ(Numbers::leadingNumber(u"-"), 0);
-    EXPECT_DOUBLE_EQ(Numbers::leadingNumber(u"1,5"), 1);
+    const std::pair<const char *, double> cases[] = {
+        {"1", 1},  {"  12 Days", 12}, {"-3.5kg", -3.5}, {".25", 0.25}, {"4.00", 4},
+        {"$4", 0}, {"", 0},           {"-", 0},         {"1,5", 1}};
+    for (const auto &[text, number] : cases)
+        EXPECT_DOUBLE_EQ(Numbers::leadingNumber(QString::fromLatin1(text)), number) << text;
 }
 
 TEST(Numbers, NumberTextHasNoExponentOrTrailingZeros)
 {
-    EXPECT_EQ(Numbers::numberText(4), QStringLiteral("4"));
-    EXPECT_EQ(Numbers::numberText(12.5), QStringLiteral("12.5"));
-    EXPECT_EQ(Numbers::numberText(-3), QStringLiteral("-3"));
-    EXPECT_EQ(Numbers::numberText(1234567890123.0), QStringLiteral("1234567890123"));
-    EXPECT_EQ(Numbers::numberText(0.000001), QStringLiteral("0.000001"));
-    EXPECT_EQ(Numbers::numberText(std::numeric_limits<double>::quiet_NaN()), QStringLiteral("0"));
+    const std::pair<double, const char *> cases[] = {
+        {4, "4"},
+        {12.5, "12.5"},
+        {-3, "-3"},
+        {1234567890123.0, "1234567890123"},
+        {0.000001, "0.000001"},
+        {std::numeric_limits<double>::quiet_NaN(), "0"}};
+    for (const auto &[number, text] : cases)
+        EXPECT_EQ(Numbers::numberText(number), text) << number;
 }

@@ -2,29 +2,18 @@
 #include "platform/errorcatalogue.h"
 #include "platform/lotwiseerror.h"
 #include "platform/prompts.h"
+#include "support/testsupport.h"
 
 #include <QSet>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
-namespace {
-
-// Installs a scripted prompt set for one test and restores the dialogs afterwards.
-struct ScriptedScope
-{
-    ScriptedPrompts scripted;
-    ScriptedScope() { setPrompts(&scripted); }
-    ~ScriptedScope() { setPrompts(nullptr); }
-};
-
-} // namespace
-
 TEST(ScriptedPrompts, AnswersInOrderThenFallsBackToDefaults)
 {
-    ScriptedScope s;
-    s.scripted.answerButton(Prompts::No);
-    s.scripted.answerText("7.50");
-    s.scripted.answerCancel();
+    TestSupport::InstalledPrompts scripted;
+    scripted.answerButton(Prompts::No);
+    scripted.answerText("7.50");
+    scripted.answerCancel();
 
     EXPECT_EQ(prompts().message("Delete it?", "Lotwise", Prompts::Yes | Prompts::No), Prompts::No);
     EXPECT_EQ(prompts().input("What is the shipping cost for this item?", "Shipping Cost", "4.00"),
@@ -35,29 +24,15 @@ TEST(ScriptedPrompts, AnswersInOrderThenFallsBackToDefaults)
     EXPECT_EQ(prompts().input("Cost?", "Shipping Cost", "4.00"), std::optional<QString>("4.00"));
     EXPECT_EQ(prompts().openFileName("Open", "/tmp", "*.csv"), QString());
 
-    ASSERT_EQ(s.scripted.asked().size(), 6);
-    EXPECT_EQ(s.scripted.asked()[1].kind, ScriptedPrompts::Asked::Input);
-    EXPECT_EQ(s.scripted.asked()[1].title, QStringLiteral("Shipping Cost"));
-    EXPECT_EQ(s.scripted.asked()[5].kind, ScriptedPrompts::Asked::OpenFile);
-}
-
-TEST(HandelErrors, ShowsTheInformationBoxWithLocationNumberAndDescription)
-{
-    ScriptedScope s;
-    HandelErrors("frmMain.Form_Load", ErrorCode::NoCurrentRecord);
-    ASSERT_EQ(s.scripted.asked().size(), 1);
-    const auto &box = s.scripted.asked().first();
-    EXPECT_EQ(box.title, QStringLiteral("Error Information"));
-    EXPECT_EQ(box.icon, Prompts::Icon::Information);
-    EXPECT_EQ(box.buttons, int(Prompts::Ok));
-    EXPECT_EQ(box.text, "Lotwise generated an error!\r\n\r\nError Found In: frmMain.Form_Load\r\n"
-                        "Error Number: 3021\r\nError Description: " +
-                            errorDescription(ErrorCode::NoCurrentRecord));
+    ASSERT_EQ(scripted.asked().size(), 6);
+    EXPECT_EQ(scripted.asked()[1].kind, ScriptedPrompts::Asked::Input);
+    EXPECT_EQ(scripted.asked()[1].title, QStringLiteral("Shipping Cost"));
+    EXPECT_EQ(scripted.asked()[5].kind, ScriptedPrompts::Asked::OpenFile);
 }
 
 TEST(HandelErrors, TrapStopsTheBodyAtTheFirstErrorAndReportsIt)
 {
-    ScriptedScope s;
+    TestSupport::InstalledPrompts scripted;
     int reached = 0;
     const bool ok = trapErrors("modMain.Import", [&] {
         ++reached;
@@ -66,23 +41,23 @@ TEST(HandelErrors, TrapStopsTheBodyAtTheFirstErrorAndReportsIt)
     });
     EXPECT_FALSE(ok);
     EXPECT_EQ(reached, 1);
-    ASSERT_EQ(s.scripted.asked().size(), 1);
-    EXPECT_TRUE(s.scripted.asked()[0].text.contains("Error Number: 53"));
-    EXPECT_TRUE(s.scripted.asked()[0].text.contains("/data/list.csv"));
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_TRUE(scripted.asked()[0].text.contains("Error Number: 53"));
+    EXPECT_TRUE(scripted.asked()[0].text.contains("/data/list.csv"));
 
     EXPECT_TRUE(trapErrors("x", [] {}));
-    EXPECT_EQ(s.scripted.asked().size(), 1);
+    EXPECT_EQ(scripted.asked().size(), 1);
 }
 
 TEST(HandelErrors, ForeignExceptionsBecomeNumberedErrors)
 {
-    ScriptedScope s;
+    TestSupport::InstalledPrompts scripted;
     trapErrors("a", [] { throw std::bad_alloc(); });
     trapErrors("b", [] { throw std::runtime_error("boom"); });
-    ASSERT_EQ(s.scripted.asked().size(), 2);
-    EXPECT_TRUE(s.scripted.asked()[0].text.contains("Error Number: 7\r\n"));
-    EXPECT_TRUE(s.scripted.asked()[1].text.contains("Error Number: 51\r\n"));
-    EXPECT_TRUE(s.scripted.asked()[1].text.contains("boom"));
+    ASSERT_EQ(scripted.asked().size(), 2);
+    EXPECT_TRUE(scripted.asked()[0].text.contains("Error Number: 7\r\n"));
+    EXPECT_TRUE(scripted.asked()[1].text.contains("Error Number: 51\r\n"));
+    EXPECT_TRUE(scripted.asked()[1].text.contains("boom"));
 }
 
 TEST(ErrorCatalogue, KnownNumbersHaveTheirOwnTextUnknownOnesAreNamed)

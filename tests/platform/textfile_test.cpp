@@ -1,18 +1,9 @@
 #include "platform/textfile.h"
 #include "support/testsupport.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
-namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
+using TestSupport::readBytes;
 
 TEST(TextFileEncoding, Windows1252AndUtf8BothReadBack)
 {
@@ -69,6 +60,10 @@ TEST(TextFileLines, WriteGivesCrLfAfterEveryLineAndReadsBack)
 
     ASSERT_TRUE(TextFile::appendLines(path, {"more"}));
     EXPECT_EQ(TextFile::readLines(path).last(), QStringLiteral("more"));
+
+    EXPECT_TRUE(
+        TextFile::readLines(dir.file("none.txt"), TextFile::Empty::Keep, &exists).isEmpty());
+    EXPECT_FALSE(exists);
 }
 
 TEST(TextFileLines, AppendAfterALineACrashCutOffStartsOnALineOfItsOwn)
@@ -77,22 +72,13 @@ TEST(TextFileLines, AppendAfterALineACrashCutOffStartsOnALineOfItsOwn)
     const QString path = dir.file("errorlog.log");
     TestSupport::writeBytes(path, "12/7/2026 9:30:00 AM\r\nError Found In: Sub_Se");
     ASSERT_TRUE(TextFile::appendLines(path, {"next", ""}));
-    EXPECT_EQ(TestSupport::readBytes(path),
-              "12/7/2026 9:30:00 AM\r\nError Found In: Sub_Se\r\nnext\r\n\r\n");
+    EXPECT_EQ(readBytes(path), "12/7/2026 9:30:00 AM\r\nError Found In: Sub_Se\r\nnext\r\n\r\n");
     // A file that ends its last line, with either ending, gets no empty line in between.
     for (const QByteArray &ended : {QByteArray("a\r\n"), QByteArray("a\r"), QByteArray()}) {
         TestSupport::writeBytes(path, ended);
         ASSERT_TRUE(TextFile::appendLines(path, {"b"}));
-        EXPECT_EQ(TestSupport::readBytes(path), ended + "b\r\n");
+        EXPECT_EQ(readBytes(path), ended + "b\r\n");
     }
-}
-
-TEST(TextFileLines, MissingFileGivesNoLinesAndSaysSo)
-{
-    TestSupport::TempFolder dir;
-    bool exists = true;
-    EXPECT_TRUE(TextFile::readLines(dir.file("none.txt"), TextFile::Empty::Keep, &exists).isEmpty());
-    EXPECT_FALSE(exists);
 }
 
 TEST(TextFileLines, FailedWriteIsReported)

@@ -1,4 +1,3 @@
-#include "platform/dates.h"
 #include "queues/queuelistmodel.h"
 #include "records/recordstore.h"
 #include "support/testsupport.h"
@@ -170,14 +169,11 @@ TEST(QueueListRows, AComputedListShowsTheRecordsAsTheyWereWhenItWasComputed)
     RecordStore store;
     store.open(dir.dbPath());
     const int ages[] = {9, 30, 2};
-    for (int i = 0; i < 3; ++i) {
-        store.addNew();
-        store.set(Field::UserName, QString("buyer%1").arg(i));
-        store.set(Field::AuctionName, QString("lot %1").arg(i));
-        store.set(Field::InvoiceSent, "0");
-        store.set(Field::CloseDate, Dates::shortDateText(today.addDays(-ages[i])));
-    }
-    store.flush();
+    for (int i = 0; i < 3; ++i)
+        TestSupport::addRecord(store, {{Field::UserName, QString("buyer%1").arg(i)},
+                                       {Field::AuctionName, QString("lot %1").arg(i)},
+                                       {Field::InvoiceSent, "0"},
+                                       {Field::CloseDate, TestSupport::daysAgo(today, ages[i])}});
     QueueListModel m(kHeaders);
     m.setQueue(Queues::compute(store, *Queues::rule(u"IS"), today));
     m.sortByColumn(4, SortType::Number); // descending: 30, 9, 2 days

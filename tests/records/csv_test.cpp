@@ -38,10 +38,10 @@ TEST(CsvRecords, HeaderInAnyOrderAndUnknownOrMissingColumnsAreHandled)
     ASSERT_TRUE(Csv::readRecords("User Name,CK Criedt Filed,Close Date\r\nann,1,12/27/2005\r\n",
                                  &records, &error));
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0][Fields::index(Field::UserName)], QStringLiteral("ann"));
-    EXPECT_EQ(records[0][Fields::index(Field::CriedtFiled)], QStringLiteral("1"));
-    EXPECT_EQ(records[0][Fields::index(Field::CloseDate)], QStringLiteral("12/27/2005"));
-    EXPECT_TRUE(records[0][Fields::index(Field::Notes)].isEmpty());
+    TestSupport::expectFields(records[0], {{Field::UserName, "ann"},
+                                           {Field::CriedtFiled, "1"},
+                                           {Field::CloseDate, "12/27/2005"},
+                                           {Field::Notes, ""}});
 
     EXPECT_FALSE(Csv::readRecords("User Name,Shoe Size\r\nann,9\r\n", &records, &error));
     EXPECT_TRUE(error.message.contains("Shoe Size"));
@@ -49,11 +49,10 @@ TEST(CsvRecords, HeaderInAnyOrderAndUnknownOrMissingColumnsAreHandled)
     EXPECT_EQ(error.line, 2);
 }
 
-TEST(CsvRecords, WhatIsWrittenReadsBackTheSame)
+using CsvStore = TestSupport::StoreTest;
+
+TEST_F(CsvStore, WhatIsWrittenReadsBackTheSame)
 {
-    TestSupport::TempFolder dir;
-    RecordStore store;
-    store.open(dir.dbPath());
     TestSupport::addRecord(store, {{Field::UserName, "ann"},
                                    {Field::Address, "1 Main St,\r\n\"Rear\" door"},
                                    {Field::AuctionName, QString::fromUtf8("Tasse – 1920")}});
@@ -66,9 +65,5 @@ TEST(CsvRecords, WhatIsWrittenReadsBackTheSame)
     std::vector<FieldValues> back;
     Csv::ParseError error;
     ASSERT_TRUE(Csv::readRecords(csv, &back, &error)) << error.message.toStdString();
-    ASSERT_EQ(back.size(), 2u);
-    for (int i = 0; i < 2; ++i)
-        for (int f = 0; f < kFieldCount; ++f)
-            EXPECT_EQ(back[size_t(i)][size_t(f)], store.recordAt(i).values[size_t(f)])
-                << Fields::names()[size_t(f)].toStdString();
+    EXPECT_EQ(back, TestSupport::valuesIn(store));
 }

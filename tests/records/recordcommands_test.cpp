@@ -6,34 +6,21 @@
 
 #include <gtest/gtest.h>
 
-using TestSupport::TempFolder;
-
 namespace {
 
 const QDate kToday(2026, 3, 15);
 
-class RecordCommandsTest : public ::testing::Test
+class RecordCommandsTest : public TestSupport::StoreTest
 {
 protected:
-    void SetUp() override
-    {
-        setPrompts(&scripted);
-        store.open(dir.dbPath());
-    }
-    void TearDown() override { setPrompts(nullptr); }
-
     void add(TestSupport::FieldList fields) { TestSupport::addRecord(store, fields); }
-    QStringList userNames() const
+    void addUsers(std::initializer_list<const char *> names)
     {
-        QStringList names;
-        for (int i = 0; i < store.recordCount(); ++i)
-            names << store.recordAt(i)[Field::UserName];
-        return names;
+        for (const char *name : names)
+            add({{Field::UserName, name}});
     }
 
-    TempFolder dir;
-    ScriptedPrompts scripted;
-    RecordStore store;
+    TestSupport::InstalledPrompts scripted;
 };
 
 } // namespace
@@ -95,9 +82,6 @@ TEST_F(RecordCommandsTest, StateColourNeedsPaymentAndAMethod)
     add({{Field::Cash, "1"}, {Field::Check, "1"}});
     EXPECT_EQ(RecordStatus::state(store.recordAt(2)), State::Paid);
 
-    EXPECT_EQ(RecordStatus::stateColour(State::NotPaid), 0xC00000u);
-    EXPECT_EQ(RecordStatus::stateColour(State::Paid), 0xD7D051u);
-    EXPECT_EQ(RecordStatus::stateColour(State::PaidAndShipped), 0x0000C0u);
     EXPECT_TRUE(RecordStatus::isDrawnSet("1"));
     EXPECT_FALSE(RecordStatus::isDrawnSet("2"));
     EXPECT_FALSE(RecordStatus::isDrawnSet(""));
@@ -105,10 +89,7 @@ TEST_F(RecordCommandsTest, StateColourNeedsPaymentAndAMethod)
 
 TEST_F(RecordCommandsTest, DeleteKeepsANeighbourCurrentAndCanEmptyTheStore)
 {
-    add({{Field::UserName, "a"}});
-    add({{Field::UserName, "b"}});
-    add({{Field::UserName, "c"}});
-    add({{Field::UserName, "d"}});
+    addUsers({"a", "b", "c", "d"});
 
     store.moveTo(1); // second: the one before becomes current
     RecordCommands::deleteRecord(store);
@@ -123,14 +104,13 @@ TEST_F(RecordCommandsTest, DeleteKeepsANeighbourCurrentAndCanEmptyTheStore)
     EXPECT_FALSE(store.hasCurrent());
     EXPECT_TRUE(scripted.asked().isEmpty());
     store.close();
-    store.open(dir.dbPath());
+    store.open(folder.dbPath());
     EXPECT_EQ(store.recordCount(), 0);
 }
 
 TEST_F(RecordCommandsTest, MovingPastEitherEndSaysSoAndStaysOnTheEnd)
 {
-    add({{Field::UserName, "a"}});
-    add({{Field::UserName, "b"}});
+    addUsers({"a", "b"});
     store.moveFirst();
     RecordCommands::moveBack(store);
     EXPECT_EQ(store.get(Field::UserName), QStringLiteral("a"));
@@ -150,9 +130,7 @@ TEST_F(RecordCommandsTest, SearchMatchesAsTheChooserSays)
 {
     add({{Field::UserName, "bob2"}, {Field::Address, ""}});
     add({{Field::UserName, "BOB"}, {Field::EmailAddress, "Ann@Example.com"}, {Field::Address, "12 Main St, Springfield"}});
-    add({{Field::UserName, "bob"}});
-    add({{Field::UserName, " bob"}});
-    add({{Field::UserName, ""}});
+    addUsers({"bob", " bob", ""});
 
     EXPECT_TRUE(RecordCommands::search(store, "User Name", "  bob "));
     EXPECT_EQ(store.position(), 1);

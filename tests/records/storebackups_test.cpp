@@ -17,8 +17,6 @@ namespace {
 
 const QDateTime kNow(QDate(2026, 12, 7), QTime(9, 30));
 
-QString backupsOf(const TempFolder &dir) { return StoreBackups::folderOf(dir.path()); }
-
 QStringList namesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -39,11 +37,22 @@ QStringList names(const std::vector<StoreBackups::Backup> &backups)
     return n;
 }
 
+// A folder of its own, where the store's backups go.
+class Backups : public ::testing::Test
+{
+protected:
+    QString backUp(const QDateTime &when)
+    {
+        return StoreBackups::write(dir.dbPath(), backups, when);
+    }
+    TempFolder dir;
+    const QString backups = StoreBackups::folderOf(dir.path());
+};
+
 } // namespace
 
-TEST(StoreBackups, CopyOfAnOpenStoreHoldsEveryWrittenRecordAndStandsAlone)
+TEST_F(Backups, CopyOfAnOpenStoreHoldsEveryWrittenRecordAndStandsAlone)
 {
-    TempFolder dir;
     TestSupport::makeStore(dir.dbPath(), 30);
     RecordStore store;
     store.open(dir.dbPath());
@@ -51,51 +60,46 @@ TEST(StoreBackups, CopyOfAnOpenStoreHoldsEveryWrittenRecordAndStandsAlone)
     TestSupport::addRecord(store, {{Field::UserName, "late"}});
     ASSERT_TRUE(QFileInfo::exists(dir.dbPath() + "-wal"));
 
-    const QString path = StoreBackups::write(dir.dbPath(), backupsOf(dir), kNow);
+    const QString path = backUp(kNow);
     EXPECT_EQ(QFileInfo(path).fileName(), "Auctions-2026-12-07-0930.db");
     // Nothing but the finished copy: no temporary, and no log of its own.
-    EXPECT_EQ(namesIn(backupsOf(dir)), QStringList{"Auctions-2026-12-07-0930.db"});
+    EXPECT_EQ(namesIn(backups), QStringList{"Auctions-2026-12-07-0930.db"});
     const StoreFileCheck check = RecordStore::checkFile(path, RecordStore::Integrity::Full);
     EXPECT_TRUE(check.sound()) << check.problem.toStdString();
     EXPECT_EQ(check.records, 31);
-    EXPECT_EQ(namesIn(backupsOf(dir)), QStringList{"Auctions-2026-12-07-0930.db"});
+    EXPECT_EQ(namesIn(backups), QStringList{"Auctions-2026-12-07-0930.db"});
 
     // A copy left half written by a crash is cleared away by the next backup.
-    TestSupport::writeBytes(backupsOf(dir) + "/Auctions-2026-12-06-1800.db.part", "SQLite");
-    StoreBackups::write(dir.dbPath(), backupsOf(dir), kNow.addSecs(60));
-    EXPECT_EQ(namesIn(backupsOf(dir)),
+    TestSupport::writeBytes(backups + "/Auctions-2026-12-06-1800.db.part", "SQLite");
+    backUp(kNow.addSecs(60));
+    EXPECT_EQ(namesIn(backups),
               (QStringList{"Auctions-2026-12-07-0930.db", "Auctions-2026-12-07-0931.db"}));
 }
 
-TEST(StoreBackups, DamagedOrMissingStoreGivesNoBackupAndLeavesTheOthers)
+TEST_F(Backups, DamagedOrMissingStoreGivesNoBackupAndLeavesTheOthers)
 {
-    TempFolder dir;
     TestSupport::makeStore(dir.dbPath(), 200);
-    const QString good = StoreBackups::write(dir.dbPath(), backupsOf(dir), kNow);
+    const QString good = backUp(kNow);
     TestSupport::damageStore(dir.dbPath(), Damage::ZeroedPage);
-    EXPECT_EQ(TestSupport::errorNumberOf(
-                  [&] { StoreBackups::write(dir.dbPath(), backupsOf(dir), kNow.addDays(1)); }),
+    EXPECT_EQ(TestSupport::errorNumberOf([&] { backUp(kNow.addDays(1)); }),
               ErrorCode::BackupFailed);
-    EXPECT_EQ(namesIn(backupsOf(dir)), QStringList{QFileInfo(good).fileName()});
+    EXPECT_EQ(namesIn(backups), QStringList{QFileInfo(good).fileName()});
 
-    EXPECT_EQ(TestSupport::errorNumberOf([&] {
-                  StoreBackups::write(dir.file("none.db"), backupsOf(dir), kNow.addDays(1));
-              }),
+    EXPECT_EQ(TestSupport::errorNumberOf(
+                  [&] { StoreBackups::write(dir.file("none.db"), backups, kNow.addDays(1)); }),
               ErrorCode::BackupFailed);
-    EXPECT_EQ(namesIn(backupsOf(dir)), QStringList{QFileInfo(good).fileName()});
+    EXPECT_EQ(namesIn(backups), QStringList{QFileInfo(good).fileName()});
 }
 
-TEST(StoreBackups, ListTakesOnlyBackupNamesNewestFirst)
+TEST_F(Backups, ListTakesOnlyBackupNamesNewestFirst)
 {
-    TempFolder dir;
-    const QString f = backupsOf(dir);
     for (const char *name : {"Auctions-2026-01-02-0800.db", "Auctions-2026-11-30-2359.db",
                              "Auctions-2026-11-30-0700.db", "Auctions-2026-13-01-0000.db",
                              "Auctions-2026-11-30-0700.db.part", "notes.txt",
                              "Auctions-2026-1-3-0800.db"})
-        TestSupport::writeBytes(f + '/' + name, "x");
+        TestSupport::writeBytes(backups + '/' + name, "x");
     QStringList listed;
-    for (const auto &b : StoreBackups::list(f))
+    for (const auto &b : StoreBackups::list(backups))
         listed << QFileInfo(b.path).fileName();
     EXPECT_EQ(listed, (QStringList{"Auctions-2026-11-30-2359.db", "Auctions-2026-11-30-0700.db",
                                    "Auctions-2026-01-02-0800.db"}));
@@ -139,23 +143,21 @@ TEST(StoreBackups, RetentionKeepsTheLastCopyOfRecentDaysAndOfEachOfTwelveMonths)
     EXPECT_TRUE(StoreBackups::beyondRetention({takenAt("2026-12-01 08:00")}, 14, today).empty());
 }
 
-TEST(StoreBackups, PruneDeletesOnlyWhatRetentionLetsGo)
+TEST_F(Backups, PruneDeletesOnlyWhatRetentionLetsGo)
 {
-    TempFolder dir;
     TestSupport::makeStore(dir.dbPath(), 3);
     for (int d = 0; d < 8; ++d)
-        StoreBackups::write(dir.dbPath(), backupsOf(dir), kNow.addDays(-d));
-    TestSupport::writeBytes(backupsOf(dir) + "/keep-me.txt", "x");
-    EXPECT_TRUE(StoreBackups::prune(backupsOf(dir), 2, kNow.date()).isEmpty());
+        backUp(kNow.addDays(-d));
+    TestSupport::writeBytes(backups + "/keep-me.txt", "x");
+    EXPECT_TRUE(StoreBackups::prune(backups, 2, kNow.date()).isEmpty());
     // Today, yesterday, and the last of November.
-    EXPECT_EQ(namesIn(backupsOf(dir)),
+    EXPECT_EQ(namesIn(backups),
               (QStringList{"Auctions-2026-11-30-0930.db", "Auctions-2026-12-06-0930.db",
                            "Auctions-2026-12-07-0930.db", "keep-me.txt"}));
 }
 
-TEST(StoreBackups, KeepBackupsSettingFallsBackToFourteen)
+TEST_F(Backups, KeepBackupsSettingFallsBackToFourteen)
 {
-    TempFolder dir;
     SettingsStore settings(dir.file("settings.ini"));
     EXPECT_EQ(StoreBackups::keepDaily(settings), 14);
     for (const auto &[text, n] : std::vector<std::pair<QString, int>>{
@@ -165,11 +167,10 @@ TEST(StoreBackups, KeepBackupsSettingFallsBackToFourteen)
     }
 }
 
-TEST(StoreBackups, RestoreKeepsTheCurrentFileAsideWithItsLogAndRefusesABadBackup)
+TEST_F(Backups, RestoreKeepsTheCurrentFileAsideWithItsLogAndRefusesABadBackup)
 {
-    TempFolder dir;
     TestSupport::makeStore(dir.dbPath(), 10);
-    const QString backup = StoreBackups::write(dir.dbPath(), backupsOf(dir), kNow);
+    const QString backup = backUp(kNow);
     {
         // A store cut off with changes still in its log.
         RecordStore store;
@@ -184,7 +185,10 @@ TEST(StoreBackups, RestoreKeepsTheCurrentFileAsideWithItsLogAndRefusesABadBackup
     const QByteArray mainBytes = TestSupport::readBytes(dir.dbPath());
     const QByteArray walBytes = TestSupport::readBytes(dir.dbPath() + "-wal");
 
-    const QString aside = StoreBackups::restore(dir.dbPath(), backup, "before-restore", kNow.date());
+    const auto restore = [&] {
+        return StoreBackups::restore(dir.dbPath(), backup, "before-restore", kNow.date());
+    };
+    const QString aside = restore();
     EXPECT_EQ(aside, dir.dbPath() + ".before-restore-2026-12-07");
     EXPECT_EQ(TestSupport::readBytes(aside), mainBytes);
     EXPECT_EQ(TestSupport::readBytes(aside + "-wal"), walBytes);
@@ -194,40 +198,34 @@ TEST(StoreBackups, RestoreKeepsTheCurrentFileAsideWithItsLogAndRefusesABadBackup
     EXPECT_EQ(RecordStore::checkFile(aside).records, 11);
 
     // A second restore the same day does not overwrite the first file kept aside.
-    EXPECT_EQ(StoreBackups::restore(dir.dbPath(), backup, "before-restore", kNow.date()),
-              aside + "-2");
+    EXPECT_EQ(restore(), aside + "-2");
 
     TestSupport::damageStore(backup, Damage::Truncated);
     const QByteArray before = TestSupport::readBytes(dir.dbPath());
-    EXPECT_EQ(TestSupport::errorNumberOf([&] {
-                  StoreBackups::restore(dir.dbPath(), backup, "before-restore", kNow.date());
-              }),
-              ErrorCode::DatabaseDamaged);
+    EXPECT_EQ(TestSupport::errorNumberOf([&] { restore(); }), ErrorCode::DatabaseDamaged);
     EXPECT_EQ(TestSupport::readBytes(dir.dbPath()), before);
     EXPECT_FALSE(QFileInfo::exists(aside + "-3"));
 }
 
-TEST(StoreBackups, NewestSoundSkipsDamagedBackups)
+TEST_F(Backups, NewestSoundSkipsDamagedBackups)
 {
-    TempFolder dir;
     TestSupport::makeStore(dir.dbPath(), 4);
-    StoreBackups::write(dir.dbPath(), backupsOf(dir), kNow.addDays(-1));
+    backUp(kNow.addDays(-1));
     TestSupport::makeStore(dir.file("more.db"), 300);
-    const QString newer = StoreBackups::write(dir.file("more.db"), backupsOf(dir), kNow);
-    auto best = StoreBackups::newestSound(backupsOf(dir));
+    const QString newer = StoreBackups::write(dir.file("more.db"), backups, kNow);
+    auto best = StoreBackups::newestSound(backups);
     ASSERT_TRUE(best);
     EXPECT_EQ(best->records, 300);
     TestSupport::damageStore(newer, Damage::ZeroedPage);
-    best = StoreBackups::newestSound(backupsOf(dir));
+    best = StoreBackups::newestSound(backups);
     ASSERT_TRUE(best);
     EXPECT_EQ(best->records, 4);
     EXPECT_EQ(best->backup.taken, kNow.addDays(-1));
     EXPECT_FALSE(StoreBackups::newestSound(dir.file("Nowhere")));
 }
 
-TEST(StoreBackups, CheckFileNamesWhatIsWrong)
+TEST_F(Backups, CheckFileNamesWhatIsWrong)
 {
-    TempFolder dir;
     EXPECT_EQ(RecordStore::checkFile(dir.dbPath()).error, ErrorCode::FileNotFound);
     TestSupport::makeStore(dir.dbPath(), 200);
     for (const Damage how : {Damage::Truncated, Damage::ZeroedPage, Damage::Foreign}) {

@@ -1,55 +1,29 @@
 #include "platform/appfolder.h"
-#include "platform/settingsstore.h"
 #include "records/recordstore.h"
 #include "reports/printdocuments.h"
 #include "support/testsupport.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-using TestSupport::FieldList;
-
-// The text of a PDF, page by page, as pdftotext reads it back.
-QStringList pdfPages(const QString &path)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
-        ADD_FAILURE() << "pdftotext failed on " << path.toStdString() << ": "
-                      << p.readAllStandardError().toStdString();
-        return {};
-    }
-    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(u'\f');
-    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
-        pages.removeLast();
-    return pages;
-}
-
-class PrintDocumentsTest : public ::testing::Test
+class PrintDocumentsTest : public TestSupport::StoreTest
 {
 protected:
     void SetUp() override
     {
         AppFolder::seed(folder.path());
-        store.open(folder.dbPath());
-    }
-    void add(FieldList fields)
-    {
-        FieldValues v;
-        for (const auto &[f, text] : fields)
-            v[size_t(Fields::index(f))] = text;
-        store.appendRecords({v});
+        StoreTest::SetUp();
     }
     void addSale(const char *user, const char *item, const char *number, const char *total)
     {
-        add({{Field::UserName, user},
-             {Field::AuctionName, item},
-             {Field::AuctionUrl, number},
-             {Field::AuctionTotal, total},
-             {Field::Address, QString::fromLatin1(user) + "\n1 Main Street\nSpringfield"},
-             {Field::CloseDate, "3/1/2026"}});
+        TestSupport::appendAll(
+            store, {{{Field::UserName, user},
+                     {Field::AuctionName, item},
+                     {Field::AuctionUrl, number},
+                     {Field::AuctionTotal, total},
+                     {Field::Address, QString::fromLatin1(user) + "\n1 Main Street\nSpringfield"},
+                     {Field::CloseDate, "3/1/2026"}}});
     }
     QString templateHtml(PrintDocuments::Kind kind)
     {
@@ -66,8 +40,6 @@ protected:
         return r;
     }
 
-    TestSupport::TempFolder folder;
-    RecordStore store;
     PrintDocuments::Seller seller{"Sam's Attic", "12 Elm Road\nOakville", "sam@example.com",
                                   "555-0100"};
     const QDate today{2026, 3, 15};
@@ -101,10 +73,10 @@ TEST_F(PrintDocumentsTest, RowsNamingTheSameSaleTakeItsRecordsInTurn)
 
 TEST_F(PrintDocumentsTest, RecordTextIsPrintedAsTextNeverAsMarkup)
 {
-    add({{Field::UserName, "<b>eve</b>"},
-         {Field::AuctionName, "Ring & *Seller_Name* <img src=x>"},
-         {Field::AuctionTotal, "5"},
-         {Field::Address, "Flat 1\r\nHigh St"}});
+    TestSupport::appendAll(store, {{{Field::UserName, "<b>eve</b>"},
+                                    {Field::AuctionName, "Ring & *Seller_Name* <img src=x>"},
+                                    {Field::AuctionTotal, "5"},
+                                    {Field::Address, "Flat 1\r\nHigh St"}}});
     const QString html = PrintDocuments::pageHtml(
         QStringLiteral("*User_Name*|*Address*|*Item_Table*|*Seller_Name*|*Unknown*|*Items_Total*"),
         store, {0}, seller, today);
@@ -122,33 +94,6 @@ TEST_F(PrintDocumentsTest, ATotalThatIsNotANumberIsShownAndNotAdded)
     EXPECT_EQ(html, "12.10 (1 not a number, not added)");
 }
 
-TEST_F(PrintDocumentsTest, PackingSlipsPrintOnePagePerBuyerWithTheirItemsAndSum)
-{
-    addSale("ann", "Brass Lamp", "1001", "10.10");
-    addSale("bob", "Blue Vase", "1002", "7.00");
-    addSale("ann", "Mantel Clock", "1003", "0.20");
-    addSale("carl", "Tea Set", "1004", "3.35");
-    const QString pdf = folder.file("slips.pdf");
-    QString error;
-    ASSERT_TRUE(PrintDocuments::printPdf(
-        pdf, PrintDocuments::pages(templateHtml(PrintDocuments::Kind::PackingSlip), store, all(), seller, today),
-        &error))
-        << error.toStdString();
-    const QStringList pages = pdfPages(pdf);
-    ASSERT_EQ(pages.size(), 3);
-    const auto has = [](const QString &page, const char *text) {
-        return page.contains(QString::fromLatin1(text));
-    };
-    EXPECT_TRUE(has(pages[0], "Packing Slip"));
-    EXPECT_TRUE(has(pages[0], "Sam's Attic"));
-    EXPECT_TRUE(has(pages[0], "Brass Lamp") && has(pages[0], "Mantel Clock"));
-    EXPECT_TRUE(has(pages[0], "10.30")) << pages[0].toStdString();
-    EXPECT_FALSE(has(pages[0], "bob") || has(pages[0], "Blue Vase") || has(pages[0], "carl"));
-    EXPECT_TRUE(has(pages[1], "Blue Vase") && has(pages[1], "7.00"));
-    EXPECT_FALSE(has(pages[1], "ann") || has(pages[1], "Lamp") || has(pages[1], "Tea Set"));
-    EXPECT_TRUE(has(pages[2], "Tea Set") && has(pages[2], "3.35"));
-}
-
 TEST_F(PrintDocumentsTest, ABuyerWithManyItemsRunsOnToMoreSheets)
 {
     for (int i = 0; i < 120; ++i)
@@ -159,7 +104,7 @@ TEST_F(PrintDocumentsTest, ABuyerWithManyItemsRunsOnToMoreSheets)
     ASSERT_TRUE(PrintDocuments::printPdf(
         pdf, PrintDocuments::pages(templateHtml(PrintDocuments::Kind::Invoice), store, all(), seller, today),
         &error));
-    const QStringList pages = pdfPages(pdf);
+    const QStringList pages = TestSupport::pdfPages(pdf);
     ASSERT_GE(pages.size(), 3);
     EXPECT_TRUE(pages[pages.size() - 2].contains("121.20"));
     EXPECT_TRUE(pages.last().contains("Vase"));
@@ -180,17 +125,6 @@ TEST_F(PrintDocumentsTest, AnUnwritablePdfIsReportedNotClaimed)
                                           PrintDocuments::pages("*User_Name*", store, all(), seller, today),
                                           &error));
     EXPECT_TRUE(error.contains("x.pdf"));
-}
-
-TEST_F(PrintDocumentsTest, TheSellerIsKeptInTheSettings)
-{
-    SettingsStore settings(folder.file("settings.ini"));
-    seller.save(settings);
-    const PrintDocuments::Seller back = PrintDocuments::Seller::read(settings);
-    EXPECT_EQ(back.name, seller.name);
-    EXPECT_EQ(back.address, seller.address);
-    EXPECT_EQ(back.email, seller.email);
-    EXPECT_EQ(back.phone, seller.phone);
 }
 
 } // namespace

@@ -35,7 +35,6 @@ struct MailLog
     bool refuseSignOn = false;
     // Runs after each accepted mail, with the number accepted so far.
     std::function<void(int sent)> afterSend;
-    int signOns = 0;
 };
 
 class FakeMailSession : public MailSession
@@ -46,7 +45,6 @@ public:
     {
         if (m_log->refuseSignOn)
             throw LotwiseError(32003);
-        ++m_log->signOns;
         m_on = true;
     }
     void SignOff() override { m_on = false; }

@@ -9,6 +9,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QUuid>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace TestSupport {
@@ -19,10 +20,67 @@ QString TempFolder::file(const QString &relative) const { return QDir(path()).fi
 
 void addRecord(RecordStore &store, FieldList fields)
 {
+    addRecord(store, Values(fields));
+}
+
+void addRecord(RecordStore &store, const Values &fields)
+{
     store.addNew();
     for (const auto &[field, value] : fields)
         store.set(field, value);
     store.flush();
+}
+
+FieldValues valuesOf(const Values &fields)
+{
+    FieldValues v;
+    for (const auto &[field, value] : fields)
+        v[size_t(Fields::index(field))] = value;
+    return v;
+}
+
+void appendAll(RecordStore &store, const std::vector<Values> &records)
+{
+    std::vector<FieldValues> rows;
+    for (const Values &r : records)
+        rows.push_back(valuesOf(r));
+    store.appendRecords(rows);
+}
+
+std::vector<FieldValues> valuesIn(const RecordStore &store)
+{
+    std::vector<FieldValues> all;
+    for (int i = 0; i < store.recordCount(); ++i)
+        all.push_back(store.recordAt(i).values);
+    return all;
+}
+
+std::vector<FieldValues> storedValues(const QString &dbPath)
+{
+    RecordStore other;
+    other.open(dbPath);
+    return valuesIn(other);
+}
+
+QStringList pdfPages(const QString &path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+        ADD_FAILURE() << "pdftotext failed on " << path.toStdString() << ": "
+                      << p.readAllStandardError().toStdString();
+        return {};
+    }
+    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(u'\f');
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
+}
+
+void expectFields(const FieldValues &values, FieldList expected)
+{
+    for (const auto &[field, text] : expected)
+        EXPECT_EQ(values[size_t(Fields::index(field))], text) << Fields::name(field).toStdString();
 }
 
 QString daysAgo(QDate today, int days) { return Dates::shortDateText(today.addDays(-days)); }

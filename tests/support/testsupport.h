@@ -8,9 +8,11 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <functional>
+#include <gtest/gtest.h>
 #include <initializer_list>
 #include <ostream>
 #include <utility>
+#include <vector>
 
 namespace TestSupport {
 
@@ -28,9 +30,24 @@ private:
 };
 
 using FieldList = std::initializer_list<std::pair<Field, QString>>;
+// Fields that can be built up and added to, unlike a FieldList.
+using Values = std::vector<std::pair<Field, QString>>;
 
 // Appends a record with the given fields through the store's own add, and writes it.
 void addRecord(RecordStore &store, FieldList fields);
+void addRecord(RecordStore &store, const Values &fields);
+
+// The record's values with these fields set and every other one empty.
+FieldValues valuesOf(const Values &fields);
+// Appends one record per entry in a single write.
+void appendAll(RecordStore &store, const std::vector<Values> &records);
+// Every record of an open store, and as a second seat opening the file reads them: what was
+// really written.
+std::vector<FieldValues> valuesIn(const RecordStore &store);
+std::vector<FieldValues> storedValues(const QString &dbPath);
+
+// Checks that each named field of `values` holds its text; the others are not looked at.
+void expectFields(const FieldValues &values, FieldList expected);
 
 // The date `days` before `today` as the store keeps it.
 QString daysAgo(QDate today, int days);
@@ -46,6 +63,9 @@ void makeStore(const QString &path, int count);
 // page of its table overwritten with zeros, or replaced by some other program's database.
 enum class Damage { Truncated, ZeroedPage, Foreign };
 void damageStore(const QString &path, Damage how);
+
+// The text of a PDF page by page, as pdftotext reads it back; a failure to read is one.
+QStringList pdfPages(const QString &path);
 
 // The texts of the "Error Information" boxes the common error handler showed, oldest first.
 inline QStringList errorBoxes(const ScriptedPrompts &prompts)
@@ -94,7 +114,32 @@ private:
     bool m_made = false;
 };
 
+// Scripted answers that are the program's prompts for as long as they live.
+class InstalledPrompts : public ScriptedPrompts
+{
+public:
+    InstalledPrompts() { setPrompts(this); }
+    ~InstalledPrompts() override { setPrompts(nullptr); }
+};
+
+// A record store of its own, opened on a fresh folder.
+class StoreTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { store.open(folder.dbPath()); }
+    TempFolder folder;
+    RecordStore store;
+};
+
 } // namespace TestSupport
+
+// Runs a suite that takes a StoreFault::Kind as its parameter once per kind.
+#define INSTANTIATE_STORE_FAULTS(suite)                                                            \
+    INSTANTIATE_TEST_SUITE_P(                                                                      \
+        Faults, suite,                                                                             \
+        ::testing::Values(TestSupport::StoreFault::Locked, TestSupport::StoreFault::ReadOnly,      \
+                          TestSupport::StoreFault::WriteRefused),                                  \
+        [](const auto &info) { return TestSupport::StoreFault::name(info.param); })
 
 // Readable failure messages for Qt strings.
 inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }

@@ -14,44 +14,46 @@ namespace {
 
 const QDate kToday(2026, 3, 15);
 
-class RemindersTest : public ::testing::Test
+class RemindersTest : public TestSupport::StoreTest
 {
 protected:
-    void SetUp() override { store.open(folder.dbPath()); }
     OptionFiles::Reminders only(OptionFiles::Reminders::Which which, const QString &days)
     {
         OptionFiles::Reminders r;
         r.items[which] = {true, days};
         return r;
     }
-    QStringList lines(const OptionFiles::Reminders &r) { return StartupReminders::lines(store, r, kToday); }
-    TestSupport::TempFolder folder;
-    RecordStore store;
+    QStringList lines(const OptionFiles::Reminders &r)
+    {
+        return StartupReminders::lines(store, r, kToday);
+    }
 };
 
 } // namespace
 
 TEST_F(RemindersTest, ThresholdsCountFromTheCloseDateAtTheirEdges)
 {
+    OptionFiles::Reminders all;
+    for (auto &item : all.items)
+        item = {true, "0"};
+    EXPECT_TRUE(lines(all).isEmpty()); // an empty store: no line and no failure
+
     addRecord(store, {{Field::CloseDate, daysAgo(kToday, 3)}});
     addRecord(store, {{Field::CloseDate, daysAgo(kToday, 2)}});
     addRecord(store, {{Field::CloseDate, daysAgo(kToday, -4)}}); // closes in four days
     addRecord(store, {{Field::CloseDate, "next week"}});
-    EXPECT_EQ(lines(only(OptionFiles::Reminders::Invoice, "3")),
-              QStringList{"REMINDER - You Have 1 - Invoices to Send."});
-    EXPECT_EQ(lines(only(OptionFiles::Reminders::Invoice, "2")),
-              QStringList{"REMINDER - You Have 2 - Invoices to Send."});
     // A day count that is no number is 0: everything closed today or before, never the future.
-    EXPECT_EQ(lines(only(OptionFiles::Reminders::Invoice, "soon")),
-              QStringList{"REMINDER - You Have 2 - Invoices to Send."});
-    EXPECT_TRUE(lines(only(OptionFiles::Reminders::Invoice, "4")).isEmpty());
     // A decimal count is taken as it stands, not as 0: 2.5 days passes the 3-day-old record
     // only, and so does a count with words after it.
-    EXPECT_EQ(lines(only(OptionFiles::Reminders::Invoice, "2.5")),
-              QStringList{"REMINDER - You Have 1 - Invoices to Send."});
-    EXPECT_EQ(lines(only(OptionFiles::Reminders::Invoice, " 2.5 days")),
-              QStringList{"REMINDER - You Have 1 - Invoices to Send."});
-    EXPECT_TRUE(lines(only(OptionFiles::Reminders::Invoice, "3.5")).isEmpty());
+    const std::pair<const char *, int> cases[] = {
+        {"3", 1}, {"2", 2}, {"soon", 2}, {"4", 0}, {"2.5", 1}, {" 2.5 days", 1}, {"3.5", 0}};
+    for (const auto &[days, count] : cases) {
+        const QString line =
+            QStringLiteral("REMINDER - You Have %1 - Invoices to Send.").arg(count);
+        EXPECT_EQ(lines(only(OptionFiles::Reminders::Invoice, days)),
+                  count ? QStringList{line} : QStringList())
+            << days;
+    }
     // All off: nothing, whatever is overdue.
     EXPECT_TRUE(lines(OptionFiles::Reminders{}).isEmpty());
 }
@@ -74,14 +76,6 @@ TEST_F(RemindersTest, EachKindTestsItsFlagsAndTheLinesKeepTheOptionOrder)
     EXPECT_EQ(lines(all), (QStringList{"REMINDER - You Have 1 - Items to Ship.",
                                        "REMINDER - You Have 1 - Feed Back to Leave.",
                                        "REMINDER - You Have 2 - Unpaid Items."}));
-}
-
-TEST_F(RemindersTest, AnEmptyStoreGivesNoLineAndNoFailure)
-{
-    OptionFiles::Reminders all;
-    for (auto &item : all.items)
-        item = {true, "0"};
-    EXPECT_TRUE(lines(all).isEmpty());
 }
 
 namespace {
@@ -117,6 +111,13 @@ protected:
         choices.emails[which].templateFile = file;
     }
     QString field(int record, Field f) { return store.recordAt(record)[f]; }
+    // Buyer `name`, mailed at name@example.com.
+    void addBuyer(const QString &name, TestSupport::Values more = {})
+    {
+        more.insert(more.begin(),
+                    {{Field::UserName, name}, {Field::EmailAddress, name + "@example.com"}});
+        addRecord(store, more);
+    }
 
     OptionFiles::OnExit choices;
     QStringList merged, sent, failMerge, refuse;
@@ -126,23 +127,18 @@ protected:
 
 } // namespace
 
-TEST_F(OnExitTest, NothingChosenSendsNothingAndChangesNothing)
+TEST_F(OnExitTest, InvoicesGoOncePerBuyerAndOnlyAcceptedOnesAreMarked)
 {
-    addRecord(store, {{Field::UserName, "ann"}, {Field::EmailAddress, "ann@example.com"}});
-    const auto t = run();
-    EXPECT_EQ(t.sent + t.failed, 0);
+    for (const char *name : {"ann", "bob", "cy"})
+        addBuyer(name);
+    addBuyer("dee", {{Field::InvoiceSent, "1"}});
+    // Nothing chosen: nothing sent, nothing changed.
+    const auto none = run();
+    EXPECT_EQ(none.sent + none.failed, 0);
     EXPECT_TRUE(sent.isEmpty());
     EXPECT_EQ(errorLogs, 0);
     EXPECT_NE(field(0, Field::InvoiceSent), "1");
-}
 
-TEST_F(OnExitTest, InvoicesGoOncePerBuyerAndOnlyAcceptedOnesAreMarked)
-{
-    addRecord(store, {{Field::UserName, "ann"}, {Field::EmailAddress, "ann@example.com"}});
-    addRecord(store, {{Field::UserName, "bob"}, {Field::EmailAddress, "bob@example.com"}});
-    addRecord(store, {{Field::UserName, "cy"}, {Field::EmailAddress, "cy@example.com"}});
-    addRecord(store, {{Field::UserName, "dee"}, {Field::EmailAddress, "dee@example.com"},
-                      {Field::InvoiceSent, "1"}});
     choose(OptionFiles::OnExit::Invoice, "Auction Invoice.elm");
     choices.emails[0].subject = "Your invoice";
     refuse = {"bob@example.com"};
@@ -171,20 +167,20 @@ TEST_F(OnExitTest, InvoicesGoOncePerBuyerAndOnlyAcceptedOnesAreMarked)
 
 TEST_F(OnExitTest, NoticesTestTheirOwnFlagsAndAMissingTemplateSkipsTheChoice)
 {
-    addRecord(store, {{Field::UserName, "paid"}, {Field::EmailAddress, "p@example.com"},
-                      {Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"}});
-    addRecord(store, {{Field::UserName, "told"}, {Field::EmailAddress, "t@example.com"},
-                      {Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"},
-                      {Field::NoticePaymentReceived, "1"}, {Field::FeedBackGiven, "1"},
+    addBuyer("paid", {{Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"}});
+    addBuyer("told", {{Field::InvoiceSent, "1"},
+                      {Field::PaymentMade, "1"},
+                      {Field::NoticePaymentReceived, "1"},
+                      {Field::FeedBackGiven, "1"},
                       {Field::NoticeFeedBackGiven, "1"}});
-    addRecord(store, {{Field::UserName, "rated"}, {Field::EmailAddress, "r@example.com"},
-                      {Field::FeedBackGiven, "1"}});
+    addBuyer("rated", {{Field::FeedBackGiven, "1"}});
     choose(OptionFiles::OnExit::Payment, "Payment Made.elm");
     choose(OptionFiles::OnExit::FeedBack, "Feed Back Given.elm");
     choices.emails[OptionFiles::OnExit::Invoice].on = true; // no template chosen
     choices.sendErrorLog = true;
     auto tally = run();
-    EXPECT_EQ(sent, (QStringList{"p@example.com|Payment Received", "r@example.com|Feed Back Given"}));
+    EXPECT_EQ(sent, (QStringList{"paid@example.com|Payment Received",
+                                 "rated@example.com|Feed Back Given"}));
     EXPECT_EQ(field(0, Field::NoticePaymentReceived), "1");
     EXPECT_EQ(field(2, Field::NoticeFeedBackGiven), "1");
     EXPECT_NE(field(2, Field::InvoiceSent), "1");
@@ -218,8 +214,7 @@ TEST_P(OnExitStoreFaultTest, AStoreThatCannotBeWrittenEndsTheReportAndNamesTheBu
     using TestSupport::StoreFault;
     const StoreFault::Kind kind = GetParam();
     for (const char *user : {"ann", "bob", "cy"})
-        addRecord(store, {{Field::UserName, user}, {Field::AuctionName, QString("lot of ") + user},
-                          {Field::EmailAddress, QString(user) + "@example.com"}});
+        addBuyer(user, {{Field::AuctionName, QString("lot of ") + user}});
     choose(OptionFiles::OnExit::Invoice, "Auction Invoice.elm");
     choices.sendErrorLog = true;
     std::unique_ptr<StoreFault> fault;
@@ -258,8 +253,4 @@ TEST_P(OnExitStoreFaultTest, AStoreThatCannotBeWrittenEndsTheReportAndNamesTheBu
     EXPECT_NE(after.recordAt(2)[Field::InvoiceSent], "1");
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, OnExitStoreFaultTest,
-                         ::testing::Values(TestSupport::StoreFault::Locked,
-                                           TestSupport::StoreFault::ReadOnly,
-                                           TestSupport::StoreFault::WriteRefused),
-                         [](const auto &info) { return TestSupport::StoreFault::name(info.param); });
+INSTANTIATE_STORE_FAULTS(OnExitStoreFaultTest);

@@ -11,23 +11,13 @@ namespace {
 
 const QDate kToday(2026, 3, 15);
 
-class TaskSummaryTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { store.open(folder.dbPath()); }
-    TestSupport::TempFolder folder;
-    RecordStore store;
-};
+using TaskSummaryTest = TestSupport::StoreTest;
 
 } // namespace
 
-TEST_F(TaskSummaryTest, EmptyStoreGivesNoLines)
-{
-    EXPECT_TRUE(TaskSummary::lines(store, kToday).isEmpty());
-}
-
 TEST_F(TaskSummaryTest, CountsAreTheMembersOfTheListOfTheSameKey)
 {
+    EXPECT_TRUE(TaskSummary::lines(store, kToday).isEmpty());
     // Closed 10 days ago, sent yesterday: the feedback lists count from the day it was sent.
     addRecord(store, {{Field::InvoiceSent, "1"}, {Field::PaymentMade, "1"}, {Field::ItemSent, "1"},
                       {Field::CloseDate, daysAgo(kToday, 10)}, {Field::ItemSentDate, daysAgo(kToday, 1)}});
