@@ -19,6 +19,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QValueAxis>
 
 namespace {
 
@@ -213,6 +214,15 @@ TEST_F(ReportWindowsTest, TheOverviewCountsTheListsAsTheListsDoAndOpensThem)
     EXPECT_EQ(overview->findChild<QLabel *>("lblNeverPaid")->text(),
               "Sales never paid (unpaid item reported): 20.0%");
     EXPECT_EQ(overview->chart()->series().size(), 2);
+    // The money axis ticks at round amounts, not at fractions of the best month's total.
+    const QList<QAbstractAxis *> axes = overview->chart()->axes(Qt::Vertical);
+    const auto money = std::find_if(axes.begin(), axes.end(),
+                                    [](QAbstractAxis *a) { return a->titleText() == "Total"; });
+    ASSERT_NE(money, axes.end());
+    const auto *values = qobject_cast<QValueAxis *>(*money);
+    const double step = (values->max() - values->min()) / (values->tickCount() - 1);
+    EXPECT_GE(values->max(), 10.0);
+    EXPECT_DOUBLE_EQ(step, std::round(step)) << values->max() << " / " << values->tickCount();
 
     overview->openListButton("AR7")->click();
     EXPECT_EQ(main.windowTitle(), "Lotwise - Working with All Reminders..");
