@@ -128,13 +128,12 @@ inline QStringList askedOf(const ScriptedPrompts &prompts)
 // One field of a record as a later run reads it from the store file.
 inline QString storedField(const QString &dbPath, int record, Field f)
 {
-    RecordStore later;
-    later.open(dbPath);
-    if (record >= later.recordCount()) {
+    const std::vector<FieldValues> records = TestSupport::storedValues(dbPath);
+    if (size_t(record) >= records.size()) {
         ADD_FAILURE() << "no record " << record << " in the store file";
         return {};
     }
-    return later.recordAt(record)[f];
+    return records[size_t(record)][size_t(Fields::index(f))];
 }
 
 // A window test whose records are in the store before the window loads.
