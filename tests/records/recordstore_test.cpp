@@ -2,6 +2,7 @@
 #include "platform/errorcatalogue.h"
 #include "platform/lotwiseerror.h"
 #include "records/addrecord.h"
+#include "records/recordcommands.h"
 #include "records/recordstore.h"
 #include "support/storebackend.h"
 #include "support/testsupport.h"
@@ -319,6 +320,27 @@ TEST(RecordValues, CopiesAndFillsFieldByFieldKeepEveryText)
             EXPECT_EQ(RecordValues(copy.toFieldValues()).toFieldValues(), seen);
         }
     }
+}
+
+// The list's link to its record compares the record's trimmed names from their bytes; names
+// that start or end in other than ASCII letters take the long way, with the same answer.
+TEST(RecordStore, ListRowsFindTheirRecordsWhateverLettersTheNamesEndIn)
+{
+    TempFolder dir;
+    RecordStore store;
+    store.open(dir.dbPath());
+    const QString nbsp(QChar(0x00a0));
+    const QStringList stored = {" ann ", "\tzoë", nbsp + "cy" + nbsp, "東京", "", "bob"};
+    for (const QString &name : stored)
+        TestSupport::addRecord(store, {{Field::UserName, name}, {Field::AuctionName, " lamp"}});
+    for (int i = 0; i < int(stored.size()); ++i) {
+        const QString asked = stored[i].trimmed() + QStringLiteral("  ");
+        EXPECT_EQ(RecordCommands::firstListRecord(store, asked, QStringLiteral("lamp")), i)
+            << stored[i].toStdString();
+        EXPECT_EQ(RecordCommands::listRecords(store, asked, QStringLiteral("lamp ")),
+                  std::vector<int>{i});
+    }
+    EXPECT_EQ(RecordCommands::firstListRecord(store, QStringLiteral("ann"), QStringLiteral("lam")), -1);
 }
 
 TEST(RecordStore, FilesThatAreNotLotwiseStoresAreRefusedAndLeftUntouched)
