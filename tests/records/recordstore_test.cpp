@@ -1,6 +1,8 @@
 #include "platform/dates.h"
 #include "platform/errorcatalogue.h"
 #include "platform/lotwiseerror.h"
+#include "queues/queuelistmodel.h"
+#include "queues/queuerules.h"
 #include "records/addrecord.h"
 #include "records/recordcommands.h"
 #include "records/recordstore.h"
@@ -341,6 +343,33 @@ TEST(RecordStore, ListRowsFindTheirRecordsWhateverLettersTheNamesEndIn)
                   std::vector<int>{i});
     }
     EXPECT_EQ(RecordCommands::firstListRecord(store, QStringLiteral("ann"), QStringLiteral("lam")), -1);
+}
+
+// A list read from the store sorts its date column by the ages it counted from the store's
+// day numbers, not by reading the texts again: the calendar's order, non-dates lowest.
+TEST(RecordStore, ListsReadFromTheStoreSortTheirDatesAsTheCalendarDoes)
+{
+    TempFolder dir;
+    RecordStore store;
+    store.open(dir.dbPath());
+    const QStringList dates = {"1/2/2006", "12/31/2005", "soon", "2/29/2004", ""};
+    for (int i = 0; i < int(dates.size()); ++i)
+        TestSupport::addRecord(store, {{Field::UserName, QString(QChar(u'a' + i))},
+                                       {Field::CloseDate, dates[i]}});
+    store.flush();
+    QueueListModel m({"User Name", "Email Address", "Auction Name", "Auction Close", "Days"});
+    m.setQueue(Queues::compute(store, *Queues::rule(u"IS"), QDate(2026, 12, 6)));
+    const auto shown = [&](int c) {
+        QStringList out;
+        for (int r = 0; r < m.rowCount(); ++r)
+            out << m.data(m.index(r, c), Qt::DisplayRole).toString();
+        return out;
+    };
+    m.sortByColumn(3, QueueListModel::SortType::Date);
+    EXPECT_EQ(shown(3), (QStringList{"1/2/2006", "12/31/2005", "2/29/2004", "soon", ""}));
+    m.sortByColumn(3, QueueListModel::SortType::Date);
+    EXPECT_EQ(shown(3), (QStringList{"soon", "", "2/29/2004", "12/31/2005", "1/2/2006"}));
+    EXPECT_EQ(shown(0), (QStringList{"c", "e", "d", "b", "a"}));
 }
 
 TEST(RecordStore, FilesThatAreNotLotwiseStoresAreRefusedAndLeftUntouched)
