@@ -14,7 +14,7 @@ packages=(
   postfix dovecot-imapd dovecot-lmtpd openssl python3
   desktop-file-utils dpkg-dev help2man
   at-spi2-core python3-pyatspi dbus-x11 matchbox-window-manager
-  postgresql-15 libqt6sql6-psql
+  postgresql-15 libqt6sql6-psql libpq-dev
 )
 
 missing=()

@@ -242,7 +242,7 @@ int copyStore(RecordStore &from, RecordStore &to, bool replace)
     std::vector<FieldValues> rows;
     rows.reserve(size_t(from.recordCount()));
     for (int i = 0; i < from.recordCount(); ++i)
-        rows.push_back(from.recordAt(i).values);
+        rows.push_back(from.recordAt(i).values.toFieldValues());
     to.appendRecords(rows, replace);
     const qint64 source = from.storedCount();
     const qint64 copied = to.storedCount();

@@ -4,30 +4,38 @@
 
 namespace Numbers {
 
-double leadingNumber(QStringView text)
+namespace {
+
+inline int unit(QChar c) { return c.unicode(); }
+inline int unit(char c) { return static_cast<unsigned char>(c); }
+
+// Reads the ASCII characters it looks for the same from UTF-16 and from UTF-8; any other
+// character ends the number in both.
+template <typename Text>
+double leadingNumberOf(const Text &text)
 {
     qsizetype i = 0;
     const qsizetype n = text.size();
-    while (i < n && (text[i] == u' ' || text[i] == u'\t'))
+    while (i < n && (unit(text[i]) == ' ' || unit(text[i]) == '\t'))
         ++i;
     double sign = 1.0;
-    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-        if (text[i] == u'-')
+    if (i < n && (unit(text[i]) == '+' || unit(text[i]) == '-')) {
+        if (unit(text[i]) == '-')
             sign = -1.0;
         ++i;
     }
     double value = 0.0;
     bool any = false;
-    while (i < n && text[i] >= u'0' && text[i] <= u'9') {
-        value = value * 10.0 + (text[i].unicode() - u'0');
+    while (i < n && unit(text[i]) >= '0' && unit(text[i]) <= '9') {
+        value = value * 10.0 + (unit(text[i]) - '0');
         any = true;
         ++i;
     }
-    if (i < n && text[i] == u'.') {
+    if (i < n && unit(text[i]) == '.') {
         ++i;
         double scale = 0.1;
-        while (i < n && text[i] >= u'0' && text[i] <= u'9') {
-            value += (text[i].unicode() - u'0') * scale;
+        while (i < n && unit(text[i]) >= '0' && unit(text[i]) <= '9') {
+            value += (unit(text[i]) - '0') * scale;
             scale /= 10.0;
             any = true;
             ++i;
@@ -35,6 +43,12 @@ double leadingNumber(QStringView text)
     }
     return any ? sign * value : 0.0;
 }
+
+} // namespace
+
+double leadingNumber(QStringView text) { return leadingNumberOf(text); }
+
+double leadingNumber(QByteArrayView utf8) { return leadingNumberOf(utf8); }
 
 QString numberText(double value)
 {

@@ -142,6 +142,15 @@ void QueueListModel::sortByColumn(int column, SortType type)
             keys[i] = age == QueueMember::kNoAge ? kLowest : double(age);
         }
         sortBy(keys);
+    } else if (type == SortType::Date && column == kColumns - 2 && m_rows.store()) {
+        // Rows read from the store: their ages were counted from these very dates, so the
+        // older the date the greater the age, and no date is no age; no text is read.
+        std::vector<double> keys(n);
+        for (size_t i = 0; i < n; ++i) {
+            const qint32 age = m_rows.age(i);
+            keys[i] = age == QueueMember::kNoAge ? kLowest : -double(age);
+        }
+        sortBy(keys);
     } else {
         std::vector<double> keys(n);
         if (type == SortType::Number) {

@@ -169,7 +169,7 @@ QString family(QStringView key)
 bool hasFlags(const AuctionRecord &record, const std::vector<FlagTest> &flags)
 {
     for (const FlagTest &t : flags) {
-        if (Fields::flagCode(record[t.field]) != t.value)
+        if (flagCodeOf(record.values.utf8(size_t(Fields::index(t.field)))) != t.value)
             return false;
     }
     return true;

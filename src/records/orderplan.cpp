@@ -73,9 +73,10 @@ public:
         m_claimsOrders(plan->format == Format::EtsySoldOrderItems)
     {
         for (int i = 0; i < store.recordCount(); ++i) {
-            const FieldValues &v = store.recordAt(i).values;
-            if (!at(v, Field::AuctionUrl).trimmed().isEmpty())
-                m_items.insert(itemKey(at(v, Field::AuctionUrl), at(v, Field::UserName)), i);
+            const AuctionRecord &r = store.recordAt(i);
+            const QString url = r[Field::AuctionUrl];
+            if (!url.trimmed().isEmpty())
+                m_items.insert(itemKey(url, r[Field::UserName]), i);
         }
     }
 
@@ -136,7 +137,7 @@ private:
             return m_plan->additions[size_t(index - stored)];
         auto it = m_working.find(index);
         if (it == m_working.end())
-            it = m_working.insert(index, m_store.recordAt(index).values);
+            it = m_working.insert(index, m_store.recordAt(index).values.toFieldValues());
         return *it;
     }
 
@@ -162,10 +163,13 @@ private:
             m_ordersIndexed = true;
             const int all = m_store.recordCount() + int(m_plan->additions.size());
             for (int i = 0; i < all; ++i) {
-                const FieldValues &v = i < m_store.recordCount() ? m_store.recordAt(i).values
-                                                                 : m_plan->additions[size_t(i - m_store.recordCount())];
-                for (const QString &o : ordersNamed(at(v, Field::Notes)))
-                    m_orders[itemKey(o, at(v, Field::UserName))].append(i);
+                const bool stored = i < m_store.recordCount();
+                const auto field = [&](Field f) {
+                    return stored ? m_store.recordAt(i)[f]
+                                  : at(m_plan->additions[size_t(i - m_store.recordCount())], f);
+                };
+                for (const QString &o : ordersNamed(field(Field::Notes)))
+                    m_orders[itemKey(o, field(Field::UserName))].append(i);
             }
         }
         return m_orders.value(itemKey(order, user));

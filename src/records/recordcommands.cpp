@@ -69,17 +69,42 @@ bool search(RecordStore &store, const QString &chooser, const QString &text)
 
 namespace {
 
-bool linksTo(const AuctionRecord &r, const QString &userName, const QString &auctionName)
+// A record's field, trimmed, equals `wanted` (trimmed too). Read from the record's own UTF-8
+// without making a string: when the field starts and ends, past ASCII blanks, with ASCII
+// letters, trimmed() would cut exactly those blanks, and equal texts have equal bytes.
+class TrimmedEquals
 {
-    return r[Field::UserName].trimmed() == userName && r[Field::AuctionName].trimmed() == auctionName;
+public:
+    explicit TrimmedEquals(const QString &wanted) : m_wanted(wanted), m_utf8(wanted.toUtf8()) {}
+    bool operator()(const AuctionRecord &r, Field f) const
+    {
+        QByteArrayView v = r.values.utf8(size_t(Fields::index(f)));
+        const auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+        while (!v.isEmpty() && blank(v.front()))
+            v = v.sliced(1);
+        while (!v.isEmpty() && blank(v.back()))
+            v.chop(1);
+        if (!v.isEmpty() && (quint8(v.front()) >= 0x80 || quint8(v.back()) >= 0x80))
+            return r[f].trimmed() == m_wanted;
+        return v == QByteArrayView(m_utf8);
+    }
+
+private:
+    QString m_wanted;
+    QByteArray m_utf8;
+};
+
+bool linksTo(const AuctionRecord &r, const TrimmedEquals &user, const TrimmedEquals &auction)
+{
+    return user(r, Field::UserName) && auction(r, Field::AuctionName);
 }
 
 } // namespace
 
 int firstListRecord(const RecordStore &store, const QString &userName, const QString &auctionName)
 {
-    const QString user = userName.trimmed();
-    const QString auction = auctionName.trimmed();
+    const TrimmedEquals user(userName.trimmed());
+    const TrimmedEquals auction(auctionName.trimmed());
     for (int i = 0; i < store.recordCount(); ++i) {
         if (linksTo(store.recordAt(i), user, auction))
             return i;
@@ -103,8 +128,8 @@ bool findListRecord(RecordStore &store, const QString &userName, const QString &
 std::vector<int> listRecords(const RecordStore &store, const QString &userName,
                              const QString &auctionName)
 {
-    const QString user = userName.trimmed();
-    const QString auction = auctionName.trimmed();
+    const TrimmedEquals user(userName.trimmed());
+    const TrimmedEquals auction(auctionName.trimmed());
     std::vector<int> found;
     for (int i = 0; i < store.recordCount(); ++i) {
         if (linksTo(store.recordAt(i), user, auction))

@@ -1,31 +1,25 @@
+// The record store's cursor over the records it holds in memory, and its writes; the opening
+// of a file is in storefile.cpp, of a server in storeserver.cpp.
+
 #include "recordstore.h"
+#include "storesql.h"
 
 #include "platform/dates.h"
 #include "platform/errorcatalogue.h"
 #include "platform/lotwiseerror.h"
 
 #include <QAtomicInt>
-#include <algorithm>
-#include <QFile>
 #include <QHash>
-#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QVariant>
-#include <QSqlDriver>
+#include <algorithm>
+#include <future>
+#include <string_view>
+#include <unordered_map>
 
-#include <sqlite3.h>
-
-namespace {
-
-static_assert(kFieldCount <= 32, "the dirty mask holds one bit per field");
-
-QString quoted(const QString &name) { return u'"' + name + u'"'; }
-
-// The change counter beside the 30 fields; added to older tables on open.
-const QString kRevision = QStringLiteral("revision");
+namespace StoreSql {
 
 QString columnList()
 {
@@ -41,35 +35,6 @@ QString newConnectionName()
     return QStringLiteral("lotwise-store-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
-// Flags and empty fields make up most of a table; sharing their text keeps memory down.
-const QString &zeroText()
-{
-    static const QString zero = QStringLiteral("0");
-    return zero;
-}
-
-const QString &oneText()
-{
-    static const QString one = QStringLiteral("1");
-    return one;
-}
-
-QString intern(QString &&value)
-{
-    if (value.isEmpty())
-        return QString();
-    if (value.size() == 1) {
-        if (value == zeroText())
-            return zeroText();
-        if (value == oneText())
-            return oneText();
-    }
-    return std::move(value);
-}
-
-// Empty fields are stored as "" rather than NULL, so other tools reading the file see text.
-QString storedText(const QString &value) { return value.isNull() ? QStringLiteral("") : value; }
-
 [[noreturn]] void fail(int number, const QString &detail) { throw LotwiseError(number, detail); }
 
 // Gives up a transaction: `why` is taken before the rollback, which may clear the error.
@@ -83,148 +48,6 @@ QString sqlError(const QSqlError &e)
 {
     const QString t = e.driverText().isEmpty() ? e.text() : e.driverText();
     return e.databaseText().isEmpty() ? t : e.databaseText();
-}
-
-class Connection
-{
-public:
-    Connection(const QString &name, const QString &path, const QString &options) : m_name(name)
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        db.setConnectOptions(options);
-    }
-    ~Connection()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            if (db.isOpen())
-                db.close();
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
-    const QString &name() const { return m_name; }
-
-private:
-    QString m_name;
-};
-
-// SQLite's own verdict that the file is not whole, as against locked or unreadable.
-bool isDamage(const QSqlError &e)
-{
-    const int code = e.nativeErrorCode().toInt() & 0xff;
-    return code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
-}
-
-[[noreturn]] void failRead(const QSqlError &e, const QString &path)
-{
-    fail(isDamage(e) ? ErrorCode::DatabaseDamaged : ErrorCode::CannotOpenDatabase,
-         QStringLiteral("\"%1\" cannot be read: %2.").arg(path, sqlError(e)));
-}
-
-// The pages and indexes of the file are whole: SQLite answers a single "ok".
-void checkIntegrity(QSqlDatabase db, const QString &path, RecordStore::Integrity level)
-{
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.exec(level == RecordStore::Integrity::Quick ? QStringLiteral("PRAGMA quick_check")
-                                                       : QStringLiteral("PRAGMA integrity_check")))
-        failRead(q.lastError(), path);
-    QStringList found;
-    while (q.next())
-        found << q.value(0).toString();
-    if (q.lastError().isValid())
-        failRead(q.lastError(), path);
-    if (found != QStringList{QStringLiteral("ok")})
-        fail(ErrorCode::DatabaseDamaged,
-             QStringLiteral("\"%1\" fails the integrity check: %2.")
-                 .arg(path, found.mid(0, 3).join(QStringLiteral("; "))));
-}
-
-// Refuses what is not a readable SQLite file before anything writes to it.
-void checkExistingFile(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.isDir())
-        fail(ErrorCode::CannotOpenDatabase, QStringLiteral("\"%1\" is a folder.").arg(path));
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        fail(ErrorCode::CannotOpenDatabase,
-             QStringLiteral("\"%1\" cannot be read: %2.").arg(path, f.errorString()));
-    const QByteArray header = f.read(16);
-    if (info.size() > 0 && header != QByteArray("SQLite format 3\0", 16))
-        fail(ErrorCode::NotALotwiseDatabase,
-             QStringLiteral("\"%1\" is not a database file.").arg(path));
-}
-
-// Opens the existing store file on `ro` once it has passed the checks that refuse what is
-// not a whole SQLite file.
-QSqlDatabase openChecked(const Connection &ro, const QString &path, RecordStore::Integrity level)
-{
-    checkExistingFile(path);
-    QSqlDatabase db = ro.db();
-    if (!db.open())
-        fail(ErrorCode::CannotOpenDatabase,
-             QStringLiteral("\"%1\": %2.").arg(path, sqlError(db.lastError())));
-    checkIntegrity(db, path, level);
-    return db;
-}
-
-// Returns true when the database has an Auctions table; throws when it cannot be read or
-// holds something else. *hasRevision tells whether the change counter is there yet.
-bool checkSchema(QSqlDatabase db, const QString &path, bool *hasRevision)
-{
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
-        failRead(q.lastError(), path);
-    QStringList tables;
-    while (q.next())
-        tables << q.value(0).toString();
-    tables.removeIf([](const QString &t) { return t.startsWith(QLatin1String("sqlite_")); });
-    if (!tables.contains(QStringLiteral("Auctions"))) {
-        if (tables.isEmpty())
-            return false;
-        fail(ErrorCode::NotALotwiseDatabase,
-             QStringLiteral("\"%1\" has no Auctions table.").arg(path));
-    }
-    if (!q.exec(QStringLiteral("PRAGMA table_info(\"Auctions\")")))
-        failRead(q.lastError(), path);
-    QStringList columns;
-    while (q.next())
-        columns << q.value(1).toString();
-    for (const QString &n : Fields::names()) {
-        if (!columns.contains(n))
-            fail(ErrorCode::NotALotwiseDatabase,
-                 QStringLiteral("The Auctions table of \"%1\" has no field \"%2\".").arg(path, n));
-    }
-    *hasRevision = columns.contains(kRevision);
-    return true;
-}
-
-// The same for a server database: the table's columns from the information schema.
-bool checkServerSchema(QSqlDatabase db, const QString &where, bool *hasRevision)
-{
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT column_name FROM information_schema.columns "
-                               "WHERE table_schema = current_schema() AND table_name = 'Auctions'")))
-        fail(ErrorCode::CannotOpenDatabase,
-             QStringLiteral("%1 cannot be read: %2.").arg(where, sqlError(q.lastError())));
-    QStringList columns;
-    while (q.next())
-        columns << q.value(0).toString();
-    if (columns.isEmpty())
-        return false;
-    for (const QString &n : Fields::names()) {
-        if (!columns.contains(n))
-            fail(ErrorCode::NotALotwiseDatabase,
-                 QStringLiteral("The Auctions table of %1 has no field \"%2\".").arg(where, n));
-    }
-    if (!columns.contains(QStringLiteral("id")))
-        fail(ErrorCode::NotALotwiseDatabase,
-             QStringLiteral("The Auctions table of %1 has no id column.").arg(where));
-    *hasRevision = columns.contains(kRevision);
-    return true;
 }
 
 QString tableColumns(const QString &idColumn, const QString &revisionColumn)
@@ -243,6 +66,28 @@ void exec(QSqlDatabase db, const QString &sql, const QString &path)
              QStringLiteral("\"%1\": %2.").arg(path, sqlError(q.lastError())));
 }
 
+} // namespace StoreSql
+
+using namespace StoreSql;
+
+namespace {
+
+static_assert(kFieldCount <= 32, "the dirty mask holds one bit per field");
+
+// A record's revision and its 30 fields from a query row that has the revision in column
+// `revisionAt` and the fields after it.
+void readRow(const QSqlQuery &q, AuctionRecord &r, int revisionAt)
+{
+    r.revision = q.value(revisionAt).toLongLong();
+    std::array<QByteArray, kFieldCount> utf8;
+    std::array<QByteArrayView, kFieldCount> texts;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        utf8[i] = q.value(revisionAt + 1 + int(i)).toString().toUtf8();
+        texts[i] = utf8[i];
+    }
+    r.values = RecordValues::fromUtf8(texts);
+}
+
 } // namespace
 
 RecordStore::RecordStore(QObject *parent) : QObject(parent) {}
@@ -256,277 +101,10 @@ RecordStore::~RecordStore()
     }
 }
 
-void RecordStore::open(const QString &path)
-{
-    if (m_useServer) {
-        openServer(m_useServer->first, m_useServer->second);
-        return;
-    }
-    close();
-    const bool existed = QFileInfo::exists(path);
-    bool hasTable = false;
-    bool hasRevision = false;
-    std::vector<AuctionRecord> loaded;
-
-    if (existed) {
-        // Read everything through a read-only connection first, so that a file we refuse
-        // is never written to.
-        Connection ro(newConnectionName(), path, QStringLiteral("QSQLITE_OPEN_READONLY"));
-        QSqlDatabase db = openChecked(ro, path, Integrity::Quick);
-        hasTable = checkSchema(db, path, &hasRevision);
-        if (hasTable) {
-            emit recordsAboutToChange();
-            m_records.clear();
-            m_server = false;
-            load(ro.name(), hasRevision);
-            loaded.swap(m_records);
-        }
-    }
-
-    const QString name = newConnectionName();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!db.open()) {
-            const QString why = sqlError(db.lastError());
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(name);
-            fail(ErrorCode::CannotOpenDatabase, QStringLiteral("\"%1\": %2.").arg(path, why));
-        }
-        try {
-            // A change written on reposition must survive a crash right after it.
-            exec(db, QStringLiteral("PRAGMA journal_mode=WAL"), path);
-            exec(db, QStringLiteral("PRAGMA synchronous=FULL"), path);
-            if (!hasTable) {
-                exec(db,
-                     QStringLiteral("CREATE TABLE IF NOT EXISTS \"Auctions\" (%1)")
-                         .arg(tableColumns(
-                             QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT"),
-                             kRevision + QStringLiteral(" INTEGER NOT NULL DEFAULT 0"))),
-                     path);
-            } else if (!hasRevision) {
-                exec(db,
-                     QStringLiteral("ALTER TABLE \"Auctions\" ADD COLUMN %1 INTEGER NOT NULL "
-                                    "DEFAULT 0")
-                         .arg(kRevision),
-                     path);
-            }
-        } catch (...) {
-            db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(name);
-            throw;
-        }
-    }
-    m_connection = name;
-    m_path = path;
-    m_server = false;
-    m_open = true;
-    emit recordsAboutToChange();
-    m_records.swap(loaded);
-    rebuildCodes();
-    m_dirty = 0;
-    reposition(0);
-}
-
-StoreFileCheck RecordStore::checkFile(const QString &path, Integrity level)
-{
-    StoreFileCheck result;
-    try {
-        if (!QFileInfo::exists(path))
-            fail(ErrorCode::FileNotFound, QStringLiteral("\"%1\" does not exist.").arg(path));
-        Connection ro(newConnectionName(), path, QStringLiteral("QSQLITE_OPEN_READONLY"));
-        QSqlDatabase db = openChecked(ro, path, level);
-        bool hasRevision = false;
-        if (!checkSchema(db, path, &hasRevision))
-            fail(ErrorCode::NotALotwiseDatabase,
-                 QStringLiteral("\"%1\" has no Auctions table.").arg(path));
-        QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("SELECT count(*) FROM \"Auctions\"")) || !q.next())
-            failRead(q.lastError(), path);
-        result.records = q.value(0).toLongLong();
-    } catch (const LotwiseError &e) {
-        result.error = e.number();
-        result.problem = e.detail().isEmpty() ? e.description() : e.detail();
-    }
-    return result;
-}
-
-namespace {
-
-QString serverName(const StoreAddress &a) { return QStringLiteral("the database %1").arg(a.describe()); }
-
-// Adds and opens a PostgreSQL connection; throws with the server's reason when it fails.
-void openServerConnection(const QString &name, const StoreAddress &a, const QString &password)
-{
-    if (const QString why = a.problem(); !why.isEmpty())
-        fail(ErrorCode::CannotOpenDatabase, why);
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
-        fail(ErrorCode::CannotOpenDatabase,
-             QStringLiteral("Qt's PostgreSQL driver is not installed (package libqt6sql6-psql)."));
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-    db.setHostName(a.host.trimmed());
-    db.setPort(a.port);
-    db.setDatabaseName(a.database.trimmed());
-    db.setUserName(a.user.trimmed());
-    db.setPassword(password);
-    db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=Lotwise"));
-    if (!db.open()) {
-        const QString why = sqlError(db.lastError()).trimmed();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name);
-        fail(ErrorCode::CannotOpenDatabase,
-             QStringLiteral("%1 cannot be opened: %2").arg(serverName(a), why));
-    }
-}
-
-} // namespace
-
-void RecordStore::useServer(const StoreAddress &address, const QString &password)
-{
-    m_useServer.emplace(address, password);
-}
-
-void RecordStore::openServer(const StoreAddress &address, const QString &password)
-{
-    close();
-    const QString name = newConnectionName();
-    openServerConnection(name, address, password);
-    const QString where = serverName(address);
-    try {
-        QSqlDatabase db = QSqlDatabase::database(name, false);
-        bool hasRevision = false;
-        if (!checkServerSchema(db, where, &hasRevision)) {
-            exec(db,
-                 QStringLiteral("CREATE TABLE IF NOT EXISTS \"Auctions\" (%1)")
-                     .arg(tableColumns(QStringLiteral("id BIGSERIAL PRIMARY KEY"),
-                                       kRevision + QStringLiteral(" BIGINT NOT NULL DEFAULT 0"))),
-                 where);
-        } else if (!hasRevision) {
-            exec(db,
-                 QStringLiteral("ALTER TABLE \"Auctions\" ADD COLUMN IF NOT EXISTS %1 BIGINT NOT "
-                                "NULL DEFAULT 0")
-                     .arg(kRevision),
-                 where);
-        }
-        m_server = true;
-        load(name);
-    } catch (...) {
-        m_server = false;
-        QSqlDatabase::database(name, false).close();
-        QSqlDatabase::removeDatabase(name);
-        throw;
-    }
-    m_connection = name;
-    m_path = address.describe();
-    m_open = true;
-    rebuildCodes();
-    m_dirty = 0;
-    reposition(0);
-}
-
-bool RecordStore::testServer(const StoreAddress &address, const QString &password,
-                             QString *report)
-{
-    const QString name = newConnectionName();
-    try {
-        openServerConnection(name, address, password);
-    } catch (const LotwiseError &e) {
-        *report = e.description();
-        return false;
-    }
-    bool ok = true;
-    {
-        QSqlDatabase db = QSqlDatabase::database(name, false);
-        try {
-            bool hasRevision = false;
-            if (!checkServerSchema(db, serverName(address), &hasRevision)) {
-                *report = QStringLiteral("Connected to %1. It has no Auctions table yet; "
-                                         "Lotwise creates it when it opens the store.")
-                              .arg(serverName(address));
-            } else {
-                QSqlQuery q(db);
-                q.exec(QStringLiteral("SELECT count(*) FROM \"Auctions\""));
-                *report = QStringLiteral("Connected to %1: %2 auction records.")
-                              .arg(serverName(address))
-                              .arg(q.next() ? q.value(0).toLongLong() : 0);
-            }
-        } catch (const LotwiseError &e) {
-            *report = e.description();
-            ok = false;
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
-}
-
 QString RecordStore::keyColumn() const
 {
     return m_server ? QStringLiteral("id") : QStringLiteral("rowid");
 }
-
-namespace {
-
-// Reads the whole table straight from SQLite on the connection Qt opened: the generic path
-// builds a variant for every one of the three million values of a large table, which makes
-// opening several times slower. Returns false when the connection is not SQLite.
-bool loadFromSqlite(QSqlDatabase db, const QString &sqlText, std::vector<AuctionRecord> *records,
-                    QString *error)
-{
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return false;
-    sqlite3 *h = *static_cast<sqlite3 *const *>(handle.constData());
-    if (!h)
-        return false;
-    const QByteArray sql = sqlText.toUtf8();
-    sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
-        *error = QString::fromUtf8(sqlite3_errmsg(h));
-        return true;
-    }
-    sqlite3_stmt *count = nullptr;
-    if (sqlite3_prepare_v2(h, "SELECT count(*) FROM \"Auctions\"", -1, &count, nullptr) == SQLITE_OK &&
-        sqlite3_step(count) == SQLITE_ROW)
-        records->reserve(size_t(sqlite3_column_int64(count, 0)));
-    sqlite3_finalize(count);
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        AuctionRecord r;
-        r.rowId = sqlite3_column_int64(stmt, 0);
-        r.revision = sqlite3_column_int64(stmt, 1);
-        for (int i = 0; i < kFieldCount; ++i) {
-            const auto *text =
-                reinterpret_cast<const char *>(sqlite3_column_text(stmt, i + 2));
-            const int bytes = sqlite3_column_bytes(stmt, i + 2);
-            if (!text || bytes == 0)
-                continue;
-            // Flags are most of the values: share "0" and "1" without building a string.
-            if (bytes == 1 && (text[0] == '0' || text[0] == '1'))
-                r.values[size_t(i)] = text[0] == '0' ? zeroText() : oneText();
-            else
-                r.values[size_t(i)] = QString::fromUtf8(text, bytes);
-        }
-        records->push_back(std::move(r));
-    }
-    if (rc != SQLITE_DONE)
-        *error = QString::fromUtf8(sqlite3_errmsg(h));
-    sqlite3_finalize(stmt);
-    return true;
-}
-
-// A record's revision and its 30 fields from a query row that has the revision in column
-// `revisionAt` and the fields after it.
-void readRow(const QSqlQuery &q, AuctionRecord &r, int revisionAt)
-{
-    r.revision = q.value(revisionAt).toLongLong();
-    for (int i = 0; i < kFieldCount; ++i)
-        r.values[size_t(i)] = intern(q.value(revisionAt + 1 + i).toString());
-}
-
-} // namespace
 
 void RecordStore::load(const QString &connection, bool withRevision)
 {
@@ -536,7 +114,8 @@ void RecordStore::load(const QString &connection, bool withRevision)
     const QString sql = QStringLiteral("SELECT %1, %2, %3 FROM \"Auctions\" ORDER BY %1")
                             .arg(keyColumn(), withRevision ? kRevision : QStringLiteral("0"),
                                  columnList());
-    if (m_server || !loadFromSqlite(db, sql, &records, &error)) {
+    if (!(m_server ? loadFromServer(db, sql, &records, &error)
+                   : loadFromSqlite(db, sql, &records, &error))) {
         QSqlQuery q(db);
         // The whole result in one piece: row by row, the server driver is several times
         // slower for a large table.
@@ -561,14 +140,6 @@ void RecordStore::load(const QString &connection, bool withRevision)
     m_records.swap(records);
 }
 
-FlagCodes flagCodesOf(const FieldValues &values)
-{
-    FlagCodes codes;
-    for (int i = 0; i < kFieldCount; ++i)
-        codes[size_t(i)] = Fields::flagCode(values[size_t(i)]);
-    return codes;
-}
-
 namespace {
 
 // The place of a date field among a record's day numbers, or -1.
@@ -586,10 +157,17 @@ int daySlot(Field f)
 constexpr Field kDateFields[] = {Field::CloseDate, Field::InvoiceSentDate, Field::PaymentMadeDate,
                                  Field::ItemSentDate};
 
-qint32 dayNumber(const Dates::DateReader &reader, QStringView text)
+qint32 dayNumber(const Dates::DateReader &reader, QByteArrayView utf8)
 {
-    const auto d = reader.read(text);
+    if (utf8.isEmpty())
+        return RecordStore::kNoDay;
+    const auto d = reader.read(QString::fromUtf8(utf8));
     return d ? qint32(d->toJulianDay()) : RecordStore::kNoDay;
+}
+
+QByteArrayView dateText(const RecordValues &values, size_t slot)
+{
+    return values.utf8(size_t(Fields::index(kDateFields[slot])));
 }
 
 } // namespace
@@ -600,12 +178,12 @@ qint32 RecordStore::dayAt(int index, Field f) const
     return slot < 0 ? kNoDay : m_days[size_t(index)][size_t(slot)];
 }
 
-RecordStore::DayNumbers RecordStore::daysOf(const FieldValues &values) const
+RecordStore::DayNumbers RecordStore::daysOf(const RecordValues &values) const
 {
     const Dates::DateReader reader(m_dayLocale);
     DayNumbers days;
     for (size_t i = 0; i < days.size(); ++i)
-        days[i] = dayNumber(reader, values[size_t(Fields::index(kDateFields[i]))]);
+        days[i] = dayNumber(reader, dateText(values, i));
     return days;
 }
 
@@ -617,27 +195,39 @@ void RecordStore::recode(size_t index)
 
 void RecordStore::rebuildCodes()
 {
-    m_codes.clear();
-    m_codes.reserve(m_records.size());
-    for (const AuctionRecord &r : m_records)
-        m_codes.push_back(flagCodesOf(r.values));
-    // A table holds one date text per selling day at most: each is read once.
     m_dayLocale = QLocale();
-    const Dates::DateReader reader(m_dayLocale);
-    QHash<QString, qint32> seen;
-    m_days.clear();
-    m_days.reserve(m_records.size());
-    for (const AuctionRecord &r : m_records) {
-        DayNumbers days;
-        for (size_t i = 0; i < days.size(); ++i) {
-            const QString &text = r[kDateFields[i]];
-            auto it = seen.constFind(text);
-            if (it == seen.cend())
-                it = seen.insert(text, dayNumber(reader, text));
-            days[i] = *it;
+    const size_t n = m_records.size();
+    m_codes.resize(n);
+    m_days.resize(n);
+    // Records [from, to): one walk over each record's texts for its flags and its dates. A
+    // table holds one date text per selling day at most: each is read once, keyed by the
+    // records' own bytes, which stay where they are while this runs.
+    const auto code = [this](size_t from, size_t to) {
+        const Dates::DateReader reader(m_dayLocale);
+        std::unordered_map<std::string_view, qint32> seen;
+        for (size_t k = from; k < to; ++k) {
+            const auto texts = m_records[k].values.utf8All();
+            for (size_t i = 0; i < texts.size(); ++i)
+                m_codes[k][i] = flagCodeOf(texts[i]);
+            for (size_t i = 0; i < m_days[k].size(); ++i) {
+                const QByteArrayView text = texts[size_t(Fields::index(kDateFields[i]))];
+                const std::string_view key(text.data(), size_t(text.size()));
+                auto it = seen.find(key);
+                if (it == seen.end())
+                    it = seen.emplace(key, dayNumber(reader, text)).first;
+                m_days[k][i] = it->second;
+            }
         }
-        m_days.push_back(days);
+    };
+    // A large table in two halves at once, one on another core.
+    constexpr size_t kOneCore = 20000;
+    if (n < kOneCore) {
+        code(0, n);
+        return;
     }
+    auto half = std::async(std::launch::async, code, n / 2, n);
+    code(0, n / 2);
+    half.get();
 }
 
 void RecordStore::refresh()
@@ -789,14 +379,17 @@ QString RecordStore::get(QStringView fieldName) const { return get(fieldByName(f
 void RecordStore::set(Field f, const QString &value)
 {
     current();
-    QString &slot = m_records[size_t(m_pos)].values[size_t(Fields::index(f))];
-    if (slot == value && !slot.isNull())
+    RecordValues &values = m_records[size_t(m_pos)].values;
+    const size_t i = size_t(Fields::index(f));
+    // A field that holds nothing at all takes even an empty text, which is then written.
+    if (const QString now = std::as_const(values)[i]; now == value && !now.isNull())
         return;
     emit recordsAboutToChange();
-    slot = value;
-    m_codes[size_t(m_pos)][size_t(Fields::index(f))] = Fields::flagCode(value);
+    values.set(i, value);
+    m_codes[size_t(m_pos)][i] = Fields::flagCode(value);
     if (const int slot = daySlot(f); slot >= 0)
-        m_days[size_t(m_pos)][size_t(slot)] = dayNumber(Dates::DateReader(m_dayLocale), value);
+        m_days[size_t(m_pos)][size_t(slot)] =
+            dayNumber(Dates::DateReader(m_dayLocale), values.utf8(i));
     m_dirty |= 1u << Fields::index(f);
 }
 
@@ -851,15 +444,16 @@ void RecordStore::flush()
 
     // Somebody else got there first: take their record and hand back what was typed here.
     StoreConflict conflict;
-    const FieldValues mine = r.values;
+    const FieldValues mine = r.values.toFieldValues();
     emit recordsAboutToChange();
     conflict.deleted = !reread(r);
-    conflict.userName = (conflict.deleted ? mine : r.values)[Fields::index(Field::UserName)];
-    conflict.auctionName = (conflict.deleted ? mine : r.values)[Fields::index(Field::AuctionName)];
+    const FieldValues now = conflict.deleted ? mine : r.values.toFieldValues();
+    conflict.userName = now[Fields::index(Field::UserName)];
+    conflict.auctionName = now[Fields::index(Field::AuctionName)];
     for (int i = 0; i < kFieldCount; ++i) {
         if (m_dirty & (1u << i))
             conflict.changes.push_back({Field(i), mine[size_t(i)],
-                                        conflict.deleted ? QString() : r.values[size_t(i)]});
+                                        conflict.deleted ? QString() : now[size_t(i)]});
     }
     recode(size_t(m_pos));
     m_dirty = 0;
@@ -891,7 +485,7 @@ void RecordStore::markCurrent(const std::vector<std::pair<Field, QString>> &chan
     if (!q.exec())
         abandon(db, sqlError(q.lastError()));
     const bool found = q.numRowsAffected() == 1;
-    const FieldValues mine = r.values;
+    const FieldValues mine = r.values.toFieldValues();
     emit recordsAboutToChange();
     if (found && !reread(r))
         abandon(db, QStringLiteral("The record could not be read back."));
@@ -1029,7 +623,7 @@ void RecordStore::write(const std::vector<RecordChange> &changes,
             for (size_t i = 0; i < n; ++i) {
                 AuctionRecord r;
                 r.rowId = taken[i];
-                r.values = rows[at + i];
+                r.values = RecordValues(rows[at + i]);
                 added.push_back(std::move(r));
                 step();
             }
@@ -1048,7 +642,7 @@ void RecordStore::write(const std::vector<RecordChange> &changes,
                 abandon(db, sqlError(q.lastError()));
             AuctionRecord r;
             r.rowId = q.lastInsertId().toLongLong();
-            r.values = row;
+            r.values = RecordValues(row);
             added.push_back(std::move(r));
             step();
         }
@@ -1060,7 +654,7 @@ void RecordStore::write(const std::vector<RecordChange> &changes,
     for (const RecordChange &c : changes) {
         AuctionRecord &r = m_records[size_t(c.index)];
         for (const auto &f : c.fields)
-            r.values[size_t(Fields::index(f.first))] = f.second;
+            r.values.set(size_t(Fields::index(f.first)), f.second);
         ++r.revision;
         recode(size_t(c.index));
     }

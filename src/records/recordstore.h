@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fields.h"
+#include "auctionrecord.h"
 #include "storeaddress.h"
 
 #include <QLocale>
@@ -11,23 +11,6 @@
 #include <limits>
 #include <optional>
 #include <vector>
-
-using FieldValues = std::array<QString, kFieldCount>;
-
-// Every field's value read as a flag, packed for whole-table scans: 0 and 1 for those
-// numbers, 2 for any other value (see Fields::flagCode).
-using FlagCodes = std::array<quint8, kFieldCount>;
-FlagCodes flagCodesOf(const FieldValues &values);
-
-struct AuctionRecord
-{
-    qint64 rowId = 0;
-    // The change counter as last read or written: every write adds one, so a seat can tell
-    // that somebody else wrote the record since it read it.
-    qint64 revision = 0;
-    FieldValues values;
-    const QString &operator[](Field f) const { return values[Fields::index(f)]; }
-};
 
 // A change to the current record that was not written because another seat had written
 // the record since this one read it (or had deleted it). The store has re-read the record;
@@ -132,7 +115,10 @@ public:
     // Writes the pending change of the current record now.
     void flush();
 
-    // Read access for whole-table scans, which read records without moving the cursor.
+    // Read access for whole-table scans, which read records without moving the cursor. A
+    // field read from the record is made into a QString then: scans that test flags or ages
+    // read flagCodesAt() and dayAt() instead. The record stays where it is until records
+    // are deleted, reloaded or the store closes; a set() changes its texts.
     const AuctionRecord &recordAt(int index) const { return m_records[size_t(index)]; }
     // The record's flags, kept beside the records so a scan reads a few bytes per record.
     const FlagCodes &flagCodesAt(int index) const { return m_codes[size_t(index)]; }
@@ -189,7 +175,7 @@ private:
     std::vector<AuctionRecord> m_records;
     // Beside each record: its flags and its date fields as day numbers.
     using DayNumbers = std::array<qint32, 4>;
-    DayNumbers daysOf(const FieldValues &values) const;
+    DayNumbers daysOf(const RecordValues &values) const;
     void recode(size_t index);
     std::vector<FlagCodes> m_codes; // parallel to m_records
     std::vector<DayNumbers> m_days; // parallel to m_records

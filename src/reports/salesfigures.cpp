@@ -41,7 +41,7 @@ std::optional<double> median(std::vector<qint64> &values)
     return (lower + upper) / 2;
 }
 
-bool isSet(const AuctionRecord &r, Field f) { return Fields::flagCode(r[f]) == 1; }
+bool isSet(const FlagCodes &codes, Field f) { return codes[size_t(Fields::index(f))] == 1; }
 
 } // namespace
 
@@ -58,6 +58,7 @@ Period compute(const RecordStore &store, QDate first, int count)
     std::vector<qint64> toShipping;
     for (int i = 0; i < store.recordCount(); ++i) {
         const AuctionRecord &r = store.recordAt(i);
+        const FlagCodes &codes = store.flagCodesAt(i);
         const std::optional<QDate> closed = dates.read(r[Field::CloseDate]);
         if (!closed) {
             ++p.leftOut;
@@ -66,13 +67,13 @@ Period compute(const RecordStore &store, QDate first, int count)
         if (*closed < first || *closed >= end)
             continue;
         ++p.records;
-        if (isSet(r, Field::Npb))
+        if (isSet(codes, Field::Npb))
             ++p.neverPaid;
         const std::optional<QDate> paidOn =
-            isSet(r, Field::PaymentMade) ? dates.read(r[Field::PaymentMadeDate]) : std::nullopt;
+            isSet(codes, Field::PaymentMade) ? dates.read(r[Field::PaymentMadeDate]) : std::nullopt;
         if (paidOn)
             toPayment.push_back(closed->daysTo(*paidOn));
-        if (paidOn && isSet(r, Field::ItemSent)) {
+        if (paidOn && isSet(codes, Field::ItemSent)) {
             if (const auto sentOn = dates.read(r[Field::ItemSentDate]))
                 toShipping.push_back(paidOn->daysTo(*sentOn));
         }
@@ -86,7 +87,7 @@ Period compute(const RecordStore &store, QDate first, int count)
         for (Month *into : {&m, &p.totals}) {
             ++into->sales;
             into->total += *amount;
-            if (isSet(r, Field::PaymentMade))
+            if (isSet(codes, Field::PaymentMade))
                 into->paid += *amount;
             else
                 ++into->unpaid;

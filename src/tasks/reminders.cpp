@@ -4,6 +4,10 @@
 #include "queues/queuerules.h"
 #include "records/recordstore.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 namespace StartupReminders {
 
 namespace {
@@ -29,25 +33,35 @@ const Rule kRules[] = {
 
 QStringList lines(const RecordStore &store, const OptionFiles::Reminders &reminders, QDate today)
 {
-    QStringList out;
-    for (int which = 0; which < int(reminders.items.size()); ++which) {
-        const OptionFiles::Reminders::Reminder &r = reminders.items[size_t(which)];
+    std::vector<QueueRule> rules;
+    std::vector<int> which;
+    for (int k = 0; k < int(reminders.items.size()); ++k) {
+        const OptionFiles::Reminders::Reminder &r = reminders.items[size_t(k)];
         if (!r.on)
             continue;
-        QueueRule rule;
-        rule.flags = kRules[which].flags;
-        rule.basis = Field::CloseDate;
         // "7.5" means seven and a half days, text that is not a number 0; a record counts
-        // once its age reaches the count.
-        const double days = Numbers::leadingNumber(r.days);
-        int count = 0;
-        for (int i = 0; i < store.recordCount(); ++i) {
-            std::optional<qint64> age;
-            if (Queues::isMember(store.recordAt(i), rule, today, &age) && age && double(*age) >= days)
-                ++count;
-        }
-        if (count > 0)
-            out << QStringLiteral("REMINDER - You Have %1").arg(count) + QLatin1String(kRules[which].text);
+        // once its age (whole days) reaches the count, that is the count rounded up.
+        const double days = std::ceil(Numbers::leadingNumber(r.days));
+        if (std::isnan(days))
+            continue;
+        QueueRule rule;
+        rule.flags = kRules[k].flags;
+        rule.basis = Field::CloseDate;
+        rule.minAge = int(std::clamp(days, double(std::numeric_limits<int>::min()),
+                                     double(std::numeric_limits<int>::max())));
+        rules.push_back(std::move(rule));
+        which.push_back(k);
+    }
+    // One pass over the packed flags and day numbers for all of them.
+    std::vector<const QueueRule *> asked;
+    for (const QueueRule &rule : rules)
+        asked.push_back(&rule);
+    const std::vector<int> counts = Queues::countMembers(store, asked, today);
+    QStringList out;
+    for (size_t k = 0; k < counts.size(); ++k) {
+        if (counts[k] > 0)
+            out << QStringLiteral("REMINDER - You Have %1").arg(counts[k]) +
+                       QLatin1String(kRules[which[k]].text);
     }
     return out;
 }

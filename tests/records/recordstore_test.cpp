@@ -1,6 +1,10 @@
+#include "platform/dates.h"
 #include "platform/errorcatalogue.h"
 #include "platform/lotwiseerror.h"
+#include "queues/queuelistmodel.h"
+#include "queues/queuerules.h"
 #include "records/addrecord.h"
+#include "records/recordcommands.h"
 #include "records/recordstore.h"
 #include "support/storebackend.h"
 #include "support/testsupport.h"
@@ -233,6 +237,139 @@ TEST_P(StoreOnBothBackEnds, FieldsAreAddressedByTheirExactNames)
     EXPECT_EQ(store.get(Field::NoticePaymentReceived), QStringLiteral("1"));
     EXPECT_EQ(errorNumberOf([&] { store.set(u"CK Credit Filed", "1"); }), ErrorCode::ItemNotFound);
     EXPECT_EQ(errorNumberOf([&] { store.get(u"Nonsense"); }), ErrorCode::ItemNotFound);
+}
+
+// A record's texts are kept packed in one block: each kind of text comes back exactly, its
+// neighbours untouched, its flag and day numbers in step, as set and as read again.
+TEST_P(StoreOnBothBackEnds, EveryKindOfTextComesBackExactlyBesideItsNeighbours)
+{
+    struct Case
+    {
+        const char *what;
+        Field field;
+        QString value;
+    };
+    const Case cases[] = {
+        {"non-Latin-1 text", Field::UserName, QString::fromUtf8("Łódź 東京 🙂")},
+        {"a 1,000-character note", Field::Notes, QString(1000, u'n')},
+        {"the note shrunk back", Field::Notes, QStringLiteral("x")},
+        {"255 bytes", Field::Address, QString(255, u'a')},
+        {"256 bytes, two to a letter", Field::Address, QString(128, QChar(0xe9))},
+        {"the first field", Field::CloseDate, QStringLiteral("12/6/2026")},
+        {"the last field", Field::NoticeFeedBackGiven, QStringLiteral("1")},
+        {"a date", Field::PaymentMadeDate, QStringLiteral("12/1/2026")},
+        {"a date field set to a non-date", Field::PaymentMadeDate, QStringLiteral("soon")},
+        {"a flag set to text", Field::Cash, QStringLiteral("yes")},
+        {"an empty text", Field::AuctionName, QStringLiteral("")},
+    };
+    RecordStore store;
+    openStore(store);
+    TestSupport::addRecord(store, {{Field::UserName, "ann"}, {Field::AuctionName, "lamp"},
+                                   {Field::Notes, "first"}, {Field::Cash, "1"}});
+    addBuyers(store, {"bob"});
+    FieldValues expected = store.recordAt(0).values;
+    for (const Case &c : cases) {
+        store.moveFirst();
+        store.set(c.field, c.value);
+        expected[size_t(Fields::index(c.field))] = c.value;
+        for (bool reread : {false, true}) {
+            if (reread) {
+                store.close();
+                openStore(store);
+            }
+            const char *when = reread ? "as read again" : "as set";
+            const AuctionRecord &r = store.recordAt(0);
+            for (int f = 0; f < kFieldCount; ++f)
+                EXPECT_EQ(r[Field(f)], expected[size_t(f)])
+                    << c.what << ", " << when << ": " << Fields::name(Field(f)).toStdString();
+            EXPECT_EQ(store.flagCodesAt(0), flagCodesOf(expected)) << c.what << ", " << when;
+            const auto day = Dates::DateReader(store.dayLocale())
+                                 .read(expected[size_t(Fields::index(Field::PaymentMadeDate))]);
+            EXPECT_EQ(store.dayAt(0, Field::PaymentMadeDate),
+                      day ? qint32(day->toJulianDay()) : RecordStore::kNoDay)
+                << c.what << ", " << when;
+            EXPECT_EQ(store.recordAt(1)[Field::UserName], QStringLiteral("bob")) << c.what;
+            EXPECT_TRUE(store.recordAt(1)[Field::Notes].isNull()) << c.what;
+        }
+    }
+    // A field another tool left NULL reads as empty, and an empty text set on it is written.
+    execute(QStringLiteral("UPDATE \"Auctions\" SET \"Notes\" = NULL"));
+    store.refresh();
+    EXPECT_TRUE(store.get(Field::Notes).isNull());
+    store.set(Field::Notes, QStringLiteral(""));
+    EXPECT_FALSE(store.get(Field::Notes).isNull());
+    store.flush();
+    EXPECT_EQ(column("Notes"), (QStringList{"", "<null>"}));
+}
+
+TEST(RecordValues, CopiesAndFillsFieldByFieldKeepEveryText)
+{
+    const QString wide(70000, u'w');
+    for (size_t at : {size_t(0), size_t(13), size_t(kFieldCount - 1)}) {
+        for (const QString &text : {QStringLiteral("1"), QString(300, u'm'), wide}) {
+            RecordValues v;
+            v[at] = text;
+            v[kFieldCount - 1 - at] = QStringLiteral("other");
+            const RecordValues copy = v;
+            RecordValues moved = RecordValues(v);
+            FieldValues seen;
+            size_t i = 0;
+            for (const QString &t : moved)
+                seen[i++] = t;
+            EXPECT_EQ(seen, copy.toFieldValues()) << at << " " << text.size();
+            EXPECT_EQ(copy[at], text) << at << " " << text.size();
+            EXPECT_EQ(QString(moved[kFieldCount - 1 - at]), QStringLiteral("other"));
+            EXPECT_EQ(RecordValues(copy.toFieldValues()).toFieldValues(), seen);
+        }
+    }
+}
+
+// The list's link to its record compares the record's trimmed names from their bytes; names
+// that start or end in other than ASCII letters take the long way, with the same answer.
+TEST(RecordStore, ListRowsFindTheirRecordsWhateverLettersTheNamesEndIn)
+{
+    TempFolder dir;
+    RecordStore store;
+    store.open(dir.dbPath());
+    const QString nbsp(QChar(0x00a0));
+    const QStringList stored = {" ann ", "\tzoë", nbsp + "cy" + nbsp, "東京", "", "bob"};
+    for (const QString &name : stored)
+        TestSupport::addRecord(store, {{Field::UserName, name}, {Field::AuctionName, " lamp"}});
+    for (int i = 0; i < int(stored.size()); ++i) {
+        const QString asked = stored[i].trimmed() + QStringLiteral("  ");
+        EXPECT_EQ(RecordCommands::firstListRecord(store, asked, QStringLiteral("lamp")), i)
+            << stored[i].toStdString();
+        EXPECT_EQ(RecordCommands::listRecords(store, asked, QStringLiteral("lamp ")),
+                  std::vector<int>{i});
+    }
+    EXPECT_EQ(RecordCommands::firstListRecord(store, QStringLiteral("ann"), QStringLiteral("lam")), -1);
+}
+
+// A list read from the store sorts its date column by the ages it counted from the store's
+// day numbers, not by reading the texts again: the calendar's order, non-dates lowest.
+TEST(RecordStore, ListsReadFromTheStoreSortTheirDatesAsTheCalendarDoes)
+{
+    TempFolder dir;
+    RecordStore store;
+    store.open(dir.dbPath());
+    const QStringList dates = {"1/2/2006", "12/31/2005", "soon", "2/29/2004", ""};
+    for (int i = 0; i < int(dates.size()); ++i)
+        TestSupport::addRecord(store, {{Field::UserName, QString(QChar(u'a' + i))},
+                                       {Field::CloseDate, dates[i]}});
+    store.flush();
+    QueueListModel m({"User Name", "Email Address", "Auction Name", "Auction Close", "Days"});
+    m.setQueue(Queues::compute(store, *Queues::rule(u"IS"), QDate(2026, 12, 6)));
+    const auto shown = [&](int c) {
+        QStringList out;
+        for (int r = 0; r < m.rowCount(); ++r)
+            out << m.data(m.index(r, c), Qt::DisplayRole).toString();
+        return out;
+    };
+    m.sortByColumn(3, QueueListModel::SortType::Date);
+    EXPECT_EQ(shown(3), (QStringList{"1/2/2006", "12/31/2005", "2/29/2004", "soon", ""}));
+    m.sortByColumn(3, QueueListModel::SortType::Date);
+    EXPECT_EQ(shown(3), (QStringList{"soon", "", "2/29/2004", "12/31/2005", "1/2/2006"}));
+    EXPECT_EQ(shown(0), (QStringList{"c", "e", "d", "b", "a"}));
 }
 
 TEST(RecordStore, FilesThatAreNotLotwiseStoresAreRefusedAndLeftUntouched)
