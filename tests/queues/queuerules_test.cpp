@@ -40,7 +40,7 @@ Values familyFlags(const QString &family)
 AuctionRecord recordOf(const Values &values)
 {
     AuctionRecord r;
-    r.values = TestSupport::valuesOf(values);
+    r.values = RecordValues(TestSupport::valuesOf(values));
     return r;
 }
 
