@@ -9,6 +9,7 @@
 #include "platform/lotwiseerror.h"
 
 #include <QAtomicInt>
+#include <QScopeGuard>
 #include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -33,6 +34,12 @@ QString newConnectionName()
 {
     static QAtomicInt counter;
     return QStringLiteral("lotwise-store-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+void dropConnection(const QString &name)
+{
+    QSqlDatabase::database(name, false).close();
+    QSqlDatabase::removeDatabase(name);
 }
 
 [[noreturn]] void fail(int number, const QString &detail) { throw LotwiseError(number, detail); }
@@ -244,17 +251,14 @@ void RecordStore::close()
 {
     if (!m_open)
         return;
-    try {
+    {
+        // The connection goes whether or not the pending change could be written.
+        const auto release = qScopeGuard([this] {
+            m_open = false;
+            StoreSql::dropConnection(m_connection);
+        });
         flush();
-    } catch (...) {
-        m_open = false;
-        QSqlDatabase::database(m_connection, false).close();
-        QSqlDatabase::removeDatabase(m_connection);
-        throw;
     }
-    m_open = false;
-    QSqlDatabase::database(m_connection, false).close();
-    QSqlDatabase::removeDatabase(m_connection);
     emit recordsAboutToChange();
     m_records.clear();
     m_codes.clear();

@@ -31,15 +31,7 @@ public:
         db.setDatabaseName(path);
         db.setConnectOptions(options);
     }
-    ~Connection()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            if (db.isOpen())
-                db.close();
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
+    ~Connection() { dropConnection(m_name); }
     QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
     const QString &name() const { return m_name; }
 

@@ -108,8 +108,7 @@ void RecordStore::openServer(const StoreAddress &address, const QString &passwor
         load(name);
     } catch (...) {
         m_server = false;
-        QSqlDatabase::database(name, false).close();
-        QSqlDatabase::removeDatabase(name);
+        dropConnection(name);
         throw;
     }
     m_connection = name;

@@ -26,6 +26,8 @@ QString columnList();
 // The column definitions of a new Auctions table.
 QString tableColumns(const QString &idColumn, const QString &revisionColumn);
 QString newConnectionName();
+// Closes a named connection and forgets it; the caller holds no handle on it any more.
+void dropConnection(const QString &name);
 
 // Empty fields are stored as "" rather than NULL, so other tools reading the file see text.
 inline QString storedText(const QString &value)
