@@ -4,6 +4,7 @@
 //
 //   store_bench [--records=N] [google benchmark flags]
 
+#include "sellertable.h"
 #include "platform/dates.h"
 #include "records/recordstore.h"
 #include "records/storebackups.h"
@@ -31,21 +32,7 @@ void buildStore()
     g_dir = std::make_unique<QTemporaryDir>();
     RecordStore store;
     store.open(dbPath());
-    std::vector<FieldValues> rows(static_cast<size_t>(g_records));
-    const QDate today(2026, 12, 7);
-    for (int i = 0; i < g_records; ++i) {
-        FieldValues &v = rows[size_t(i)];
-        v[Fields::index(Field::CloseDate)] = Dates::shortDateText(today.addDays(-(i % 120)));
-        v[Fields::index(Field::AuctionName)] = QStringLiteral("Vintage brass lamp lot %1").arg(i);
-        v[Fields::index(Field::AuctionUrl)] = QString::number(4000000000LL + i);
-        v[Fields::index(Field::AuctionTotal)] = QStringLiteral("%1.50").arg(5 + i % 200);
-        v[Fields::index(Field::UserName)] = QStringLiteral("buyer%1").arg(i % 40000);
-        v[Fields::index(Field::EmailAddress)] = QStringLiteral("buyer%1@example.com").arg(i % 40000);
-        v[Fields::index(Field::Address)] = QStringLiteral("%1 Main Street\r\nSpringfield").arg(i);
-        for (int f = Fields::index(Field::InvoiceSent); f <= Fields::index(Field::CriedtFiled); ++f)
-            v[size_t(f)] = (i + f) % 3 ? QStringLiteral("1") : QStringLiteral("0");
-    }
-    store.appendRecords(rows);
+    store.appendRecords(sellerTable(g_records, QDate(2026, 12, 7)));
     store.close();
     std::printf("Store of %d records: %.1f MB\n", g_records,
                 double(QFileInfo(dbPath()).size()) / 1e6);
