@@ -18,21 +18,23 @@ size_t headerSize(char kind)
     return 1 + size_t(kFieldCount) * (kind == kWide ? 4 : 1);
 }
 
+// The length of field k, as the block's header gives it.
+size_t lengthAt(const char *block, size_t k)
+{
+    if (block[0] == kNarrow)
+        return static_cast<unsigned char>(block[1 + k]);
+    quint32 wide;
+    std::memcpy(&wide, block + 1 + 4 * k, 4);
+    return wide;
+}
+
 // Where field i starts among the texts, and its length.
 std::pair<size_t, size_t> span(const char *block, size_t i)
 {
     size_t start = 0;
-    if (block[0] == kNarrow) {
-        const auto *lengths = reinterpret_cast<const unsigned char *>(block + 1);
-        for (size_t k = 0; k < i; ++k)
-            start += lengths[k];
-        return {start, lengths[i]};
-    }
-    quint32 lengths[kFieldCount];
-    std::memcpy(lengths, block + 1, sizeof lengths);
     for (size_t k = 0; k < i; ++k)
-        start += lengths[k];
-    return {start, lengths[i]};
+        start += lengthAt(block, k);
+    return {start, lengthAt(block, i)};
 }
 
 size_t blockSize(const char *block)
@@ -158,14 +160,7 @@ std::array<QByteArrayView, kFieldCount> RecordValues::utf8All() const
         return texts;
     const char *text = m_block + headerSize(m_block[0]);
     for (size_t i = 0; i < size(); ++i) {
-        size_t length;
-        if (m_block[0] == kNarrow) {
-            length = static_cast<unsigned char>(m_block[1 + i]);
-        } else {
-            quint32 wide;
-            std::memcpy(&wide, m_block + 1 + 4 * i, 4);
-            length = wide;
-        }
+        const size_t length = lengthAt(m_block, i);
         texts[i] = QByteArrayView(text, qsizetype(length));
         text += length;
     }
@@ -223,7 +218,11 @@ FlagCodes flagCodesOf(const FieldValues &values)
 
 FlagCodes flagCodesOf(const RecordValues &values)
 {
-    const auto texts = values.utf8All();
+    return flagCodesOf(values.utf8All());
+}
+
+FlagCodes flagCodesOf(const std::array<QByteArrayView, kFieldCount> &texts)
+{
     FlagCodes codes;
     for (size_t i = 0; i < codes.size(); ++i)
         codes[i] = flagCodeOf(texts[i]);

@@ -94,7 +94,8 @@ private:
 using FlagCodes = std::array<quint8, kFieldCount>;
 FlagCodes flagCodesOf(const FieldValues &values);
 FlagCodes flagCodesOf(const RecordValues &values);
-// The same from a field's UTF-8 text.
+// The same from the fields' UTF-8 texts, and from one field's.
+FlagCodes flagCodesOf(const std::array<QByteArrayView, kFieldCount> &texts);
 quint8 flagCodeOf(QByteArrayView utf8);
 
 struct AuctionRecord

@@ -214,8 +214,7 @@ void RecordStore::rebuildCodes()
         std::unordered_map<std::string_view, qint32> seen;
         for (size_t k = from; k < to; ++k) {
             const auto texts = m_records[k].values.utf8All();
-            for (size_t i = 0; i < texts.size(); ++i)
-                m_codes[k][i] = flagCodeOf(texts[i]);
+            m_codes[k] = flagCodesOf(texts);
             for (size_t i = 0; i < m_days[k].size(); ++i) {
                 const QByteArrayView text = texts[size_t(Fields::index(kDateFields[i]))];
                 const std::string_view key(text.data(), size_t(text.size()));
