@@ -12,7 +12,9 @@
 #include <QScopeGuard>
 #include <QVariant>
 
-#include <cstdlib>
+#include <algorithm>
+#include <array>
+#include <charconv>
 #include <dlfcn.h>
 #include <libpq-fe.h>
 #include <type_traits>
@@ -161,14 +163,13 @@ namespace {
 // the library only where a server store is used, as before.
 struct LibPq
 {
-    decltype(&PQexecParams) execParams = nullptr;
+    decltype(&PQexec) exec = nullptr;
     decltype(&PQresultStatus) resultStatus = nullptr;
     decltype(&PQresultErrorMessage) resultErrorMessage = nullptr;
     decltype(&PQerrorMessage) errorMessage = nullptr;
-    decltype(&PQnfields) nfields = nullptr;
-    decltype(&PQntuples) ntuples = nullptr;
-    decltype(&PQgetvalue) getvalue = nullptr;
-    decltype(&PQgetlength) getlength = nullptr;
+    decltype(&PQgetCopyData) getCopyData = nullptr;
+    decltype(&PQgetResult) getResult = nullptr;
+    decltype(&PQfreemem) freemem = nullptr;
     decltype(&PQclear) clear = nullptr;
 
     static const LibPq *loaded()
@@ -182,61 +183,139 @@ struct LibPq
                 fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
                 return fn != nullptr;
             };
-            if (!(find(p.execParams, "PQexecParams") && find(p.resultStatus, "PQresultStatus") &&
+            if (!(find(p.exec, "PQexec") && find(p.resultStatus, "PQresultStatus") &&
                   find(p.resultErrorMessage, "PQresultErrorMessage") &&
-                  find(p.errorMessage, "PQerrorMessage") && find(p.nfields, "PQnfields") &&
-                  find(p.ntuples, "PQntuples") && find(p.getvalue, "PQgetvalue") &&
-                  find(p.getlength, "PQgetlength") && find(p.clear, "PQclear")))
-                p.execParams = nullptr;
+                  find(p.errorMessage, "PQerrorMessage") && find(p.getCopyData, "PQgetCopyData") &&
+                  find(p.getResult, "PQgetResult") && find(p.freemem, "PQfreemem") &&
+                  find(p.clear, "PQclear")))
+                p.exec = nullptr;
             return p;
         }();
         dlclose(lib); // the driver keeps it loaded
-        return pq.execParams ? &pq : nullptr;
+        return pq.exec ? &pq : nullptr;
+    }
+
+    // The error of a result, or else of the connection.
+    QString errorOf(PGconn *conn, const PGresult *result) const
+    {
+        QString why = QString::fromUtf8(resultErrorMessage(result)).trimmed();
+        return why.isEmpty() ? QString::fromUtf8(errorMessage(conn)).trimmed() : why;
     }
 };
+
+// One row of COPY's text format: fields split at tabs, "\N" for NULL, and backslash escapes
+// for the control characters and the backslash itself. Fields without a backslash are seen in
+// place; the others are written unescaped into `scratch`, which holds at least the row's size.
+// Returns the number of fields read, at most `max`.
+int splitCopyRow(QByteArrayView row, QByteArrayView *fields, int max, char *scratch)
+{
+    int n = 0;
+    qsizetype at = 0;
+    while (n < max) {
+        const qsizetype tab = row.indexOf('\t', at);
+        const qsizetype end = tab < 0 ? row.size() : tab;
+        QByteArrayView field = row.sliced(at, end - at);
+        if (field == "\\N") {
+            field = {};
+        } else if (field.contains('\\')) {
+            char *out = scratch;
+            for (qsizetype i = 0; i < field.size(); ++i) {
+                char c = field[i];
+                if (c == '\\' && i + 1 < field.size()) {
+                    switch (c = field[++i]) {
+                    case 'b': c = '\b'; break;
+                    case 'f': c = '\f'; break;
+                    case 'n': c = '\n'; break;
+                    case 'r': c = '\r'; break;
+                    case 't': c = '\t'; break;
+                    case 'v': c = '\v'; break;
+                    default: break; // "\\" and an escaped delimiter stand for themselves
+                    }
+                }
+                *out++ = c;
+            }
+            field = QByteArrayView(scratch, out - scratch);
+            scratch = out;
+        }
+        fields[n++] = field;
+        if (tab < 0)
+            break;
+        at = tab + 1;
+    }
+    return n;
+}
+
+qint64 numberOf(QByteArrayView text)
+{
+    qint64 v = 0;
+    std::from_chars(text.data(), text.data() + text.size(), v);
+    return v;
+}
 
 } // namespace
 
 namespace StoreSql {
 
-// Reads the whole table straight from libpq on the connection Qt opened, each value's text
-// copied once into its record: Qt's driver would build a variant and a string for every
-// one of the three million values of a large table.
+// Reads the whole table straight from libpq on the connection Qt opened, as COPY's stream of
+// rows: each row is made into its record while the server is still sending the next ones,
+// and each value's text is copied once. Qt's driver would wait for the whole result and
+// build a variant and a string for every one of the three million values of a large table.
 bool loadFromServer(QSqlDatabase db, const QString &sqlText, std::vector<AuctionRecord> *records,
                     QString *error)
 {
     const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+    // The driver names the handle by libpq's struct, or by its typedef in older versions.
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), "pg_conn*") != 0 &&
+                              qstrcmp(handle.typeName(), "PGconn*") != 0))
         return false;
     PGconn *conn = *static_cast<PGconn *const *>(handle.constData());
     const LibPq *pq = LibPq::loaded();
     if (!conn || !pq)
         return false;
-    const QByteArray sql = sqlText.toUtf8();
-    // Text results, so the fields arrive as the UTF-8 the connection speaks.
-    PGresult *result = pq->execParams(conn, sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);
-    const auto done = qScopeGuard([pq, result] { pq->clear(result); });
-    if (pq->resultStatus(result) != PGRES_TUPLES_OK) {
-        *error = QString::fromUtf8(pq->resultErrorMessage(result)).trimmed();
-        if (error->isEmpty())
-            *error = QString::fromUtf8(pq->errorMessage(conn)).trimmed();
+    // Text rows, so the fields arrive as the UTF-8 the connection speaks.
+    const QByteArray sql = "COPY (" + sqlText.toUtf8() + ") TO STDOUT";
+    PGresult *start = pq->exec(conn, sql.constData());
+    const bool copying = pq->resultStatus(start) == PGRES_COPY_OUT;
+    if (!copying)
+        *error = pq->errorOf(conn, start);
+    pq->clear(start);
+    if (!copying)
         return true;
+
+    constexpr int kColumns = kFieldCount + 2;
+    std::array<QByteArrayView, kColumns> fields;
+    std::array<QByteArrayView, kFieldCount> texts;
+    std::vector<char> scratch;
+    char *row = nullptr;
+    int length = 0;
+    while ((length = pq->getCopyData(conn, &row, 0)) > 0) {
+        const auto freeRow = qScopeGuard([pq, row] { pq->freemem(row); });
+        QByteArrayView line(row, length);
+        if (line.endsWith('\n'))
+            line.chop(1);
+        if (scratch.size() < size_t(line.size()))
+            scratch.resize(size_t(line.size()));
+        if (error->isEmpty()) {
+            const int n = splitCopyRow(line, fields.data(), kColumns, scratch.data());
+            if (n != kColumns) {
+                // Keep reading to the end, so the connection is left ready for the next query.
+                *error = QStringLiteral("the Auctions table gave %1 columns").arg(n);
+                continue;
+            }
+            AuctionRecord &r = records->emplace_back();
+            r.rowId = numberOf(fields[0]);
+            r.revision = numberOf(fields[1]);
+            std::copy(fields.begin() + 2, fields.end(), texts.begin());
+            r.values = RecordValues::fromUtf8(texts);
+        }
     }
-    if (pq->nfields(result) != kFieldCount + 2) {
-        *error = QStringLiteral("the Auctions table gave %1 columns").arg(pq->nfields(result));
-        return true;
-    }
-    const int rows = pq->ntuples(result);
-    records->reserve(size_t(rows));
-    for (int row = 0; row < rows; ++row) {
-        AuctionRecord &r = records->emplace_back();
-        r.rowId = std::strtoll(pq->getvalue(result, row, 0), nullptr, 10);
-        r.revision = std::strtoll(pq->getvalue(result, row, 1), nullptr, 10);
-        std::array<QByteArrayView, kFieldCount> texts;
-        for (int i = 0; i < kFieldCount; ++i)
-            texts[size_t(i)] = QByteArrayView(pq->getvalue(result, row, i + 2),
-                                              pq->getlength(result, row, i + 2));
-        r.values = RecordValues::fromUtf8(texts);
+    if (length == -2 && error->isEmpty())
+        *error = QString::fromUtf8(pq->errorMessage(conn)).trimmed();
+    // The command's end status, then the null result that says the connection is free again.
+    while (PGresult *end = pq->getResult(conn)) {
+        if (pq->resultStatus(end) != PGRES_COMMAND_OK && error->isEmpty())
+            *error = pq->errorOf(conn, end);
+        pq->clear(end);
     }
     return true;
 }
