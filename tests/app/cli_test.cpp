@@ -140,7 +140,8 @@ TEST_F(Cli, ImportOrdersPrintsTheFormatAndWhatWasDoneAndADryRunWritesNothing)
     TestSupport::writeBytes(folder.file("bad.csv"), bad);
     r = run({"import-orders", folder.file("bad.csv")});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.contains(folder.file("bad.csv") + ", line 3: \"Mar-41-24\" in Paid On Date is not a date"))
+    EXPECT_TRUE(r.err.contains(folder.file("bad.csv") +
+                               ", line 3: \"Mar-41-24\" in Paid On Date is not a date"))
         << r.err.toStdString();
     EXPECT_EQ(run({"import-orders", folder.file("none.csv")}).exitCode, 1);
     EXPECT_EQ(stored(), 5);
@@ -160,7 +161,8 @@ TEST_F(Cli, QueuePrintsTheRowsCaptionAndTitleForTheGivenDay)
 
 TEST_F(Cli, HelpAndVersionOnStandardOutputAndWrongUsageOnStandardErrorWithStatusTwo)
 {
-    for (const QStringList &args : {QStringList{"--help"}, QStringList{"-h"}, QStringList{"help"}}) {
+    for (const QStringList &args :
+         {QStringList{"--help"}, QStringList{"-h"}, QStringList{"help"}}) {
         const CliRun r = run(args);
         EXPECT_EQ(r.exitCode, 0) << args.join(' ').toStdString();
         EXPECT_TRUE(r.out.startsWith("Usage: lotwise-cli")) << r.out.toStdString();
@@ -215,6 +217,7 @@ TEST_F(Cli, YearEndReportAsCsvAndTextWithExactSums)
     ASSERT_EQ(lines.size(), 15) << r.out.toStdString();
     EXPECT_EQ(lines[0], "Month,Sales,Total,Paid,Unpaid");
     EXPECT_EQ(lines[1], "2024-01,2,0.30,0.10,1");
+    EXPECT_EQ(lines[2], "2024-02,0,0.00,0.00,0");
     EXPECT_EQ(lines[13], "Total,3,20.29,20.09,1");
     EXPECT_EQ(r.err, "2 records left out: no date or no amount\n");
 
@@ -222,6 +225,7 @@ TEST_F(Cli, YearEndReportAsCsvAndTextWithExactSums)
     ASSERT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.out.startsWith("Year-end report 2024\n"));
     EXPECT_TRUE(r.out.contains(QRegularExpression("\nDecember +1 +19\\.99 +19\\.99 +0\n")));
+    EXPECT_TRUE(r.out.contains(QRegularExpression("\nTotal +3 +20\\.29 +20\\.09 +1\n")));
     EXPECT_TRUE(r.out.contains("2 records left out: no date or no amount"));
 }
 
@@ -250,8 +254,7 @@ CliRun copyStore(const QString &home, const QStringList &more)
     qputenv("XDG_CONFIG_HOME", (home + "/config").toUtf8());
     const CliRun r = cli(home, QStringList{"copy-store"} + more +
                                    QStringList{"--host", "127.0.0.1", "--port", "15432",
-                                               "--database", "lotwise_copy", "--user",
-                                               "lotwise"});
+                                               "--database", "lotwise_copy", "--user", "lotwise"});
     qunsetenv("PGPASSWORD");
     qunsetenv("XDG_CONFIG_HOME");
     return r;
@@ -270,9 +273,10 @@ TEST(CliCopyStore, MovesEveryRecordToTheServerAndBackCheckingTheCounts)
     {
         RecordStore store;
         store.open(seller.dbPath());
-        TestSupport::addRecord(store, {{Field::UserName, "ann"}, {Field::Address, "1 Main St\r\nX"}});
-        TestSupport::addRecord(store, {{Field::UserName, QString::fromUtf8("zoë")},
-                                       {Field::CriedtFiled, "1"}});
+        TestSupport::addRecord(store,
+                               {{Field::UserName, "ann"}, {Field::Address, "1 Main St\r\nX"}});
+        TestSupport::addRecord(
+            store, {{Field::UserName, QString::fromUtf8("zoë")}, {Field::CriedtFiled, "1"}});
         TestSupport::addRecord(store, {{Field::UserName, "cy"}});
     }
     CliRun r = copyStore(seller.path(), {"to-server", "--replace"});
@@ -316,7 +320,8 @@ TEST_F(Cli, BackupPrintsItsPathAndCheckTellsASoundStoreFromADamagedOne)
     TestSupport::damageStore(folder.dbPath(), TestSupport::Damage::ZeroedPage);
     const CliRun damaged = run({"check"});
     EXPECT_EQ(damaged.exitCode, 1);
-    EXPECT_TRUE(damaged.err.contains(folder.dbPath() + "\" cannot be read: database disk image is malformed"))
+    EXPECT_TRUE(damaged.err.contains(folder.dbPath() +
+                                     "\" cannot be read: database disk image is malformed"))
         << damaged.err.toStdString();
     // A damaged store is never copied over a sound backup.
     EXPECT_EQ(run({"backup"}).exitCode, 1);
@@ -326,7 +331,8 @@ TEST_F(Cli, BackupPrintsItsPathAndCheckTellsASoundStoreFromADamagedOne)
 TEST_F(Cli, RestoreTakesTheNewestSoundBackupOrTheOneNamedAndKeepsTheFileAside)
 {
     TestSupport::makeStore(folder.dbPath(), 5);
-    StoreBackups::write(folder.dbPath(), folder.file("Backups"), QDateTime(QDate(2026, 1, 2), QTime(8, 0)));
+    StoreBackups::write(folder.dbPath(), folder.file("Backups"),
+                        QDateTime(QDate(2026, 1, 2), QTime(8, 0)));
     TestSupport::makeStore(folder.file("other.db"), 7);
     const QString newer = StoreBackups::write(folder.file("other.db"), folder.file("Backups"),
                                               QDateTime(QDate(2026, 1, 3), QTime(8, 0)));
@@ -345,7 +351,8 @@ TEST_F(Cli, RestoreTakesTheNewestSoundBackupOrTheOneNamedAndKeepsTheFileAside)
     const CliRun r = run({"restore"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(RecordStore::checkFile(folder.dbPath()).records, 7);
-    const QString aside = folder.dbPath() + ".before-restore-" + QDate::currentDate().toString(Qt::ISODate);
+    const QString aside =
+        folder.dbPath() + ".before-restore-" + QDate::currentDate().toString(Qt::ISODate);
     EXPECT_EQ(TestSupport::readBytes(aside), damaged);
     EXPECT_TRUE(r.out.contains(aside)) << r.out.toStdString();
 

@@ -118,10 +118,7 @@ TEST(CrashSuite, KilledFiftyTimesMidWorkTheStoreKeepsEveryAcknowledgedChange)
         model.insert(QStringLiteral("item%1").arg(i), {});
 
     QRandomGenerator rng(20261207);
-    int kills = 0;
-    int acknowledged = 0;
-    int lost = 0;
-    int unexpected = 0;
+    int kills = 0, acknowledged = 0, lost = 0, unexpected = 0;
     for (int run = 0; run < 50; ++run) {
         const QString sideLog = dir.file(QStringLiteral("side-%1.log").arg(run));
         QProcess helper;
@@ -149,7 +146,8 @@ TEST(CrashSuite, KilledFiftyTimesMidWorkTheStoreKeepsEveryAcknowledgedChange)
             apply(alternative, *pending);
         }
 
-        const StoreFileCheck check = RecordStore::checkFile(dir.dbPath(), RecordStore::Integrity::Full);
+        const StoreFileCheck check =
+            RecordStore::checkFile(dir.dbPath(), RecordStore::Integrity::Full);
         ASSERT_TRUE(check.sound()) << "after kill " << kills << ": " << check.problem.toStdString();
         RecordStore store;
         store.open(dir.dbPath());
@@ -230,8 +228,7 @@ TEST(CrashSuite, SendKilledPartWayNeverMarksARecordWithoutItsMail)
     const QueueRule &invoices = *Queues::rule(QStringLiteral("IS"));
 
     QRandomGenerator rng(20261208);
-    int kills = 0;
-    int inFlight = 0;
+    int kills = 0, inFlight = 0;
     bool finished = false;
     for (int round = 0; round < 8 && !finished; ++round) {
         QProcess helper;
@@ -289,30 +286,20 @@ TEST(CrashSuite, SendKilledPartWayNeverMarksARecordWithoutItsMail)
 namespace {
 
 // A tmpfs of a few hundred KB mounted for the length of a test.
-class SmallDisk
+struct SmallDisk
 {
-public:
-    explicit SmallDisk(const QString &at) : m_at(at)
+    explicit SmallDisk(const QString &at) : at(at)
     {
         QDir().mkpath(at);
-        QProcess p;
-        p.start(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=384k", "tmpfs", at});
-        m_mounted = p.waitForFinished() && p.exitStatus() == QProcess::NormalExit &&
-                    p.exitCode() == 0;
-        m_error = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+        mounted = QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=384k", "tmpfs", at}) == 0;
     }
     ~SmallDisk()
     {
-        if (m_mounted)
-            QProcess::execute(QStringLiteral("umount"), {"-l", m_at});
+        if (mounted)
+            QProcess::execute(QStringLiteral("umount"), {"-l", at});
     }
-    bool mounted() const { return m_mounted; }
-    const QString &error() const { return m_error; }
-
-private:
-    QString m_at;
-    bool m_mounted = false;
-    QString m_error;
+    QString at;
+    bool mounted = false;
 };
 
 // Takes whatever room is left on the disk.
@@ -337,12 +324,10 @@ TEST(CrashSuite, FullDiskLosesNothingStoredAndLeavesEveryFileWhole)
         GTEST_SKIP() << "the full-disk case mounts a small tmpfs, which needs root";
     TempFolder dir;
     SmallDisk disk(dir.file("disk"));
-    if (!disk.mounted())
-        GTEST_SKIP() << "a tmpfs could not be mounted: " << disk.error().toStdString();
-    const QString app = dir.file("disk");
-    const QString db = app + "/Auctions.db";
+    if (!disk.mounted)
+        GTEST_SKIP() << "a tmpfs could not be mounted";
+    const QString app = disk.at, db = app + "/Auctions.db", log = app + "/errorlog.log";
     const QString list = app + "/Subjects/emailsub.sub";
-    const QString log = app + "/errorlog.log";
     TestSupport::makeStore(db, 100);
     QDir().mkpath(app + "/Subjects");
     OptionFiles::writeList(list, {"Thanks for your order", "Your parcel is on its way"});
@@ -373,7 +358,7 @@ TEST(CrashSuite, FullDiskLosesNothingStoredAndLeavesEveryFileWhole)
     // The batch marks, with the disk full to the last byte.
     fill(app + "/filler");
     std::vector<int> acknowledged;
-    QString markRefused;
+    QString markRefused, error;
     for (int i = 0; i < 100 && markRefused.isEmpty(); ++i) {
         store.moveTo(i);
         try {
@@ -391,12 +376,13 @@ TEST(CrashSuite, FullDiskLosesNothingStoredAndLeavesEveryFileWhole)
     EXPECT_EQ(TestSupport::errorNumberOf([&] { OptionFiles::writeList(list, longer); }),
               ErrorCode::FileAccess);
     EXPECT_EQ(TestSupport::readBytes(list), listBytes);
-    QString error;
     EXPECT_FALSE(TextFile::appendLines(log, longer, &error));
     EXPECT_EQ(TestSupport::readBytes(log), logBytes);
     // A backup: refused, nothing half written left behind.
-    EXPECT_EQ(TestSupport::errorNumberOf(
-                  [&] { StoreBackups::write(db, StoreBackups::folderOf(app), QDateTime::currentDateTime()); }),
+    EXPECT_EQ(TestSupport::errorNumberOf([&] {
+                  StoreBackups::write(db, StoreBackups::folderOf(app),
+                                      QDateTime::currentDateTime());
+              }),
               ErrorCode::BackupFailed);
     EXPECT_TRUE(QDir(StoreBackups::folderOf(app)).entryList(QDir::Files).isEmpty());
     try {
@@ -416,8 +402,7 @@ TEST(CrashSuite, FullDiskLosesNothingStoredAndLeavesEveryFileWhole)
                 "written on the full disk%s; store sound with %lld records, option file and "
                 "error log unchanged, no backup left half written\n",
                 imported, qPrintable(importRefused), acknowledged.size(),
-                markRefused.isEmpty() ? "" : qPrintable(" before one was refused"),
-                check.records);
+                markRefused.isEmpty() ? "" : qPrintable(" before one was refused"), check.records);
 }
 
 // ---------------------------------------------------------------- damaged stores
@@ -440,15 +425,13 @@ TEST(CrashSuite, DamagedStoreIsRefusedAndRestoredWithTheDamagedFileKeptAside)
 
         RecordStore store;
         EXPECT_NE(TestSupport::errorNumberOf([&] { store.open(dir.dbPath()); }), 0);
-
         TestSupport::InstalledPrompts scripted;
         scripted.answerButton(Prompts::Yes);
-        const bool opened = StoreSafety(store, settings, dir.path()).open(today);
-        ASSERT_TRUE(opened);
+        ASSERT_TRUE(StoreSafety(store, settings, dir.path()).open(today));
         ASSERT_EQ(scripted.asked().size(), 1);
         const QString question = scripted.asked()[0].text;
-        EXPECT_TRUE(question.startsWith("Auctions.db is damaged: ")) << question.toStdString();
-        EXPECT_TRUE(question.endsWith(". Restore the backup of 12/6/2026 6:00 PM (300 records)?"))
+        EXPECT_TRUE(question.startsWith("Auctions.db is damaged: ") &&
+                    question.endsWith(". Restore the backup of 12/6/2026 6:00 PM (300 records)?"))
             << question.toStdString();
         EXPECT_EQ(store.recordCount(), 300);
         EXPECT_EQ(TestSupport::readBytes(dir.dbPath() + ".damaged-2026-12-07"), damaged);

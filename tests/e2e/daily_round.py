@@ -1,18 +1,11 @@
 #!/usr/bin/python3
-"""The daily round through the accessibility bus, as a screen reader user does it with the
-keyboard: daily_round.py LOTWISE_BINARY WORK_DIR. Run inside an X server with its own D-Bus
-session and the accessibility bus started (run_daily_round.sh does that).
-
-Controls are found by their role and the name they are announced by, and given the focus as
-a screen reader's "jump to" does; everything else is keys: typing, Space on buttons and
-switches, arrows and Enter in the task tree.
-
-On an empty application folder: two records are added on the record panel, one marked
-invoiced and paid by PayPal, the other invoiced and 8 days old; "7 Day Reminder" is opened
-from the task tree, its row checked and sent on the local mail folders; "Items To Ship"
-shows the paid one. The record panel is read, and the quick email, notes, options and about
-windows are opened from the keyboard; every control in them must be announced by a caption. Then the outbox and the database
-are checked."""
+"""daily_round.py LOTWISE_BINARY WORK_DIR: the daily round through the accessibility bus, as a
+screen reader user does it with the keyboard, inside the X server and D-Bus session that
+run_daily_round.sh starts. Controls are found by role and announced name and focused as a
+screen reader's "jump to" does; the rest is keys. Two records are added (one invoiced and paid
+by PayPal, one invoiced and 8 days old), "7 Day Reminder" sends its row on the local mail
+folders, "Items To Ship" shows the paid one, the record panel, quick email, notes, options and
+about windows must announce every control; then the outbox and the database are checked."""
 import datetime
 import http.server
 import os
@@ -31,8 +24,7 @@ KEY = {"Escape": 0xff1b, "Tab": 0xff09, "Right": 0xff53, "Down": 0xff54, "Home":
 
 
 class HomePage(http.server.BaseHTTPRequestHandler):
-    """The auction site's home page: the online check wants a successful answer, whatever
-    the page shows."""
+    """The auction site's home page: the online check wants a successful answer."""
 
     def do_GET(self):
         body = b"<html><p>Welcome back.</p></html>"
@@ -84,8 +76,7 @@ def showing(o):
 
 
 def must(root, role, name):
-    o = wait_for(f"{role} {name!r}", lambda: find(root, role, name, showing))
-    return o
+    return wait_for(f"{role} {name!r}", lambda: find(root, role, name, showing))
 
 
 def has_state(o, state):
@@ -195,9 +186,8 @@ def window_announced(app, title, close_with=None):
 
 
 def small_windows(app, window):
-    """The record panel; the quick email from its toolbar button, the notes and options from
-    the View menu and the about window from the Help menu, each read through the bus and
-    closed again."""
+    """The record panel, then the quick email, notes, options and about windows opened from
+    the toolbar and the menus, each read through the bus and closed again."""
     press(must(window, "push button", "Auction Winners"))
     window_announced(app, "Lotwise - ")
     press(must(window, "push button", "Email"))
@@ -211,9 +201,8 @@ def small_windows(app, window):
 
 
 def open_task(window, tree, name):
-    """Tabs into the task tree from the view button above it, walks the tree with the arrow
-    keys to the node and opens it with Enter. Right opens a closed node or steps into an open
-    one and does nothing on a leaf; Down moves on."""
+    """Tabs into the task tree from the button above it and walks it with the arrow keys to
+    the node, opened with Enter: Right opens a closed node or steps into an open one."""
     focus(must(window, "push button", "Create Template"))
     key("Tab")
     wait_for("the focus in the task tree", lambda: has_state(tree, pyatspi.STATE_FOCUSED) or any(

@@ -37,21 +37,20 @@ protected:
 
 } // namespace
 
-TEST_F(ErrorHandlerTest, BothSwitchesOffShowsTheBoxOnly)
+TEST_F(ErrorHandlerTest, BothSwitchesOffShowsTheBoxOnlyAndAKeptLogGetsFiveLinesAnError)
 {
     HandelErrors("Sub_LogOn", 53, "Mail/Inbox");
     ASSERT_EQ(scripted.asked().size(), 1);
     EXPECT_EQ(scripted.asked()[0].title, "Error Information");
     EXPECT_EQ(scripted.asked()[0].icon, Prompts::Icon::Information);
     EXPECT_EQ(scripted.asked()[0].buttons, int(Prompts::Ok));
-    EXPECT_EQ(scripted.asked()[0].text, "Lotwise generated an error!\r\n\r\nError Found In: Sub_LogOn\r\n"
-                                        "Error Number: 53\r\nError Description: File not found. Mail/Inbox");
+    EXPECT_EQ(scripted.asked()[0].text,
+              "Lotwise generated an error!\r\n\r\nError Found In: Sub_LogOn\r\n"
+              "Error Number: 53\r\nError Description: File not found. Mail/Inbox");
     EXPECT_FALSE(QFile::exists(reporting.logPath));
     EXPECT_TRUE(reports.isEmpty());
-}
 
-TEST_F(ErrorHandlerTest, AKeptLogGetsAFiveLineBlockPerErrorOldestFirst)
-{
+    // A kept log gets a five-line block per error, oldest first.
     keepLog = true;
     HandelErrors("Sub_LogOn", 53);
     // A server's reply of several lines keeps to one line of the block.
@@ -61,7 +60,8 @@ TEST_F(ErrorHandlerTest, AKeptLogGetsAFiveLineBlockPerErrorOldestFirst)
     ASSERT_EQ(lines.size(), 15);
     EXPECT_EQ(lines[1], "Error Found In: Sub_LogOn");
     EXPECT_EQ(lines[7], "Error Number: 32014");
-    EXPECT_TRUE(lines[8].endsWith("550 5.1.1 unknown 550 no such user bye ")) << lines[8].toStdString();
+    EXPECT_TRUE(lines[8].endsWith("550 5.1.1 unknown 550 no such user bye "))
+        << lines[8].toStdString();
     EXPECT_EQ(lines[13], "Error Description: No current record.");
     for (int block = 0; block < 3; ++block) {
         EXPECT_EQ(lines[block * 5 + 4], "");

@@ -163,30 +163,36 @@ TEST_F(OptionsWindowTest, OpensOnTheDefaultsAndEveryChangeWritesItsFileAtOnce)
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(OptionsWindowTest, UntickingKeepLogFileUnticksTheOtherThreeFirst)
-{
-    put("OptionLogFile.txt", "LogFile=1\r\nDay=0\r\nWeek=1\r\nMonth=0\r\n");
-    open();
-    ASSERT_TRUE(check("chkEveryWeek")->isChecked());
-    check("chkKeepLogFile")->setChecked(false);
-    for (const char *name : {"chkKeepLogFile", "chkEveryDay", "chkEveryWeek", "chkEveryMonth"})
-        EXPECT_FALSE(check(name)->isChecked()) << name;
-    EXPECT_EQ(bytesOf("OptionLogFile.txt"), "LogFile=0\r\nDay=0\r\nWeek=0\r\nMonth=0\r\n");
-}
-
-TEST_F(OptionsWindowTest, ClickingALabelTogglesItsBoxOrPicksItsList)
+TEST_F(OptionsWindowTest, ClickingALabelTogglesItsBoxOrPicksItsListAndNoLogFileUnticksTheRest)
 {
     open();
     find<QTabWidget>("tabOptions")->setCurrentIndex(3);
     clickLabel("lblKeepLogFile");
     EXPECT_TRUE(check("chkKeepLogFile")->isChecked());
     EXPECT_EQ(bytesOf("OptionLogFile.txt"), "LogFile=1\r\nDay=0\r\nWeek=0\r\nMonth=0\r\n");
+    // Unticking the log file unticks the other three first.
+    check("chkEveryWeek")->setChecked(true);
     clickLabel("lblKeepLogFile");
-    EXPECT_FALSE(check("chkKeepLogFile")->isChecked());
+    for (const char *name : {"chkKeepLogFile", "chkEveryDay", "chkEveryWeek", "chkEveryMonth"})
+        EXPECT_FALSE(check(name)->isChecked()) << name;
+    EXPECT_EQ(bytesOf("OptionLogFile.txt"), "LogFile=0\r\nDay=0\r\nWeek=0\r\nMonth=0\r\n");
 
     find<QTabWidget>("tabOptions")->setCurrentIndex(4);
     clickLabel("lblKeepLog");
     EXPECT_EQ(bytesOf("OptionErrorChecking.txt"), "KeepLog=1\r\nSendError=0\r\n");
+    // The reports link is white, black under the pointer, and opens the page.
+    int reports = 0;
+    window->setErrorReportsOpener([&] { ++reports; });
+    auto *link = find<ClickLabel>("lblErrorReportsLinks");
+    const auto colour = [&] { return link->palette().color(QPalette::WindowText); };
+    EXPECT_EQ(colour(), QColor(Qt::white));
+    QEvent enter(QEvent::Enter), leave(QEvent::Leave);
+    QApplication::sendEvent(link, &enter);
+    EXPECT_EQ(colour(), QColor(Qt::black));
+    QApplication::sendEvent(link, &leave);
+    EXPECT_EQ(colour(), QColor(Qt::white));
+    clickLabel("lblErrorReportsLinks");
+    EXPECT_EQ(reports, 1);
 
     find<QTabWidget>("tabOptions")->setCurrentIndex(0);
     // A list whose file is missing leaves the list as it was.
@@ -276,8 +282,7 @@ TEST_F(OptionsWindowTest, FillingTheSubjectListsKeepsTheSubjectAndWritesNothing)
     // Picking from the list is a change like typing.
     box->setCurrentIndex(2);
     EXPECT_EQ(window->onExit(0).subject, "Shipping Update");
-    EXPECT_TRUE(
-        bytesOf("OnExit.txt").startsWith("Invoice=1,,Shipping Update\r\n"));
+    EXPECT_TRUE(bytesOf("OnExit.txt").startsWith("Invoice=1,,Shipping Update\r\n"));
 }
 
 TEST_F(OptionsWindowTest, FailuresAreReportedWithTheProcedureAndLeaveTheWindowWorking)
@@ -315,29 +320,12 @@ TEST_F(OptionsWindowTest, ViewErrorLogOpensTheLogOrSaysThereIsNone)
     put("errorlog.log", "Lotwise generated an error!\r\n");
     click("cmdViewErrorLog");
     ASSERT_EQ(opened.size(), 1);
-    EXPECT_EQ(opened[0], QUrl::fromLocalFile(QFileInfo(folder.file("errorlog.log")).absoluteFilePath()));
+    EXPECT_EQ(opened[0],
+              QUrl::fromLocalFile(QFileInfo(folder.file("errorlog.log")).absoluteFilePath()));
     EXPECT_TRUE(scripted.asked().isEmpty());
 
     // No editor to start is said, not passed over.
     window->setFileOpener([](const QUrl &) { return false; });
     click("cmdViewErrorLog");
     EXPECT_EQ(scripted.asked().size(), 1);
-}
-
-TEST_F(OptionsWindowTest, TheReportsLinkIsWhiteTurnsBlackUnderThePointerAndOpensThePage)
-{
-    open();
-    int opened = 0;
-    window->setErrorReportsOpener([&] { ++opened; });
-    auto *link = find<ClickLabel>("lblErrorReportsLinks");
-    const auto colour = [&] { return link->palette().color(QPalette::WindowText); };
-    EXPECT_EQ(colour(), QColor(Qt::white));
-    QEvent enter(QEvent::Enter);
-    QApplication::sendEvent(link, &enter);
-    EXPECT_EQ(colour(), QColor(Qt::black));
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(link, &leave);
-    EXPECT_EQ(colour(), QColor(Qt::white));
-    clickLabel("lblErrorReportsLinks");
-    EXPECT_EQ(opened, 1);
 }

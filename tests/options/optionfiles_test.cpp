@@ -8,7 +8,7 @@ using namespace OptionFiles;
 using TestSupport::readBytes;
 using TestSupport::writeBytes;
 
-TEST(OptionFiles, RemindersAreReadByPositionWhateverTheKeysSay)
+TEST(OptionFiles, RemindersAreReadByPositionAndAMissingOrShortFileKeepsWhatItDoesNotName)
 {
     TestSupport::TempFolder folder;
     const QString path = folder.file("Reminders.txt");
@@ -33,16 +33,11 @@ TEST(OptionFiles, RemindersAreReadByPositionWhateverTheKeysSay)
         EXPECT_FALSE(item.on);
     EXPECT_EQ(r.items[Reminders::Invoice].days, "7");
     EXPECT_EQ(r.items[Reminders::FeedBack].days, "");
-}
-
-TEST(OptionFiles, AMissingFileOrAShortOneKeepsTheValuesItDoesNotName)
-{
-    TestSupport::TempFolder folder;
-    Reminders r;
-    r.items[Reminders::Payment] = {true, "12"};
-    EXPECT_FALSE(r.read(folder.file("Reminders.txt")));
-    EXPECT_EQ(r.items[Reminders::Invoice].days, "1");
-    EXPECT_TRUE(r.items[Reminders::Payment].on);
+    Reminders missing;
+    missing.items[Reminders::Payment] = {true, "12"};
+    EXPECT_FALSE(missing.read(folder.file("none.txt")));
+    EXPECT_EQ(missing.items[Reminders::Invoice].days, "1");
+    EXPECT_TRUE(missing.items[Reminders::Payment].on);
 
     LogFile l{true, true, true, true};
     EXPECT_FALSE(l.read(folder.file("OptionLogFile.txt")));
@@ -55,7 +50,7 @@ TEST(OptionFiles, AMissingFileOrAShortOneKeepsTheValuesItDoesNotName)
     EXPECT_TRUE(l.everyMonth);
 }
 
-TEST(OptionFiles, OnExitSubjectIsEverythingAfterTheSecondComma)
+TEST(OptionFiles, OnExitSubjectIsEverythingAfterTheSecondCommaAndListsLoseOnlyEmptyLines)
 {
     TestSupport::TempFolder folder;
     const QString path = folder.file("OnExit.txt");
@@ -74,27 +69,22 @@ TEST(OptionFiles, OnExitSubjectIsEverythingAfterTheSecondComma)
     EXPECT_EQ(o.emails[OnExit::FeedBack].templateFile, "Feed Back Given.elm");
     EXPECT_EQ(o.emails[OnExit::FeedBack].subject, "");
     EXPECT_TRUE(o.sendErrorLog);
-}
-
-TEST(OptionFiles, ListFilesLoseTheirEmptyLinesAndNothingElse)
-{
-    TestSupport::TempFolder folder;
-    const QString path = folder.file(listFile(List::FeedBackNotes));
-    EXPECT_EQ(path, folder.file("Subjects/feedbacksub.sub"));
+    const QString list = folder.file(listFile(List::FeedBackNotes));
+    EXPECT_EQ(list, folder.file("Subjects/feedbacksub.sub"));
 
     bool exists = true;
-    EXPECT_TRUE(readList(path, &exists).isEmpty());
+    EXPECT_TRUE(readList(list, &exists).isEmpty());
     EXPECT_FALSE(exists);
 
     // The Subjects folder does not exist yet: writing makes it.
-    writeList(path, {"Great buyer", "", "  spaced  ", "Fast payment, thanks"});
-    EXPECT_EQ(readBytes(path), "Great buyer\r\n  spaced  \r\nFast payment, thanks\r\n");
+    writeList(list, {"Great buyer", "", "  spaced  ", "Fast payment, thanks"});
+    EXPECT_EQ(readBytes(list), "Great buyer\r\n  spaced  \r\nFast payment, thanks\r\n");
 
-    writeBytes(path, "\r\nA\r\n\r\n\r\nB\r\n\r\n");
-    EXPECT_EQ(readList(path, &exists), QStringList({"A", "B"}));
+    writeBytes(list, "\r\nA\r\n\r\n\r\nB\r\n\r\n");
+    EXPECT_EQ(readList(list, &exists), QStringList({"A", "B"}));
     EXPECT_TRUE(exists);
-    writeList(path, readList(path));
-    EXPECT_EQ(readBytes(path), "A\r\nB\r\n");
+    writeList(list, readList(list));
+    EXPECT_EQ(readBytes(list), "A\r\nB\r\n");
 }
 
 TEST(OptionFiles, CorruptFilesGiveSoundValuesAndNeverFail)

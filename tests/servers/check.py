@@ -5,8 +5,8 @@ Usage: check.py DIR
 """
 
 import email.message
-import fcntl
 import email.utils
+import fcntl
 import http.client
 import imaplib
 import os
@@ -27,19 +27,15 @@ BUYER2 = ("buyer2@lotwise.test", "buyer2pass")
 DIR = None
 
 
-def trusting(cafile):
-    context = ssl.create_default_context(cafile=cafile)
+def trusting(cafile="ca.pem"):
+    context = ssl.create_default_context(cafile=os.path.join(DIR, cafile))
     context.minimum_version = ssl.TLSVersion.TLSv1_2
     return context
 
 
-def trusting_test_ca():
-    return trusting(os.path.join(DIR, "ca.pem"))
-
-
 def wait_for_subject(user, subject, deadline=20):
     """Delivery runs behind the SMTP reply, so the message shows up a moment later."""
-    imap = imaplib.IMAP4_SSL(HOST, IMAPS_PORT, ssl_context=trusting_test_ca())
+    imap = imaplib.IMAP4_SSL(HOST, IMAPS_PORT, ssl_context=trusting())
     try:
         imap.login(*user)
         end = time.monotonic() + deadline
@@ -47,9 +43,7 @@ def wait_for_subject(user, subject, deadline=20):
             imap.select("INBOX")
             status, data = imap.search(None, "SUBJECT", '"%s"' % subject)
             if status == "OK" and data[0].split():
-                number = data[0].split()[-1]
-                status, parts = imap.fetch(number, "(RFC822)")
-                return parts[0][1]
+                return imap.fetch(data[0].split()[-1], "(RFC822)")[1][0][1]
             if time.monotonic() > end:
                 return None
             time.sleep(0.2)
@@ -58,31 +52,29 @@ def wait_for_subject(user, subject, deadline=20):
 
 
 class Smtp(unittest.TestCase):
-    def connect(self):
+    def connect(self, secure=True):
         smtp = smtplib.SMTP(HOST, SMTP_PORT, local_hostname="client.lotwise.test", timeout=20)
         self.addCleanup(smtp.close)
         smtp.ehlo("client.lotwise.test")
+        if secure:
+            smtp.starttls(context=trusting())
+            smtp.ehlo("client.lotwise.test")
         return smtp
 
     def test_auth_only_after_starttls(self):
-        smtp = self.connect()
+        smtp = self.connect(secure=False)
         self.assertTrue(smtp.has_extn("starttls"))
         self.assertFalse(smtp.has_extn("auth"))
-        smtp.starttls(context=trusting_test_ca())
+        smtp.starttls(context=trusting())
         smtp.ehlo("client.lotwise.test")
         self.assertIn("PLAIN", smtp.esmtp_features.get("auth", "").upper())
 
     def test_wrong_password_is_refused(self):
-        smtp = self.connect()
-        smtp.starttls(context=trusting_test_ca())
-        smtp.ehlo("client.lotwise.test")
         with self.assertRaises(smtplib.SMTPAuthenticationError):
-            smtp.login(SELLER[0], "not the password")
+            self.connect().login(SELLER[0], "not the password")
 
     def test_recipients_outside_the_users_are_refused(self):
         smtp = self.connect()
-        smtp.starttls(context=trusting_test_ca())
-        smtp.ehlo("client.lotwise.test")
         smtp.login(*SELLER)
         self.assertEqual(smtp.mail(SELLER[0])[0], 250)
         code, text = smtp.rcpt("nobody@lotwise.test")
@@ -95,8 +87,6 @@ class Smtp(unittest.TestCase):
 
     def test_unauthenticated_sender_cannot_send(self):
         smtp = self.connect()
-        smtp.starttls(context=trusting_test_ca())
-        smtp.ehlo("client.lotwise.test")
         smtp.mail(SELLER[0])
         code, text = smtp.rcpt(BUYER[0])
         self.assertGreaterEqual(code, 500, text)
@@ -104,15 +94,11 @@ class Smtp(unittest.TestCase):
     def test_message_reaches_the_buyer(self):
         subject = "Your invoice %s" % uuid.uuid4().hex
         message = email.message.EmailMessage()
-        message["From"] = SELLER[0]
-        message["To"] = BUYER[0]
-        message["Subject"] = subject
+        message["From"], message["To"], message["Subject"] = SELLER[0], BUYER[0], subject
         message["Date"] = email.utils.formatdate()
         message["Message-ID"] = email.utils.make_msgid(domain="lotwise.test")
         message.set_content("Total due: $12.50\nThank you for bidding.\n")
         smtp = self.connect()
-        smtp.starttls(context=trusting_test_ca())
-        smtp.ehlo("client.lotwise.test")
         smtp.login(*SELLER)
         self.assertEqual(smtp.send_message(message), {})
         smtp.quit()
@@ -130,55 +116,44 @@ class Imap(unittest.TestCase):
         imap = imaplib.IMAP4(HOST, IMAP_PORT, timeout=20)
         self.addCleanup(imap.shutdown)
         self.assertIn("STARTTLS", imap.capabilities)
-        imap.starttls(ssl_context=trusting_test_ca())
+        imap.starttls(ssl_context=trusting())
         self.assertEqual(imap.login(*BUYER2)[0], "OK")
         self.assertEqual(imap.select("INBOX")[0], "OK")
 
     def test_wrong_password_is_refused(self):
-        imap = imaplib.IMAP4_SSL(HOST, IMAPS_PORT, ssl_context=trusting_test_ca(), timeout=20)
+        imap = imaplib.IMAP4_SSL(HOST, IMAPS_PORT, ssl_context=trusting(), timeout=20)
         self.addCleanup(imap.shutdown)
         with self.assertRaises(imaplib.IMAP4.error):
             imap.login(BUYER[0], "sellerpass")
 
-    def test_untrusted_listener_is_refused_against_the_test_ca(self):
+    def test_untrusted_listener_is_refused_against_the_test_ca_but_otherwise_sound(self):
         with self.assertRaises(ssl.SSLCertVerificationError):
-            imaplib.IMAP4_SSL(HOST, UNTRUSTED_PORT, ssl_context=trusting_test_ca(), timeout=20)
-
-    def test_untrusted_listener_is_otherwise_sound(self):
-        # So the refusal above is about who signed the certificate, not a dead port.
-        context = trusting(os.path.join(DIR, "untrusted.pem"))
-        imap = imaplib.IMAP4_SSL(HOST, UNTRUSTED_PORT, ssl_context=context, timeout=20)
+            imaplib.IMAP4_SSL(HOST, UNTRUSTED_PORT, ssl_context=trusting(), timeout=20)
+        # So the refusal is about who signed the certificate, not a dead port.
+        imap = imaplib.IMAP4_SSL(HOST, UNTRUSTED_PORT, ssl_context=trusting("untrusted.pem"),
+                                 timeout=20)
         self.addCleanup(imap.shutdown)
         self.assertIn("IMAP4REV1", imap.capabilities)
 
 
 class Web(unittest.TestCase):
-    def get(self, path, host=HOST):
-        connection = http.client.HTTPConnection(host, HTTP_PORT, timeout=20)
-        self.addCleanup(connection.close)
-        connection.request("GET", path)
-        response = connection.getresponse()
-        return response.status, response.read().decode("utf-8", "replace"), response
+    def test_pages_and_troubled_sites_on_other_loopback_addresses(self):
+        for host, path, status, location in [
+                (HOST, "/", 200, None), (HOST, "/Lotwise.htm", 200, None),
+                (HOST, "/error/", 500, None),
+                ("127.0.0.2", "/", 301, "http://127.0.0.1:%d/" % HTTP_PORT),
+                ("127.0.0.3", "/", 404, None), ("127.0.0.4", "/", 500, None)]:
+            with self.subTest(host=host, path=path):
+                connection = http.client.HTTPConnection(host, HTTP_PORT, timeout=20)
+                self.addCleanup(connection.close)
+                connection.request("GET", path)
+                response = connection.getresponse()
+                body = response.read().decode("utf-8", "replace")
+                self.assertEqual(response.status, status)
+                self.assertEqual(response.getheader("Location"), location)
+                if status == 200:
+                    self.assertIn("<html>", body)
 
-    def test_home_page(self):
-        status, body, _ = self.get("/")
-        self.assertEqual(status, 200)
-        self.assertIn("<html>", body)
-
-    def test_error_page_answers_500(self):
-        self.assertEqual(self.get("/error/")[0], 500)
-
-    def test_own_page(self):
-        status, body, _ = self.get("/Lotwise.htm")
-        self.assertEqual(status, 200)
-        self.assertIn("<html>", body)
-
-    def test_troubled_sites_on_other_loopback_addresses(self):
-        status, _, response = self.get("/", "127.0.0.2")
-        self.assertEqual(status, 301)
-        self.assertEqual(response.getheader("Location"), "http://127.0.0.1:%d/" % HTTP_PORT)
-        self.assertEqual(self.get("/", "127.0.0.3")[0], 404)
-        self.assertEqual(self.get("/", "127.0.0.4")[0], 500)
 
 class Loopback(unittest.TestCase):
     def test_nothing_answers_on_other_addresses(self):
@@ -193,17 +168,17 @@ class Loopback(unittest.TestCase):
 
 def interface_addresses():
     """The IPv4 address of every network interface (Linux)."""
-    siocgifaddr = 0x8915
     addresses = []
     with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:
         for _, name in socket.if_nameindex():
-            request = struct.pack("256s", name.encode()[:15])
             try:
-                reply = fcntl.ioctl(probe.fileno(), siocgifaddr, request)
+                reply = fcntl.ioctl(probe.fileno(), 0x8915,  # SIOCGIFADDR
+                                    struct.pack("256s", name.encode()[:15]))
             except OSError:
                 continue
             addresses.append(socket.inet_ntoa(reply[20:24]))
     return addresses
+
 
 if __name__ == "__main__":
     if len(sys.argv) < 2 or not os.path.isfile(os.path.join(sys.argv[1], "ca.pem")):

@@ -1,17 +1,11 @@
 #!/usr/bin/env bash
-# Starts a throw-away PostgreSQL 15 server for the store tests:
-#
-#   127.0.0.1:PORT (default 15432), user lotwise / password lotwisetest, databases lotwise and lotwise_copy
-#
-# Usage: pg_start.sh DIR [PORT]   (stop with pg_stop.sh DIR). The data folder is DIR/data
-# (as root a folder under /tmp named in DIR/location), made afresh on every start. PostgreSQL refuses to run as root, so as root the server runs
-# as the postgres user (Debian's package makes it).
+# pg_start.sh DIR [PORT]: a throw-away PostgreSQL 15 server for the store tests on
+# 127.0.0.1:PORT (default 15432), user lotwise / password lotwisetest, databases lotwise and
+# lotwise_copy; stop with pg_stop.sh DIR. Its data folder is made afresh on every start. As root
+# the server runs as the postgres user, which PostgreSQL requires.
 set -euo pipefail
 
-if [ $# -lt 1 ] || [ $# -gt 2 ]; then
-  echo "usage: $0 DIR [PORT]" >&2
-  exit 2
-fi
+[ $# -ge 1 ] && [ $# -le 2 ] || { echo "usage: $0 DIR [PORT]" >&2; exit 2; }
 port="${2:-15432}"
 bin=/usr/lib/postgresql/15/bin
 if [ ! -x "$bin/initdb" ]; then

@@ -2,10 +2,7 @@
 # Stops the server pg_start.sh DIR started; its data and log stay for a look.
 set -euo pipefail
 
-if [ $# -ne 1 ]; then
-  echo "usage: $0 DIR" >&2
-  exit 2
-fi
+[ $# -eq 1 ] || { echo "usage: $0 DIR" >&2; exit 2; }
 [ -d "$1" ] || exit 0
 dir="$(cd "$1" && pwd)"
 base="$dir"

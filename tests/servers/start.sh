@@ -1,33 +1,20 @@
 #!/usr/bin/env bash
-# Starts throw-away mail servers and the local web server the mail tests talk to:
+# start.sh DIR: throw-away mail servers and the local web server the mail tests talk to, on
+# 127.0.0.1: SMTP 10025 (Postfix, AUTH only after STARTTLS), IMAP 10143 (Dovecot, STARTTLS),
+# IMAPS 10993 (certificate signed by DIR/ca.pem), IMAPS 10994 (self-signed DIR/untrusted.pem,
+# which a client must refuse) and HTTP 10080 (webserver.py). Users seller, buyer and buyer2
+# @lotwise.test, passwords sellerpass, buyerpass and buyer2pass; their mail goes through
+# Dovecot's LMTP into Maildirs, every other recipient is refused. Stop with stop.sh DIR.
 #
-#   SMTP   127.0.0.1:10025  Postfix, STARTTLS, AUTH PLAIN/LOGIN after STARTTLS
-#   IMAP   127.0.0.1:10143  Dovecot, STARTTLS (login only after it)
-#   IMAPS  127.0.0.1:10993  Dovecot, certificate signed by DIR/ca.pem
-#   IMAPS  127.0.0.1:10994  Dovecot, self-signed DIR/untrusted.pem: a client must refuse it
-#   HTTP   127.0.0.1:10080  tests/servers/webserver.py
-#
-# Users: seller@lotwise.test / sellerpass, buyer@lotwise.test / buyerpass,
-# buyer2@lotwise.test / buyer2pass. Mail for lotwise.test is delivered through Dovecot's LMTP
-# into Maildirs under DIR/mail/<user>; every other recipient is refused.
-#
-# Usage: start.sh DIR   (stop with stop.sh DIR). DIR gets what the tests read: ca.pem, the
-# untrusted certificate and a file "runtime" naming where the rest lives. The servers run as
-# their own users, who cannot enter a checkout in a private home folder (mode 700, or /root):
-# their configuration, sockets, queues, mailboxes and logs live in a folder of their own under
-# the system's temporary directory, made afresh on every start and removed by stop.sh.
-#
-# The machine's own mail configuration is left alone: Postfix's master daemon is started
-# directly with -c, which as root needs no alternate_config_directories entry in
-# /etc/postfix/main.cf (the postfix command would), and Dovecot gets its own config, base_dir
-# and state_dir. Both run as root (they bind ports and switch to their service users), so
-# this script asks sudo when not run as root.
+# The servers run as their own users, who cannot enter a checkout in a private home folder:
+# their files live in a fresh folder under the system's temporary directory, named in
+# DIR/runtime. The machine's own mail configuration is left alone: Postfix's master daemon is
+# started with -c (as root it needs no alternate_config_directories entry) and Dovecot gets its
+# own config, base_dir and state_dir.
 set -euo pipefail
 
-if [ $# -ne 1 ]; then
-  echo "usage: $0 DIR" >&2
-  exit 2
-fi
+[ $# -eq 1 ] || { echo "usage: $0 DIR" >&2; exit 2; }
+# Both bind ports and switch to their service users.
 if [ "$(id -u)" -ne 0 ]; then
   exec sudo -- "$0" "$@"
 fi
@@ -40,8 +27,9 @@ dir="$(cd "$1" && pwd)"
 
 # The ports are fixed, so servers started on another DIR are in the way.
 ports="10025 10143 10993 10994 10080"
+port_answers() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 for port in $ports; do
-  if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+  if port_answers "$port"; then
     echo "start.sh: 127.0.0.1:$port is already in use; stop the servers started on another" \
       "directory first (stop.sh THATDIR)" >&2
     exit 1
@@ -66,26 +54,20 @@ echo "$run" >"$dir/runtime"
 # The service users walk down to their sockets, certificates and mailboxes.
 chmod 0755 "$run"
 mkdir -p "$run/tls" "$run/dovecot" "$run/postfix" "$run/mail" "$run/web"
+tls="$run/tls" dc="$run/dovecot" pf="$run/postfix"
 
 started_at=$(date +%s%N)
 
-show_logs() {
-  for log in "$dc/dovecot.log" "$dc/untrusted.log" "$pf/postfix.log" "$run/web/webserver.log"; do
-    if [ -s "$log" ]; then
-      echo "--- $log" >&2
-      tail -n 25 "$log" >&2
-    fi
-  done
-}
 fail() {
   echo "start.sh: $*" >&2
-  show_logs
+  for log in "$dc/dovecot.log" "$dc/untrusted.log" "$pf/postfix.log" "$run/web/webserver.log"; do
+    [ ! -s "$log" ] || { echo "--- $log" >&2; tail -n 25 "$log" >&2; }
+  done
   "$here/stop.sh" "$dir" >/dev/null 2>&1 || true
   exit 1
 }
 
 # --- certificates -------------------------------------------------------------------------
-tls="$run/tls"
 quiet_openssl() {
   openssl "$@" >"$tls/openssl.log" 2>&1 || {
     cat "$tls/openssl.log" >&2
@@ -116,7 +98,6 @@ quiet_openssl req -x509 -new -newkey rsa:2048 -nodes -days 30 -sha256 \
 chmod 0600 "$tls/ca.key" "$tls/server.key" "$tls/untrusted.key"
 
 # --- Dovecot --------------------------------------------------------------------------------
-dc="$run/dovecot"
 mkdir -p "$dc/run" "$dc/run-untrusted" "$dc/state" "$dc/state-untrusted"
 
 # passwd-file: only password hashes are kept.
@@ -220,7 +201,6 @@ service imap-login {
 EOF
 
 # --- Postfix --------------------------------------------------------------------------------
-pf="$run/postfix"
 mkdir -p "$pf/queue" "$pf/data"
 cat >"$pf/main.cf" <<EOF
 compatibility_level = 3.6
@@ -307,9 +287,6 @@ chmod 0700 "$pf/data"
 touch "$pf/postfix.log"
 
 # --- start and wait -------------------------------------------------------------------------
-port_answers() {
-  (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null
-}
 nohup python3 "$here/webserver.py" 10080 >"$run/web/webserver.log" 2>&1 </dev/null &
 echo $! >"$run/web/webserver.pid"
 dovecot -c "$dc/dovecot.conf" 2>>"$dc/dovecot.log" || fail "Dovecot did not start"

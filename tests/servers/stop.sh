@@ -3,13 +3,8 @@
 # names it), with their configuration, queues, mailboxes and logs.
 set -euo pipefail
 
-if [ $# -ne 1 ]; then
-  echo "usage: $0 DIR" >&2
-  exit 2
-fi
-if [ ! -d "$1" ]; then
-  exit 0
-fi
+[ $# -eq 1 ] || { echo "usage: $0 DIR" >&2; exit 2; }
+[ -d "$1" ] || exit 0
 if [ "$(id -u)" -ne 0 ]; then
   exec sudo -- "$0" "$@"
 fi

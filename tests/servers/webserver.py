@@ -1,19 +1,12 @@
 #!/usr/bin/env python3
 """A local stand-in for the auction site's pages, on loopback addresses only.
 
-On 127.0.0.1, the site itself:
-  /             its home page (which, like the real one, changes; the online check asks
-                only for a successful answer)
-  /slow/        answers after 15 seconds
-  /error/       500
-  /Lotwise.htm  a small page of our own
-  anything else 404
-
-The same port on other loopback addresses stands for a site in trouble, every page alike:
-  127.0.0.2     a site that moved: 301 to the home page on 127.0.0.1
-  127.0.0.3     404
-  127.0.0.4     500
-  127.0.0.5     answers after 15 seconds
+127.0.0.1 is the site itself: / is its home page (which, like the real one, changes; the
+online check asks only for a successful answer), /slow/ answers after 15 seconds, /error/
+with 500, /Lotwise.htm is a small page of our own and anything else is 404. The same port on
+other loopback addresses stands for a site in trouble, every page alike: 127.0.0.2 has moved
+(301 to the home page on 127.0.0.1), 127.0.0.3 answers 404, 127.0.0.4 500, and 127.0.0.5
+answers after 15 seconds.
 
 Usage: webserver.py PORT
 """
@@ -25,7 +18,6 @@ import time
 
 SITE = "127.0.0.1"
 TROUBLED = {"127.0.0.2": "moved", "127.0.0.3": 404, "127.0.0.4": 500, "127.0.0.5": "slow"}
-SLOW_SECONDS = 15
 
 
 def page(title, body):
@@ -36,9 +28,9 @@ def page(title, body):
 class Handler(http.server.BaseHTTPRequestHandler):
     server_version = "LotwiseTestWeb/1.0"
 
-    def send(self, status, body, content_type="text/html; charset=utf-8", headers=()):
+    def send(self, status, body, headers=()):
         self.send_response(status)
-        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Type", "text/html; charset=utf-8")
         self.send_header("Content-Length", str(len(body)))
         for name, value in headers:
             self.send_header(name, value)
@@ -59,7 +51,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif trouble == 500 or path == "/error/":
             self.send(500, page("Server error", "<p>Something went wrong.</p>"))
         elif trouble == "slow" or path == "/slow/":
-            time.sleep(SLOW_SECONDS)
+            time.sleep(15)
             self.send(200, page("Slow", "<p>Sorry for the wait.</p>"))
         elif path == "/Lotwise.htm":
             self.send(200, page("Lotwise", "<h1>Lotwise</h1>\n<p>Help for auction sellers.</p>"))
@@ -77,9 +69,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
 def main():
     if len(sys.argv) != 2 or not sys.argv[1].isdigit():
         sys.exit("usage: webserver.py PORT")
-    port = int(sys.argv[1])
     # The site's own address last: once it answers, every address is listening.
-    servers = [http.server.ThreadingHTTPServer((address, port), Handler)
+    servers = [http.server.ThreadingHTTPServer((address, int(sys.argv[1])), Handler)
                for address in list(TROUBLED) + [SITE]]
     for server in servers:
         # A slow request still running must not hold up stopping the server.

@@ -1,12 +1,12 @@
+#include "platform/appfolder.h"
+#include "platform/prompts.h"
+#include "support/testsupport.h"
 #include "windows/frmabout.h"
 #include "windows/frmhelpballon.h"
 #include "windows/frmnotes.h"
 #include "windows/frmsplash.h"
 #include "windows/help.h"
 #include "windows/skinform.h"
-#include "platform/appfolder.h"
-#include "platform/prompts.h"
-#include "support/testsupport.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -82,7 +82,7 @@ public slots:
 // ---------------------------------------------------------------------------
 // The notes window, the help balloon and the splash
 
-TEST_F(AuxWindows, NotesKeepTheirLinesInOrderUntilOK)
+TEST_F(AuxWindows, NotesKeepTheirLinesInOrderUntilOKWithEveryControlOnTheSkin)
 {
     FrmNotes notes;
     QSignalSpy closed(&notes, &FrmNotes::closedByUser);
@@ -115,11 +115,6 @@ TEST_F(AuxWindows, NotesKeepTheirLinesInOrderUntilOK)
     EXPECT_FALSE(notes.isVisible());
     EXPECT_EQ(notes.lineCount(), 0);
     EXPECT_EQ(closed.count(), 2);
-}
-
-TEST_F(AuxWindows, NotesAreShapedFromTheirSkinWithEveryControlOnThePanel)
-{
-    FrmNotes notes;
     EXPECT_EQ(notes.mask(), SkinForm::regionFromSkin(SkinForm::loadSkin(":/skins/notes.png")));
     for (QWidget *w : notes.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
         EXPECT_TRUE(notes.mask().contains(w->geometry().topLeft()) &&
@@ -171,10 +166,10 @@ TEST_F(AuxWindows, TheSplashIsUpWhileTheMainWindowLoadsAndReportsAFailedLoad)
 // ---------------------------------------------------------------------------
 // The about window and the system information tool
 
-TEST(SystemInfoLookup, TheFirstCandidateFoundOnThePathWins)
+TEST(SystemInfoLookup, TheFirstCandidateFoundAsAnExecutableInANamedFolderWins)
 {
     TempFolder dir;
-    const QString a = dir.file("a"), b = dir.file("b");
+    const QString a = dir.file("a"), b = dir.file("b"), plain = dir.file("plain");
     makeTool(a, "kinfocenter");
     makeTool(b, "hardinfo");
     makeTool(b, "kinfocenter");
@@ -186,24 +181,18 @@ TEST(SystemInfoLookup, TheFirstCandidateFoundOnThePathWins)
               QDir(a).filePath("kinfocenter"));
     EXPECT_EQ(findSystemInfoTool({"gnome-system-monitor"}, path), "");
     EXPECT_EQ(findSystemInfoTool({}, path), "");
-}
 
-TEST(SystemInfoLookup, OnlyExecutableFilesInNamedFoldersCount)
-{
-    TempFolder dir;
-    const QString plain = dir.file("plain"), folders = dir.file("folders"), cwd = dir.file("cwd");
+    // A plain file or a folder of the name is no tool.
     makeTool(plain, "hardinfo", false);
-    QDir().mkpath(folders + "/hardinfo");
-    makeTool(cwd, "hardinfo");
-    EXPECT_EQ(findSystemInfoTool({"hardinfo"}, plain + ":" + folders), "");
-
-    // An empty PATH, or empty entries in it, never mean the working folder.
+    QDir().mkpath(dir.file("folders/hardinfo"));
+    EXPECT_EQ(findSystemInfoTool({"hardinfo"}, plain + ":" + dir.file("folders")), "");
+    // An empty PATH, or empty entries in it, never mean the working folder, nor does a name
+    // with a folder in it reach outside the PATH.
     const QString before = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(cwd));
+    ASSERT_TRUE(QDir::setCurrent(b));
     EXPECT_EQ(findSystemInfoTool({"hardinfo"}, ""), "");
     EXPECT_EQ(findSystemInfoTool({"hardinfo"}, "::" + plain + ":"), "");
-    // Nor does a name with a folder in it reach outside the PATH.
-    EXPECT_EQ(findSystemInfoTool({"./hardinfo", cwd + "/hardinfo"}, plain), "");
+    EXPECT_EQ(findSystemInfoTool({"./hardinfo", b + "/hardinfo"}, plain), "");
     QDir::setCurrent(before);
 }
 
