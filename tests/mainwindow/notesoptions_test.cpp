@@ -14,9 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 using TestSupport::daysAgo;
 using TestSupport::storedField;

@@ -5,27 +5,22 @@
 #include "mail/frmemail.h"
 #include "mail/mimetext.h"
 #include "mainwindow/emailwizardpanel.h"
-#include "mainwindow/frmmain.h"
 #include "options/optionfiles.h"
-#include "platform/dates.h"
 #include "platform/textfile.h"
 #include "support/cutproxy.h"
 #include "support/fakemail.h"
 #include "support/testservers.h"
 #include "support/windowtest.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTcpServer>
-#include <gtest/gtest.h>
 
 using TestSupport::addRecord;
 
 namespace {
-
 
 // Passes everything to the real session; after the first message the mail system accepts,
 // it runs `afterFirst` (which stops the server).
