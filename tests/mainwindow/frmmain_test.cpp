@@ -1,27 +1,16 @@
 #include "mainwindow/emailwizardpanel.h"
-#include "mainwindow/frmmain.h"
-#include "mainwindow/recordpanel.h"
 #include "mainwindow/shippanel.h"
 #include "mainwindow/unpaiditemspanel.h"
-#include "platform/appfolder.h"
 #include "platform/dates.h"
-#include "platform/prompts.h"
-#include "platform/settingsstore.h"
-#include "support/testsupport.h"
 #include "support/windowtest.h"
 
-#include <QComboBox>
 #include <QFile>
-#include <QLabel>
 #include <QMenu>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
-#include <memory>
 
 using TestSupport::addRecord;
 using TestSupport::writeBytes;
@@ -75,8 +64,9 @@ protected:
 
 } // namespace
 
-TEST_F(FrmMainTest, AFirstStartOpensWholeInTheMiddleOfTheScreen)
+TEST_F(FrmMainTest, AFirstStartOpensWholeInTheMiddleWithTheDateInTheStatusBarAndEveryToolbarButton)
 {
+    const QDate before = QDate::currentDate();
     start(true);
     const QRect avail = win->screen()->availableGeometry();
     QCoreApplication::processEvents();
@@ -85,17 +75,39 @@ TEST_F(FrmMainTest, AFirstStartOpensWholeInTheMiddleOfTheScreen)
     const int menu = win->menuWidget()->height();
     EXPECT_GE(g.width() * kTwipsPerPixel, 11565);
     EXPECT_GE((g.height() - menu) * kTwipsPerPixel, 8300);
-    EXPECT_TRUE(avail.contains(win->frameGeometry())) << g.x() << "," << g.y() << " " << g.width() << "x" << g.height();
+    EXPECT_TRUE(avail.contains(win->frameGeometry()))
+        << g.x() << "," << g.y() << " " << g.width() << "x" << g.height();
     EXPECT_LE((win->frameGeometry().center() - avail.center()).manhattanLength(), 2);
     // Where the screen has the room, the record panel shows every control without scrolling;
     // where it has not, the panel scrolls.
-    auto *scroll = win->findChild<QScrollArea *>("RecordPanelScroll");
-    ASSERT_NE(scroll, nullptr);
+    auto *scroll = find<QScrollArea>("RecordPanelScroll");
     const QRect frame = win->frameGeometry();
     const bool clamped = frame.width() >= avail.width() - 1 || frame.height() >= avail.height() - 1;
-    EXPECT_EQ(scroll->horizontalScrollBar()->isVisible() || scroll->verticalScrollBar()->isVisible(),
+    EXPECT_EQ(scroll->horizontalScrollBar()->isVisible() ||
+                  scroll->verticalScrollBar()->isVisible(),
               clamped);
     EXPECT_EQ(win->splitterPosition(), 2000);
+
+    // The Reminder caption sits between its picture and the date.
+    const auto left = [&](const char *name) { return find(name)->mapTo(win.get(), QPoint()).x(); };
+    EXPECT_EQ(find<QLabel>("sbStatusBar_ReminderCaption")->text(), "Reminder");
+    EXPECT_TRUE(find("sbStatusBar_ReminderCaption")->isVisible());
+    EXPECT_GT(left("sbStatusBar_ReminderCaption"), left("sbStatusBar_Reminder"));
+    EXPECT_LT(left("sbStatusBar_ReminderCaption"), left("sbStatusBar_Date"));
+    const QString date = find<QLabel>("sbStatusBar_Date")->text();
+    EXPECT_TRUE(date == Dates::shortDateText(before) ||
+                date == Dates::shortDateText(QDate::currentDate()));
+    EXPECT_FALSE(find<QLabel>("sbStatusBar_Time")->text().isEmpty());
+
+    // The toolbar has a button for each of its keys.
+    QStringList keys;
+    for (QAction *a : find<QToolBar>("Toolbar1")->actions())
+        if (!a->isSeparator())
+            keys << a->data().toString();
+    keys.sort();
+    EXPECT_EQ(keys,
+              (QStringList{"Back", "Check Email", "Copy", "Cut", "Email", "Help", "Internet", "New",
+                           "Next", "Open", "Options", "Paste", "Sales Overview", "Save"}));
 }
 
 TEST_F(FrmMainTest, TheStartUpLayoutIsTheLayoutOfAnyResizeAndClearsTheStatusBar)
@@ -121,24 +133,18 @@ TEST_F(FrmMainTest, TheStartUpLayoutIsTheLayoutOfAnyResizeAndClearsTheStatusBar)
     EXPECT_EQ(placed("Command1"), first);
 }
 
-TEST_F(FrmMainTest, StoredValuesThatAreNotNumbersTakeTheDefaults)
+TEST_F(FrmMainTest, PlacementIsRestoredAndSavedOnCloseUnlessMinimised)
 {
-    // 1000, 1000, 6500 x 6500 and a splitter at 2000 twips, to the nearest pixel.
-    const auto expectTwips = [](int pixels, int twips) {
-        EXPECT_NEAR(pixels * kTwipsPerPixel, twips, kTwipsPerPixel) << pixels << " px";
-    };
+    // Stored values that are not numbers take the defaults: 1000, 1000, 6500 x 6500 and a
+    // splitter at 2000 twips, to the nearest pixel.
     storePlacement({"1500", "left", "", "7500", "12x"});
     start(true);
     EXPECT_EQ(win->geometry().x(), 100);
-    expectTwips(win->geometry().y(), 1000);
-    expectTwips(win->width(), 6500);
+    EXPECT_NEAR(win->geometry().y() * kTwipsPerPixel, 1000, kTwipsPerPixel);
+    EXPECT_NEAR(win->width() * kTwipsPerPixel, 6500, kTwipsPerPixel);
     EXPECT_EQ(win->height(), 500);
     EXPECT_EQ(win->splitterPosition(), 2000);
-}
 
-TEST_F(FrmMainTest, PlacementIsRestoredAndSavedOnCloseUnlessMinimised)
-{
-    start(true);
     win->setGeometry(150, 120, 700, 480);
     QCoreApplication::processEvents();
     win->SizeControls(3000);
@@ -211,38 +217,6 @@ TEST_F(FrmMainTest, ListsTakeTheFixedItemsThenEveryNonEmptyLineOfTheirFile)
     for (QAction *a : win->findChild<QMenu *>("InternetMenu")->actions())
         links << a->text();
     EXPECT_EQ(links, (QStringList{"https://a.example", "https://b.example"}));
-}
-
-TEST_F(FrmMainTest, ToolbarHasAButtonForEachOfItsKeys)
-{
-    start();
-    QStringList keys;
-    for (QAction *a : win->findChild<QToolBar *>("Toolbar1")->actions())
-        if (!a->isSeparator())
-            keys << a->data().toString();
-    keys.sort();
-    EXPECT_EQ(keys,
-              (QStringList{"Back", "Check Email", "Copy", "Cut", "Email", "Help", "Internet", "New",
-                           "Next", "Open", "Options", "Paste", "Sales Overview", "Save"}));
-}
-
-TEST_F(FrmMainTest, StatusBarShowsTheReminderCaptionAndTheDate)
-{
-    const QDate before = QDate::currentDate();
-    start(true);
-    const auto left = [&](const char *name) {
-        return win->findChild<QWidget *>(name)->mapTo(win.get(), QPoint()).x();
-    };
-    auto *caption = win->findChild<QLabel *>("sbStatusBar_ReminderCaption");
-    ASSERT_NE(caption, nullptr);
-    EXPECT_EQ(caption->text(), "Reminder");
-    EXPECT_TRUE(caption->isVisible());
-    EXPECT_GT(left("sbStatusBar_ReminderCaption"), left("sbStatusBar_Reminder"));
-    EXPECT_LT(left("sbStatusBar_ReminderCaption"), left("sbStatusBar_Date"));
-    const QString date = win->findChild<QLabel *>("sbStatusBar_Date")->text();
-    EXPECT_TRUE(date == Dates::shortDateText(before) ||
-                date == Dates::shortDateText(QDate::currentDate()));
-    EXPECT_FALSE(win->findChild<QLabel *>("sbStatusBar_Time")->text().isEmpty());
 }
 
 TEST_F(FrmMainTest, ReminderBlinkAlternatesUntilTheRemindersAreLookedAt)

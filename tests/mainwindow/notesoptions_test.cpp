@@ -14,9 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 using TestSupport::daysAgo;
 using TestSupport::storedField;
@@ -42,9 +40,20 @@ protected:
 
 TEST_F(NotesWindowTest, StartUpRemindersFillTheNotesAndBlinkAndTheTaskLinesFollowThem)
 {
-    remindInvoicesAfter("3");
+    // Without the reminders file, or with nothing overdue, nothing blinks.
     loadWith({{{Field::UserName, "ann"}, {Field::CloseDate, daysAgo(kToday, 5)}},
               {{Field::UserName, "bob"}, {Field::CloseDate, daysAgo(kToday, 1)}}});
+    EXPECT_EQ(win->notes()->lineCount(), 0);
+    EXPECT_FALSE(timer()->isActive());
+    win.reset();
+    remindInvoicesAfter("9");
+    load();
+    EXPECT_EQ(win->notes()->lineCount(), 0);
+    EXPECT_FALSE(timer()->isActive());
+
+    win.reset();
+    remindInvoicesAfter("3");
+    load();
     FrmNotes *notes = win->notes();
     EXPECT_EQ(notes->lines(), QStringList{"REMINDER - You Have 1 - Invoices to Send."});
     EXPECT_TRUE(timer()->isActive());
@@ -66,19 +75,6 @@ TEST_F(NotesWindowTest, StartUpRemindersFillTheNotesAndBlinkAndTheTaskLinesFollo
     EXPECT_EQ(notes->lineCount(), 0);
     EXPECT_FALSE(notes->isVisible());
     win->Timer1_Timer();
-    EXPECT_FALSE(timer()->isActive());
-}
-
-TEST_F(NotesWindowTest, WithoutTheRemindersFileOrAnythingOverdueNothingBlinks)
-{
-    loadWith({{{Field::UserName, "ann"}, {Field::CloseDate, daysAgo(kToday, 5)}}});
-    EXPECT_EQ(win->notes()->lineCount(), 0);
-    EXPECT_FALSE(timer()->isActive());
-    win.reset();
-
-    remindInvoicesAfter("9");
-    load();
-    EXPECT_EQ(win->notes()->lineCount(), 0);
     EXPECT_FALSE(timer()->isActive());
 }
 

@@ -1,32 +1,21 @@
 #include "mail/mailer.h"
 #include "mainwindow/emailwizardpanel.h"
 #include "mainwindow/feedbackpanel.h"
-#include "mainwindow/frmmain.h"
-#include "mainwindow/recordpanel.h"
 #include "mainwindow/shippanel.h"
-#include "mainwindow/statuspicture.h"
 #include "mainwindow/unpaiditemspanel.h"
-#include "platform/appfolder.h"
-#include "platform/prompts.h"
-#include "platform/settingsstore.h"
 #include "platform/textfile.h"
-#include "support/testsupport.h"
 #include "support/windowtest.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTest>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
-#include <memory>
+#include <map>
 #include <tuple>
 
 using TestSupport::addRecord;
@@ -65,19 +54,10 @@ protected:
             TestSupport::addUnpaid(store, "fred", 43, {{Field::Npb, "1"}});
         });
     }
-    QueuePanel *panelOf(Panel p) const
-    {
-        switch (p) {
-        case Panel::Ship: return win->shipPanel();
-        case Panel::FeedBack: return win->feedBackPanel();
-        case Panel::UnpaidItems: return win->unpaidItemsPanel();
-        default: return win->emailWizardPanel();
-        }
-    }
-    QStringList expectedUsers(const char *key)
+    QStringList expectedUsers(const QString &key)
     {
         QStringList u;
-        for (const QueueRow &r : Queues::compute(store, *Queues::rule(QString(key)), kToday).rows)
+        for (const QueueRow &r : Queues::compute(store, *Queues::rule(key), kToday).rows)
             u << r.userName;
         return u;
     }
@@ -93,61 +73,56 @@ TEST_F(QueuePanelsTest, EveryNodeShowsItsListOnItsPanelWithItsPreselections)
     UnpaidItemsPanel *unpaid = win->unpaidItemsPanel();
     struct Node
     {
-        const char *key;
+        QString key;
         Panel panel;
-        const char *subject;  // nullptr: the subject box is left as it was
-        const char *templ;    // nullptr: the template selection is left as it was
-        const char *link;     // the unpaid panel's link caption; nullptr for other panels
+        QString subject = {}, templ = {}; // empty: left as they were
+        QString link = {};                // the unpaid panel's link caption
     };
-    const char *dispute = "Report an Unpaid Item Dispute";
-    const char *fee = "Claim Final Value Fee credit";
-    const Node nodes[] = {
-        {"IS", Panel::EmailWizard, "Auction Invoice", "Auction Invoice.elm", nullptr},
-        {"S", Panel::Ship, nullptr, nullptr, nullptr},
-        {"VA", Panel::EmailWizard, nullptr, nullptr, nullptr},
-        {"FB1", Panel::FeedBack, nullptr, nullptr, nullptr},
-        {"FB6", Panel::FeedBack, nullptr, nullptr, nullptr},
-        {"AR1", Panel::EmailWizard, "Auction Payment Remainder 7 Days Past Due", "Reminder 7 days.elm", nullptr},
-        {"AR2", Panel::EmailWizard, "Auction Payment Remainder 14 Days Past Due", "Reminder 14 days.elm", nullptr},
-        {"AR3", Panel::EmailWizard, "Auction Payment Remainder 21 Days Past Due", "Reminder 21 days.elm", nullptr},
-        {"AR4", Panel::EmailWizard, "Auction Payment Remainder 28 Days Past Due", "Reminder 28 days.elm", nullptr},
-        {"AR5", Panel::EmailWizard, "Auction Payment Remainder 35 Days Past Due", "Reminder 35 days.elm", nullptr},
-        {"AR6", Panel::EmailWizard, "Auction Payment Remainder 42 Days Past Due", "Reminder 42 days.elm", nullptr},
-        {"AR7", Panel::EmailWizard, "Auction Payment Remainder Payment Past Due", "Auction Invoice.elm", nullptr},
-        {"UPI1", Panel::UnpaidItems, nullptr, nullptr, dispute},
-        {"UPI4", Panel::UnpaidItems, nullptr, nullptr, dispute},
-        {"FVF1", Panel::UnpaidItems, nullptr, nullptr, fee},
-        {"FVF4", Panel::UnpaidItems, nullptr, nullptr, fee},
-        {"UPI3", Panel::UnpaidItems, nullptr, nullptr, dispute},
+    const QString dispute = "Report an Unpaid Item Dispute", fee = "Claim Final Value Fee credit";
+    std::vector<Node> nodes{
+        {"IS", Panel::EmailWizard, "Auction Invoice", "Auction Invoice.elm"},
+        {"S", Panel::Ship},
+        {"VA", Panel::EmailWizard},
+        {"FB1", Panel::FeedBack},
+        {"FB6", Panel::FeedBack},
+        {"AR7", Panel::EmailWizard, "Auction Payment Remainder Payment Past Due",
+         "Auction Invoice.elm"},
+        {"UPI1", Panel::UnpaidItems, {}, {}, dispute},
+        {"UPI4", Panel::UnpaidItems, {}, {}, dispute},
+        {"FVF4", Panel::UnpaidItems, {}, {}, fee},
+        {"UPI3", Panel::UnpaidItems, {}, {}, dispute},
+        {"FVF1", Panel::UnpaidItems, {}, {}, fee}, // last: the grouping nodes below keep it
     };
+    for (int n = 1; n <= 6; ++n)
+        nodes.insert(nodes.begin() + 4 + n, // after FB6, in order
+                     {QString("AR%1").arg(n), Panel::EmailWizard,
+                      QString("Auction Payment Remainder %1 Days Past Due").arg(7 * n),
+                      QString("Reminder %1 days.elm").arg(7 * n)});
+    const std::map<Panel, QueuePanel *> panels{{Panel::Ship, win->shipPanel()},
+                                               {Panel::FeedBack, win->feedBackPanel()},
+                                               {Panel::UnpaidItems, unpaid},
+                                               {Panel::EmailWizard, wizard}};
     for (const Node &n : nodes) {
-        SCOPED_TRACE(n.key);
+        SCOPED_TRACE(n.key.toStdString());
         wizard->subjectBox()->setEditText("typed before");
         wizard->selectTemplate("Payment Made.elm");
         win->tvTreeView_NodeClick(n.key);
         EXPECT_EQ(win->visiblePanel(), n.panel);
-        EXPECT_EQ(win->windowTitle(), Queues::rule(QString(n.key))->title);
-        QueuePanel *panel = panelOf(n.panel);
+        EXPECT_EQ(win->windowTitle(), Queues::rule(n.key)->title);
+        QueuePanel *panel = panels.at(n.panel);
         EXPECT_EQ(panel->model()->key(), n.key);
         EXPECT_EQ(usersOf(panel), expectedUsers(n.key));
-        EXPECT_EQ(wizard->subjectBox()->currentText(), n.subject ? n.subject : "typed before");
-        EXPECT_EQ(wizard->selectedTemplate(), n.templ ? n.templ : "Payment Made.elm");
-        if (n.link) {
+        EXPECT_EQ(wizard->subjectBox()->currentText(),
+                  n.subject.isEmpty() ? "typed before" : n.subject);
+        EXPECT_EQ(wizard->selectedTemplate(), n.templ.isEmpty() ? "Payment Made.elm" : n.templ);
+        if (!n.link.isEmpty()) {
             EXPECT_EQ(unpaid->link()->text(), n.link);
         }
         if (panel->countLabel()) {
             EXPECT_EQ(panel->countLabel()->text(),
-                      Queues::countCaption(*Queues::rule(QString(n.key)), panel->model()->rowCount()));
+                      Queues::countCaption(*Queues::rule(n.key), panel->model()->rowCount()));
         }
     }
-    // The seeded records land where they belong, so the lists above were not all empty.
-    win->tvTreeView_NodeClick("S");
-    EXPECT_EQ(usersOf(win->shipPanel()), (QStringList{"pat", "pat"}));
-    win->tvTreeView_NodeClick("AR3");
-    EXPECT_EQ(usersOf(wizard), QStringList{"uma"});
-    win->tvTreeView_NodeClick("FVF1");
-    EXPECT_EQ(usersOf(unpaid), QStringList{"fred"});
-
     // Grouping nodes do nothing at all.
     for (const char *group : {"FB", "AR", "UPI", "FVF", "nonsense"}) {
         win->tvTreeView_NodeClick(group);
@@ -155,36 +130,28 @@ TEST_F(QueuePanelsTest, EveryNodeShowsItsListOnItsPanelWithItsPreselections)
         EXPECT_EQ(win->windowTitle(), Queues::rule(u"FVF1")->title) << group;
         EXPECT_EQ(unpaid->model()->key(), "FVF1") << group;
     }
+    // The seeded records land where they belong, so the lists above were not all empty.
+    EXPECT_EQ(usersOf(unpaid), QStringList{"fred"});
+    win->tvTreeView_NodeClick("S");
+    EXPECT_EQ(usersOf(win->shipPanel()), (QStringList{"pat", "pat"}));
+
+    // A mouse click on a tree item and Return on the current one open their lists too.
+    auto *tree = win->findChild<QTreeWidget *>("tvTreeView");
+    tree->expandAll();
+    QTreeWidgetItem *ar3 =
+        tree->findItems("21 Day Reminder", Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    ASSERT_TRUE(ar3);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(ar3).center());
+    EXPECT_EQ(win->windowTitle(), "Lotwise - Working with 21 Day Reminders..");
+    EXPECT_EQ(usersOf(wizard), QStringList{"uma"});
+    tree->setFocus();
+    tree->setCurrentItem(tree->findItems("Items To Ship", Qt::MatchExactly).value(0));
+    QTest::keyClick(tree, Qt::Key_Return);
+    EXPECT_EQ(win->visiblePanel(), Panel::Ship);
+    EXPECT_EQ(win->windowTitle(), "Lotwise - Items Need to be Shipped..");
 }
 
-TEST_F(QueuePanelsTest, PaidAuctionsHideTheMarkSwitchUntilTheInvoicesShowAgain)
-{
-    load();
-    EmailWizardPanel *wizard = win->emailWizardPanel();
-    const auto markShown = [&] {
-        return wizard->markSwitch()->isVisible() &&
-               wizard->findChild<QLabel *>("Label40")->isVisible() &&
-               wizard->findChild<QLabel *>("Label14")->isVisible();
-    };
-    win->tvTreeView_NodeClick("AR1");
-    EXPECT_TRUE(markShown());
-    win->tvTreeView_NodeClick("VA");
-    EXPECT_FALSE(markShown());
-    win->tvTreeView_NodeClick("AR2");
-    EXPECT_FALSE(markShown());
-    // The switch keeps its state while hidden.
-    wizard->findChild<QLabel *>("Label40")->setVisible(true);
-    QTest::mouseClick(wizard->findChild<QLabel *>("Label40"), Qt::LeftButton);
-    EXPECT_FALSE(win->markSwitchOn());
-    // The menu's "Invoices To Send" is the invoice node.
-    win->findChild<QAction *>("munInvoicesToSend")->trigger();
-    EXPECT_TRUE(markShown());
-    EXPECT_FALSE(win->markSwitchOn());
-    EXPECT_EQ(win->windowTitle(), "Lotwise - Working with Invoices to Send..");
-    EXPECT_EQ(wizard->subjectBox()->currentText(), "Auction Invoice");
-}
-
-TEST_F(QueuePanelsTest, TemplateIsPreselectedOnlyByItsExactFileName)
+TEST_F(QueuePanelsTest, TemplateIsPreselectedOnlyByItsExactFileNameAndPaidListsHideTheMarkSwitch)
 {
     QFile::remove(folder.file("Email Templates/Reminder 14 days.elm"));
     QFile::copy(folder.file("Email Templates/Reminder 7 days.elm"),
@@ -207,6 +174,29 @@ TEST_F(QueuePanelsTest, TemplateIsPreselectedOnlyByItsExactFileName)
     win->tvTreeView_NodeClick("AR3"); // only a name in other letter case
     EXPECT_EQ(wizard->selectedTemplate(), "Reminder 7 days.elm");
     EXPECT_EQ(wizard->subjectBox()->currentText(), "Auction Payment Remainder 21 Days Past Due");
+
+    // Paid auctions hide the mark switch until the invoices show again.
+    const auto markShown = [&] {
+        return wizard->markSwitch()->isVisible() &&
+               wizard->findChild<QLabel *>("Label40")->isVisible() &&
+               wizard->findChild<QLabel *>("Label14")->isVisible();
+    };
+    win->tvTreeView_NodeClick("AR1");
+    EXPECT_TRUE(markShown());
+    win->tvTreeView_NodeClick("VA");
+    EXPECT_FALSE(markShown());
+    win->tvTreeView_NodeClick("AR2");
+    EXPECT_FALSE(markShown());
+    // The switch keeps its state while hidden.
+    wizard->findChild<QLabel *>("Label40")->setVisible(true);
+    QTest::mouseClick(wizard->findChild<QLabel *>("Label40"), Qt::LeftButton);
+    EXPECT_FALSE(win->markSwitchOn());
+    // The menu's "Invoices To Send" is the invoice node.
+    win->findChild<QAction *>("munInvoicesToSend")->trigger();
+    EXPECT_TRUE(markShown());
+    EXPECT_FALSE(win->markSwitchOn());
+    EXPECT_EQ(win->windowTitle(), "Lotwise - Working with Invoices to Send..");
+    EXPECT_EQ(wizard->subjectBox()->currentText(), "Auction Invoice");
 }
 
 TEST_F(QueuePanelsTest, TheMailPreviewFollowsRowTemplateAndSubjectAndWritesNothing)
@@ -278,25 +268,6 @@ TEST_F(QueuePanelsTest, TheMailPreviewFollowsRowTemplateAndSubjectAndWritesNothi
     win->tvTreeView_NodeClick("AR1");
     EXPECT_EQ(wizard->previewBody()->placeholderText(),
               "Select a row to see the mail its buyer gets.");
-}
-
-TEST_F(QueuePanelsTest, TreeClicksAndTheKeyboardOpenLists)
-{
-    loadEveryKind();
-    auto *tree = win->findChild<QTreeWidget *>("tvTreeView");
-    tree->expandAll();
-    QTreeWidgetItem *ar3 = tree->findItems("21 Day Reminder", Qt::MatchExactly | Qt::MatchRecursive).value(0);
-    ASSERT_TRUE(ar3);
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(ar3).center());
-    EXPECT_EQ(win->windowTitle(), "Lotwise - Working with 21 Day Reminders..");
-    EXPECT_EQ(usersOf(win->emailWizardPanel()), QStringList{"uma"});
-
-    QTreeWidgetItem *ship = tree->findItems("Items To Ship", Qt::MatchExactly).value(0);
-    tree->setFocus();
-    tree->setCurrentItem(ship);
-    QTest::keyClick(tree, Qt::Key_Return);
-    EXPECT_EQ(win->visiblePanel(), Panel::Ship);
-    EXPECT_EQ(win->windowTitle(), "Lotwise - Items Need to be Shipped..");
 }
 
 TEST_F(QueuePanelsTest, RowClickFindsTheFirstRecordOfTheRowAndTrimsBothSides)
@@ -390,30 +361,21 @@ TEST_F(QueuePanelsTest, ShipRowCopiesTheAddressAndTakesTheTrackingNumberIntoItsR
     QTest::keyClicks(tracking, "99");
     win.reset();
     store.close();
-    RecordStore check;
-    check.open(folder.dbPath());
-    EXPECT_EQ(check.recordAt(2)[Field::TrackingNumber], "Z199");
-    EXPECT_EQ(check.recordAt(1)[Field::TrackingNumber], "Z1");
-    EXPECT_EQ(check.recordAt(0)[Field::TrackingNumber], "");
+    for (const auto &[record, number] : {std::pair{2, "Z199"}, {1, "Z1"}, {0, ""}})
+        EXPECT_EQ(TestSupport::storedField(folder.dbPath(), record, Field::TrackingNumber), number);
 }
 
 TEST_F(QueuePanelsTest, TickingARowWithTheMouseChangesOnlyItsTick)
 {
     loadEveryKind();
-    struct Case
-    {
-        const char *key;
-        QueuePanel *panel;
-    };
-    const Case cases[] = {{"S", win->shipPanel()},
-                          {"UPI4", win->unpaidItemsPanel()},
-                          {"FB6", win->feedBackPanel()},
-                          {"AR7", win->emailWizardPanel()}};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.key);
-        win->tvTreeView_NodeClick(c.key);
-        ASSERT_GE(c.panel->rowCount(), 1);
-        QTreeView *list = c.panel->list();
+    for (const auto &[key, panel] : {std::pair<const char *, QueuePanel *>{"S", win->shipPanel()},
+                                     {"UPI4", win->unpaidItemsPanel()},
+                                     {"FB6", win->feedBackPanel()},
+                                     {"AR7", win->emailWizardPanel()}}) {
+        SCOPED_TRACE(key);
+        win->tvTreeView_NodeClick(key);
+        ASSERT_GE(panel->rowCount(), 1);
+        QTreeView *list = panel->list();
         list->setCurrentIndex({});
         list->clearSelection();
         store.moveTo(store.recordCount() - 1);
@@ -422,70 +384,18 @@ TEST_F(QueuePanelsTest, TickingARowWithTheMouseChangesOnlyItsTick)
         QApplication::clipboard()->setText("the user's own");
 
         // The check box sits at the start of the first cell.
-        const QRect cell = list->visualRect(c.panel->model()->index(0, 0));
+        const QRect cell = list->visualRect(panel->model()->index(0, 0));
         const QPoint box(cell.left() + 10, cell.center().y());
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box);
-        ASSERT_TRUE(c.panel->model()->isChecked(0)) << "the click missed the check box";
+        ASSERT_TRUE(panel->model()->isChecked(0)) << "the click missed the check box";
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box);
-        EXPECT_FALSE(c.panel->model()->isChecked(0));
+        EXPECT_FALSE(panel->model()->isChecked(0));
 
         EXPECT_EQ(store.position(), position);
         EXPECT_EQ(clipboard(), "the user's own");
         EXPECT_EQ(win->windowTitle(), title);
-        EXPECT_EQ(c.panel->selectedRow(), 0);
+        EXPECT_EQ(panel->selectedRow(), 0);
     }
-}
-
-TEST_F(QueuePanelsTest, EveryComputationFitsTheColumnsToTheListsWidth)
-{
-    loadEveryKind();
-    win->tvTreeView_NodeClick("UPI4");
-    QTreeView *list = win->unpaidItemsPanel()->list();
-    const auto widths = [&] {
-        QList<int> w;
-        for (int c = 0; c < 5; ++c)
-            w << list->columnWidth(c);
-        return w;
-    };
-    // Each column a fifth of the list, less 30 twips (2 pixels at 96 dpi).
-    const auto fitted = [&] {
-        const int each = list->viewport()->width() / 5 - 2;
-        return QList<int>(5, each);
-    };
-    for (int run = 0; run < 2; ++run) {
-        list->setColumnWidth(0, 300); // the user widens a column
-        if (run == 1) {
-            win->resize(1100, 760); // and the window
-            QCoreApplication::processEvents();
-        }
-        win->tvTreeView_NodeClick("UPI4");
-        const QList<int> got = widths();
-        for (int c = 0; c < 5; ++c)
-            EXPECT_NEAR(got[c], fitted()[c], 1) << "run " << run << " column " << c;
-    }
-}
-
-TEST_F(QueuePanelsTest, CheckAllTogglesItsCaptionOnlyWhenThereAreRows)
-{
-    loadEveryKind();
-    UnpaidItemsPanel *panel = win->unpaidItemsPanel();
-    QPushButton *checkAll = panel->checkAllButton();
-    win->tvTreeView_NodeClick("FVF2"); // empty
-    checkAll->click();
-    EXPECT_EQ(checkAll->text(), "Check All");
-
-    win->tvTreeView_NodeClick("UPI4");
-    panel->model()->setChecked(0, true);
-    checkAll->click();
-    EXPECT_EQ(checkAll->text(), "Uncheck All");
-    EXPECT_TRUE(panel->model()->isChecked(0) && panel->model()->isChecked(1));
-    // A recomputed list starts unchecked but keeps the caption.
-    win->tvTreeView_NodeClick("UPI4");
-    EXPECT_FALSE(panel->model()->isChecked(0));
-    EXPECT_EQ(checkAll->text(), "Uncheck All");
-    checkAll->click();
-    EXPECT_EQ(checkAll->text(), "Check All");
-    EXPECT_FALSE(panel->model()->isChecked(0) || panel->model()->isChecked(1));
 }
 
 TEST_F(QueuePanelsTest, FeedBackNoteGoesToTheClipboardWhenChosenNotWhenLoaded)
@@ -501,7 +411,7 @@ TEST_F(QueuePanelsTest, FeedBackNoteGoesToTheClipboardWhenChosenNotWhenLoaded)
     EXPECT_EQ(clipboard(), "Payment Recived!");
 }
 
-TEST_F(QueuePanelsTest, HeaderClicksSortAndThePointerPaintsTheUnpaidRowBlue)
+TEST_F(QueuePanelsTest, UnpaidListHeaderSortsPointerPaintsCheckAllTogglesAndColumnsFit)
 {
     loadEveryKind();
     win->tvTreeView_NodeClick("UPI4");
@@ -509,8 +419,9 @@ TEST_F(QueuePanelsTest, HeaderClicksSortAndThePointerPaintsTheUnpaidRowBlue)
     QTreeView *list = panel->list();
     QHeaderView *header = list->header();
     const auto clickHeader = [&](int section) {
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(section) + 5, header->height() / 2));
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(section) + 5, header->height() / 2));
     };
     clickHeader(3); // "Auction Close": the newest close date first
     EXPECT_EQ(usersOf(panel), (QStringList{"rex", "uma"}));
@@ -524,6 +435,35 @@ TEST_F(QueuePanelsTest, HeaderClicksSortAndThePointerPaintsTheUnpaidRowBlue)
     EXPECT_EQ(panel->model()->highlightRow(), 1);
     EXPECT_EQ(panel->model()->data(panel->model()->index(1, 0), Qt::ForegroundRole).value<QColor>(),
               QColor(Qt::blue));
+
+    // Check All flips its caption only when there are rows.
+    QPushButton *checkAll = panel->checkAllButton();
+    win->tvTreeView_NodeClick("FVF2"); // empty
+    checkAll->click();
+    EXPECT_EQ(checkAll->text(), "Check All");
+    win->tvTreeView_NodeClick("UPI4");
+    panel->model()->setChecked(0, true);
+    checkAll->click();
+    EXPECT_EQ(checkAll->text(), "Uncheck All");
+    EXPECT_TRUE(panel->model()->isChecked(0) && panel->model()->isChecked(1));
+    // A recomputed list starts unchecked but keeps the caption.
+    win->tvTreeView_NodeClick("UPI4");
+    EXPECT_FALSE(panel->model()->isChecked(0));
+    EXPECT_EQ(checkAll->text(), "Uncheck All");
+    checkAll->click();
+    EXPECT_EQ(checkAll->text(), "Check All");
+    EXPECT_FALSE(panel->model()->isChecked(0) || panel->model()->isChecked(1));
+
+    // Every computation fits each column to a fifth of the list, less 30 twips (2 pixels),
+    // after the user widened one, and after the window was resized too.
+    for (const QSize size : {win->size(), QSize(1100, 760)}) {
+        list->setColumnWidth(0, 300);
+        win->resize(size);
+        QCoreApplication::processEvents();
+        win->tvTreeView_NodeClick("UPI4");
+        for (int c = 0; c < 5; ++c)
+            EXPECT_NEAR(list->columnWidth(c), list->viewport()->width() / 5 - 2, 1) << c;
+    }
 }
 
 TEST_F(QueuePanelsTest, NextAndBackStepThroughTheVisibleListAndItsRecords)

@@ -1,11 +1,4 @@
-#include "mainwindow/frmmain.h"
-#include "mainwindow/recordpanel.h"
 #include "mainwindow/statuspicture.h"
-#include "platform/appfolder.h"
-#include "platform/prompts.h"
-#include "platform/settingsstore.h"
-#include "records/recordstatus.h"
-#include "support/testsupport.h"
 #include "support/windowtest.h"
 
 #include <QAction>
@@ -13,8 +6,6 @@
 #include <QMouseEvent>
 #include <QCalendarWidget>
 #include <QClipboard>
-#include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -25,14 +16,8 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QSignalSpy>
-#include <QTest>
-#include <QToolBar>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
-
-const QDate kToday = TestSupport::kWindowToday;
 
 class RecordPanelTest : public TestSupport::FilledWindowTest
 {
@@ -189,18 +174,14 @@ TEST_F(RecordPanelTest, MovingAtTheEndsSaysSoAndSearchFindsOrSaysNothingMatched)
 TEST_F(RecordPanelTest, ViewButtonsSaveNewTemplateAndTheSwitches)
 {
     load();
-    const struct
-    {
-        const char *button;
-        const char *title;
-    } views[] = {{"Command2", "Lotwise - Items Need to be Shipped.."},
-                 {"Command3", "Lotwise - Email Wizard.."},
-                 {"Command14", "Lotwise - Leave Feed Back.."},
-                 {"Command4", "Lotwise - Create Template.."},
-                 {"Command1", "Lotwise - View Auction Records.."}};
-    for (const auto &v : views) {
-        click(v.button);
-        EXPECT_EQ(win->windowTitle(), QString::fromLatin1(v.title));
+    for (const auto &[button, title] :
+         {std::pair{"Command2", "Lotwise - Items Need to be Shipped.."},
+          {"Command3", "Lotwise - Email Wizard.."},
+          {"Command14", "Lotwise - Leave Feed Back.."},
+          {"Command4", "Lotwise - Create Template.."},
+          {"Command1", "Lotwise - View Auction Records.."}}) {
+        click(button);
+        EXPECT_EQ(win->windowTitle(), title);
     }
     toolbar("Save");
     ASSERT_EQ(scripted.asked().size(), 1);

@@ -4,61 +4,43 @@
 #include "errors/handelerrors.h"
 #include "mail/frmemail.h"
 #include "mail/mimetext.h"
+#include "mail/vmimesession.h"
 #include "mainwindow/emailwizardpanel.h"
-#include "mainwindow/frmmain.h"
 #include "options/optionfiles.h"
-#include "platform/dates.h"
 #include "platform/textfile.h"
 #include "support/cutproxy.h"
 #include "support/fakemail.h"
 #include "support/testservers.h"
 #include "support/windowtest.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTcpServer>
-#include <gtest/gtest.h>
 
 using TestSupport::addRecord;
 
 namespace {
 
-
-// Passes everything to the real session; after the first message the mail system accepts,
-// it runs `afterFirst` (which stops the server).
-class StopAfterFirstSend : public MailSession
+// The real session; after the first message the mail system accepts, it runs `afterFirst`
+// (which stops the server).
+class StopAfterFirstSend : public VmimeSession
 {
 public:
-    StopAfterFirstSend(std::unique_ptr<MailSession> real, std::function<void()> afterFirst)
-        : m_real(std::move(real)), m_afterFirst(std::move(afterFirst))
+    StopAfterFirstSend(SettingsStore &settings, const QString &folder,
+                       std::function<void()> afterFirst)
+        : VmimeSession(settings, folder), m_afterFirst(std::move(afterFirst))
     {
     }
-    void SignOn(bool d, bool ui) override { m_real->SignOn(d, ui); }
-    void SignOff() override { m_real->SignOff(); }
-    bool isSignedOn() const override { return m_real->isSignedOn(); }
-    void Fetch() override { m_real->Fetch(); }
-    int MsgCount() const override { return m_real->MsgCount(); }
-    void setMsgIndex(int i) override { m_real->setMsgIndex(i); }
-    int msgIndex() const override { return m_real->msgIndex(); }
-    QString MsgSubject() const override { return m_real->MsgSubject(); }
-    QString MsgNoteText() const override { return m_real->MsgNoteText(); }
-    void Delete() override { m_real->Delete(); }
-    void Compose() override { m_real->Compose(); }
-    void setRecipAddress(const QString &a) override { m_real->setRecipAddress(a); }
-    void setMsgSubject(const QString &s) override { m_real->setMsgSubject(s); }
-    void setMsgNoteText(const QString &b) override { m_real->setMsgNoteText(b); }
     void Send() override
     {
-        m_real->Send();
+        VmimeSession::Send();
         if (auto stop = std::exchange(m_afterFirst, nullptr))
             stop();
     }
 
 private:
-    std::unique_ptr<MailSession> m_real;
     std::function<void()> m_afterFirst;
 };
 
@@ -75,11 +57,8 @@ protected:
     }
     void beforeLoad() override
     {
-        win->setMailSessionFactory([this]() -> std::unique_ptr<MailSession> {
-            auto real = createMailSession(settings, folder.path());
-            if (!afterFirstSend)
-                return real;
-            return std::make_unique<StopAfterFirstSend>(std::move(real), afterFirstSend);
+        win->setMailSessionFactory([this] {
+            return std::make_unique<StopAfterFirstSend>(settings, folder.path(), afterFirstSend);
         });
     }
     void unpaid(const char *user, const QString &address, int age)

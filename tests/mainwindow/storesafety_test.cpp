@@ -1,7 +1,6 @@
 // The records file kept safe around the main window: backups at start and close, the offer
 // to restore a damaged file, and "Restore from Backup...".
 
-#include "mainwindow/recordpanel.h"
 #include "mainwindow/restoredialog.h"
 #include "platform/textfile.h"
 #include "records/storebackups.h"
@@ -11,7 +10,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>

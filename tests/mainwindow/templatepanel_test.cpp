@@ -1,30 +1,19 @@
 #include "mail/templates.h"
-#include "mainwindow/frmmain.h"
 #include "mainwindow/templatepanel.h"
-#include "platform/appfolder.h"
-#include "platform/prompts.h"
-#include "platform/settingsstore.h"
 #include "platform/textfile.h"
-#include "records/recordstore.h"
-#include "support/testsupport.h"
 #include "support/windowtest.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
-#include <gtest/gtest.h>
-#include <memory>
 
 using TestSupport::readBytes;
 using TestSupport::writeBytes;
