@@ -332,24 +332,6 @@ TEST(OrderFile, FilesThatAreNoneOfTheKnownOrdersAreRefusedSayingWhatWasExpected)
     EXPECT_EQ(readFails(shifted).line, 4);
 }
 
-TEST(OrderFile, TheEtsyPairReadOneRecordPerItemAndOnePerOrder)
-{
-    const OrderFile items = readOk(etsyItems());
-    EXPECT_EQ(items.format, Format::EtsySoldOrderItems);
-    ASSERT_EQ(items.items.size(), 2u);
-    expectCells(items.items[0].values,
-                "User Name=evelong|Auction Total=21|Auction Site=Etsy|Email Address=");
-    expectCells(items.items[1].values, "Auction Total=8|Notes=Order 3001");
-
-    const OrderFile orders = readOk(etsyOrders());
-    EXPECT_EQ(orders.format, Format::EtsySoldOrders);
-    ASSERT_EQ(orders.items.size(), 1u);
-    EXPECT_TRUE(orders.items[0].wholeOrder);
-    // Etsy takes the payment at checkout.
-    expectCells(orders.items[0].values, "Auction Name=Etsy order 3001 (2 items)|Auction Total=29|"
-                                        "Item Sent Date=12/3/2026|Payment Made Date=12/1/2026");
-}
-
 // ---------------------------------------------------------------------------
 // Importing into the store
 
@@ -409,9 +391,24 @@ TEST_F(OrderImportTest, ALaterDownloadBringsTheRecordOnWithoutUndoingTheSellersW
     expectCells(stored().at(0), "Tracking Number=1Z999");
 }
 
-TEST_F(OrderImportTest, TheEtsyPairInEitherOrderMakesOneRecordPerItem)
+TEST_F(OrderImportTest, TheEtsyPairReadsOneRecordPerItemAndOnePerOrderAndImportsInEitherOrder)
 {
     const QByteArray items = etsyItems(), orders = etsyOrders();
+    const OrderFile perItem = readOk(items);
+    EXPECT_EQ(perItem.format, Format::EtsySoldOrderItems);
+    ASSERT_EQ(perItem.items.size(), 2u);
+    expectCells(perItem.items[0].values,
+                "User Name=evelong|Auction Total=21|Auction Site=Etsy|Email Address=");
+    expectCells(perItem.items[1].values, "Auction Total=8|Notes=Order 3001");
+
+    const OrderFile perOrder = readOk(orders);
+    EXPECT_EQ(perOrder.format, Format::EtsySoldOrders);
+    ASSERT_EQ(perOrder.items.size(), 1u);
+    EXPECT_TRUE(perOrder.items[0].wholeOrder);
+    // Etsy takes the payment at checkout.
+    expectCells(perOrder.items[0].values, "Auction Name=Etsy order 3001 (2 items)|"
+                                          "Auction Total=29|Item Sent Date=12/3/2026|"
+                                          "Payment Made Date=12/1/2026");
 
     // Items first: the orders file then adds the shipping and the address to both.
     EXPECT_EQ(import(items).summary(), "Added 2, updated 0, unchanged 0.");
