@@ -87,7 +87,7 @@ TEST_F(MailLogon, AnAccountIsSavedAndReadBackWithoutAnyPasswordAndTrustsOnlyThis
     EXPECT_TRUE(MailAccount().isLocal());
 }
 
-TEST_F(MailLogon, AServerAccountWithoutAPasswordAsksAndCancelFailsTheSignOn)
+TEST_F(MailLogon, AServerAccountWithoutAPasswordAsksAndCancelFailsTheSignOnOrLocalFoldersSignOn)
 {
     auto session = serverSession("nobody-known@lotwise.test");
     scripted.answerLogonCancel();
@@ -102,11 +102,8 @@ TEST_F(MailLogon, AServerAccountWithoutAPasswordAsksAndCancelFailsTheSignOn)
     scripted.clear();
     EXPECT_THROW(session->SignOn(false, false), LotwiseError);
     EXPECT_TRUE(scripted.logonsAsked().isEmpty());
-}
 
-TEST_F(MailLogon, ChoosingTheLocalFoldersInTheDialogSavesThatAndSignsOn)
-{
-    auto session = serverSession("someone-else@lotwise.test");
+    // Choosing the local folders in the dialog saves that and signs on.
     LogonDetails answer;
     answer.useLocalFolders = true;
     answer.sender = "me@lotwise.test";
