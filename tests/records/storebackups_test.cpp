@@ -137,7 +137,7 @@ TEST(StoreBackups, RetentionKeepsTheLastCopyOfRecentDaysAndOfEachOfTwelveMonths)
     EXPECT_TRUE(StoreBackups::beyondRetention({takenAt("2026-12-01 08:00")}, 14, today).empty());
 }
 
-TEST_F(Backups, PruneDeletesOnlyWhatRetentionLetsGo)
+TEST_F(Backups, PruneDeletesOnlyWhatRetentionLetsGoAndTheSettingFallsBackToFourteen)
 {
     TestSupport::makeStore(dir.dbPath(), 3);
     for (int d = 0; d < 8; ++d)
@@ -148,10 +148,8 @@ TEST_F(Backups, PruneDeletesOnlyWhatRetentionLetsGo)
     EXPECT_EQ(namesIn(backups),
               (QStringList{"Auctions-2026-11-30-0930.db", "Auctions-2026-12-06-0930.db",
                            "Auctions-2026-12-07-0930.db", "keep-me.txt"}));
-}
 
-TEST_F(Backups, KeepBackupsSettingFallsBackToFourteen)
-{
+    // How many daily copies to keep: the setting, or fourteen.
     SettingsStore settings(dir.file("settings.ini"));
     EXPECT_EQ(StoreBackups::keepDaily(settings), 14);
     for (const auto &[text, n] : std::vector<std::pair<QString, int>>{
