@@ -79,7 +79,7 @@ TEST(NoticeSubjects, SaleAndWinnerTextAfterTheFirstCharacterAndNoReplies)
     EXPECT_FALSE(Notices::isWinnerNotice(u"re: Yahoo! Auction Winner: tea set"));
 }
 
-TEST(SaleNoticeReader, FieldsFromTheirMarkerLinesAndTheFirstAmount)
+TEST(NoticeReaders, SaleAndWinnerFieldsFromTheirMarkerLinesAndTheFirstAmount)
 {
     auto f = Notices::readSale(lines("Item name:  Brass lamp \n"
                                      "Details for item number: 1234\n"
@@ -108,13 +108,11 @@ TEST(SaleNoticeReader, FieldsFromTheirMarkerLinesAndTheFirstAmount)
                                                        {"free", 0},     {"", 0}};
     for (const auto &[text, amount] : amounts)
         EXPECT_DOUBLE_EQ(Notices::amount(QString::fromLatin1(text)), amount) << text;
-}
 
-TEST(WinnerNoticeReader, TitleIdBidAndTheWinnerLine)
-{
-    auto f = Notices::readWinner(lines("Auction Title: Tea set for six.\nAuction ID: 1122334455\n"
-                                       "Winning Bid Range: $20.00 - $25.00\nThe new winner to "
-                                       "your auction is:\n\n\n #teatime \nThanks"));
+    // A winner notice: title, id, bid and the line after the winner marker.
+    f = Notices::readWinner(lines("Auction Title: Tea set for six.\nAuction ID: 1122334455\n"
+                                  "Winning Bid Range: $20.00 - $25.00\nThe new winner to "
+                                  "your auction is:\n\n\n #teatime \nThanks"));
     EXPECT_EQ(fieldsOf(f).first(4), (QStringList{"Tea set for six", "1122334455", "teatime", ""}));
     EXPECT_DOUBLE_EQ(Notices::amount(f.price), 20.0);
     // A title without a closing mark and a winner without a leading mark lose nothing.
