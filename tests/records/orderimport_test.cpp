@@ -162,16 +162,26 @@ protected:
 
 } // namespace
 
-TEST(OrderFile, SellerHubTitlesAfterALineOfCommasWithTheSummaryRowsLeftOut)
+TEST(OrderFile, SellerHubTitlesAfterALineOfCommasAndAnOrderOfThreeItemsWithThePostageOnTheFirst)
 {
-    const Cells paid =
+    std::vector<Cells> rows = {
         with(hubOrder("12-34567-89012", "ann_b", "110012345678", "Brass lamp", "$12.50"),
              "Paid On Date=Dec-02-26|Feedback Left=Yes|My Item Note=wrap well|"
-             "Ship To Address 2=Apt 3");
-    const OrderFile file = readOk(sellerHub({paid}));
+             "Ship To Address 2=Apt 3"),
+        with(hubOrder("23-00000-00001", "bob_c", "", "", ""),
+             "Shipping And Handling=$6.00|Shipped On Date=Dec-04-26|Paid On Date=Dec-01-26|"
+             "Tracking Number=9400111")};
+    const QStringList titles = {"Blue vase", "Red vase", "Green vase"};
+    const QStringList prices = {"US $9.99", "US $20.00", "US $1,000.00"};
+    for (int i = 0; i < 3; ++i)
+        rows.push_back(cells(QStringLiteral("Order Number=23-00000-00001|Buyer Username=bob_c|"
+                                            "Item Number=11000000000%1|Item Title=%2|"
+                                            "Quantity=%3|Sold For=%4")
+                                 .arg(QString::number(i), titles[i], i ? "1" : "2", prices[i])));
+    const OrderFile file = readOk(sellerHub(rows));
     EXPECT_EQ(file.format, Format::SellerHubOrders);
     EXPECT_EQ(formatName(file.format), "eBay Seller Hub Orders report");
-    ASSERT_EQ(file.items.size(), 1u);
+    ASSERT_EQ(file.items.size(), 4u); // the summary rows left out
     EXPECT_EQ(file.items[0].line, 4);
     // Paid: the marketplace has invoiced the buyer; not shipped yet.
     expectCells(file.items[0].values,
@@ -183,27 +193,12 @@ TEST(OrderFile, SellerHubTitlesAfterALineOfCommasWithTheSummaryRowsLeftOut)
                 "Invoice Sent Date=12/1/2026|CK Item Sent=0|Item Sent Date=|"
                 "CK FeedBack Given=1|CK PayPal=0|CK Remainder 10=0|CK Remainder 40=0|CK NPB=0|"
                 "CK Criedt Filed=0|Notuse Item Shipped=0");
-}
 
-TEST(OrderFile, AnOrderOfThreeItemsMakesThreeRecordsWithThePostageOnTheFirst)
-{
-    std::vector<Cells> rows = {with(hubOrder("23-00000-00001", "bob_c", "", "", ""),
-                                    "Shipping And Handling=$6.00|Shipped On Date=Dec-04-26|"
-                                    "Paid On Date=Dec-01-26|Tracking Number=9400111")};
-    const QStringList titles = {"Blue vase", "Red vase", "Green vase"};
-    const QStringList prices = {"US $9.99", "US $20.00", "US $1,000.00"};
-    for (int i = 0; i < 3; ++i)
-        rows.push_back(cells(QStringLiteral("Order Number=23-00000-00001|Buyer Username=bob_c|"
-                                            "Item Number=11000000000%1|Item Title=%2|"
-                                            "Quantity=%3|Sold For=%4")
-                                 .arg(QString::number(i), titles[i], i ? "1" : "2", prices[i])));
-    const OrderFile file = readOk(sellerHub(rows));
-    ASSERT_EQ(file.items.size(), 3u);
     const QStringList totals = {"25.98", "20", "1000"}; // 2 x 9.99 + 6.00 on the first
-    for (size_t i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i) {
         // What only the order row holds reaches every item.
-        expectCells(file.items[i].values,
-                    "Auction Name=" + titles[int(i)] + "|Auction Total=" + totals[int(i)] +
+        expectCells(file.items[size_t(i) + 1].values,
+                    "Auction Name=" + titles[i] + "|Auction Total=" + totals[i] +
                         "|Email Address=bob_c@members.ebay.com|Item Sent Date=12/4/2026|"
                         "CK Item Sent=1|Tracking Number=9400111|Notes=Order 23-00000-00001|"
                         "Address=Ann Buyer\n12 Main St\nSpringfield, IL 62701\nUnited States");
