@@ -13,7 +13,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 
