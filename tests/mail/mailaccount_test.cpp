@@ -51,7 +51,7 @@ TEST(MailServerAddress, ParsesTheSupportedSchemesAndRefusesTheRest)
         EXPECT_FALSE(MailServerAddress::parse(QString::fromLatin1(bad))) << bad;
 }
 
-TEST_F(MailLogon, AnAccountIsSavedAndReadBackWithoutAnyPasswordInTheFile)
+TEST_F(MailLogon, AnAccountIsSavedAndReadBackWithoutAnyPasswordAndTrustsOnlyThisMachine)
 {
     const QString ini = folder.file("settings.ini");
     MailAccount a;
@@ -65,7 +65,7 @@ TEST_F(MailLogon, AnAccountIsSavedAndReadBackWithoutAnyPasswordInTheFile)
     a.save(settings);
     MailPasswords::save(a, "sellerpass-secret");
     settings.sync();
-    const MailAccount b = MailAccount::read(SettingsStore(ini));
+    MailAccount b = MailAccount::read(SettingsStore(ini));
     EXPECT_EQ(b.incoming, a.incoming);
     EXPECT_EQ(b.outgoing, a.outgoing);
     EXPECT_EQ(b.user, a.user);
@@ -77,21 +77,17 @@ TEST_F(MailLogon, AnAccountIsSavedAndReadBackWithoutAnyPasswordInTheFile)
     EXPECT_FALSE(readBytes(ini).contains("sellerpass"));
     MailPasswords::forget(b);
     EXPECT_FALSE(MailPasswords::read(b));
-}
 
-TEST(MailAccount, UntrustedCertificatesAreAllowedOnlyForThisMachine)
-{
-    MailAccount a;
-    a.allowUntrusted = true;
-    EXPECT_TRUE(a.untrustedAllowedFor("127.0.0.1"));
-    EXPECT_FALSE(a.untrustedAllowedFor("mail.example.com"));
-    EXPECT_FALSE(a.untrustedAllowedFor("localhost.evil.test"));
-    a.allowUntrusted = false;
-    EXPECT_FALSE(a.untrustedAllowedFor("127.0.0.1"));
+    // Untrusted certificates are allowed only for this machine.
+    EXPECT_TRUE(b.untrustedAllowedFor("127.0.0.1"));
+    EXPECT_FALSE(b.untrustedAllowedFor("mail.example.com"));
+    EXPECT_FALSE(b.untrustedAllowedFor("localhost.evil.test"));
+    b.allowUntrusted = false;
+    EXPECT_FALSE(b.untrustedAllowedFor("127.0.0.1"));
     EXPECT_TRUE(MailAccount().isLocal());
 }
 
-TEST_F(MailLogon, AServerAccountWithoutAPasswordAsksAndCancelFailsTheSignOn)
+TEST_F(MailLogon, AServerAccountWithoutAPasswordAsksAndCancelFailsTheSignOnOrLocalFoldersSignOn)
 {
     auto session = serverSession("nobody-known@lotwise.test");
     scripted.answerLogonCancel();
@@ -106,11 +102,8 @@ TEST_F(MailLogon, AServerAccountWithoutAPasswordAsksAndCancelFailsTheSignOn)
     scripted.clear();
     EXPECT_THROW(session->SignOn(false, false), LotwiseError);
     EXPECT_TRUE(scripted.logonsAsked().isEmpty());
-}
 
-TEST_F(MailLogon, ChoosingTheLocalFoldersInTheDialogSavesThatAndSignsOn)
-{
-    auto session = serverSession("someone-else@lotwise.test");
+    // Choosing the local folders in the dialog saves that and signs on.
     LogonDetails answer;
     answer.useLocalFolders = true;
     answer.sender = "me@lotwise.test";

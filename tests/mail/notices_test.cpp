@@ -1,7 +1,6 @@
 #include "mail/noticeintake.h"
 #include "mail/noticereaders.h"
 #include "platform/appfolder.h"
-#include "platform/dates.h"
 #include "platform/prompts.h"
 #include "support/fakemail.h"
 #include "support/testsupport.h"
@@ -21,12 +20,44 @@ QStringList fieldsOf(const Notices::Fields &f)
 }
 
 TestSupport::SentMail sale(const QString &item, const QString &number, const QString &buyer,
-                           const QString &price, const QString &subjectPrefix = "eBay")
+                           const QString &price)
 {
-    return {{}, subjectPrefix + " Item Sold: " + item,
+    return {{}, "eBay Item Sold: " + item,
             "Hello seller,\r\n\r\nItem name: " + item + "\r\nDetails for item number: " + number +
                 "\r\nBuyer: " + buyer + "\r\nSale price: " + price + "\r\n"};
 }
+
+class IntakeTest : public TestSupport::StoreTest
+{
+protected:
+    void SetUp() override
+    {
+        AppFolder::seed(folder.path());
+        StoreTest::SetUp();
+    }
+    NoticeIntake::Tally run()
+    {
+        TestSupport::FakeMailSession session(mail);
+        session.SignOn(true, true);
+        session.Fetch();
+        NoticeIntake intake(session, store, folder.path(), kToday);
+        intake.setAddressPage(QUrl("https://auctions.example/show/myaucs"),
+                              [this](const QUrl &u) { opened << u.toString(); });
+        intake.eBayCheckForItems();
+        intake.YahooCheckForItems();
+        return intake.tally();
+    }
+    QString field(int r, Field f) const { return store.recordAt(r)[f]; }
+
+    TestSupport::InstalledPrompts scripted;
+    std::shared_ptr<TestSupport::MailLog> mail = std::make_shared<TestSupport::MailLog>();
+    QStringList opened;
+};
+
+class IntakeStoreFaultTest : public IntakeTest,
+                             public ::testing::WithParamInterface<TestSupport::StoreFault::Kind>
+{
+};
 
 } // namespace
 
@@ -48,7 +79,7 @@ TEST(NoticeSubjects, SaleAndWinnerTextAfterTheFirstCharacterAndNoReplies)
     EXPECT_FALSE(Notices::isWinnerNotice(u"re: Yahoo! Auction Winner: tea set"));
 }
 
-TEST(SaleNoticeReader, FieldsFromTheirMarkerLines)
+TEST(NoticeReaders, SaleAndWinnerFieldsFromTheirMarkerLinesAndTheFirstAmount)
 {
     auto f = Notices::readSale(lines("Item name:  Brass lamp \n"
                                      "Details for item number: 1234\n"
@@ -70,18 +101,18 @@ TEST(SaleNoticeReader, FieldsFromTheirMarkerLines)
     f = Notices::readSale(lines("Item name: one\nItem name: two Sale price: 3"));
     EXPECT_EQ(f.itemName, "two Sale price: 3");
     EXPECT_EQ(f.price, "Item name: two  3");
-}
 
-TEST(WinnerNoticeReader, TitleIdBidAndTheWinnerLine)
-{
-    auto f = Notices::readWinner(lines("Auction Title: Tea set for six.\n"
-                                       "Auction ID: 1122334455\n"
-                                       "Winning Bid Range: $20.00 - $25.00\n"
-                                       "The new winner to your auction is:\n"
-                                       "\n"
-                                       "\n"
-                                       " #teatime \n"
-                                       "Thanks"));
+    // The amount is the first number, with thousands separators.
+    const std::pair<const char *, double> amounts[] = {{"12.50", 12.5}, {"US $1,250.00", 1250},
+                                                       {"12,50", 12},   {"GBP .75", 0.75},
+                                                       {"free", 0},     {"", 0}};
+    for (const auto &[text, amount] : amounts)
+        EXPECT_DOUBLE_EQ(Notices::amount(QString::fromLatin1(text)), amount) << text;
+
+    // A winner notice: title, id, bid and the line after the winner marker.
+    f = Notices::readWinner(lines("Auction Title: Tea set for six.\nAuction ID: 1122334455\n"
+                                  "Winning Bid Range: $20.00 - $25.00\nThe new winner to "
+                                  "your auction is:\n\n\n #teatime \nThanks"));
     EXPECT_EQ(fieldsOf(f).first(4), (QStringList{"Tea set for six", "1122334455", "teatime", ""}));
     EXPECT_DOUBLE_EQ(Notices::amount(f.price), 20.0);
     // A title without a closing mark and a winner without a leading mark lose nothing.
@@ -91,47 +122,6 @@ TEST(WinnerNoticeReader, TitleIdBidAndTheWinnerLine)
     // Nothing to drop from an empty remainder.
     EXPECT_EQ(Notices::readWinner(lines("Auction Title:\nThe new winner to your auction is:\n   ")).itemName, "");
 }
-
-TEST(NoticeAmounts, FirstNumberWithThousandsSeparators)
-{
-    const std::pair<const char *, double> cases[] = {{"12.50", 12.5}, {"US $1,250.00", 1250},
-                                                     {"12,50", 12},   {"GBP .75", 0.75},
-                                                     {"free", 0},     {"", 0}};
-    for (const auto &[text, amount] : cases)
-        EXPECT_DOUBLE_EQ(Notices::amount(QString::fromLatin1(text)), amount) << text;
-}
-
-namespace {
-
-class IntakeTest : public TestSupport::StoreTest
-{
-protected:
-    void SetUp() override
-    {
-        AppFolder::seed(folder.path());
-        StoreTest::SetUp();
-    }
-
-    NoticeIntake::Tally run()
-    {
-        TestSupport::FakeMailSession session(mail);
-        session.SignOn(true, true);
-        session.Fetch();
-        NoticeIntake intake(session, store, folder.path(), kToday);
-        intake.setAddressPage(QUrl("https://auctions.example/show/myaucs"),
-                              [this](const QUrl &u) { opened << u.toString(); });
-        intake.eBayCheckForItems();
-        intake.YahooCheckForItems();
-        return intake.tally();
-    }
-    QString field(int r, Field f) const { return store.recordAt(r)[f]; }
-
-    TestSupport::InstalledPrompts scripted;
-    std::shared_ptr<TestSupport::MailLog> mail = std::make_shared<TestSupport::MailLog>();
-    QStringList opened;
-};
-
-} // namespace
 
 TEST_F(IntakeTest, FieldsNeverCarryOverAndACancelledShippingCostIsNothing)
 {
@@ -205,15 +195,6 @@ TEST_F(IntakeTest, AnUnreadableMessageIsReportedOnceAndTheRestIsTakenIn)
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].contains("Error Found In: Sub_DisplayMessage")) << errors[0].toStdString();
 }
-
-namespace {
-
-class IntakeStoreFaultTest : public IntakeTest,
-                             public ::testing::WithParamInterface<TestSupport::StoreFault::Kind>
-{
-};
-
-} // namespace
 
 TEST_P(IntakeStoreFaultTest, AStoreThatCannotBeWrittenEndsTheIntakeWithItsErrorAndAddsNothing)
 {

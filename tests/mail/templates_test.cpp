@@ -96,7 +96,7 @@ protected:
     TestSupport::InstalledPrompts scripted;
 };
 
-TEST_F(ReplaceEmailTest, WritesOneMergedLineWithCrLfPerTemplateLine)
+TEST_F(ReplaceEmailTest, WritesOneMergedLineWithCrLfPerTemplateLineAsTheMergeInMemoryHas)
 {
     ASSERT_TRUE(
         writeBytes(folder.file("Email.txt"), "an older, much longer message that must go\r\n"));
@@ -116,31 +116,28 @@ TEST_F(ReplaceEmailTest, WritesOneMergedLineWithCrLfPerTemplateLine)
         EXPECT_TRUE(ReplaceEmail(store, folder.path(), tmpl("t.elm"))) << c.in.toStdString();
         EXPECT_EQ(email(), c.out);
     }
-    // A name outside the code page turns the message into UTF-8, losing nothing.
-    store.set(Field::UserName, QString::fromUtf8("\u0141ukasz"));
-    ASSERT_TRUE(ReplaceEmail(store, folder.path(), tmpl("t.elm")));
-    EXPECT_EQ(email(), QString::fromUtf8("Gr\u00fc\u00df! \u0141ukasz \u20ac\r\n").toUtf8());
-    EXPECT_TRUE(scripted.asked().isEmpty());
-}
-
-TEST_F(ReplaceEmailTest, TheMergeInMemoryHasTheLinesTheSendersReadBackFromEmailTxt)
-{
-    ASSERT_TRUE(writeBytes(tmpl("t.elm"), "To *User_Name*:\r\n*Address*\r\nitem *Auction_Name*"));
+    // The merge in memory has the lines the senders read back from Email.txt.
+    ASSERT_TRUE(writeBytes(tmpl("m.elm"), "To *User_Name*:\r\n*Address*\r\nitem *Auction_Name*"));
     QStringList templateLines;
     QString why;
-    ASSERT_TRUE(Templates::readLines(tmpl("t.elm"), &templateLines, &why));
+    ASSERT_TRUE(Templates::readLines(tmpl("m.elm"), &templateLines, &why));
     // Addresses come typed on Windows, pasted from a web page or from an old Mac.
     for (const char *address : {"1 Main St\r\nSpringfield", "1 Main St\nSpringfield",
                                 "1 Main St\rSpringfield", "", "ends in a break\r\n"}) {
         SCOPED_TRACE(address);
         store.set(Field::Address, address);
-        ASSERT_TRUE(ReplaceEmail(store, folder.path(), tmpl("t.elm")));
+        ASSERT_TRUE(ReplaceEmail(store, folder.path(), tmpl("m.elm")));
         const QStringList inMemory =
             Templates::mergeLines(templateLines, [this](Field f) { return store.get(f); });
         EXPECT_EQ(inMemory, TextFile::readLines(folder.file("Email.txt")));
         EXPECT_EQ(inMemory.first(), "To bob:");
         EXPECT_EQ(inMemory.last(), "item Lamp");
     }
+    // A name outside the code page turns the message into UTF-8, losing nothing.
+    store.set(Field::UserName, QString::fromUtf8("\u0141ukasz"));
+    ASSERT_TRUE(ReplaceEmail(store, folder.path(), tmpl("t.elm")));
+    EXPECT_EQ(email(), QString::fromUtf8("Gr\u00fc\u00df! \u0141ukasz \u20ac\r\n").toUtf8());
+    EXPECT_TRUE(scripted.asked().isEmpty());
 }
 
 TEST_F(ReplaceEmailTest, FailuresAreReportedAndLeaveNoOlderMessageBehind)

@@ -27,12 +27,10 @@ protected:
                                            {Field::Notes, "as listed"}});
             TestSupport::addRecord(first, {{Field::UserName, "bob"}});
         }
-        for (RecordStore *s : {&a, &b}) {
+        for (auto [s, seen] : {std::pair{&a, &conflictsA}, std::pair{&b, &conflictsB}}) {
             openStore(*s);
             QObject::connect(s, &RecordStore::changedElsewhere, s,
-                             [this, s](const StoreConflict &c) {
-                                 (s == &a ? conflictsA : conflictsB).push_back(c);
-                             });
+                             [seen](const StoreConflict &c) { seen->push_back(c); });
         }
     }
 

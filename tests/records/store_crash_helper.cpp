@@ -1,9 +1,6 @@
 // Works on a store until the test kills it, so the tests can check what survives a process
 // that dies without closing anything. Says "ready" once the work starts.
 //
-//   store_crash_helper DB_PATH COUNT
-//     adds COUNT records (User Name "buyerN"), each written by moving on, then changes the
-//     last one's User Name to "pending" without moving, and waits.
 //   store_crash_helper edits DB_PATH SIDE_LOG SEED RUN
 //     random edits, adds, deletes, batch marks and imports on the records keyed by Auction
 //     URL, for ever. Before each change a line "?OP ..." goes to the side log, and once the
@@ -27,7 +24,6 @@
 #include <QDate>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QThread>
 #include <cstdio>
 
 namespace {
@@ -36,23 +32,6 @@ void say(const char *what)
 {
     std::puts(what);
     std::fflush(stdout);
-}
-
-int writeAndWait(const QString &db, int count)
-{
-    RecordStore store;
-    store.open(db);
-    for (int i = 0; i < count; ++i) {
-        store.addNew();
-        store.set(Field::UserName, QStringLiteral("buyer%1").arg(i));
-        store.set(Field::InvoiceSent, QStringLiteral("1"));
-    }
-    store.moveFirst();
-    store.moveLast();
-    store.set(Field::UserName, QStringLiteral("pending"));
-    say("ready");
-    for (;;)
-        QThread::sleep(60);
 }
 
 // The fields the edits change, and the flags the marks set.
@@ -68,7 +47,9 @@ int randomEdits(const QString &db, const QString &sideLog, quint32 seed, const Q
     QFile log(sideLog);
     if (!log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return 3;
-    const auto note = [&](const QString &line) { log.write((line + QStringLiteral("\r\n")).toUtf8()); };
+    const auto note = [&](const QString &line) {
+        log.write((line + QStringLiteral("\r\n")).toUtf8());
+    };
     QRandomGenerator rng(seed);
     const auto keyAt = [&](int i) { return store.recordAt(i)[Field::AuctionUrl]; };
     const auto field = [](Field f) { return QString::number(Fields::index(f)); };
@@ -153,7 +134,8 @@ int sendInvoices(const QString &folder)
         },
         [&] {
             return ReplaceEmail(store, folder, invoice) &&
-                   mailer.SendEmail(store.get(Field::EmailAddress), QStringLiteral("Auction Invoice"));
+                   mailer.SendEmail(store.get(Field::EmailAddress),
+                                    QStringLiteral("Auction Invoice"));
         },
         Marks::invoiceSent, today);
     say("done");
@@ -170,7 +152,5 @@ int main(int argc, char *argv[])
         return randomEdits(args[1], args[2], args[3].toUInt(), args[4]);
     if (args.size() == 2 && args[0] == u"batch")
         return sendInvoices(args[1]);
-    if (args.size() == 2)
-        return writeAndWait(args[0], args[1].toInt());
     return 2;
 }

@@ -7,7 +7,6 @@
 // does), closes, prints "conflict" and the message for every change that was not saved, and
 // "done".
 
-#include "platform/dates.h"
 #include "queues/batchactions.h"
 #include "records/recordstore.h"
 

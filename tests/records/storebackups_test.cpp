@@ -6,11 +6,10 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <gtest/gtest.h>
 
 using TestSupport::Damage;
+using TestSupport::errorNumberOf;
 using TestSupport::TempFolder;
 
 namespace {
@@ -51,7 +50,7 @@ protected:
 
 } // namespace
 
-TEST_F(Backups, CopyOfAnOpenStoreHoldsEveryWrittenRecordAndStandsAlone)
+TEST_F(Backups, CopyOfAnOpenStoreHoldsEveryWrittenRecordAndADamagedOneIsNotCopied)
 {
     TestSupport::makeStore(dir.dbPath(), 30);
     RecordStore store;
@@ -72,23 +71,16 @@ TEST_F(Backups, CopyOfAnOpenStoreHoldsEveryWrittenRecordAndStandsAlone)
     // A copy left half written by a crash is cleared away by the next backup.
     TestSupport::writeBytes(backups + "/Auctions-2026-12-06-1800.db.part", "SQLite");
     backUp(kNow.addSecs(60));
-    EXPECT_EQ(namesIn(backups),
-              (QStringList{"Auctions-2026-12-07-0930.db", "Auctions-2026-12-07-0931.db"}));
-}
+    const QStringList both{"Auctions-2026-12-07-0930.db", "Auctions-2026-12-07-0931.db"};
+    EXPECT_EQ(namesIn(backups), both);
 
-TEST_F(Backups, DamagedOrMissingStoreGivesNoBackupAndLeavesTheOthers)
-{
-    TestSupport::makeStore(dir.dbPath(), 200);
-    const QString good = backUp(kNow);
+    // A damaged or missing store gives no backup and leaves the others.
+    store.close();
     TestSupport::damageStore(dir.dbPath(), Damage::ZeroedPage);
-    EXPECT_EQ(TestSupport::errorNumberOf([&] { backUp(kNow.addDays(1)); }),
+    EXPECT_EQ(errorNumberOf([&] { backUp(kNow.addDays(1)); }), ErrorCode::BackupFailed);
+    EXPECT_EQ(errorNumberOf([&] { StoreBackups::write(dir.file("none.db"), backups, kNow); }),
               ErrorCode::BackupFailed);
-    EXPECT_EQ(namesIn(backups), QStringList{QFileInfo(good).fileName()});
-
-    EXPECT_EQ(TestSupport::errorNumberOf(
-                  [&] { StoreBackups::write(dir.file("none.db"), backups, kNow.addDays(1)); }),
-              ErrorCode::BackupFailed);
-    EXPECT_EQ(namesIn(backups), QStringList{QFileInfo(good).fileName()});
+    EXPECT_EQ(namesIn(backups), both);
 }
 
 TEST_F(Backups, ListTakesOnlyBackupNamesNewestFirst)
@@ -143,7 +135,7 @@ TEST(StoreBackups, RetentionKeepsTheLastCopyOfRecentDaysAndOfEachOfTwelveMonths)
     EXPECT_TRUE(StoreBackups::beyondRetention({takenAt("2026-12-01 08:00")}, 14, today).empty());
 }
 
-TEST_F(Backups, PruneDeletesOnlyWhatRetentionLetsGo)
+TEST_F(Backups, PruneDeletesOnlyWhatRetentionLetsGoAndTheSettingFallsBackToFourteen)
 {
     TestSupport::makeStore(dir.dbPath(), 3);
     for (int d = 0; d < 8; ++d)
@@ -154,10 +146,8 @@ TEST_F(Backups, PruneDeletesOnlyWhatRetentionLetsGo)
     EXPECT_EQ(namesIn(backups),
               (QStringList{"Auctions-2026-11-30-0930.db", "Auctions-2026-12-06-0930.db",
                            "Auctions-2026-12-07-0930.db", "keep-me.txt"}));
-}
 
-TEST_F(Backups, KeepBackupsSettingFallsBackToFourteen)
-{
+    // How many daily copies to keep: the setting, or fourteen.
     SettingsStore settings(dir.file("settings.ini"));
     EXPECT_EQ(StoreBackups::keepDaily(settings), 14);
     for (const auto &[text, n] : std::vector<std::pair<QString, int>>{
@@ -202,17 +192,18 @@ TEST_F(Backups, RestoreKeepsTheCurrentFileAsideWithItsLogAndRefusesABadBackup)
 
     TestSupport::damageStore(backup, Damage::Truncated);
     const QByteArray before = TestSupport::readBytes(dir.dbPath());
-    EXPECT_EQ(TestSupport::errorNumberOf([&] { restore(); }), ErrorCode::DatabaseDamaged);
+    EXPECT_EQ(errorNumberOf([&] { restore(); }), ErrorCode::DatabaseDamaged);
     EXPECT_EQ(TestSupport::readBytes(dir.dbPath()), before);
     EXPECT_FALSE(QFileInfo::exists(aside + "-3"));
 }
 
-TEST_F(Backups, NewestSoundSkipsDamagedBackups)
+TEST_F(Backups, CheckFileNamesWhatIsWrongAndNewestSoundSkipsDamagedBackups)
 {
+    EXPECT_EQ(RecordStore::checkFile(dir.dbPath()).error, ErrorCode::FileNotFound);
     TestSupport::makeStore(dir.dbPath(), 4);
     backUp(kNow.addDays(-1));
-    TestSupport::makeStore(dir.file("more.db"), 300);
-    const QString newer = StoreBackups::write(dir.file("more.db"), backups, kNow);
+    TestSupport::makeStore(dir.dbPath(), 296); // adds to the four
+    const QString newer = backUp(kNow);
     auto best = StoreBackups::newestSound(backups);
     ASSERT_TRUE(best);
     EXPECT_EQ(best->records, 300);
@@ -222,12 +213,7 @@ TEST_F(Backups, NewestSoundSkipsDamagedBackups)
     EXPECT_EQ(best->records, 4);
     EXPECT_EQ(best->backup.taken, kNow.addDays(-1));
     EXPECT_FALSE(StoreBackups::newestSound(dir.file("Nowhere")));
-}
 
-TEST_F(Backups, CheckFileNamesWhatIsWrong)
-{
-    EXPECT_EQ(RecordStore::checkFile(dir.dbPath()).error, ErrorCode::FileNotFound);
-    TestSupport::makeStore(dir.dbPath(), 200);
     for (const Damage how : {Damage::Truncated, Damage::ZeroedPage, Damage::Foreign}) {
         const QString path = dir.file(QStringLiteral("damaged-%1.db").arg(int(how)));
         QFile::copy(dir.dbPath(), path);
@@ -240,7 +226,7 @@ TEST_F(Backups, CheckFileNamesWhatIsWrong)
         // Open refuses it the same way and leaves it as it was.
         const QByteArray bytes = TestSupport::readBytes(path);
         RecordStore store;
-        EXPECT_EQ(TestSupport::errorNumberOf([&] { store.open(path); }), check.error);
+        EXPECT_EQ(errorNumberOf([&] { store.open(path); }), check.error);
         EXPECT_EQ(TestSupport::readBytes(path), bytes);
     }
 }

@@ -7,47 +7,10 @@
 
 namespace TestSupport {
 
-namespace {
-
-QSqlDatabase peekConnection(bool server, const QString &fileOrDb)
-{
-    const QString name = QStringLiteral("peek");
-    QSqlDatabase db = QSqlDatabase::addDatabase(server ? "QPSQL" : "QSQLITE", name);
-    if (server) {
-        const StoreAddress a = testServer(fileOrDb);
-        db.setHostName(a.host);
-        db.setPort(a.port);
-        db.setDatabaseName(a.database);
-        db.setUserName(a.user);
-        db.setPassword(testServerPassword());
-    } else {
-        db.setDatabaseName(fileOrDb);
-    }
-    EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
-    return db;
-}
-
-template <typename Body> void withPeek(bool server, const QString &fileOrDb, Body body)
-{
-    {
-        QSqlDatabase db = peekConnection(server, fileOrDb);
-        body(db);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("peek"));
-}
-
-} // namespace
-
 StoreAddress testServer(const QString &database)
 {
-    StoreAddress a;
-    a.kind = StoreAddress::Server;
-    a.host = QStringLiteral("127.0.0.1");
-    a.port = 15432;
-    a.database = database;
-    a.user = QStringLiteral("lotwise");
-    return a;
+    return {StoreAddress::Server, QStringLiteral("127.0.0.1"), 15432, database,
+            QStringLiteral("lotwise")};
 }
 
 bool testServerUp()
@@ -83,26 +46,44 @@ QString StoreBackendTest::storeSpec() const
     return onServer() ? QStringLiteral("server:") + database : QStringLiteral("file:") + dir.dbPath();
 }
 
+namespace {
+
+// Runs `sql` on a connection of its own, past the store; `row` sees each row it selects.
+template <typename Row> void peek(bool server, const QString &fileOrDb, const QString &sql, Row row)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(server ? "QPSQL" : "QSQLITE", "peek");
+        const StoreAddress a = testServer(fileOrDb);
+        db.setHostName(a.host);
+        db.setPort(a.port);
+        db.setDatabaseName(fileOrDb);
+        db.setUserName(a.user);
+        db.setPassword(testServerPassword());
+        EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
+        QSqlQuery q(db);
+        EXPECT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
+        while (q.next())
+            row(q);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("peek"));
+}
+
+} // namespace
+
 QStringList StoreBackendTest::column(const QString &name) const
 {
     QStringList out;
-    withPeek(onServer(), onServer() ? database : dir.dbPath(), [&](QSqlDatabase db) {
-        QSqlQuery q(db);
-        EXPECT_TRUE(q.exec("SELECT \"" + name + "\" FROM \"Auctions\" ORDER BY " +
-                           (onServer() ? "id" : "rowid")))
-            << q.lastError().text().toStdString();
-        while (q.next())
-            out << (q.value(0).isNull() ? QStringLiteral("<null>") : q.value(0).toString());
-    });
+    peek(onServer(), onServer() ? database : dir.dbPath(),
+         "SELECT \"" + name + "\" FROM \"Auctions\" ORDER BY " + (onServer() ? "id" : "rowid"),
+         [&](const QSqlQuery &q) {
+             out << (q.value(0).isNull() ? QStringLiteral("<null>") : q.value(0).toString());
+         });
     return out;
 }
 
 void StoreBackendTest::execute(const QString &sql) const
 {
-    withPeek(onServer(), onServer() ? database : dir.dbPath(), [&](QSqlDatabase db) {
-        QSqlQuery q(db);
-        EXPECT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
-    });
+    peek(onServer(), onServer() ? database : dir.dbPath(), sql, [](const QSqlQuery &) {});
 }
 
 std::string backendName(const ::testing::TestParamInfo<bool> &info)
