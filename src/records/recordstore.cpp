@@ -113,14 +113,18 @@ QString RecordStore::keyColumn() const
     return m_server ? QStringLiteral("id") : QStringLiteral("rowid");
 }
 
+QString RecordStore::selectAll(bool withRevision, const QString &where) const
+{
+    return QStringLiteral("SELECT %1, %2, %3 FROM \"Auctions\" %4 ORDER BY %1")
+        .arg(keyColumn(), withRevision ? kRevision : QStringLiteral("0"), columnList(), where);
+}
+
 void RecordStore::load(const QString &connection, bool withRevision)
 {
     QSqlDatabase db = QSqlDatabase::database(connection, false);
     std::vector<AuctionRecord> records;
     QString error;
-    const QString sql = QStringLiteral("SELECT %1, %2, %3 FROM \"Auctions\" ORDER BY %1")
-                            .arg(keyColumn(), withRevision ? kRevision : QStringLiteral("0"),
-                                 columnList());
+    const QString sql = selectAll(withRevision);
     if (!(m_server ? loadFromServer(db, sql, &records, &error)
                    : loadFromSqlite(db, sql, &records, &error))) {
         QSqlQuery q(db);

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -137,8 +138,85 @@ bool checkSchema(QSqlDatabase db, const QString &path, bool *hasRevision)
     return true;
 }
 
+sqlite3 *handleOf(QSqlDatabase db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+// A single number the statement answers with, or -1.
+sqlite3_int64 numberOf(sqlite3 *h, const char *sql)
+{
+    sqlite3_stmt *stmt = nullptr;
+    sqlite3_int64 n = -1;
+    if (sqlite3_prepare_v2(h, sql, -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        n = sqlite3_column_int64(stmt, 0);
+    sqlite3_finalize(stmt);
+    return n;
+}
+
+// The highest row number, found without a walk over the table (a count would read all of
+// it); it is the number of records unless some were deleted.
+size_t lastRowId(sqlite3 *h)
+{
+    return size_t(
+        std::clamp<sqlite3_int64>(numberOf(h, "SELECT max(rowid) FROM \"Auctions\""), 0, 1 << 24));
+}
 
 } // namespace
+
+// A large table is read in two halves at once, one on a connection of its own on another
+// core. Both halves must show the file as it was at one moment: the file's change count as
+// this connection sees it is taken before the reads begin and again after both end. When
+// another program wrote in between, or either half could not be read, the halves are dropped
+// and the caller reads the table whole, and tells what stopped it. Returns false then.
+bool RecordStore::loadInHalves(const QString &connection, const QString &path, bool withRevision)
+{
+    constexpr size_t kOneCore = 20000;
+    sqlite3 *h = handleOf(QSqlDatabase::database(connection, false));
+    if (!h)
+        return false;
+    const sqlite3_int64 before = numberOf(h, "PRAGMA data_version");
+    if (before < 0 || sqlite3_exec(h, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return false;
+    auto end = qScopeGuard([h] { sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr); });
+    const size_t last = lastRowId(h);
+    if (last < kOneCore)
+        return false;
+    const QString upTo = QStringLiteral("WHERE %1 <= %2").arg(keyColumn()).arg(last / 2);
+    const QString after = QStringLiteral("WHERE %1 > %2").arg(keyColumn()).arg(last / 2);
+
+    std::vector<AuctionRecord> later;
+    later.reserve(last - last / 2);
+    QString laterError;
+    auto otherHalf = std::async(std::launch::async, [&] {
+        Connection own(newConnectionName(), path, QStringLiteral("QSQLITE_OPEN_READONLY"));
+        QSqlDatabase db = own.db();
+        if (!db.open() || !loadFromSqlite(db, selectAll(withRevision, after), &later, &laterError))
+            laterError = QStringLiteral("the second connection failed");
+    });
+    std::vector<AuctionRecord> records;
+    records.reserve(last);
+    QString error;
+    loadFromSqlite(QSqlDatabase::database(connection, false), selectAll(withRevision, upTo),
+                   &records, &error);
+    otherHalf.get();
+    // The read ends here, so the change count is read anew.
+    end.dismiss();
+    sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr);
+    if (!error.isEmpty() || !laterError.isEmpty() || numberOf(h, "PRAGMA data_version") != before)
+        return false;
+    records.insert(records.end(), std::make_move_iterator(later.begin()),
+                   std::make_move_iterator(later.end()));
+    if (records.capacity() > records.size() + records.size() / 4)
+        records.shrink_to_fit();
+    emit recordsAboutToChange();
+    m_records.swap(records);
+    return true;
+}
 
 void RecordStore::open(const QString &path)
 {
@@ -170,7 +248,8 @@ void RecordStore::open(const QString &path)
                 emit recordsAboutToChange();
                 m_records.clear();
                 m_server = false;
-                load(ro.name(), hasRevision);
+                if (!loadInHalves(ro.name(), path, hasRevision))
+                    load(ro.name(), hasRevision);
                 loaded.swap(m_records);
             }
         } catch (...) {
@@ -258,10 +337,7 @@ namespace StoreSql {
 bool loadFromSqlite(QSqlDatabase db, const QString &sqlText, std::vector<AuctionRecord> *records,
                     QString *error)
 {
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return false;
-    sqlite3 *h = *static_cast<sqlite3 *const *>(handle.constData());
+    sqlite3 *h = handleOf(db);
     if (!h)
         return false;
     const QByteArray sql = sqlText.toUtf8();
@@ -270,13 +346,10 @@ bool loadFromSqlite(QSqlDatabase db, const QString &sqlText, std::vector<Auction
         *error = QString::fromUtf8(sqlite3_errmsg(h));
         return true;
     }
-    // The highest row number is found without a walk over the table (a count would read all
-    // of it); it is the number of records unless some were deleted.
-    sqlite3_stmt *last = nullptr;
-    if (sqlite3_prepare_v2(h, "SELECT max(rowid) FROM \"Auctions\"", -1, &last, nullptr) == SQLITE_OK &&
-        sqlite3_step(last) == SQLITE_ROW)
-        records->reserve(size_t(std::clamp<sqlite3_int64>(sqlite3_column_int64(last, 0), 0, 1 << 24)));
-    sqlite3_finalize(last);
+    // Room for every row at once, unless the caller made it already.
+    const bool sized = records->capacity() == 0;
+    if (sized)
+        records->reserve(size_t(lastRowId(h)));
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         AuctionRecord &r = records->emplace_back();
@@ -295,7 +368,7 @@ bool loadFromSqlite(QSqlDatabase db, const QString &sqlText, std::vector<Auction
     if (rc != SQLITE_DONE)
         *error = QString::fromUtf8(sqlite3_errmsg(h));
     sqlite3_finalize(stmt);
-    if (records->capacity() > records->size() + records->size() / 4)
+    if (sized && records->capacity() > records->size() + records->size() / 4)
         records->shrink_to_fit();
     return true;
 }

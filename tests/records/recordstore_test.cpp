@@ -299,6 +299,27 @@ TEST(RecordValues, CopiesAndFillsFieldByFieldKeepEveryText)
     }
 }
 
+// A large table is read in two halves at once: every record comes back once, in stored
+// order and with its flags, the rows on either side of the middle included.
+TEST_F(StoreFile, ALargeTableComesBackWholeAndInOrder)
+{
+    constexpr int kRows = 30001;
+    std::vector<FieldValues> rows(kRows);
+    for (int i = 0; i < kRows; ++i) {
+        rows[size_t(i)][size_t(Fields::index(Field::UserName))] = QString::number(i);
+        rows[size_t(i)][size_t(Fields::index(Field::PayPal))] = i % 3 ? "0" : "1";
+    }
+    store.appendRecords(rows);
+    store.close();
+    store.open(folder.dbPath());
+    ASSERT_EQ(store.recordCount(), kRows);
+    for (int i = 0; i < kRows; ++i) {
+        ASSERT_EQ(store.recordAt(i)[Field::UserName], QString::number(i)) << "record " << i;
+        ASSERT_EQ(store.flagCodesAt(i)[size_t(Fields::index(Field::PayPal))], i % 3 ? 0 : 1)
+            << "record " << i;
+    }
+}
+
 // The list's link to its record compares the record's trimmed names from their bytes; names
 // that start or end in other than ASCII letters take the long way, with the same answer.
 TEST_F(StoreFile, ListRowsFindTheirRecordsWhateverLettersTheNamesEndIn)
