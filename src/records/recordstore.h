@@ -157,7 +157,7 @@ signals:
 private:
     void openConnection(const QString &name, bool hadTable, bool hadRevision);
     void load(const QString &connection, bool withRevision = true);
-    bool loadInHalves(const QString &connection, const QString &path, bool withRevision);
+    bool loadInParts(const QString &connection, const QString &path, bool withRevision);
     QString selectAll(bool withRevision, const QString &where = {}) const;
     QString keyColumn() const;
     bool reread(AuctionRecord &r);

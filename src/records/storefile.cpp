@@ -15,6 +15,8 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <future>
 
 #include <sqlite3.h>
@@ -168,14 +170,16 @@ size_t lastRowId(sqlite3 *h)
 
 } // namespace
 
-// A large table is read in two halves at once, one on a connection of its own on another
-// core. Both halves must show the file as it was at one moment: the file's change count as
-// this connection sees it is taken before the reads begin and again after both end. When
-// another program wrote in between, or either half could not be read, the halves are dropped
-// and the caller reads the table whole, and tells what stopped it. Returns false then.
-bool RecordStore::loadInHalves(const QString &connection, const QString &path, bool withRevision)
+// A large table is read in parts on two connections at once, each taking the next part as
+// it finishes one, so both cores stay busy beside the quick check. The parts must show the
+// file as it was at one moment: the file's change count as this connection sees it is taken
+// before the reads begin and again after they end. When another program wrote in between,
+// or a part could not be read, the parts are dropped and the caller reads the table whole,
+// and tells what stopped it. Returns false then.
+bool RecordStore::loadInParts(const QString &connection, const QString &path, bool withRevision)
 {
-    constexpr size_t kOneCore = 20000;
+    constexpr sqlite3_int64 kOneCore = 20000;
+    constexpr int kParts = 32;
     sqlite3 *h = handleOf(QSqlDatabase::database(connection, false));
     if (!h)
         return false;
@@ -183,36 +187,53 @@ bool RecordStore::loadInHalves(const QString &connection, const QString &path, b
     if (before < 0 || sqlite3_exec(h, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
         return false;
     auto end = qScopeGuard([h] { sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr); });
-    const size_t last = lastRowId(h);
+    const sqlite3_int64 last = numberOf(h, "SELECT max(rowid) FROM \"Auctions\"");
     if (last < kOneCore)
         return false;
-    const QString upTo = QStringLiteral("WHERE %1 <= %2").arg(keyColumn()).arg(last / 2);
-    const QString after = QStringLiteral("WHERE %1 > %2").arg(keyColumn()).arg(last / 2);
 
-    std::vector<AuctionRecord> later;
-    later.reserve(last - last / 2);
-    QString laterError;
-    auto otherHalf = std::async(std::launch::async, [&] {
+    std::array<std::vector<AuctionRecord>, kParts> parts;
+    std::atomic<int> next = 0;
+    std::atomic<bool> failed = false;
+    const auto readParts = [&](QSqlDatabase db) {
+        for (int k = next++; k < kParts && !failed; k = next++) {
+            // The first part and the last are open at their outer ends.
+            const sqlite3_int64 step = last / kParts;
+            QStringList bounds;
+            if (k > 0)
+                bounds << QStringLiteral("%1 > %2").arg(keyColumn()).arg(step * k);
+            if (k + 1 < kParts)
+                bounds << QStringLiteral("%1 <= %2").arg(keyColumn()).arg(step * (k + 1));
+            const QString where = QStringLiteral("WHERE ") + bounds.join(QStringLiteral(" AND "));
+            QString error;
+            parts[size_t(k)].reserve(size_t(std::min<sqlite3_int64>(step, 1 << 21)));
+            if (!loadFromSqlite(db, selectAll(withRevision, where), &parts[size_t(k)], &error) ||
+                !error.isEmpty())
+                failed = true;
+        }
+    };
+    auto helper = std::async(std::launch::async, [&] {
         Connection own(newConnectionName(), path, QStringLiteral("QSQLITE_OPEN_READONLY"));
         QSqlDatabase db = own.db();
-        if (!db.open() || !loadFromSqlite(db, selectAll(withRevision, after), &later, &laterError))
-            laterError = QStringLiteral("the second connection failed");
+        if (db.open())
+            readParts(db);
+        else
+            failed = true;
     });
-    std::vector<AuctionRecord> records;
-    records.reserve(last);
-    QString error;
-    loadFromSqlite(QSqlDatabase::database(connection, false), selectAll(withRevision, upTo),
-                   &records, &error);
-    otherHalf.get();
+    readParts(QSqlDatabase::database(connection, false));
+    helper.get();
     // The read ends here, so the change count is read anew.
     end.dismiss();
     sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr);
-    if (!error.isEmpty() || !laterError.isEmpty() || numberOf(h, "PRAGMA data_version") != before)
+    if (failed || numberOf(h, "PRAGMA data_version") != before)
         return false;
-    records.insert(records.end(), std::make_move_iterator(later.begin()),
-                   std::make_move_iterator(later.end()));
-    if (records.capacity() > records.size() + records.size() / 4)
-        records.shrink_to_fit();
+    std::vector<AuctionRecord> records;
+    size_t count = 0;
+    for (const auto &part : parts)
+        count += part.size();
+    records.reserve(count);
+    for (auto &part : parts)
+        records.insert(records.end(), std::make_move_iterator(part.begin()),
+                       std::make_move_iterator(part.end()));
     emit recordsAboutToChange();
     m_records.swap(records);
     return true;
@@ -248,7 +269,7 @@ void RecordStore::open(const QString &path)
                 emit recordsAboutToChange();
                 m_records.clear();
                 m_server = false;
-                if (!loadInHalves(ro.name(), path, hasRevision))
+                if (!loadInParts(ro.name(), path, hasRevision))
                     load(ro.name(), hasRevision);
                 loaded.swap(m_records);
             }

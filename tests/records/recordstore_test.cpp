@@ -299,8 +299,8 @@ TEST(RecordValues, CopiesAndFillsFieldByFieldKeepEveryText)
     }
 }
 
-// A large table is read in two halves at once: every record comes back once, in stored
-// order and with its flags, the rows on either side of the middle included.
+// A large table is read in parts on two connections at once: every record comes back once,
+// in stored order and with its flags, the rows on either side of each part's edge included.
 TEST_F(StoreFile, ALargeTableComesBackWholeAndInOrder)
 {
     constexpr int kRows = 30001;
