@@ -25,25 +25,25 @@ const QStringList kHubTitles =
 using Cells = QHash<QString, QString>;
 
 // Cells written "Title=text|Title=text".
-Cells cells(const QString &spec)
+Cells cells(const QString &written)
 {
     Cells c;
-    for (const QString &cell : spec.split(u'|'))
+    for (const QString &cell : written.split(u'|'))
         c[cell.section(u'=', 0, 0)] = cell.section(u'=', 1);
     return c;
 }
 
 // `row` with some cells set or replaced.
-Cells with(Cells row, const QString &spec)
+Cells with(Cells row, const QString &written)
 {
-    row.insert(cells(spec));
+    row.insert(cells(written));
     return row;
 }
 
 // Checks the named fields of a record, "Field Name=text|...", as the store names its columns.
-void expectCells(const FieldValues &values, const QString &spec)
+void expectCells(const FieldValues &values, const QString &written)
 {
-    const Cells expected = cells(spec);
+    const Cells expected = cells(written);
     for (auto c = expected.cbegin(); c != expected.cend(); ++c) {
         const auto field = Fields::byName(c.key());
         ASSERT_TRUE(field) << c.key().toStdString();
