@@ -161,11 +161,10 @@ sqlite3_int64 numberOf(sqlite3 *h, const char *sql)
 }
 
 // The highest row number, found without a walk over the table (a count would read all of
-// it); it is the number of records unless some were deleted.
-size_t lastRowId(sqlite3 *h)
+// it); it is the number of records unless some were deleted. -1 when it cannot be read.
+sqlite3_int64 lastRowId(sqlite3 *h)
 {
-    return size_t(
-        std::clamp<sqlite3_int64>(numberOf(h, "SELECT max(rowid) FROM \"Auctions\""), 0, 1 << 24));
+    return numberOf(h, "SELECT max(rowid) FROM \"Auctions\"");
 }
 
 } // namespace
@@ -187,9 +186,10 @@ bool RecordStore::loadInParts(const QString &connection, const QString &path, bo
     if (before < 0 || sqlite3_exec(h, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
         return false;
     auto end = qScopeGuard([h] { sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr); });
-    const sqlite3_int64 last = numberOf(h, "SELECT max(rowid) FROM \"Auctions\"");
+    const sqlite3_int64 last = lastRowId(h);
     if (last < kOneCore)
         return false;
+    const sqlite3_int64 step = last / kParts;
 
     std::array<std::vector<AuctionRecord>, kParts> parts;
     std::atomic<int> next = 0;
@@ -197,7 +197,6 @@ bool RecordStore::loadInParts(const QString &connection, const QString &path, bo
     const auto readParts = [&](QSqlDatabase db) {
         for (int k = next++; k < kParts && !failed; k = next++) {
             // The first part and the last are open at their outer ends.
-            const sqlite3_int64 step = last / kParts;
             QStringList bounds;
             if (k > 0)
                 bounds << QStringLiteral("%1 > %2").arg(keyColumn()).arg(step * k);
@@ -370,7 +369,7 @@ bool loadFromSqlite(QSqlDatabase db, const QString &sqlText, std::vector<Auction
     // Room for every row at once, unless the caller made it already.
     const bool sized = records->capacity() == 0;
     if (sized)
-        records->reserve(size_t(lastRowId(h)));
+        records->reserve(size_t(std::clamp<sqlite3_int64>(lastRowId(h), 0, 1 << 24)));
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         AuctionRecord &r = records->emplace_back();
