@@ -514,3 +514,21 @@ TEST_F(BatchTest, ARowClickTheStoreRefusesStopsEveryBatchBeforeItWorksOnAnotherR
         }
     }
 }
+
+TEST_F(BatchTest, CheckEmailAsksItsQuestionsWithoutTheHourglass)
+{
+    mail->inbox = {{{},
+                    "eBay Item Sold: lamp",
+                    "Item name: lamp\r\nDetails for item number: 1\r\nBuyer: ann (ann@example.com)"
+                    "\r\nSale price: $10.00\r\n"}};
+    loadAfter([] {});
+    scripted.clear();
+    scripted.answerText("2.5");         // the shipping cost
+    scripted.answerButton(Prompts::No); // keep the notice
+    win->toolbarClick("Check Email");
+    ASSERT_GE(scripted.asked().size(), 2) << asked().join("\n").toStdString();
+    for (const ScriptedPrompts::Asked &a : scripted.asked())
+        EXPECT_FALSE(a.busyPointer) << a.title.toStdString() << ": " << a.text.toStdString();
+    EXPECT_EQ(store.recordCount(), 1);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
