@@ -77,7 +77,7 @@ FrmEmail::FrmEmail(Mailer &mailer, const RecordStore &store, QString appFolder,
             [this](QListWidgetItem *item) { openTemplate(item->text()); });
 
     const QString folder = Templates::templatesFolder(m_appFolder);
-    m_templates->addItems(QDir(folder).entryList({QStringLiteral("*.elm")}, QDir::Files, QDir::Name));
+    m_templates->addItems(Templates::templateFiles(folder));
     m_subject->addItems({QStringLiteral("Auction Invoice"), QStringLiteral("Payment Recived"),
                          QStringLiteral("Item Shipped"), QStringLiteral("Feed Back Given"),
                          QStringLiteral("Auction Payment Remainder"),

@@ -84,6 +84,12 @@ QString templatesFolder(const QString &appFolder)
     return AppFolder::fileIn(appFolder, QStringLiteral("Email Templates"));
 }
 
+QStringList templateFiles(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral("*.elm")}, QDir::Files,
+                                  QDir::Name | QDir::IgnoreCase);
+}
+
 QString templatePath(const QString &appFolder, const QString &fileName)
 {
     return AppFolder::fileIn(appFolder, QStringLiteral("Email Templates/") + fileName);

@@ -42,6 +42,9 @@ QStringList mergeLines(const QStringList &templateLines,
                        const std::function<QString(Field)> &value);
 
 QString templatesFolder(const QString &appFolder);
+// The ".elm" files of a templates folder by name, letter case ignored, as every template
+// list shows them.
+QStringList templateFiles(const QString &folder);
 QString templatePath(const QString &appFolder, const QString &fileName);
 QString backupPath(const QString &appFolder, const QString &fileName);
 QString emailPath(const QString &appFolder);

@@ -96,11 +96,11 @@ void BatchCommands::Send()
         *panel->model(), store,
         [&](int r) {
             panel->selectRow(r + 1);
-            panel->rowClick(r + 1);
-            return store.hasCurrent();
+            return panel->clickRow(r + 1);
         },
-        [&] { return mergeAndSend(path); }, mark, m_win.today(), progressDialog(&m_win, QStringLiteral("Sending")));
-    if (rule && rule->recompute) {
+        [&] { return mergeAndSend(path); }, mark, m_win.today(),
+        progressDialog(&m_win, QStringLiteral("Sending")));
+    if (rule && rule->recompute && outcome.recompute()) {
         if (shown->key == u"IS")
             m_win.LoadInvoicesToSend();
         else
@@ -128,7 +128,7 @@ void BatchCommands::markFeedBack()
     const Batch::Outcome outcome =
         Batch::markChecked(*panel->model(), m_win.store(), Marks::feedbackGiven, m_win.today(),
                            notice, Marks::feedbackNoticeSent, progressDialog(&m_win, QStringLiteral("Marking")));
-    if (shown && Queues::family(shown->key) == u"FB")
+    if (outcome.recompute() && shown && Queues::family(shown->key) == u"FB")
         m_win.LoadFeedBack(shown->key);
     report(outcome, bool(notice), QStringLiteral("Command16_Click"));
 }
@@ -151,9 +151,10 @@ void BatchCommands::markUnpaid()
     const Batch::Outcome outcome = Batch::markChecked(*panel->model(), m_win.store(), *mark,
                                                       m_win.today(), {}, {},
                                                       progressDialog(&m_win, QStringLiteral("Marking")));
-    if (shown && Queues::family(shown->key) == u"UPI")
+    const QString family = shown && outcome.recompute() ? Queues::family(shown->key) : QString();
+    if (family == u"UPI")
         m_win.LoadUnpaidItem(shown->key);
-    else if (shown && Queues::family(shown->key) == u"FVF")
+    else if (family == u"FVF")
         m_win.LoadFinalFee(shown->key);
     report(outcome, false, QStringLiteral("Command27_Click"));
 }
@@ -167,7 +168,8 @@ void BatchCommands::markShipped()
     const Batch::Outcome outcome =
         Batch::markChecked(*panel->model(), m_win.store(), Marks::itemShipped, m_win.today(), {},
                            {}, progressDialog(&m_win, QStringLiteral("Marking")));
-    m_win.LoadItemsToShip();
+    if (outcome.recompute())
+        m_win.LoadItemsToShip();
     report(outcome, false, QStringLiteral("Command9_Click"));
 }
 

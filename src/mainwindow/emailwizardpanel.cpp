@@ -88,8 +88,7 @@ void EmailWizardPanel::fillTemplates(const QString &folder)
     m_folder = folder;
     const QString selected = selectedTemplate();
     m_templates->clear();
-    m_templates->addItems(
-        QDir(folder).entryList({QStringLiteral("*.elm")}, QDir::Files, QDir::Name));
+    m_templates->addItems(Templates::templateFiles(folder));
     selectTemplate(selected);
 }
 

@@ -681,6 +681,15 @@ void FrmMain::CheckOnExit()
     const OnExitReport::Tally tally =
         OnExitReport::run(m_store, choices, m_appFolder, today(), mailing);
     QStringList said = tally.skipped;
+    if (!tally.skipped.isEmpty()) {
+        // Nobody reads the status bar of a window that is closing: the log keeps each
+        // skipped mailing, and one box says it before the window goes.
+        for (const QString &line : tally.skipped)
+            ReportQuietly(QStringLiteral("frmOptions-Sub_OpenOnExit"), ErrorCode::FileNotFound,
+                          line);
+        prompts().message(tally.skipped.join(QStringLiteral("\r\n\r\n")), QStringLiteral("Lotwise"),
+                          Prompts::Ok, Prompts::Icon::Warning);
+    }
     if (tally.error) {
         handleCaught(QStringLiteral("frmOptions-Sub_OpenOnExit"), tally.error);
         if (!tally.mailedUnmarked.isEmpty())

@@ -94,6 +94,8 @@ public:
     // The menu bar's and toolbar's commands.
     void New();
     void Save();
+    // Save on the record panel: writes the current record's change, then says so.
+    void SaveRecords();
     void MoveBack();
     void MoveForward();
     void toolbarClick(const QString &key);

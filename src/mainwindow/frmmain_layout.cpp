@@ -8,11 +8,15 @@
 #include "mainwindow/recordpanel.h"
 #include "windows/frmnotes.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
@@ -194,6 +198,20 @@ bool FrmMain::eventFilter(QObject *watched, QEvent *event)
         const int k = static_cast<QKeyEvent *>(event)->key();
         if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Space) {
             tvTreeView_NodeClick(m_tree->currentItem()->data(0, kNodeKeyRole).toString());
+            return true;
+        }
+    }
+
+    // A field's own Ctrl+C and Ctrl+X would leave the old clipboard when nothing is
+    // selected; the keys do what the Edit menu does.
+    if (type == QEvent::KeyPress && widget && widget->window() == this &&
+        widget == QApplication::focusWidget() &&
+        (qobject_cast<QLineEdit *>(widget) || qobject_cast<QPlainTextEdit *>(widget) ||
+         qobject_cast<QComboBox *>(widget))) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool copy = key->matches(QKeySequence::Copy);
+        if (copy || key->matches(QKeySequence::Cut)) {
+            editCommand(copy ? "copy" : "cut");
             return true;
         }
     }

@@ -2,6 +2,7 @@
 
 #include "frmmain.h"
 
+#include "errors/handelerrors.h"
 #include "mainwindow/emailwizardpanel.h"
 #include "mainwindow/frmimportorders.h"
 #include "mainwindow/recordpanel.h"
@@ -275,12 +276,24 @@ void FrmMain::Save()
 {
     switch (visiblePanel()) {
     case Panel::Record:
-        // The store writes by itself on the next move; this only reassures.
-        prompts().message(QStringLiteral("Records Saved!"), QStringLiteral("Lotwise"), Prompts::Ok);
+        SaveRecords();
         break;
     case Panel::Template: SaveTemplate(); break;
     default: break;
     }
+}
+
+void FrmMain::SaveRecords()
+{
+    // The change typed into the current record is written now, so "saved" is true even if
+    // the program never gets to the next move; another seat's newer record is no save.
+    bool overtaken = false;
+    const QMetaObject::Connection watch =
+        connect(&m_store, &RecordStore::changedElsewhere, this, [&overtaken] { overtaken = true; });
+    const bool written = trapErrors(QStringLiteral("mnuSave_Click"), [this] { m_store.flush(); });
+    disconnect(watch);
+    if (written && !overtaken)
+        prompts().message(QStringLiteral("Records Saved!"), QStringLiteral("Lotwise"), Prompts::Ok);
 }
 
 void FrmMain::MoveBack()

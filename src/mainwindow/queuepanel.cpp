@@ -221,19 +221,27 @@ void QueuePanel::selectRow(int row)
 
 void QueuePanel::rowClick(int row)
 {
+    trapErrors(m_list->objectName() + QStringLiteral("_Click"), [&] { clickRow(row); });
+}
+
+bool QueuePanel::clickRow(int row)
+{
     if (row < 1 || row > rowCount())
-        return;
+        return false;
     const QueueRow &r = m_model->row(row - 1);
     bool found = false;
-    {
+    try {
         BusyCursor busy;
-        trapErrors(m_list->objectName() + QStringLiteral("_Click"), [&] {
-            found = RecordCommands::findListRecord(m_store, r.userName, r.auctionName);
-        });
+        found = RecordCommands::findListRecord(m_store, r.userName, r.auctionName);
+    } catch (...) {
+        // The position stayed on the record that could not be left: show none of it here.
+        afterRowClick(false);
+        throw;
     }
     if (!found)
         emit statusMessage(QStringLiteral("The record of %1, %2 is no longer in the records; "
                                           "show the list again to bring it up to date.")
                                .arg(r.userName.trimmed(), r.auctionName.trimmed()));
     afterRowClick(found);
+    return found;
 }

@@ -75,8 +75,13 @@ public:
     int rowCount() const override;
     int selectedRow() const override;
     void selectRow(int row) override;
-    // Makes the row's record current, then fills the panel's boxes from it.
+    // Makes the row's record current, then fills the panel's boxes from it; a failure goes
+    // to the error handler.
     void rowClick(int row) override;
+    // The same row click for a batch: true when the row's record is current, false when it
+    // is gone. A store that cannot write the record being left throws, so the batch stops
+    // there instead of working on the record it was left on.
+    bool clickRow(int row);
 
 signals:
     void titleChanged(const QString &title);

@@ -53,13 +53,19 @@ constexpr FieldRow kDateRows[] = {
     {Field::ItemSentDate, "Item Sent Date", "txtItemSentDate", false},
 };
 
+// A text box gives its lines back ended by LF alone; the store and the files hold CR LF.
+QString storedLines(QString edited)
+{
+    return edited.replace(u'\n', QLatin1String("\r\n"));
+}
+
 void setEditorText(QWidget *w, const QString &value)
 {
     if (auto *line = qobject_cast<QLineEdit *>(w)) {
         if (line->text() != value)
             line->setText(value);
     } else if (auto *text = qobject_cast<QPlainTextEdit *>(w)) {
-        if (text->toPlainText() != value)
+        if (storedLines(text->toPlainText()) != value)
             text->setPlainText(value);
     }
 }
@@ -127,7 +133,7 @@ QWidget *RecordPanel::buildFields()
             text->setMinimumWidth(text->fontMetrics().averageCharWidth() * 28);
             const Field f = r.field;
             connect(text, &QPlainTextEdit::textChanged, this,
-                    [this, f, text] { fieldEdited(f, text->toPlainText()); });
+                    [this, f, text] { fieldEdited(f, storedLines(text->toPlainText())); });
             editor = text;
         } else {
             auto *line = new QLineEdit;

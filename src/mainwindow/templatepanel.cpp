@@ -143,6 +143,8 @@ void TemplatePanel::enterInput()
 void TemplatePanel::newTemplate()
 {
     m_text20->clear();
+    // A new text has no file yet: proposing the last one would let Enter overwrite it.
+    m_proposed.clear();
 }
 
 void TemplatePanel::openFixed(const QString &fileName)
@@ -185,9 +187,12 @@ void TemplatePanel::OpenTemplate()
                                                 Templates::templatesFolder(m_appFolder), kFilter);
     if (path.isEmpty())
         return;
-    if (load(path))
-        emit titleChanged(QStringLiteral("Lotwise - File ") + QDir::toNativeSeparators(path) +
-                          QStringLiteral(" Opened."));
+    if (!load(path))
+        return;
+    // A Save proposes the file whose text the editor now holds, never an earlier one.
+    m_proposed = path;
+    emit titleChanged(QStringLiteral("Lotwise - File ") + QDir::toNativeSeparators(path) +
+                      QStringLiteral(" Opened."));
 }
 
 void TemplatePanel::SaveTemplate()
@@ -198,12 +203,20 @@ void TemplatePanel::SaveTemplate()
         prompts().saveFileName(QStringLiteral("Save Email Template"), start, kFilter);
     if (path.isEmpty())
         return;
+    // The closing options keep a template's name and subject on one comma-separated line.
+    if (QFileInfo(path).fileName().contains(u',')) {
+        reportFailure(QStringLiteral("\"%1\" was not saved: a template's name cannot hold a "
+                                     "comma. Save it under a name without one.")
+                          .arg(QFileInfo(path).fileName()));
+        return;
+    }
     QString why;
     if (!TextFile::writeLines(path, editorLines(m_text20->toPlainText()), &why)) {
         reportFailure(QStringLiteral("\"%1\" cannot be written: %2.")
                           .arg(QDir::toNativeSeparators(path), why));
         return;
     }
+    m_proposed = path;
     emit titleChanged(QStringLiteral("Lotwise - File ") + QDir::toNativeSeparators(path) +
                       QStringLiteral(" Saved."));
 }

@@ -25,12 +25,13 @@ public:
     void openFixed(const QString &fileName);
     // Asks for a template file and opens it.
     void OpenTemplate();
-    // Asks where to save the editor's text, proposing the last fixed template opened.
+    // Asks where to save the editor's text, proposing the file it was last opened from or
+    // saved to.
     void SaveTemplate();
     void newTemplate();
 
     QPlainTextEdit *editor() const { return m_text20; }
-    // The path a Save proposes; empty until a fixed template was opened.
+    // The path a Save proposes: the file last opened or saved; empty for a new text.
     const QString &proposedFile() const { return m_proposed; }
     // The controls with a help balloon in Shift help mode: the "Email Inputs" label, Enter
     // Input, the editor and the first template button. The editor is represented by its

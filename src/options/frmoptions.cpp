@@ -113,6 +113,9 @@ void FrmOptions::load()
     m_chosen = List::EmailSubjects;
     m_listChoices[0]->setChecked(true);
     OpenInputs(file(OptionFiles::listFile(m_chosen)));
+    // As a freshly loaded window: the first tab, nothing left typed.
+    m_itemToAdd->clear();
+    m_tabs->setCurrentIndex(UserInputsTab);
     centreOnScreen();
 }
 
@@ -151,9 +154,7 @@ void FrmOptions::tabSelected(int index)
 void FrmOptions::refreshTemplateLists()
 {
     const Loading loading(m_loading);
-    QDir folder(Templates::templatesFolder(m_appFolder));
-    const QStringList names =
-        folder.entryList({QStringLiteral("*.elm")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    const QStringList names = Templates::templateFiles(Templates::templatesFolder(m_appFolder));
     for (QListWidget *list : m_templateLists) {
         const QListWidgetItem *selected = list->selectedItems().value(0);
         const QString keep = selected ? selected->text() : QString();
@@ -353,6 +354,16 @@ void FrmOptions::OpenOnExit()
         }
         m_sendErrorLog.box->setChecked(o.sendErrorLog);
     });
+    showTemplateWarnings();
+}
+
+void FrmOptions::showTemplateWarnings()
+{
+    for (size_t i = 0; i < m_noTemplate.size(); ++i) {
+        if (m_noTemplate[i])
+            m_noTemplate[i]->setVisible(m_onExitChecks[i].box->isChecked() &&
+                                        m_templateLists[i]->selectedItems().isEmpty());
+    }
 }
 
 void FrmOptions::SaveOnExit()

@@ -10,6 +10,7 @@
 class ClickLabel;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -100,6 +101,7 @@ private:
     void tabSelected(int index);
     void keepLogFileToggled(bool on);
     void refreshTemplateLists();
+    void showTemplateWarnings();
     void centreOnScreen();
     bool eventFilter(QObject *watched, QEvent *event) override;
     void setLinkColour(const QColor &colour);
@@ -125,6 +127,8 @@ private:
     std::array<LabelledCheck, 3> m_onExitChecks{};
     std::array<QListWidget *, 3> m_templateLists{};
     std::array<QComboBox *, 3> m_subjects{};
+    // Beside a ticked mailing with no template: it would be skipped on every close.
+    std::array<QLabel *, 3> m_noTemplate{};
     LabelledCheck m_sendErrorLog;
 
     std::array<LabelledCheck, 4> m_logChecks{};

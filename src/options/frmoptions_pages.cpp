@@ -94,8 +94,11 @@ QWidget *FrmOptions::buildUserInputs()
         if (item)
             m_itemToAdd->setText(item->text());
     };
+    // A click, or the arrow keys choosing an item; the focus arriving on the list only marks
+    // an item current, which must not overwrite what the user is typing.
     connect(m_list, &QListWidget::itemClicked, this, copyItem);
-    connect(m_list, &QListWidget::currentItemChanged, this, copyItem);
+    connect(m_list, &QListWidget::itemSelectionChanged, this,
+            [this, copyItem] { copyItem(m_list->selectedItems().value(0)); });
 
     auto *itemLabel = new QLabel(QStringLiteral("Item To Add"), page);
     m_itemToAdd = new QLineEdit(page);
@@ -159,12 +162,21 @@ QWidget *FrmOptions::buildOnExit()
         const QString name = QLatin1String(kOnExitNames[i]);
         LabelledCheck c = makeCheck(QStringLiteral("Send") + name, caption, page);
         connect(c.box, &QCheckBox::toggled, this, &FrmOptions::SaveOnExit);
+        connect(c.box, &QCheckBox::toggled, this, &FrmOptions::showTemplateWarnings);
 
         auto *templates = new QListWidget(page);
         templates->setObjectName(QStringLiteral("lst") + name + QStringLiteral("Templates"));
         templates->setAccessibleName(caption + QStringLiteral(", Template"));
         templates->setSelectionMode(QAbstractItemView::SingleSelection);
         connect(templates, &QListWidget::itemSelectionChanged, this, &FrmOptions::SaveOnExit);
+        connect(templates, &QListWidget::itemSelectionChanged, this,
+                &FrmOptions::showTemplateWarnings);
+        auto *warning =
+            new QLabel(QStringLiteral("No template chosen: nothing is sent on closing."), page);
+        warning->setObjectName(QStringLiteral("lbl") + name + QStringLiteral("NoTemplate"));
+        warning->setWordWrap(true);
+        warning->setStyleSheet(QStringLiteral("color: #b00000;"));
+        warning->setVisible(false);
 
         auto *subject = new QComboBox(page);
         subject->setObjectName(QStringLiteral("cbo") + name + QStringLiteral("Subject"));
@@ -182,6 +194,8 @@ QWidget *FrmOptions::buildOnExit()
         grid->addWidget(templates, 1, i);
         grid->addWidget(subjectLabel, 2, i);
         grid->addWidget(subject, 3, i);
+        grid->addWidget(warning, 4, i);
+        m_noTemplate[size_t(i)] = warning;
         m_onExitChecks[size_t(i)] = c;
         m_templateLists[size_t(i)] = templates;
         m_subjects[size_t(i)] = subject;
@@ -189,7 +203,7 @@ QWidget *FrmOptions::buildOnExit()
     m_sendErrorLog =
         makeCheck(QStringLiteral("SendErrorLog"), QStringLiteral("Send Error Log"), page);
     connect(m_sendErrorLog.box, &QCheckBox::toggled, this, &FrmOptions::SaveOnExit);
-    grid->addLayout(row(m_sendErrorLog.box, m_sendErrorLog.label), 4, 0, 1, 3);
+    grid->addLayout(row(m_sendErrorLog.box, m_sendErrorLog.label), 5, 0, 1, 3);
     return page;
 }
 

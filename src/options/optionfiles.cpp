@@ -111,12 +111,13 @@ bool OnExit::read(const QString &path)
         Email &email = emails[size_t(n)];
         email.on = flagOf(value);
         const QString rest = afterFlag(value);
-        const qsizetype comma = rest.indexOf(u',');
+        // The file name ends at ".elm," even when a comma stands in it; the subject is all
+        // that follows, commas included. Without a file name it ends at the first comma.
+        static const QString kEnd = QStringLiteral(".elm,");
+        const qsizetype elm = rest.indexOf(kEnd, 0, Qt::CaseInsensitive);
+        const qsizetype comma = elm >= 0 ? elm + kEnd.size() - 1 : rest.indexOf(u',');
         email.templateFile = comma < 0 ? rest : rest.left(comma);
-        // The subject is all that follows the value's second comma, commas included.
-        const qsizetype first = value.indexOf(u',');
-        const qsizetype second = first < 0 ? -1 : value.indexOf(u',', first + 1);
-        email.subject = second < 0 ? QString() : value.mid(second + 1);
+        email.subject = comma < 0 ? QString() : rest.mid(comma + 1);
     }
     return true;
 }

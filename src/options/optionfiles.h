@@ -52,7 +52,8 @@ struct OnExit
     struct Email
     {
         bool on = false;
-        // A file name of "Email Templates" without its folder; may not hold a comma.
+        // A file name of "Email Templates" without its folder. The template editor saves no
+        // name with a comma, but one that holds a comma is still read back whole.
         QString templateFile;
         // May hold commas: it is whatever follows the template file's comma.
         QString subject;

@@ -1,5 +1,6 @@
 #include "prompts.h"
 
+#include "platform/busycursor.h"
 #include "platform/logonform.h"
 
 #include <QApplication>
@@ -39,12 +40,57 @@ namespace {
 Prompts *g_fallback = nullptr;
 }
 
-Prompts &prompts()
+namespace {
+
+Prompts &current()
 {
     static DialogPrompts dialogs;
     if (g_replacement)
         return *g_replacement;
     return g_fallback ? *g_fallback : dialogs;
+}
+
+// Every box is asked with the normal pointer: the hourglass of the work that asks would
+// say the program is busy while it waits for the user.
+class PointerLifting : public Prompts
+{
+public:
+    Button message(const QString &text, const QString &title, int buttons, Icon icon) override
+    {
+        const NormalPointer normal;
+        return current().message(text, title, buttons, icon);
+    }
+    std::optional<QString> input(const QString &prompt, const QString &title,
+                                 const QString &defaultText) override
+    {
+        const NormalPointer normal;
+        return current().input(prompt, title, defaultText);
+    }
+    QString openFileName(const QString &title, const QString &folder,
+                         const QString &filter) override
+    {
+        const NormalPointer normal;
+        return current().openFileName(title, folder, filter);
+    }
+    QString saveFileName(const QString &title, const QString &folder,
+                         const QString &filter) override
+    {
+        const NormalPointer normal;
+        return current().saveFileName(title, folder, filter);
+    }
+    bool logon(LogonDetails &details) override
+    {
+        const NormalPointer normal;
+        return current().logon(details);
+    }
+};
+
+} // namespace
+
+Prompts &prompts()
+{
+    static PointerLifting lifting;
+    return lifting;
 }
 
 void setPrompts(Prompts *replacement) { g_replacement = replacement; }
@@ -131,10 +177,16 @@ std::optional<ScriptedPrompts::Answer> ScriptedPrompts::next()
     return m_answers.takeFirst();
 }
 
+void ScriptedPrompts::record(Asked asked)
+{
+    asked.busyPointer = QGuiApplication::overrideCursor() != nullptr;
+    m_asked.append(std::move(asked));
+}
+
 Prompts::Button ScriptedPrompts::message(const QString &text, const QString &title, int buttons,
                                          Icon icon)
 {
-    m_asked.append({Asked::Message, text, title, buttons, icon, {}, {}});
+    record({Asked::Message, text, title, buttons, icon, {}, {}});
     const auto a = next();
     return a ? a->button : firstButton(buttons);
 }
@@ -142,7 +194,7 @@ Prompts::Button ScriptedPrompts::message(const QString &text, const QString &tit
 std::optional<QString> ScriptedPrompts::input(const QString &prompt, const QString &title,
                                               const QString &defaultText)
 {
-    m_asked.append({Asked::Input, prompt, title, 0, Icon::None, {}, {}});
+    record({Asked::Input, prompt, title, 0, Icon::None, {}, {}});
     const auto a = next();
     if (!a)
         return defaultText;
@@ -154,7 +206,7 @@ std::optional<QString> ScriptedPrompts::input(const QString &prompt, const QStri
 QString ScriptedPrompts::openFileName(const QString &title, const QString &folder,
                                       const QString &filter)
 {
-    m_asked.append({Asked::OpenFile, {}, title, 0, Icon::None, folder, filter});
+    record({Asked::OpenFile, {}, title, 0, Icon::None, folder, filter});
     const auto a = next();
     return a && a->text ? *a->text : QString();
 }
@@ -162,14 +214,14 @@ QString ScriptedPrompts::openFileName(const QString &title, const QString &folde
 QString ScriptedPrompts::saveFileName(const QString &title, const QString &folder,
                                       const QString &filter)
 {
-    m_asked.append({Asked::SaveFile, {}, title, 0, Icon::None, folder, filter});
+    record({Asked::SaveFile, {}, title, 0, Icon::None, folder, filter});
     const auto a = next();
     return a && a->text ? *a->text : QString();
 }
 
 bool ScriptedPrompts::logon(LogonDetails &details)
 {
-    m_asked.append({Asked::Logon, details.user, QStringLiteral("Mail Logon"), 0, Icon::None, {}, {}});
+    record({Asked::Logon, details.user, QStringLiteral("Mail Logon"), 0, Icon::None, {}, {}});
     m_logonsAsked.append(details);
     if (m_logonAnswers.isEmpty())
         return false;

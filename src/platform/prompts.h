@@ -46,6 +46,7 @@ public:
 };
 
 // The prompts in use by the whole program; the dialog implementation unless replaced.
+// Whichever answers, the box is shown with the normal pointer.
 Prompts &prompts();
 // Replaces the prompts in use (nullptr restores the dialogs); the caller keeps ownership.
 void setPrompts(Prompts *replacement);
@@ -83,6 +84,8 @@ public:
         // Of a file dialog: where it started (a folder or a proposed file) and its filter.
         QString folder;
         QString filter;
+        // Whether the hourglass was up while it was asked.
+        bool busyPointer = false;
     };
     struct Answer
     {
@@ -118,6 +121,7 @@ public:
     bool logon(LogonDetails &details) override;
 
 private:
+    void record(Asked asked);
     std::optional<Answer> next();
     QList<Asked> m_asked;
     QList<Answer> m_answers;

@@ -63,6 +63,11 @@ struct Outcome
     // The buyer and item whose mail went out but whose mark could not be written, so that
     // the seller knows they were mailed; the stopping error names them too.
     QString mailedUnmarked;
+
+    // Whether the list is worth computing again. A batch stopped before it marked anything
+    // leaves the list as it stands, ticks and all, to be worked again once the store
+    // writes; a store that cannot write would only fail once more there.
+    bool recompute() const { return !error || marked > 0; }
 };
 
 // Progress of a batch: rows done and rows in all.
@@ -71,8 +76,9 @@ using Progress = std::function<void(int done, int total)>;
 // Neither batch throws: the first failure ends it and is handed back in the outcome.
 
 // "Send": every row is clicked in turn (which makes its record current, or reports false
-// when the record is gone); a checked row's record is mailed by `mergeAndSend`, and marked
-// only when the mail was accepted and the switch is on.
+// when the record is gone, or throws when the store cannot leave the record it is on and
+// so stops the batch as a failed mark does); a checked row's record is mailed by
+// `mergeAndSend`, and marked only when the mail was accepted and the switch is on.
 Outcome sendChecked(const QueueListModel &rows, RecordStore &store,
                     const std::function<bool(int row)> &rowClick,
                     const std::function<bool()> &mergeAndSend, const std::optional<Mark> &mark,

@@ -182,3 +182,23 @@ TEST(RestoreFromBackup, WritesTheNonEmptyLinesThenOneMoreLineEnd)
     EXPECT_EQ(readBytes(target),
               QByteArray("Dear *User_Name*,\r\n  \r\nPlease pay.\r\nThanks\r\n\r\n"));
 }
+
+TEST(TemplateFiles, AreListedByNameWhateverTheirLetterCase)
+{
+    const struct
+    {
+        QStringList files, listed;
+    } cases[] = {
+        {{"Zebra.elm", "auction.elm"}, {"auction.elm", "Zebra.elm"}},
+        {{"b.elm", "A.elm", "c.elm", "B2.elm"}, {"A.elm", "b.elm", "B2.elm", "c.elm"}},
+        {{"notes.txt", "Only.elm"}, {"Only.elm"}},
+        {{}, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.files.join(", ").toStdString());
+        TestSupport::TempFolder folder;
+        for (const QString &name : c.files)
+            ASSERT_TRUE(writeBytes(folder.file(name), "x\r\n"));
+        EXPECT_EQ(Templates::templateFiles(folder.path()), c.listed);
+    }
+}

@@ -13,12 +13,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <functional>
 #include <tuple>
 
 using TestSupport::addRecord;
 using TestSupport::addShipped;
 using TestSupport::addUnpaid;
 using TestSupport::daysAgo;
+using TestSupport::FieldList;
 using TestSupport::usersOf;
 
 namespace {
@@ -423,3 +425,110 @@ TEST_P(BatchStoreFaultTest, AStoreThatCannotBeWrittenStopsTheBatchAtTheRowItFail
 }
 
 INSTANTIATE_STORE_FAULTS(BatchStoreFaultTest);
+
+TEST_F(BatchTest, ARowClickTheStoreRefusesStopsEveryBatchBeforeItWorksOnAnotherRecord)
+{
+    using TestSupport::StoreFault;
+    // What the record being left holds unwritten once the store refuses writes: the site that
+    // showing a record without one stores (the row clicked before the ticked one), or a
+    // change typed into the record the list left current.
+    enum class Pending { ShownSite, TypedNote };
+    using PanelOf = std::function<QueuePanel *(FrmMain &)>;
+    const struct
+    {
+        const char *key;
+        PanelOf panel;
+        const char *location;
+        Field flag;
+        int ticked; // the record of row 3, the only row ticked
+    } batches[] = {
+        {"AR1", [](FrmMain &w) -> QueuePanel * { return w.emailWizardPanel(); }, "Command10_Click",
+         Field::Remainder10, 2},
+        {"FB1", [](FrmMain &w) -> QueuePanel * { return w.feedBackPanel(); }, "Command16_Click",
+         Field::FeedBackGiven, 5},
+        {"UPI4", [](FrmMain &w) -> QueuePanel * { return w.unpaidItemsPanel(); }, "Command27_Click",
+         Field::Npb, 2},
+        {"S", [](FrmMain &w) -> QueuePanel * { return w.shipPanel(); }, "Command9_Click",
+         Field::ItemSent, 8},
+    };
+    for (const Pending pending : {Pending::ShownSite, Pending::TypedNote}) {
+        for (const auto &b : batches) {
+            SCOPED_TRACE(std::string(b.key) + (pending == Pending::ShownSite ? " site" : " note"));
+            win.reset();
+            store.close();
+            ASSERT_TRUE(!QFile::exists(folder.dbPath()) || QFile::remove(folder.dbPath()));
+            scripted.clear();
+            mail->sent.clear();
+            loadAfter([&] {
+                for (const auto &[user, age] : {std::pair{"ann", 8}, {"bob", 9}, {"cy", 10}})
+                    addUnpaid(store, user, age);
+                for (const char *user : {"dan", "eve", "fay"})
+                    addShipped(store, user, "lamp", 9);
+                for (const char *user : {"gus", "hal", "ivy"})
+                    addUnpaid(store, user, 3, {{Field::PaymentMade, "1"}});
+                if (pending == Pending::TypedNote) {
+                    for (int r = 0; r < store.recordCount(); ++r) {
+                        store.moveTo(r);
+                        store.set(Field::AuctionSite, "eBay");
+                    }
+                    store.flush();
+                }
+            });
+            win->tvTreeView_NodeClick(b.key);
+            QueuePanel *panel = b.panel(*win);
+            ASSERT_EQ(panel->rowCount(), 3);
+            ASSERT_EQ(store.position(), 0);
+            if (pending == Pending::TypedNote)
+                store.set(Field::Notes, "typed here");
+            check(panel, {3});
+            auto fault = std::make_unique<StoreFault>(StoreFault::WriteRefused, folder.dbPath());
+            ASSERT_TRUE(fault->made());
+            panel->actionButton()->click();
+            const int stoppedOn = store.position();
+
+            // Nobody is mailed, least of all the buyer the store stayed on.
+            EXPECT_TRUE(mail->sent.isEmpty()) << mail->sent.value(0).to.toStdString();
+            const QStringList errors = TestSupport::errorBoxes(scripted);
+            ASSERT_EQ(errors.size(), 1) << errors.join("\n----\n").toStdString();
+            EXPECT_TRUE(errors[0].contains(QString("Error Found In: ") + b.location))
+                << errors[0].toStdString();
+            EXPECT_TRUE(status().contains("0 marked. Stopped by an error."))
+                << status().toStdString();
+            // Nothing was done, so the list stands, ticks and all, to be worked again.
+            EXPECT_EQ(panel->rowCount(), 3);
+            EXPECT_TRUE(panel->model()->isChecked(2));
+
+            fault.reset();
+            win.reset();
+            store.close();
+            const std::vector<FieldValues> stored = TestSupport::storedValues(folder.dbPath());
+            ASSERT_EQ(stored.size(), 9u);
+            EXPECT_NE(stored[size_t(b.ticked)][size_t(Fields::index(b.flag))], "1");
+            // What was pending is written once the store writes again.
+            ASSERT_GE(stoppedOn, 0);
+            ASSERT_LT(stoppedOn, 9);
+            TestSupport::expectFields(stored[size_t(stoppedOn)],
+                                      pending == Pending::ShownSite
+                                          ? FieldList{{Field::AuctionSite, "eBay"}}
+                                          : FieldList{{Field::Notes, "typed here"}});
+        }
+    }
+}
+
+TEST_F(BatchTest, CheckEmailAsksItsQuestionsWithoutTheHourglass)
+{
+    mail->inbox = {{{},
+                    "eBay Item Sold: lamp",
+                    "Item name: lamp\r\nDetails for item number: 1\r\nBuyer: ann (ann@example.com)"
+                    "\r\nSale price: $10.00\r\n"}};
+    loadAfter([] {});
+    scripted.clear();
+    scripted.answerText("2.5");         // the shipping cost
+    scripted.answerButton(Prompts::No); // keep the notice
+    win->toolbarClick("Check Email");
+    ASSERT_GE(scripted.asked().size(), 2) << asked().join("\n").toStdString();
+    for (const ScriptedPrompts::Asked &a : scripted.asked())
+        EXPECT_FALSE(a.busyPointer) << a.title.toStdString() << ": " << a.text.toStdString();
+    EXPECT_EQ(store.recordCount(), 1);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}

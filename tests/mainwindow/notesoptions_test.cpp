@@ -9,11 +9,16 @@
 #include "support/windowtest.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTimer>
 
 using TestSupport::daysAgo;
@@ -117,6 +122,7 @@ TEST_F(NotesWindowTest, TheOptionsWindowReadsTheFilesAfreshCarriesTheMailAccount
 TEST_F(NotesWindowTest, ClosingSkipsAnOnExitMailWhoseTemplateIsGoneAndSaysWhich)
 {
     OptionFiles::OnExit choices;
+    choices.emails[OptionFiles::OnExit::Invoice] = {true, "", "Auction Invoice"};
     choices.emails[OptionFiles::OnExit::Payment] = {true, "Gone.elm", "Payment Received"};
     choices.emails[OptionFiles::OnExit::FeedBack] = {true, "Feed Back Given.elm", "Feed Back Given"};
     choices.write(folder.file("OnExit.txt"));
@@ -129,6 +135,7 @@ TEST_F(NotesWindowTest, ClosingSkipsAnOnExitMailWhoseTemplateIsGoneAndSaysWhich)
                {Field::InvoiceSent, "1"},
                {Field::FeedBackGiven, "1"}}});
     win->setMailSessionFactory([this] { return createMailSession(settings, folder.path()); });
+    scripted.clear();
     win->close();
 
     // Only the feedback notice went, with its own template; the paid buyer got nothing.
@@ -139,8 +146,108 @@ TEST_F(NotesWindowTest, ClosingSkipsAnOnExitMailWhoseTemplateIsGoneAndSaysWhich)
     EXPECT_TRUE(mail.readAll().contains("To: r@example.com"));
     EXPECT_NE(storedField(folder.dbPath(), 0, Field::NoticePaymentReceived), "1");
     EXPECT_EQ(storedField(folder.dbPath(), 1, Field::NoticeFeedBackGiven), "1");
+    // Where a closing seller reads it: one box before the window goes, without the
+    // hourglass, and a line each in the error log, which is kept for this even when no
+    // log is asked for.
+    const QString skippedPayment = "No payment received emails sent on closing";
+    const QString skippedInvoices = "No invoices sent on closing";
+    ASSERT_EQ(scripted.asked().size(), 1)
+        << TestSupport::askedOf(scripted).join("\n").toStdString();
+    const ScriptedPrompts::Asked &box = scripted.asked()[0];
+    EXPECT_EQ(box.kind, ScriptedPrompts::Asked::Message);
+    EXPECT_EQ(box.icon, Prompts::Icon::Warning);
+    EXPECT_FALSE(box.busyPointer);
+    EXPECT_TRUE(box.text.contains(skippedPayment)) << box.text.toStdString();
+    EXPECT_TRUE(box.text.contains(skippedInvoices)) << box.text.toStdString();
+    const QByteArray log = TestSupport::readBytes(folder.file("errorlog.log"));
+    EXPECT_TRUE(log.contains(skippedPayment.toLatin1()) && log.contains(skippedInvoices.toLatin1()))
+        << log.toStdString();
     const QString status = TestSupport::statusOf(win.get());
-    EXPECT_TRUE(status.contains("No payment received emails sent on closing")) << status.toStdString();
+    EXPECT_TRUE(status.contains(skippedPayment)) << status.toStdString();
+}
+
+TEST_F(NotesWindowTest, TheOptionsWindowWarnsBesideATickedClosingMailWithNoTemplate)
+{
+    load();
+    FrmOptions *options = win->options();
+    const char *const names[] = {"Invoice", "Payment", "FeedBack"};
+    const auto warned = [&](int i) {
+        auto *label = options->findChild<QLabel *>(QString("lbl%1NoTemplate").arg(names[i]));
+        EXPECT_NE(label, nullptr) << names[i];
+        return label && !label->isHidden();
+    };
+    const auto list = [&](int i) {
+        return options->findChild<QListWidget *>(QString("lst%1Templates").arg(names[i]));
+    };
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(names[i]);
+        auto *tick = options->findChild<QCheckBox *>(QString("chkSend%1").arg(names[i]));
+        ASSERT_NE(tick, nullptr);
+        ASSERT_NE(list(i), nullptr);
+        list(i)->clearSelection();
+        tick->setChecked(false);
+        EXPECT_FALSE(warned(i));
+        tick->setChecked(true);
+        EXPECT_TRUE(warned(i));
+        ASSERT_GT(list(i)->count(), 0);
+        list(i)->setCurrentRow(0);
+        EXPECT_FALSE(warned(i));
+        list(i)->clearSelection();
+        EXPECT_TRUE(warned(i));
+        tick->setChecked(false);
+        EXPECT_FALSE(warned(i));
+    }
+    // As the file has it when the window opens.
+    OptionFiles::OnExit choices;
+    choices.emails[OptionFiles::OnExit::Payment] = {true, "", "Payment Received"};
+    choices.emails[OptionFiles::OnExit::FeedBack] = {true, "Feed Back Given.elm",
+                                                     "Feed Back Given"};
+    choices.write(folder.file("OnExit.txt"));
+    trigger("mnuViewOptions");
+    EXPECT_FALSE(warned(0));
+    EXPECT_TRUE(warned(1));
+    EXPECT_FALSE(warned(2));
+}
+
+TEST_F(NotesWindowTest, EveryOpeningOfTheOptionsStartsOnTheFirstTabWithNothingLeftTyped)
+{
+    ASSERT_TRUE(
+        TestSupport::writeBytes(folder.file("Subjects/emailsub.sub"), "First\r\nSecond\r\n"));
+    load();
+    FrmOptions *options = win->options();
+    auto *tabs = options->findChild<QTabWidget *>("tabOptions");
+    auto *item = options->findChild<QLineEdit *>("txtItemToAdd");
+    auto *items = options->findChild<QListWidget *>("lstItems");
+    ASSERT_TRUE(tabs && item && items);
+    for (int tab = 0; tab < tabs->count(); ++tab) {
+        SCOPED_TRACE(tabs->tabText(tab).toStdString());
+        trigger("mnuViewOptions");
+        ASSERT_TRUE(options->isVisible());
+        EXPECT_EQ(tabs->currentIndex(), 0);
+        EXPECT_EQ(item->text(), "");
+        item->setText("half typed");
+        tabs->setCurrentIndex(tab);
+        options->findChild<QPushButton *>("cmdOK")->click();
+        ASSERT_FALSE(options->isVisible());
+    }
+    trigger("mnuViewOptions");
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    EXPECT_EQ(item->text(), "");
+
+    // The focus arriving on the list leaves what is typed; a click or an arrow key copies.
+    options->activateWindow();
+    item->setFocus();
+    item->setText("my own");
+    items->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(item->text(), "my own");
+    QTest::mouseClick(items->viewport(), Qt::LeftButton, {},
+                      items->visualItemRect(items->item(1)).center());
+    EXPECT_EQ(item->text(), "Second");
+    item->setText("again");
+    QTest::keyClick(items, Qt::Key_Up);
+    EXPECT_EQ(item->text(), "First");
+    options->findChild<QPushButton *>("cmdOK")->click();
 }
 
 TEST_F(NotesWindowTest, EveryStatusBarPanelClickShowsTheNotesFirst)

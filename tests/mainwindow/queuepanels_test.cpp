@@ -10,11 +10,13 @@
 #include <QClipboard>
 #include <QFile>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <functional>
 #include <map>
 #include <tuple>
 
@@ -363,6 +365,58 @@ TEST_F(QueuePanelsTest, ShipRowCopiesTheAddressAndTakesTheTrackingNumberIntoItsR
     store.close();
     for (const auto &[record, number] : {std::pair{2, "Z199"}, {1, "Z1"}, {0, ""}})
         EXPECT_EQ(TestSupport::storedField(folder.dbPath(), record, Field::TrackingNumber), number);
+}
+
+TEST_F(QueuePanelsTest, TheTrackingNumberGoesToTheRecordTheShipPanelShows)
+{
+    // Ways the shared position, the list or the selection move away from the row whose
+    // record the boxes show; the number typed next goes to the shown record all the same.
+    const struct
+    {
+        const char *what;
+        std::function<void(ShipPanel &)> meanwhile;
+    } cases[] = {
+        {"another list computed", [&](ShipPanel &) { win->LoadReminders("AR1"); }},
+        {"the record panel stepped",
+         [&](ShipPanel &) {
+             QTest::mouseClick(win->findChild<QPushButton *>("Command1"), Qt::LeftButton);
+             win->MoveForward();
+             QTest::mouseClick(win->findChild<QPushButton *>("Command2"), Qt::LeftButton);
+         }},
+        {"the list sorted the other way",
+         [&](ShipPanel &ship) {
+             ship.SotrListView(2, {});
+             ship.SotrListView(2, {});
+         }},
+        {"the list computed again", [&](ShipPanel &ship) { ship.reloadButton()->click(); }},
+        {"the other row selected without a click",
+         [&](ShipPanel &ship) {
+             ship.list()->selectionModel()->setCurrentIndex(ship.model()->index(0, 0),
+                                                            QItemSelectionModel::ClearAndSelect |
+                                                                QItemSelectionModel::Rows);
+         }},
+    };
+    loadEveryKind();
+    int n = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        QTest::mouseClick(win->findChild<QPushButton *>("Command2"), Qt::LeftButton);
+        ShipPanel *ship = win->shipPanel();
+        ASSERT_EQ(ship->rowCount(), 2);
+        const int row = ship->model()->row(1).auctionName == "vase" ? 2 : 1;
+        ship->rowClick(row);
+        ASSERT_EQ(ship->findChild<QPlainTextEdit *>("ShipNotes")->toPlainText(), "fragile vase");
+        c.meanwhile(*ship);
+        ASSERT_EQ(ship->findChild<QPlainTextEdit *>("ShipNotes")->toPlainText(), "fragile vase");
+        QLineEdit *tracking = ship->trackingBox();
+        tracking->setFocus();
+        tracking->end(false);
+        const QString typed = QString::number(++n);
+        QTest::keyClicks(tracking, typed);
+        const QString number = tracking->text();
+        EXPECT_EQ(store.recordAt(2)[Field::TrackingNumber], number);
+        EXPECT_EQ(store.recordAt(1)[Field::TrackingNumber], "Z1");
+    }
 }
 
 TEST_F(QueuePanelsTest, TickingARowWithTheMouseChangesOnlyItsTick)

@@ -3,19 +3,21 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QMouseEvent>
 #include <QCalendarWidget>
 #include <QClipboard>
+#include <QFile>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QGroupBox>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QStatusBar>
 #include <QSignalSpy>
+#include <QStatusBar>
+#include <QTextCursor>
 
 namespace {
 
@@ -209,6 +211,78 @@ TEST_F(RecordPanelTest, ViewButtonsSaveNewTemplateAndTheSwitches)
     EXPECT_FALSE(win->noticeSwitchOn());
 }
 
+TEST_F(RecordPanelTest, SaveWritesTheTypedChangeBeforeItSaysRecordsSaved)
+{
+    using TestSupport::StoreFault;
+    enum class Then { Writes, Refuses, Overtaken };
+    const struct
+    {
+        const char *what;
+        const char *typed;
+        Then store;
+    } cases[] = {
+        {"nothing typed", "", Then::Writes},
+        {"typed", "x", Then::Writes},
+        {"typed, the store refuses", "y", Then::Refuses},
+        {"typed, another seat wrote the record first", "z", Then::Overtaken},
+    };
+    loadWith({{{Field::UserName, "ann"}}});
+    auto *user = find<QLineEdit>("txtUserName");
+    const auto savedSaid = [&] {
+        return TestSupport::askedOf(scripted).count("Lotwise: Records Saved!");
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        scripted.clear();
+        user->end(false);
+        QTest::keyClicks(user, c.typed);
+        const QString typed = user->text();
+        ASSERT_EQ(store.get(Field::UserName), typed);
+        std::unique_ptr<StoreFault> fault;
+        if (c.store == Then::Refuses) {
+            fault = std::make_unique<StoreFault>(StoreFault::WriteRefused, folder.dbPath());
+            ASSERT_TRUE(fault->made());
+        } else if (c.store == Then::Overtaken) {
+            RecordStore other;
+            other.open(folder.dbPath());
+            other.set(Field::Notes, "the other seat's");
+            other.close();
+        }
+        toolbar("Save");
+        const QString onDisk = TestSupport::storedField(folder.dbPath(), 0, Field::UserName);
+        switch (c.store) {
+        case Then::Writes:
+            // Saved means written: a later run reads it with no move and no close here.
+            EXPECT_EQ(savedSaid(), 1);
+            EXPECT_EQ(onDisk, typed);
+            break;
+        case Then::Refuses: {
+            EXPECT_EQ(savedSaid(), 0);
+            const QStringList errors = TestSupport::errorBoxes(scripted);
+            ASSERT_EQ(errors.size(), 1);
+            EXPECT_TRUE(errors[0].contains("Error Found In: mnuSave_Click"))
+                << errors[0].toStdString();
+            EXPECT_NE(onDisk, typed);
+            // Nothing typed is lost: once the store writes again, Save writes it.
+            fault.reset();
+            scripted.clear();
+            toolbar("Save");
+            EXPECT_EQ(savedSaid(), 1);
+            EXPECT_EQ(TestSupport::storedField(folder.dbPath(), 0, Field::UserName), typed);
+            break;
+        }
+        case Then::Overtaken:
+            // The conflict is told, with what was typed; it is no save.
+            EXPECT_EQ(savedSaid(), 0);
+            ASSERT_EQ(scripted.asked().size(), 1);
+            EXPECT_TRUE(scripted.asked()[0].text.contains(typed))
+                << scripted.asked()[0].text.toStdString();
+            EXPECT_NE(onDisk, typed);
+            break;
+        }
+    }
+}
+
 TEST_F(RecordPanelTest, CutAndCopyEmptyTheClipboardFirstAndPastePutsItBack)
 {
     loadWith({{{Field::UserName, "lampfan"}}});
@@ -234,6 +308,92 @@ TEST_F(RecordPanelTest, CutAndCopyEmptyTheClipboardFirstAndPastePutsItBack)
     EXPECT_EQ(user->text(), "lamp");
     trigger("mnuEditPaste");
     EXPECT_EQ(user->text(), "lampfan");
+}
+
+TEST_F(RecordPanelTest, CtrlCAndCtrlXInAFieldDoWhatTheEditMenuDoes)
+{
+    loadWith({{{Field::UserName, "lampfan"}, {Field::Notes, "fragile"}}});
+    win->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(win.get()));
+    const struct
+    {
+        const char *field;
+        Qt::Key key;
+        int from, length;  // the selection; no length is no selection
+        const char *clip;  // what the clipboard then holds
+        const char *after; // the field's text afterwards
+    } cases[] = {
+        {"txtUserName", Qt::Key_C, 0, 0, "", "lampfan"},
+        {"txtUserName", Qt::Key_X, 0, 0, "", "lampfan"},
+        {"txtUserName", Qt::Key_C, 0, 4, "lamp", "lampfan"},
+        {"txtUserName", Qt::Key_X, 4, 3, "fan", "lamp"},
+        {"txtNotes", Qt::Key_C, 0, 0, "", "fragile"},
+        {"txtNotes", Qt::Key_X, 0, 0, "", "fragile"},
+        {"txtNotes", Qt::Key_X, 0, 4, "frag", "ile"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.field) + (c.key == Qt::Key_C ? " Ctrl+C " : " Ctrl+X ") +
+                     std::to_string(c.length));
+        QWidget *box = find(c.field);
+        box->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), box);
+        QString text;
+        if (auto *line = qobject_cast<QLineEdit *>(box)) {
+            line->setSelection(c.from, c.length);
+            if (c.length == 0)
+                line->deselect();
+        } else {
+            auto *edit = qobject_cast<QPlainTextEdit *>(box);
+            QTextCursor cursor = edit->textCursor();
+            cursor.setPosition(c.from);
+            cursor.setPosition(c.from + c.length, QTextCursor::KeepAnchor);
+            edit->setTextCursor(cursor);
+        }
+        QApplication::clipboard()->setText("something older");
+        QTest::keyClick(box, c.key, Qt::ControlModifier);
+        EXPECT_EQ(QApplication::clipboard()->text(), c.clip);
+        const auto *line = qobject_cast<QLineEdit *>(box);
+        EXPECT_EQ(line ? line->text() : qobject_cast<QPlainTextEdit *>(box)->toPlainText(),
+                  c.after);
+    }
+}
+
+TEST_F(RecordPanelTest, EditingAddressOrNotesKeepsTheirCrLfLineEnds)
+{
+    const struct
+    {
+        const char *stored;
+        const char *typed; // at the end; "\n" is the Enter key
+        const char *expected;
+    } cases[] = {
+        {"1 Main St\r\nSpringfield", "X", "1 Main St\r\nSpringfieldX"},
+        {"one line", "\ntwo", "one line\r\ntwo"},
+        {"a\r\n\r\nb", "c", "a\r\n\r\nbc"},
+        {"", "x\ny", "x\r\ny"},
+    };
+    for (const Field f : {Field::Address, Field::Notes}) {
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(Fields::name(f).toStdString()) + ": " + c.stored);
+            win.reset();
+            store.close();
+            ASSERT_TRUE(!QFile::exists(folder.dbPath()) || QFile::remove(folder.dbPath()));
+            loadWith({{{Field::UserName, "ann"}, {f, c.stored}}});
+            auto *box = find<QPlainTextEdit>(f == Field::Address ? "txtAddress" : "txtNotes");
+            // Shown and not edited, the record is not changed at all.
+            EXPECT_EQ(store.get(f), c.stored);
+            box->moveCursor(QTextCursor::End);
+            const QStringList parts = QString(c.typed).split('\n');
+            for (qsizetype i = 0; i < parts.size(); ++i) {
+                if (i > 0)
+                    QTest::keyClick(box, Qt::Key_Return);
+                QTest::keyClicks(box, parts[i]);
+            }
+            EXPECT_EQ(store.get(f), c.expected);
+            win.reset();
+            store.close();
+            EXPECT_EQ(TestSupport::storedField(folder.dbPath(), 0, f), c.expected);
+        }
+    }
 }
 
 TEST_F(RecordPanelTest, DatePanelShowsTheCalendarAboveTheStatusBar)

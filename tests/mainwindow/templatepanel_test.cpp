@@ -191,27 +191,65 @@ TEST_F(TemplatePanelTest, OpenThenSaveUnchangedKeepsTheBytes)
     }
 }
 
-TEST_F(TemplatePanelTest, SaveProposesTheLastFixedTemplateAndCancelWritesNothing)
+TEST_F(TemplatePanelTest, SaveProposesTheFileTheTextCameFromAndCancelWritesNothing)
 {
-    panel->SaveTemplate(); // cancelled, before any template was opened
-    panel->openFixed(kReminder);
     ASSERT_TRUE(writeBytes(tmpl("Other.elm"), "other\r\n"));
-    scripted.answerText(tmpl("Other.elm"));
-    panel->OpenTemplate();
-    EXPECT_EQ(text(), "other\n");
-    const QStringList files = QDir(Templates::templatesFolder(folder.path())).entryList();
-    titles->clear();
-    panel->SaveTemplate(); // cancelled
-    const QString filter = QStringLiteral("Email Files (*.elm)");
-    ASSERT_EQ(scripted.asked().size(), 3);
-    EXPECT_EQ(scripted.asked()[0].folder, Templates::templatesFolder(folder.path()));
-    EXPECT_EQ(scripted.asked()[1].filter, filter);
-    EXPECT_EQ(scripted.asked()[2].kind, ScriptedPrompts::Asked::SaveFile);
-    EXPECT_EQ(scripted.asked()[2].folder, tmpl(kReminder));
-    EXPECT_EQ(scripted.asked()[2].filter, filter);
-    EXPECT_EQ(QDir(Templates::templatesFolder(folder.path())).entryList(), files);
+    ASSERT_TRUE(QDir().mkpath(tmpl("Broken.elm")));
+    const QString folderOnly = Templates::templatesFolder(folder.path());
+    const auto fixed = [&] { panel->openFixed(kReminder); };
+    const auto open = [&](const QString &name) {
+        return [&, name] {
+            scripted.answerText(tmpl(name));
+            panel->OpenTemplate();
+        };
+    };
+    const auto saveAs = [&](const QString &name) {
+        return [&, name] {
+            scripted.answerText(tmpl(name));
+            panel->SaveTemplate();
+        };
+    };
+    const auto renew = [&] { panel->newTemplate(); };
+    const struct
+    {
+        const char *what;
+        std::vector<std::function<void()>> steps;
+        QString proposed;
+    } cases[] = {
+        {"nothing opened", {}, folderOnly},
+        {"a template button", {fixed}, tmpl(kReminder)},
+        // Enter on the reminder here would replace it with Other.elm's text.
+        {"a template button, then Open", {fixed, open("Other.elm")}, tmpl("Other.elm")},
+        {"Open, then a template button", {open("Other.elm"), fixed}, tmpl(kReminder)},
+        {"a template button, then Save as", {fixed, saveAs("Copy.elm")}, tmpl("Copy.elm")},
+        {"a template button, then New", {fixed, renew}, folderOnly},
+        {"a template button, then an Open that fails",
+         {fixed, open("Broken.elm")},
+         tmpl(kReminder)},
+    };
+    const QByteArray reminder = readBytes(tmpl(kReminder));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        panel = std::make_unique<TemplatePanel>(folder.path());
+        titles = std::make_unique<QSignalSpy>(panel.get(), &TemplatePanel::titleChanged);
+        for (const auto &step : c.steps)
+            step();
+        EXPECT_EQ(panel->proposedFile(), c.proposed == folderOnly ? QString() : c.proposed);
+        const QStringList files = QDir(folderOnly).entryList();
+        const QString text = this->text();
+        titles->clear();
+        scripted.clear();
+        panel->SaveTemplate(); // cancelled
+        ASSERT_EQ(scripted.asked().size(), 1);
+        EXPECT_EQ(scripted.asked()[0].kind, ScriptedPrompts::Asked::SaveFile);
+        EXPECT_EQ(scripted.asked()[0].folder, c.proposed);
+        EXPECT_EQ(scripted.asked()[0].filter, QStringLiteral("Email Files (*.elm)"));
+        EXPECT_EQ(QDir(folderOnly).entryList(), files);
+        EXPECT_EQ(this->text(), text);
+        EXPECT_TRUE(titles->isEmpty());
+    }
+    EXPECT_EQ(readBytes(tmpl(kReminder)), reminder);
     EXPECT_EQ(readBytes(tmpl("Other.elm")), QByteArray("other\r\n"));
-    EXPECT_TRUE(titles->isEmpty());
 }
 
 TEST_F(TemplatePanelTest, FilesThatCannotBeReadOrWrittenAreNamedAndTheTextIsKept)
@@ -239,6 +277,13 @@ TEST_F(TemplatePanelTest, FilesThatCannotBeReadOrWrittenAreNamedAndTheTextIsKept
              panel->SaveTemplate();
          },
          folder.file("gone/x.elm")},
+        // The closing options could not read such a name back.
+        {"save under a name with a comma",
+         [&] {
+             scripted.answerText(tmpl("Hi, there.elm"));
+             panel->SaveTemplate();
+         },
+         "Hi, there.elm"},
     };
     for (const auto &f : failures) {
         panel->editor()->setPlainText("work in progress");
@@ -252,6 +297,7 @@ TEST_F(TemplatePanelTest, FilesThatCannotBeReadOrWrittenAreNamedAndTheTextIsKept
         EXPECT_TRUE(titles->isEmpty()) << f.what;
     }
     EXPECT_FALSE(QFileInfo::exists(folder.file("gone")));
+    EXPECT_FALSE(QFileInfo::exists(tmpl("Hi, there.elm")));
 }
 
 // The window around the panel.

@@ -87,6 +87,39 @@ TEST(OptionFiles, OnExitSubjectIsEverythingAfterTheSecondCommaAndListsLoseOnlyEm
     EXPECT_EQ(readBytes(list), "A\r\nB\r\n");
 }
 
+TEST(OptionFiles, OnExitTemplateNameEndsAtItsElmEvenWithACommaInIt)
+{
+    TestSupport::TempFolder folder;
+    const QString path = folder.file("OnExit.txt");
+    const struct
+    {
+        QString templateFile, subject;
+    } cases[] = {
+        {"Hi, there.elm", "Auction Invoice"},
+        {"Hi, there.elm", "Your invoice, thank you"},
+        {"Invoice.elm", "see Other.elm, please"},
+        {"Old.ELM", "Auction Invoice"},
+        {"", "Auction, Invoice"},
+        {"", ""},
+        {"a,b,c.elm", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.templateFile.toStdString() + " | " + c.subject.toStdString());
+        OnExit written;
+        written.emails[OnExit::Invoice] = {true, c.templateFile, c.subject};
+        written.write(path);
+        OnExit back;
+        ASSERT_TRUE(back.read(path));
+        EXPECT_TRUE(back.emails[OnExit::Invoice].on);
+        EXPECT_EQ(back.emails[OnExit::Invoice].templateFile, c.templateFile);
+        EXPECT_EQ(back.emails[OnExit::Invoice].subject, c.subject);
+        // Read back and written again, the line stays as it was.
+        const QByteArray first = readBytes(path);
+        back.write(path);
+        EXPECT_EQ(readBytes(path), first);
+    }
+}
+
 TEST(OptionFiles, CorruptFilesGiveSoundValuesAndNeverFail)
 {
     TestSupport::TempFolder folder;

@@ -4,8 +4,12 @@
 #include "platform/prompts.h"
 #include "support/testsupport.h"
 
+#include "platform/busycursor.h"
+
 #include <QSet>
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <stdexcept>
 
 TEST(ScriptedPrompts, AnswersInOrderThenFallsBackToDefaults)
@@ -28,6 +32,47 @@ TEST(ScriptedPrompts, AnswersInOrderThenFallsBackToDefaults)
     EXPECT_EQ(scripted.asked()[1].kind, ScriptedPrompts::Asked::Input);
     EXPECT_EQ(scripted.asked()[1].title, QStringLiteral("Shipping Cost"));
     EXPECT_EQ(scripted.asked()[5].kind, ScriptedPrompts::Asked::OpenFile);
+}
+
+TEST(Prompts, EveryBoxIsAskedWithTheNormalPointerAndTheHourglassComesBackAfter)
+{
+    TestSupport::InstalledPrompts scripted;
+    LogonDetails details;
+    const std::function<void()> boxes[] = {
+        [] { prompts().message("Sure?", "Lotwise", Prompts::Yes | Prompts::No); },
+        [] {
+            prompts().input("What is the shipping cost for this item?", "Shipping Cost", "4.00");
+        },
+        [] { prompts().openFileName("Open", "/tmp", "*.csv"); },
+        [] { prompts().saveFileName("Save", "/tmp", "*.csv"); },
+        [&] { prompts().logon(details); },
+        [] { HandelErrors("Sub_CheckEmail", ErrorCode::FileNotFound, "/tmp/x"); },
+    };
+    for (int depth : {0, 1, 2}) {
+        for (size_t i = 0; i < std::size(boxes); ++i) {
+            SCOPED_TRACE(std::to_string(depth) + " hourglasses, box " + std::to_string(i));
+            scripted.clear();
+            std::vector<std::unique_ptr<BusyCursor>> busy;
+            for (int d = 0; d < depth; ++d)
+                busy.push_back(std::make_unique<BusyCursor>());
+            boxes[i]();
+            ASSERT_EQ(scripted.asked().size(), 1);
+            EXPECT_FALSE(scripted.asked()[0].busyPointer);
+            // The work that asked goes on under its hourglass, and each scope still lifts
+            // its own.
+            EXPECT_EQ(QGuiApplication::overrideCursor() != nullptr, depth > 0);
+            if (depth > 0) {
+                EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+            }
+            busy.clear();
+            EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        }
+    }
+    // Asked outside any busy work, the scripted record says so too.
+    BusyCursor busy;
+    scripted.clear();
+    scripted.message("direct", "Lotwise", Prompts::Ok, Prompts::Icon::None);
+    EXPECT_TRUE(scripted.asked()[0].busyPointer);
 }
 
 TEST(HandelErrors, TrapStopsTheBodyAtTheFirstErrorAndReportsItForeignOnesNumbered)
