@@ -34,7 +34,7 @@
 #include "platform/settingsstore.h"
 #include "platform/textfile.h"
 #include "records/recordstore.h"
-#include "reports/printcommands.h"
+#include "mainwindow/printbuttons.h"
 #include "reports/sellerpage.h"
 
 #include <QApplication>
@@ -277,7 +277,7 @@ void FrmMain::buildPanels()
     connect(m_unpaid->actionButton(), &QPushButton::clicked, m_batch, &BatchCommands::markUnpaid);
     connect(m_ship->actionButton(), &QPushButton::clicked, m_batch, &BatchCommands::markShipped);
     connect(m_unpaid->link(), &ClickLabel::clicked, m_batch, &BatchCommands::openDisputePage);
-    new PrintCommands(*this);
+    new PrintButtons(*this);
     // Over the unpaid items list the question-mark pointer shows in help mode, with no balloon.
     registerHelpControl(m_unpaid->list()->viewport(), false);
     m_templatePanel = new TemplatePanel(m_appFolder);

@@ -1,21 +1,17 @@
-#include "prompts.h"
+#include "dialogprompts.h"
 
 #include "platform/logonform.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QFormLayout>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QVBoxLayout>
 
 namespace {
-
-Prompts *g_replacement = nullptr;
 
 QString displayText(QString text)
 {
@@ -24,31 +20,7 @@ QString displayText(QString text)
     return text;
 }
 
-Prompts::Button firstButton(int buttons)
-{
-    for (const auto b : {Prompts::Ok, Prompts::Yes, Prompts::No, Prompts::Cancel}) {
-        if (buttons & b)
-            return b;
-    }
-    return Prompts::Ok;
-}
-
 } // namespace
-
-namespace {
-Prompts *g_fallback = nullptr;
-}
-
-Prompts &prompts()
-{
-    static DialogPrompts dialogs;
-    if (g_replacement)
-        return *g_replacement;
-    return g_fallback ? *g_fallback : dialogs;
-}
-
-void setPrompts(Prompts *replacement) { g_replacement = replacement; }
-void setFallbackPrompts(Prompts *fallback) { g_fallback = fallback; }
 
 Prompts::Button DialogPrompts::message(const QString &text, const QString &title, int buttons,
                                        Icon icon)
@@ -121,61 +93,5 @@ bool DialogPrompts::logon(LogonDetails &details)
     if (dialog.exec() != QDialog::Accepted)
         return false;
     details = form->details();
-    return true;
-}
-
-std::optional<ScriptedPrompts::Answer> ScriptedPrompts::next()
-{
-    if (m_answers.isEmpty())
-        return std::nullopt;
-    return m_answers.takeFirst();
-}
-
-Prompts::Button ScriptedPrompts::message(const QString &text, const QString &title, int buttons,
-                                         Icon icon)
-{
-    m_asked.append({Asked::Message, text, title, buttons, icon, {}, {}});
-    const auto a = next();
-    return a ? a->button : firstButton(buttons);
-}
-
-std::optional<QString> ScriptedPrompts::input(const QString &prompt, const QString &title,
-                                              const QString &defaultText)
-{
-    m_asked.append({Asked::Input, prompt, title, 0, Icon::None, {}, {}});
-    const auto a = next();
-    if (!a)
-        return defaultText;
-    if (a->button == Cancel)
-        return std::nullopt;
-    return a->text.value_or(defaultText);
-}
-
-QString ScriptedPrompts::openFileName(const QString &title, const QString &folder,
-                                      const QString &filter)
-{
-    m_asked.append({Asked::OpenFile, {}, title, 0, Icon::None, folder, filter});
-    const auto a = next();
-    return a && a->text ? *a->text : QString();
-}
-
-QString ScriptedPrompts::saveFileName(const QString &title, const QString &folder,
-                                      const QString &filter)
-{
-    m_asked.append({Asked::SaveFile, {}, title, 0, Icon::None, folder, filter});
-    const auto a = next();
-    return a && a->text ? *a->text : QString();
-}
-
-bool ScriptedPrompts::logon(LogonDetails &details)
-{
-    m_asked.append({Asked::Logon, details.user, QStringLiteral("Mail Logon"), 0, Icon::None, {}, {}});
-    m_logonsAsked.append(details);
-    if (m_logonAnswers.isEmpty())
-        return false;
-    const std::optional<LogonDetails> a = m_logonAnswers.takeFirst();
-    if (!a)
-        return false;
-    details = *a;
     return true;
 }
