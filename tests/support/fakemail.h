@@ -111,6 +111,7 @@ public:
         int status = 200;
         QByteArray body;
         int delayMs = 0;
+        QByteArray location; // where a redirect points
     };
     LocalWebServer()
     {
@@ -135,6 +136,7 @@ private:
         QTimer::singleShot(p.delayMs, s, [s, p] {
             s->write("HTTP/1.1 " + QByteArray::number(p.status) +
                      (p.status == 200 ? " OK" : " Error") +
+                     (p.location.isEmpty() ? QByteArray() : "\r\nLocation: " + p.location) +
                      "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
                      QByteArray::number(p.body.size()) + "\r\nConnection: close\r\n\r\n" + p.body);
             s->disconnectFromHost();

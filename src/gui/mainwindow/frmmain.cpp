@@ -317,7 +317,7 @@ bool FrmMain::Form_Load()
     StoreSafety safety(m_store, m_settings, m_appFolder);
     if (!safety.open(today()))
         return false;
-    safety.backupAtOpen(QDateTime::currentDateTime());
+    safety.backupAtOpen(QDateTime(today(), QTime::currentTime()));
     connect(&m_store, &RecordStore::repositioned, this, &FrmMain::ShowRecordStatus,
             Qt::UniqueConnection);
     // Another seat wrote the record first: say which, with what was typed here.
@@ -397,7 +397,7 @@ void FrmMain::closeEvent(QCloseEvent *event)
         savePlacement();
     m_timer1->stop();
     trapErrors(QStringLiteral("Form_Unload"), [this] { m_store.close(); });
-    StoreSafety(m_store, m_settings, m_appFolder).backupAtClose(QDateTime::currentDateTime());
+    StoreSafety(m_store, m_settings, m_appFolder).backupAtClose(QDateTime(today(), QTime::currentTime()));
     event->accept();
 }
 
