@@ -116,8 +116,14 @@ def type_into(root, name, text):
              lambda: box.queryText().getText(0, -1) == text, 5)
 
 
-def selected(tree):
-    return next((c.name for c in tree if c and has_state(c, pyatspi.STATE_SELECTED)), None)
+def current_node(tree):
+    """The node the keys act on: the focused one."""
+    return next((c for c in tree if c and has_state(c, pyatspi.STATE_FOCUSED)), None)
+
+
+def current_name(tree):
+    node = current_node(tree)
+    return node.name if node is not None else None
 
 
 def text_of(root, name):
@@ -133,9 +139,9 @@ def open_task(window, tree, name):
     wait_for("the focus in the task tree", lambda: has_state(tree, pyatspi.STATE_FOCUSED) or any(
         c and has_state(c, pyatspi.STATE_FOCUSED) for c in tree), 5)
     key("Home")
-    wait_for("a selected task", lambda: selected(tree))
+    wait_for("a current task", lambda: current_node(tree))
     for _ in range(60):
-        current = next(c for c in tree if c and has_state(c, pyatspi.STATE_SELECTED))
+        current = current_node(tree)
         if current.name == name:
             key("Return")
             return
@@ -143,7 +149,7 @@ def open_task(window, tree, name):
             key("Right")
             wait_for(f"{current.name!r} to open", lambda: has_state(current, pyatspi.STATE_EXPANDED), 5)
         key("Down")
-        wait_for(f"the selection to leave {current.name!r}", lambda: selected(tree) not in (None, current.name), 5)
+        wait_for(f"the keys to leave {current.name!r}", lambda: current_name(tree) not in (None, current.name), 5)
     fail(f"the arrow keys did not reach the task {name!r}")
 
 

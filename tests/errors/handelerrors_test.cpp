@@ -162,7 +162,8 @@ TEST(NonInteractivePrompts, AreTheDefaultAndGiveEveryQuestionItsMostCautiousAnsw
                  {Prompts::Yes, Prompts::Yes}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.buttons);
-        EXPECT_EQ(nobody.message("Restore the backup?", "Lotwise", c.buttons), c.answer);
+        EXPECT_EQ(nobody.message("Restore the backup?", "Lotwise", c.buttons, Prompts::Icon::Question),
+                  c.answer);
     }
     EXPECT_EQ(nobody.input("Shipping cost?", "Shipping Cost", "4.00"), std::nullopt);
     EXPECT_EQ(nobody.openFileName("Open", "/tmp", "*.csv"), QString());

@@ -202,7 +202,7 @@ TEST_F(ServerMailWindowTest, TheOnlineCheckWantsASuccessfulAnswerFromTheSiteWhat
     TestSupport::LocalWebServer missing, moved, broken, slow;
     missing.page.status = 404;
     moved.page.status = 301;
-    moved.page.location = web.address().toUtf8() + '/';
+    moved.location = web.address().toUtf8() + '/';
     broken.page.status = 500;
     slow.page.delayMs = 15000;
     // The home page: no logo or anything else in particular, just a successful answer; the
