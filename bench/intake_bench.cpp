@@ -35,7 +35,7 @@ void BM_CheckEmailOverImap(benchmark::State &state)
     }
     const int filled = QProcess::execute(
         QStringLiteral("python3"),
-        {QStringLiteral(LOTWISE_SOURCE_DIR "/tests/servers/fill_inbox.py"), benchServersDir(),
+        {QStringLiteral(LOTWISE_SOURCE_DIR "/bench/fill_inbox.py"), benchServersDir(),
          QStringLiteral("seller@lotwise.test"), QStringLiteral("sellerpass"),
          QString::number(kMessages), QString::number(kNotices)});
     if (filled != 0) {

@@ -13,7 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   postfix dovecot-imapd dovecot-lmtpd openssl python3
   desktop-file-utils dpkg-dev help2man
-  at-spi2-core python3-pyatspi dbus-x11 matchbox-window-manager
+  at-spi2-core python3-pyatspi dbus-x11 matchbox-window-manager x11-utils
   postgresql-15 libqt6sql6-psql libpq-dev
 )
 

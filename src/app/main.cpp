@@ -1,4 +1,5 @@
 #include "windows/frmsplash.h"
+#include "dialogs/dialogprompts.h"
 #include "mail/mailsession.h"
 #include "mainwindow/frmmain.h"
 #include "platform/appfolder.h"
@@ -65,6 +66,9 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Lotwise"));
     QApplication::setApplicationVersion(QStringLiteral(LOTWISE_VERSION));
     Dates::useSensibleDefaultLocale();
+    // Questions are asked in dialogs from here on; before, nothing could show one.
+    DialogPrompts dialogs;
+    setFallbackPrompts(&dialogs);
 
     const QString folder = AppFolder::path();
     QString error;

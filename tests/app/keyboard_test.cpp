@@ -4,6 +4,7 @@
 #include "windows/frmabout.h"
 #include "windows/frmhelpballon.h"
 #include "windows/frmnotes.h"
+#include "dialogs/dialogprompts.h"
 #include "mail/frmemail.h"
 #include "mainwindow/frmimportorders.h"
 #include "mainwindow/restoredialog.h"

@@ -1,4 +1,5 @@
 #include "errors/handelerrors.h"
+#include "platform/errorcatalogue.h"
 #include "platform/lotwiseerror.h"
 #include "platform/prompts.h"
 #include "platform/textfile.h"
@@ -6,6 +7,7 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace {
 
@@ -106,4 +108,70 @@ TEST_F(ErrorHandlerTest, FailingToLogOrReportNeverRaisesASecondError)
     EXPECT_EQ(scripted.asked().size(), 2);
     EXPECT_TRUE(statuses.last().startsWith("The error report could not be sent"));
     EXPECT_EQ(log().size(), 5);
+}
+
+TEST(HandelErrors, TrapStopsTheBodyAtTheFirstErrorAndReportsItForeignOnesNumbered)
+{
+    TestSupport::InstalledPrompts scripted;
+    int reached = 0;
+    const bool ok = trapErrors("modMain.Import", [&] {
+        ++reached;
+        throw LotwiseError(ErrorCode::FileNotFound, "/data/list.csv");
+        ++reached;
+    });
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(reached, 1);
+    ASSERT_EQ(scripted.asked().size(), 1);
+    EXPECT_TRUE(scripted.asked()[0].text.contains("Error Number: 53"));
+    EXPECT_TRUE(scripted.asked()[0].text.contains("/data/list.csv"));
+
+    EXPECT_TRUE(trapErrors("x", [] {}));
+    EXPECT_EQ(scripted.asked().size(), 1);
+    trapErrors("a", [] { throw std::bad_alloc(); });
+    trapErrors("b", [] { throw std::runtime_error("boom"); });
+    ASSERT_EQ(scripted.asked().size(), 3);
+    EXPECT_TRUE(scripted.asked()[1].text.contains("Error Number: 7\r\n"));
+    EXPECT_TRUE(scripted.asked()[2].text.contains("Error Number: 51\r\n"));
+    EXPECT_TRUE(scripted.asked()[2].text.contains("boom"));
+}
+
+TEST(ErrorCatalogue, UnknownNumbersAreNamedAndAnErrorsDetailFollowsItsDescription)
+{
+    EXPECT_TRUE(errorDescription(123456).contains("123456"));
+    EXPECT_TRUE(LotwiseError(53, "a.txt").description().startsWith(errorDescription(53)));
+    EXPECT_TRUE(LotwiseError(53, "a.txt").description().contains("a.txt"));
+}
+
+// Where nobody can answer, nothing is agreed to and nothing is chosen.
+TEST(NonInteractivePrompts, AreTheDefaultAndGiveEveryQuestionItsMostCautiousAnswer)
+{
+    // With nothing installed the question gets No, where the tests' own fallback would agree.
+    Prompts *fallback = setFallbackPrompts(nullptr);
+    EXPECT_EQ(prompts().message("Restore the backup?", "Lotwise", Prompts::Yes | Prompts::No,
+                                Prompts::Icon::Question),
+              Prompts::No);
+    setFallbackPrompts(fallback);
+
+    NonInteractivePrompts nobody;
+    const struct
+    {
+        int buttons;
+        Prompts::Button answer;
+    } cases[] = {{Prompts::Ok, Prompts::Ok},
+                 {Prompts::Yes | Prompts::No, Prompts::No},
+                 {Prompts::Ok | Prompts::Cancel, Prompts::Cancel},
+                 {Prompts::Yes | Prompts::No | Prompts::Cancel, Prompts::Cancel},
+                 {Prompts::Yes, Prompts::Yes}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.buttons);
+        EXPECT_EQ(nobody.message("Restore the backup?", "Lotwise", c.buttons, Prompts::Icon::Question),
+                  c.answer);
+    }
+    EXPECT_EQ(nobody.input("Shipping cost?", "Shipping Cost", "4.00"), std::nullopt);
+    EXPECT_EQ(nobody.openFileName("Open", "/tmp", "*.csv"), QString());
+    EXPECT_EQ(nobody.saveFileName("Save", "/tmp", "*.csv"), QString());
+    LogonDetails details;
+    details.user = "seller@example.com";
+    EXPECT_FALSE(nobody.logon(details));
+    EXPECT_EQ(details.user, "seller@example.com");
 }

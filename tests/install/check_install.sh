@@ -23,6 +23,11 @@ export LOTWISE_HOME="$work/app" QT_QPA_PLATFORM=offscreen
 (cd / && "$prefix/bin/lotwise-cli" queue IS --today 2026-03-15) >"$work/queue.txt"
 grep -qx 'Lotwise - Working with Invoices to Send..' "$work/queue.txt"
 [ -f "$work/app/Auctions.db" ] || { echo "no record store in the new application folder"; exit 1; }
+# The command line runs on the core alone: no widget, print or chart library is loaded.
+if ldd "$prefix/bin/lotwise-cli" | grep -E 'libQt6(Widgets|PrintSupport|Charts)'; then
+    echo "lotwise-cli links a GUI library"; exit 1
+fi
+ldd "$prefix/bin/lotwise" | grep -q 'libQt6Widgets' || { echo "lotwise does not link Qt Widgets"; exit 1; }
 
 (cd "$build" && cpack -G DEB -B "$work/pack" >/dev/null 2>&1)
 deb="$(ls "$work"/pack/lotwise_*_amd64.deb)"

@@ -156,6 +156,9 @@ TEST(LocalMailSession, BodiesAreDecodedFromTheirEncodingsAndCharsetsAndABrokenOn
              "--B\r\nContent-Type: image/png\r\nContent-Transfer-Encoding: "
              "base64\r\n\r\niVBORw0K\r\n--B--\r\n"));
     add("Subject: no mime at all\nFrom: a@b.test\n\nline one\nline two\n");
+    add(mail("Subject: b64 cp1252\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; "
+             "charset=windows-1252\r\nContent-Transfer-Encoding: base64",
+             QByteArray("Item name: Caf\xe9 cups\nBuyer: zo\xeb\n").toBase64()));
 
     m.session->SignOn(true, false);
     m.session->Fetch();
@@ -179,6 +182,7 @@ TEST(LocalMailSession, BodiesAreDecodedFromTheirEncodingsAndCharsetsAndABrokenOn
     EXPECT_EQ(textOf(7).trimmed(), "See the picture");
     EXPECT_EQ(textOf(8), "line one\r\nline two\r\n");
     EXPECT_EQ(m.session->MsgSubject(), "no mime at all");
+    EXPECT_EQ(textOf(9), QString::fromUtf8("Item name: Café cups\r\nBuyer: zoë\r\n"));
 }
 
 TEST(LocalMailSession, SentMessagesLandInTheOutboxAsCompleteMimeAndBadHeadersAreRefused)

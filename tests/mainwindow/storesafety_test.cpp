@@ -33,7 +33,7 @@ TEST_F(StoreSafetyTest, StartBacksUpOnceADayAndClosingBacksUpWhatWasWritten)
 {
     TestSupport::makeStore(folder.dbPath(), 3);
     // A backup from earlier today: the start makes no second one.
-    const QDateTime early(QDate::currentDate(), QTime(0, 0));
+    const QDateTime early(TestSupport::kWindowToday, QTime(0, 0));
     StoreBackups::write(folder.dbPath(), backups(), early);
     load();
     ASSERT_EQ(listed().size(), 1u);
@@ -42,7 +42,7 @@ TEST_F(StoreSafetyTest, StartBacksUpOnceADayAndClosingBacksUpWhatWasWritten)
     QFile::remove(listed().front().path);
     load();
     ASSERT_EQ(listed().size(), 1u);
-    EXPECT_EQ(listed().front().taken.date(), QDate::currentDate());
+    EXPECT_EQ(listed().front().taken.date(), TestSupport::kWindowToday);
     EXPECT_EQ(RecordStore::checkFile(listed().front().path).records, 3);
 
     TestSupport::addRecord(store, {{Field::UserName, "ann"}});

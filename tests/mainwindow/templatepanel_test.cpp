@@ -76,8 +76,6 @@ TEST_F(TemplatePanelTest, TemplateButtonsOpenTheirFilesInTheirGroups)
     for (const Templates::FixedTemplate &t : Templates::fixedTemplates()) {
         auto *button = find<QPushButton>(QStringLiteral("Command%1").arg(number++));
         ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->text(), t.caption);
-        EXPECT_EQ(button->accessibleName(), t.caption);
         auto *group = qobject_cast<QGroupBox *>(button->parentWidget());
         ASSERT_NE(group, nullptr);
         EXPECT_EQ(group->title(), t.group);

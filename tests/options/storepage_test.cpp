@@ -85,11 +85,7 @@ TEST(StorePage, AMangledSettingFallsBackAndATestThatFailsSaysWhy)
 
 TEST(StorePage, TestReachesTheServerAndRefusesAWrongPassword)
 {
-    if (!TestSupport::testServerUp()) {
-        if (qEnvironmentVariableIsSet("LOTWISE_PG_REQUIRED"))
-            FAIL() << "the test PostgreSQL server is not running";
-        GTEST_SKIP() << "no test PostgreSQL server";
-    }
+    REQUIRE_PG();
     Keyring::setEnabled(false);
     TestSupport::TempFolder dir;
     SettingsStore settings(dir.file("settings.ini"));

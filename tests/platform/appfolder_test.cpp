@@ -28,21 +28,17 @@ TEST(AppFolder, SeedFillsANewFolderNeverOverwritesWhatTheUserHasAndSaysWhyItCann
     TestSupport::TempFolder dir;
     const QString folder = dir.file("new/Lotwise");
     QString error;
-    const QStringList copied = AppFolder::seed(folder, &error);
+    AppFolder::seed(folder, &error);
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
 
     QStringList templates = QDir(folder + "/Email Templates").entryList(QDir::Files);
-    QStringList backups = QDir(folder + "/Back Up").entryList(QDir::Files);
-    EXPECT_EQ(templates.size(), 10);
-    EXPECT_EQ(templates, backups);
-    EXPECT_EQ(QDir(folder + "/Subjects").entryList({"*.sub"}, QDir::Files).size(), 4);
+    ASSERT_FALSE(templates.isEmpty());
+    EXPECT_EQ(templates, QDir(folder + "/Back Up").entryList(QDir::Files));
+    ASSERT_FALSE(QDir(folder + "/Subjects").entryList({"*.sub"}, QDir::Files).isEmpty());
     EXPECT_TRUE(QFileInfo::exists(folder + "/images/alert.ico"));
     EXPECT_TRUE(QFileInfo::exists(folder + "/Help/index.html"));
     EXPECT_EQ(QDir(folder + "/Print Templates").entryList(QDir::Files),
               (QStringList{"Invoice.html", "Packing Slip.html"}));
-    EXPECT_EQ(copied.size(), 10 + 10 + 4 + 2 +
-                                 QDir(folder + "/images").entryList(QDir::Files).size() +
-                                 QDir(folder + "/Help").entryList(QDir::Files).size());
 
     // Seeded text is Windows-style: CR LF after every line, no bare LF anywhere.
     for (const QString &t : templates) {

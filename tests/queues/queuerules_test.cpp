@@ -370,17 +370,8 @@ TEST_F(QueueScan, AgesFollowEveryChangeOfTheBasisDate)
     EXPECT_EQ(members("AR4"), QStringList{"bob"});
 }
 
-TEST(QueueKeys, EveryListKeyHasARuleAndNoOtherKeyDoesAndAFamilyNameIsItsOwnFamily)
+TEST(QueueKeys, NoOtherKeyThanAListsHasARuleAndAFamilyNameIsItsOwnFamily)
 {
-    QStringList keys;
-    for (const QueueRule &r : Queues::rules())
-        keys << r.key;
-    QStringList expected;
-    for (const Window &w : kWindows)
-        expected << w.key;
-    keys.sort();
-    expected.sort();
-    EXPECT_EQ(keys, expected);
     for (const char *key :
          {"FB", "AR", "UPI", "FVF", "", "FB0", "FB7", "AR8", "UPI5", "FVF5", "IS1", "SS", "XYZ"})
         EXPECT_EQ(Queues::rule(QString::fromLatin1(key)), nullptr) << key;

@@ -105,7 +105,7 @@ int randomEdits(const QString &db, const QString &sideLog, quint32 seed, const Q
     }
 }
 
-int sendInvoices(const QString &folder)
+int sendInvoices(const QString &folder, const QDate today)
 {
     ScriptedPrompts quiet;
     setPrompts(&quiet);
@@ -114,7 +114,6 @@ int sendInvoices(const QString &folder)
     store.open(folder + QStringLiteral("/Auctions.db"));
     Mailer mailer(settings, folder);
     mailer.setSessionFactory([&] { return createMailSession(settings, folder); });
-    const QDate today = QDate::currentDate();
     QueueListModel rows(QStringList{});
     rows.setQueue(Queues::compute(store, *Queues::rule(QStringLiteral("IS")), today));
     rows.setAllChecked(true);
@@ -150,7 +149,7 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments().mid(1);
     if (args.size() == 5 && args[0] == u"edits")
         return randomEdits(args[1], args[2], args[3].toUInt(), args[4]);
-    if (args.size() == 2 && args[0] == u"batch")
-        return sendInvoices(args[1]);
+    if (args.size() == 3 && args[0] == u"batch")
+        return sendInvoices(args[1], QDate::fromString(args[2], Qt::ISODate));
     return 2;
 }

@@ -79,7 +79,6 @@ TEST_F(ReportWindowsTest, TheYearEndReportShowsTheYearAndSavesItsCsv)
     EXPECT_EQ(table->item(0, 2)->text(), "0.30");
     EXPECT_EQ(table->item(0, 3)->text(), "0.10");
     EXPECT_EQ(table->item(0, 4)->text(), "1");
-    EXPECT_EQ(table->item(12, 2)->text(), "0.30");
     EXPECT_EQ(report->findChild<QLabel *>("lblLeftOut")->text(),
               "1 records left out: no date or no amount");
 

@@ -7,7 +7,6 @@ Usage: check.py DIR
 import email.message
 import email.utils
 import fcntl
-import http.client
 import imaplib
 import os
 import smtplib
@@ -20,7 +19,7 @@ import unittest
 import uuid
 
 HOST = "127.0.0.1"
-SMTP_PORT, IMAP_PORT, IMAPS_PORT, UNTRUSTED_PORT, HTTP_PORT = 10025, 10143, 10993, 10994, 10080
+SMTP_PORT, IMAP_PORT, IMAPS_PORT, UNTRUSTED_PORT = 10025, 10143, 10993, 10994
 SELLER = ("seller@lotwise.test", "sellerpass")
 BUYER = ("buyer@lotwise.test", "buyerpass")
 BUYER2 = ("buyer2@lotwise.test", "buyer2pass")
@@ -136,32 +135,13 @@ class Imap(unittest.TestCase):
         self.assertIn("IMAP4REV1", imap.capabilities)
 
 
-class Web(unittest.TestCase):
-    def test_pages_and_troubled_sites_on_other_loopback_addresses(self):
-        for host, path, status, location in [
-                (HOST, "/", 200, None), (HOST, "/Lotwise.htm", 200, None),
-                (HOST, "/error/", 500, None),
-                ("127.0.0.2", "/", 301, "http://127.0.0.1:%d/" % HTTP_PORT),
-                ("127.0.0.3", "/", 404, None), ("127.0.0.4", "/", 500, None)]:
-            with self.subTest(host=host, path=path):
-                connection = http.client.HTTPConnection(host, HTTP_PORT, timeout=20)
-                self.addCleanup(connection.close)
-                connection.request("GET", path)
-                response = connection.getresponse()
-                body = response.read().decode("utf-8", "replace")
-                self.assertEqual(response.status, status)
-                self.assertEqual(response.getheader("Location"), location)
-                if status == 200:
-                    self.assertIn("<html>", body)
-
-
 class Loopback(unittest.TestCase):
     def test_nothing_answers_on_other_addresses(self):
         addresses = [a for a in interface_addresses() if not a.startswith("127.")]
         if not addresses:
             self.skipTest("this machine has no address but loopback")
         for address in addresses:
-            for port in (SMTP_PORT, IMAP_PORT, IMAPS_PORT, UNTRUSTED_PORT, HTTP_PORT):
+            for port in (SMTP_PORT, IMAP_PORT, IMAPS_PORT, UNTRUSTED_PORT):
                 with self.assertRaises(OSError, msg="%s:%d" % (address, port)):
                     socket.create_connection((address, port), timeout=2).close()
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# start.sh DIR: throw-away mail servers and the local web server the mail tests talk to, on
-# 127.0.0.1: SMTP 10025 (Postfix, AUTH only after STARTTLS), IMAP 10143 (Dovecot, STARTTLS),
-# IMAPS 10993 (certificate signed by DIR/ca.pem), IMAPS 10994 (self-signed DIR/untrusted.pem,
-# which a client must refuse) and HTTP 10080 (webserver.py). Users seller, buyer and buyer2
+# start.sh DIR: throw-away mail servers the mail tests talk to, on 127.0.0.1: SMTP 10025
+# (Postfix, AUTH only after STARTTLS), IMAP 10143 (Dovecot, STARTTLS), IMAPS 10993
+# (certificate signed by DIR/ca.pem) and IMAPS 10994 (self-signed DIR/untrusted.pem, which a
+# client must refuse). Users seller, buyer and buyer2
 # @lotwise.test, passwords sellerpass, buyerpass and buyer2pass; their mail goes through
 # Dovecot's LMTP into Maildirs, every other recipient is refused. Stop with stop.sh DIR.
 #
@@ -26,7 +26,7 @@ dir="$(cd "$1" && pwd)"
 "$here/stop.sh" "$dir" >/dev/null
 
 # The ports are fixed, so servers started on another DIR are in the way.
-ports="10025 10143 10993 10994 10080"
+ports="10025 10143 10993 10994"
 port_answers() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 for port in $ports; do
   if port_answers "$port"; then
@@ -53,14 +53,14 @@ run="$(mktemp -d "${TMPDIR:-/tmp}/lotwise-servers.XXXXXX")"
 echo "$run" >"$dir/runtime"
 # The service users walk down to their sockets, certificates and mailboxes.
 chmod 0755 "$run"
-mkdir -p "$run/tls" "$run/dovecot" "$run/postfix" "$run/mail" "$run/web"
+mkdir -p "$run/tls" "$run/dovecot" "$run/postfix" "$run/mail"
 tls="$run/tls" dc="$run/dovecot" pf="$run/postfix"
 
 started_at=$(date +%s%N)
 
 fail() {
   echo "start.sh: $*" >&2
-  for log in "$dc/dovecot.log" "$dc/untrusted.log" "$pf/postfix.log" "$run/web/webserver.log"; do
+  for log in "$dc/dovecot.log" "$dc/untrusted.log" "$pf/postfix.log"; do
     [ ! -s "$log" ] || { echo "--- $log" >&2; tail -n 25 "$log" >&2; }
   done
   "$here/stop.sh" "$dir" >/dev/null 2>&1 || true
@@ -287,8 +287,6 @@ chmod 0700 "$pf/data"
 touch "$pf/postfix.log"
 
 # --- start and wait -------------------------------------------------------------------------
-nohup python3 "$here/webserver.py" 10080 >"$run/web/webserver.log" 2>&1 </dev/null &
-echo $! >"$run/web/webserver.pid"
 dovecot -c "$dc/dovecot.conf" 2>>"$dc/dovecot.log" || fail "Dovecot did not start"
 dovecot -c "$dc/untrusted.conf" 2>>"$dc/untrusted.log" || fail "the untrusted Dovecot did not start"
 if ! /usr/lib/postfix/sbin/master -c "$pf" -w 2>>"$pf/postfix.log"; then
@@ -314,5 +312,4 @@ echo "smtp   127.0.0.1:10025  Postfix, STARTTLS + AUTH, log $pf/postfix.log"
 echo "imap   127.0.0.1:10143  Dovecot, STARTTLS, log $dc/dovecot.log"
 echo "imaps  127.0.0.1:10993  Dovecot, trust $dir/ca.pem"
 echo "imaps  127.0.0.1:10994  Dovecot with the untrusted certificate $dir/untrusted.pem"
-echo "http   127.0.0.1:10080  webserver.py, log $run/web/webserver.log"
 echo "started in $((($(date +%s%N) - started_at) / 1000000)) ms; users seller, buyer, buyer2 @lotwise.test, mail in $run/mail"

@@ -45,7 +45,6 @@ case "$run" in
   */lotwise-servers.??????) ;;
   *) echo "stop.sh: $dir/runtime does not name a server folder: $run" >&2; exit 1 ;;
 esac
-stop_pid "web server" "$run/web/webserver.pid" "webserver.py"
 stop_pid "Postfix" "$run/postfix/queue/pid/master.pid" "$run/postfix"
 stop_pid "Dovecot" "$run/dovecot/run/master.pid" "$run/dovecot/dovecot.conf"
 stop_pid "untrusted Dovecot" "$run/dovecot/run-untrusted/master.pid" "$run/dovecot/untrusted.conf"

@@ -124,6 +124,7 @@ public:
     }
     QString address() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()); }
     Page page; // what "/" answers
+    QByteArray location; // where every answer redirects to, with a 3xx status
 
 private:
     void answer(QTcpSocket *s)
@@ -132,9 +133,10 @@ private:
             return;
         s->readAll();
         const Page p = page;
-        QTimer::singleShot(p.delayMs, s, [s, p] {
+        QTimer::singleShot(p.delayMs, s, [s, p, location = location] {
             s->write("HTTP/1.1 " + QByteArray::number(p.status) +
                      (p.status == 200 ? " OK" : " Error") +
+                     (location.isEmpty() ? QByteArray() : "\r\nLocation: " + location) +
                      "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
                      QByteArray::number(p.body.size()) + "\r\nConnection: close\r\n\r\n" + p.body);
             s->disconnectFromHost();

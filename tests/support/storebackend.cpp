@@ -25,11 +25,7 @@ void StoreBackendTest::SetUp()
     database = QStringLiteral("lotwise");
     if (!onServer())
         return;
-    if (!testServerUp()) {
-        if (qEnvironmentVariableIsSet("LOTWISE_PG_REQUIRED"))
-            FAIL() << "the test PostgreSQL server on 127.0.0.1:15432 is not running";
-        GTEST_SKIP() << "no test PostgreSQL server (tests/servers/pg_start.sh)";
-    }
+    REQUIRE_PG();
     execute(QStringLiteral("DROP TABLE IF EXISTS \"Auctions\""));
 }
 

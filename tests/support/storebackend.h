@@ -37,3 +37,11 @@ protected:
 std::string backendName(const ::testing::TestParamInfo<bool> &info);
 
 } // namespace TestSupport
+
+// A case that needs the test PostgreSQL server: skipped without it, failed under CTest.
+#define REQUIRE_PG()                                                                               \
+    if (TestSupport::testServerUp()) {                                                             \
+    } else if (qEnvironmentVariableIsSet("LOTWISE_PG_REQUIRED"))                                   \
+        FAIL() << "the test PostgreSQL server on 127.0.0.1:15432 is not running";                  \
+    else                                                                                           \
+        GTEST_SKIP() << "no test PostgreSQL server (tests/servers/pg_start.sh)"

@@ -72,13 +72,9 @@ TEST(SkinRegion, TheCornerColourIsCutOutInAnyPictureFormatAndNoPictureLeavesTheW
 
 TEST(SkinRegion, TheProgramsSkinsAreRoundedPanelsOnTheirCornerColour)
 {
-    const std::pair<const char *, QSize> skins[] = {{":/skins/notes.png", {382, 324}},
-                                                    {":/skins/balloon.png", {330, 181}},
-                                                    {":/skins/splash.png", {}}};
-    for (const auto &[file, size] : skins) {
+    for (const char *file : {":/skins/notes.png", ":/skins/balloon.png", ":/skins/splash.png"}) {
         const QImage skin = SkinForm::loadSkin(QString::fromLatin1(file));
         ASSERT_FALSE(skin.isNull()) << file;
-        EXPECT_TRUE(size.isEmpty() || skin.size() == size) << file;
         const QRegion region = SkinForm::regionFromSkin(skin);
         const QRect r = skin.rect();
         for (QPoint corner : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()})

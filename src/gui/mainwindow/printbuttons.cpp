@@ -1,4 +1,4 @@
-#include "printcommands.h"
+#include "printbuttons.h"
 
 #include "mainwindow/emailwizardpanel.h"
 #include "mainwindow/frmmain.h"
@@ -6,38 +6,12 @@
 #include "platform/busycursor.h"
 #include "platform/prompts.h"
 #include "records/recordstore.h"
+#include "reports/printcommands.h"
 
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
 
-namespace {
-
-PrintCommands::Runner &runner()
-{
-    static PrintCommands::Runner r;
-    return r;
-}
-
-void preview(QWidget *parent, const std::function<void(QPrinter *)> &paint)
-{
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintPreviewDialog dialog(&printer, parent);
-    dialog.setObjectName(QStringLiteral("PrintPreview"));
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, paint);
-    dialog.exec();
-}
-
-} // namespace
-
-void PrintCommands::setRunner(Runner r) { runner() = std::move(r); }
-
-void PrintCommands::showPreview(QWidget *parent, const std::function<void(QPrinter *)> &paint)
-{
-    (runner() ? runner() : preview)(parent, paint);
-}
-
-PrintCommands::PrintCommands(FrmMain &window) : QObject(&window), m_win(window)
+PrintButtons::PrintButtons(FrmMain &window) : QObject(&window), m_win(window)
 {
     connect(window.emailWizardPanel()->printButton(), &QPushButton::clicked, this,
             [this] { printChecked(*m_win.emailWizardPanel(), PrintDocuments::Kind::Invoice); });
@@ -45,7 +19,7 @@ PrintCommands::PrintCommands(FrmMain &window) : QObject(&window), m_win(window)
             [this] { printChecked(*m_win.shipPanel(), PrintDocuments::Kind::PackingSlip); });
 }
 
-void PrintCommands::printChecked(const QueuePanel &panel, PrintDocuments::Kind kind)
+void PrintButtons::printChecked(const QueuePanel &panel, PrintDocuments::Kind kind)
 {
     const QueueListModel &model = *panel.model();
     std::vector<std::pair<QString, QString>> rows;
@@ -84,7 +58,7 @@ void PrintCommands::printChecked(const QueuePanel &panel, PrintDocuments::Kind k
         BusyCursor busy;
         PrintDocuments::print(*printer, pages);
     };
-    showPreview(&m_win, paint);
+    PrintCommands::showPreview(&m_win, paint);
     m_win.showStatus(QStringLiteral("%1 for %2 buyer(s), %3 item(s).")
                          .arg(PrintDocuments::title(kind))
                          .arg(pages.size())

@@ -34,7 +34,7 @@
 #include "platform/settingsstore.h"
 #include "platform/textfile.h"
 #include "records/recordstore.h"
-#include "reports/printcommands.h"
+#include "mainwindow/printbuttons.h"
 #include "reports/sellerpage.h"
 
 #include <QApplication>
@@ -277,7 +277,7 @@ void FrmMain::buildPanels()
     connect(m_unpaid->actionButton(), &QPushButton::clicked, m_batch, &BatchCommands::markUnpaid);
     connect(m_ship->actionButton(), &QPushButton::clicked, m_batch, &BatchCommands::markShipped);
     connect(m_unpaid->link(), &ClickLabel::clicked, m_batch, &BatchCommands::openDisputePage);
-    new PrintCommands(*this);
+    new PrintButtons(*this);
     // Over the unpaid items list the question-mark pointer shows in help mode, with no balloon.
     registerHelpControl(m_unpaid->list()->viewport(), false);
     m_templatePanel = new TemplatePanel(m_appFolder);
@@ -317,7 +317,7 @@ bool FrmMain::Form_Load()
     StoreSafety safety(m_store, m_settings, m_appFolder);
     if (!safety.open(today()))
         return false;
-    safety.backupAtOpen(QDateTime::currentDateTime());
+    safety.backupAtOpen(QDateTime(today(), QTime::currentTime()));
     connect(&m_store, &RecordStore::repositioned, this, &FrmMain::ShowRecordStatus,
             Qt::UniqueConnection);
     // Another seat wrote the record first: say which, with what was typed here.
@@ -397,7 +397,7 @@ void FrmMain::closeEvent(QCloseEvent *event)
         savePlacement();
     m_timer1->stop();
     trapErrors(QStringLiteral("Form_Unload"), [this] { m_store.close(); });
-    StoreSafety(m_store, m_settings, m_appFolder).backupAtClose(QDateTime::currentDateTime());
+    StoreSafety(m_store, m_settings, m_appFolder).backupAtClose(QDateTime(today(), QTime::currentTime()));
     event->accept();
 }
 

@@ -1,37 +1,22 @@
-#include "vmimesession.h"
-
-#include "mail/mimetext.h"
+#include "servermailsession.h"
 
 #include "mail/mailsocket.h"
 #include "platform/errorcatalogue.h"
 #include "platform/lotwiseerror.h"
-#include "platform/prompts.h"
-#include "platform/settingsstore.h"
 
-#include <QDateTime>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
-#include <QSaveFile>
-#include <QUuid>
 
 #include <vmime/vmime.hpp>
 #include <vmime/net/smtp/SMTPExceptions.hpp>
-#include <vmime/platforms/posix/posixHandler.hpp>
 #include <vmime/security/cert/certificateException.hpp>
 #include <vmime/security/cert/defaultCertificateVerifier.hpp>
 #include <vmime/security/sasl/defaultSASLAuthenticator.hpp>
 
-#include <algorithm>
 #include <ctime>
-#include <mutex>
-#include <unistd.h>
 
 namespace {
 
 using MimeText::fromUtf8;
-using MimeText::initVmime;
 using MimeText::utf8;
 
 // One message on a server: the store's object and the key to delete it by.
@@ -210,57 +195,9 @@ void prepareService(vmime::net::service &service, const MailServerAddress &addre
     }
 }
 
-// A Maildir file name: delivery time first, so names sort in delivery order.
-QString maildirName()
-{
-    static int counter = 0;
-    const qint64 ms = QDateTime::currentMSecsSinceEpoch();
-    return QStringLiteral("%1.M%2P%3Q%4.lotwise")
-        .arg(ms / 1000)
-        .arg((ms % 1000) * 1000, 6, 10, QLatin1Char('0'))
-        .arg(::getpid())
-        .arg(++counter);
-}
-
-struct MaildirOrder
-{
-    qint64 seconds = 0;
-    qint64 micro = 0;
-    QString name;
-    QString path;
-};
-
-MaildirOrder orderOf(const QFileInfo &info)
-{
-    static const QRegularExpression stamp(QStringLiteral("^(\\d+)\\.(?:M(\\d+))?"));
-    MaildirOrder o;
-    o.name = info.fileName();
-    o.path = info.filePath();
-    const auto m = stamp.match(o.name);
-    if (m.hasMatch()) {
-        o.seconds = m.captured(1).toLongLong();
-        o.micro = m.captured(2).toLongLong();
-    } else {
-        const qint64 ms = info.lastModified().toMSecsSinceEpoch();
-        o.seconds = ms / 1000;
-        o.micro = (ms % 1000) * 1000;
-    }
-    return o;
-}
-
-bool ensureMaildir(const QString &path)
-{
-    QDir dir;
-    for (const char *sub : {"new", "cur", "tmp"}) {
-        if (!dir.mkpath(path + u'/' + QLatin1String(sub)))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
-struct VmimeSession::Server
+struct ServerMailSession::Server
 {
     std::shared_ptr<vmime::net::session> session;
     std::optional<MailServerAddress> incoming;
@@ -303,88 +240,8 @@ struct VmimeSession::Server
     }
 };
 
-// ---- the session ------------------------------------------------------------------
-
-VmimeSession::VmimeSession(SettingsStore &settings, const QString &appFolder)
-    : m_settings(settings), m_appFolder(appFolder)
-{
-    initVmime();
-}
-
-VmimeSession::~VmimeSession() { SignOff(); }
-
-void VmimeSession::SignOn(bool downloadMail, bool logonUI)
-{
-    Q_UNUSED(downloadMail); // the inbox is read where it lies; nothing to deliver first
-    SignOff();
-    bool asked = false;
-    for (;;) {
-        m_account = MailAccount::read(m_settings);
-        if (m_account.isLocal()) {
-            openLocal();
-            m_signedOn = true;
-            return;
-        }
-        std::optional<LotwiseError> failure;
-        const std::optional<QString> password = MailPasswords::read(m_account);
-        if (!MailServerAddress::parse(m_account.incoming))
-            failure = LotwiseError(ErrorCode::MailServerUnreachable,
-                                   m_account.incoming + QStringLiteral(" is not a mail server address."));
-        else if (!password || m_account.user.isEmpty())
-            failure = LotwiseError(ErrorCode::MailSignOnRefused,
-                                   QStringLiteral("No user name or password is known."));
-        if (!failure) {
-            try {
-                openServer(*password);
-                m_signedOn = true;
-                return;
-            } catch (const LotwiseError &e) {
-                if (e.number() != ErrorCode::MailSignOnRefused)
-                    throw;
-                failure = e;
-            }
-        }
-        if (!logonUI || asked)
-            throw *failure;
-        LogonDetails details = m_account.toLogonDetails();
-        if (!prompts().logon(details))
-            throw LotwiseError(ErrorCode::MailSignOnCancelled);
-        asked = true;
-        m_account.takeLogonDetails(details);
-        m_account.save(m_settings);
-        if (!m_account.isLocal())
-            MailPasswords::save(m_account, details.password);
-    }
-}
-
-void VmimeSession::SignOff()
-{
-    if (m_server)
-        m_server->close();
-    m_server.reset();
-    m_messages.clear();
-    m_index = -1;
-    m_signedOn = false;
-    m_composing = false;
-}
-
-void VmimeSession::requireSignedOn() const
-{
-    if (!m_signedOn)
-        throw LotwiseError(ErrorCode::MailNotSignedOn);
-}
-
-void VmimeSession::openLocal()
-{
-    const QString mail = m_appFolder + QStringLiteral("/Mail");
-    for (const char *box : {"Inbox", "Outbox"}) {
-        const QString path = mail + u'/' + QLatin1String(box);
-        if (!ensureMaildir(path))
-            throw LotwiseError(ErrorCode::MailboxNotReadable, QDir::toNativeSeparators(path));
-    }
-}
-
-void VmimeSession::openServer(const QString &password)
+ServerMailSession::ServerMailSession(const MailAccount &account, const QString &password)
+    : m_account(account)
 {
     auto server = std::make_unique<Server>();
     server->incoming = MailServerAddress::parse(m_account.incoming);
@@ -409,197 +266,61 @@ void VmimeSession::openServer(const QString &password)
     m_server = std::move(server);
 }
 
-void VmimeSession::Fetch()
+ServerMailSession::~ServerMailSession() { m_server->close(); }
+
+int ServerMailSession::fetch()
 {
-    requireSignedOn();
-    m_messages.clear();
-    m_index = -1;
-    m_composing = false;
-    if (!m_server) {
-        QList<MaildirOrder> files;
-        const QString inbox = m_appFolder + QStringLiteral("/Mail/Inbox");
-        if (!ensureMaildir(inbox))
-            throw LotwiseError(ErrorCode::MailboxNotReadable, QDir::toNativeSeparators(inbox));
-        for (const char *sub : {"new", "cur"}) {
-            const QDir dir(inbox + u'/' + QLatin1String(sub));
-            for (const QFileInfo &info : dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot))
-                files.append(orderOf(info));
+    Server &s = *m_server;
+    s.fetched.clear();
+    try {
+        // Reopened so that mail delivered since the last fetch is seen.
+        if (s.folder->isOpen())
+            s.folder->close(false);
+        s.folder->open(vmime::net::folder::MODE_READ_WRITE);
+        const size_t count = s.folder->getMessageCount();
+        if (count > 0) {
+            auto list = s.folder->getMessages(vmime::net::messageSet::byNumber(1, count));
+            s.folder->fetchMessages(list, vmime::net::fetchAttributes::UID);
+            for (auto &m : list)
+                s.fetched.push_back({m});
         }
-        std::sort(files.begin(), files.end(), [](const MaildirOrder &a, const MaildirOrder &b) {
-            return std::tie(a.seconds, a.micro, a.name) < std::tie(b.seconds, b.micro, b.name);
-        });
-        for (const MaildirOrder &f : files)
-            m_messages.append(Entry{f.path, 0, std::nullopt});
-    } else {
-        Server &s = *m_server;
-        s.fetched.clear();
-        try {
-            // Reopened so that mail delivered since the last fetch is seen.
-            if (s.folder->isOpen())
-                s.folder->close(false);
-            s.folder->open(vmime::net::folder::MODE_READ_WRITE);
-            const size_t count = s.folder->getMessageCount();
-            if (count > 0) {
-                auto list = s.folder->getMessages(vmime::net::messageSet::byNumber(1, count));
-                s.folder->fetchMessages(list, vmime::net::fetchAttributes::UID);
-                for (auto &m : list)
-                    s.fetched.push_back({m});
-            }
-        } catch (const vmime::exception &e) {
-            throw mailError(e, s.incoming->host, ErrorCode::MailboxNotReadable);
-        }
-        for (size_t i = 0; i < s.fetched.size(); ++i)
-            m_messages.append(Entry{QString(), i, std::nullopt});
+    } catch (const vmime::exception &e) {
+        throw mailError(e, s.incoming->host, ErrorCode::MailboxNotReadable);
     }
-    if (!m_messages.isEmpty())
-        m_index = 0;
+    return int(s.fetched.size());
 }
 
-void VmimeSession::setMsgIndex(int index)
+QByteArray ServerMailSession::raw(int index) const
 {
-    if (index < 0 || index >= m_messages.size())
-        throw LotwiseError(ErrorCode::InvalidPropertyValue,
-                           QStringLiteral("There is no message %1.").arg(index));
-    m_index = index;
-    m_composing = false;
+    try {
+        std::string bytes;
+        vmime::utility::outputStreamStringAdapter os(bytes);
+        m_server->fetched[size_t(index)].message->extract(os, nullptr, 0, size_t(-1), true);
+        return QByteArray::fromStdString(bytes);
+    } catch (const vmime::exception &ex) {
+        throw mailError(ex, m_server->incoming->host, ErrorCode::MailboxNotReadable);
+    }
 }
 
-const MailContent &VmimeSession::current() const
+void ServerMailSession::remove(int index)
 {
-    if (m_index < 0 || m_index >= m_messages.size())
-        throw LotwiseError(ErrorCode::InvalidPropertyValue, QStringLiteral("No message is current."));
-    const Entry &e = m_messages[m_index];
-    if (!e.content) {
-        QByteArray raw;
-        if (!m_server) {
-            QFile f(e.path);
-            if (!f.open(QIODevice::ReadOnly))
-                throw LotwiseError(ErrorCode::MailboxNotReadable, QDir::toNativeSeparators(e.path));
-            raw = f.readAll();
+    Server &s = *m_server;
+    const auto &message = s.fetched[size_t(index)].message;
+    try {
+        if (s.incoming->scheme == MailServerAddress::Pop3s) {
+            // POP3 removes the message when the session ends.
+            s.folder->deleteMessages(vmime::net::messageSet::byNumber(message->getNumber()));
         } else {
-            try {
-                std::string bytes;
-                vmime::utility::outputStreamStringAdapter os(bytes);
-                m_server->fetched[e.item].message->extract(os, nullptr, 0, size_t(-1), true);
-                raw = QByteArray::fromStdString(bytes);
-            } catch (const vmime::exception &ex) {
-                throw mailError(ex, m_server->incoming->host, ErrorCode::MailboxNotReadable);
-            }
+            s.folder->deleteMessages(vmime::net::messageSet::byUID(message->getUID()));
+            s.folder->expunge();
         }
-        e.content = readMailContent(raw);
+    } catch (const vmime::exception &ex) {
+        throw mailError(ex, s.incoming->host, ErrorCode::MailboxNotReadable);
     }
-    return *e.content;
+    s.fetched.erase(s.fetched.begin() + index);
 }
 
-QString VmimeSession::MsgSubject() const
-{
-    if (m_composing)
-        return m_subject;
-    return current().subject;
-}
-
-QString VmimeSession::MsgNoteText() const
-{
-    if (m_composing)
-        return m_body;
-    return current().text;
-}
-
-void VmimeSession::Delete()
-{
-    requireSignedOn();
-    if (m_index < 0 || m_index >= m_messages.size())
-        throw LotwiseError(ErrorCode::InvalidPropertyValue, QStringLiteral("No message is current."));
-    const Entry &e = m_messages[m_index];
-    if (!m_server) {
-        if (!QFile::remove(e.path) && QFileInfo::exists(e.path))
-            throw LotwiseError(ErrorCode::MailboxNotReadable, QDir::toNativeSeparators(e.path));
-    } else {
-        Server &s = *m_server;
-        const auto &message = s.fetched[e.item].message;
-        try {
-            if (s.incoming->scheme == MailServerAddress::Pop3s) {
-                // POP3 removes the message when the session ends.
-                s.folder->deleteMessages(vmime::net::messageSet::byNumber(message->getNumber()));
-            } else {
-                s.folder->deleteMessages(vmime::net::messageSet::byUID(message->getUID()));
-                s.folder->expunge();
-            }
-        } catch (const vmime::exception &ex) {
-            throw mailError(ex, s.incoming->host, ErrorCode::MailboxNotReadable);
-        }
-    }
-    m_messages.removeAt(m_index);
-    if (m_index >= m_messages.size())
-        m_index = int(m_messages.size()) - 1;
-}
-
-void VmimeSession::Compose()
-{
-    requireSignedOn();
-    m_composing = true;
-    m_recipient.clear();
-    m_subject.clear();
-    m_body.clear();
-}
-
-void VmimeSession::setRecipAddress(const QString &address) { m_recipient = address; }
-void VmimeSession::setMsgSubject(const QString &subject) { m_subject = subject; }
-void VmimeSession::setMsgNoteText(const QString &body) { m_body = body; }
-
-OutgoingMail VmimeSession::outgoing() const
-{
-    OutgoingMail mail;
-    mail.senderAddress = m_account.sender;
-    if (mail.senderAddress.isEmpty() && m_account.user.contains(u'@'))
-        mail.senderAddress = m_account.user;
-    if (mail.senderAddress.isEmpty())
-        mail.senderAddress = QStringLiteral("lotwise@localhost");
-    mail.senderName = m_account.senderName;
-    mail.recipient = m_recipient.trimmed();
-    mail.subject = m_subject;
-    mail.body = m_body;
-    return mail;
-}
-
-void VmimeSession::Send()
-{
-    requireSignedOn();
-    const auto hasBreak = [](const QString &s) { return s.contains(u'\r') || s.contains(u'\n'); };
-    if (hasBreak(m_recipient) || hasBreak(m_subject))
-        throw LotwiseError(ErrorCode::MailLineBreakInHeader);
-    const OutgoingMail mail = outgoing();
-    if (!isValidMailAddress(mail.recipient))
-        throw LotwiseError(ErrorCode::MailInvalidAddress, mail.recipient);
-    if (!m_server)
-        sendLocal(buildMail(mail));
-    else
-        sendServer(mail);
-    m_composing = false;
-}
-
-void VmimeSession::sendLocal(const QByteArray &raw)
-{
-    const QString outbox = m_appFolder + QStringLiteral("/Mail/Outbox");
-    if (!ensureMaildir(outbox))
-        throw LotwiseError(ErrorCode::MailboxNotReadable, QDir::toNativeSeparators(outbox));
-    const QString name = maildirName();
-    const QString tmp = outbox + QStringLiteral("/tmp/") + name;
-    QFile f(tmp);
-    if (!f.open(QIODevice::WriteOnly) || f.write(raw) != raw.size() || !f.flush()) {
-        f.close();
-        QFile::remove(tmp);
-        throw LotwiseError(ErrorCode::MailMessageRefused, QDir::toNativeSeparators(tmp));
-    }
-    ::fsync(f.handle());
-    f.close();
-    if (!QFile::rename(tmp, outbox + QStringLiteral("/new/") + name)) {
-        QFile::remove(tmp);
-        throw LotwiseError(ErrorCode::MailMessageRefused, QDir::toNativeSeparators(outbox));
-    }
-}
-
-void VmimeSession::sendServer(const OutgoingMail &mail)
+void ServerMailSession::send(const OutgoingMail &mail)
 {
     Server &s = *m_server;
     if (!s.outgoing)
@@ -649,9 +370,4 @@ void VmimeSession::sendServer(const OutgoingMail &mail)
         s.closeTransport();
         throw mailError(e, out.host, ErrorCode::MailMessageRefused);
     }
-}
-
-std::unique_ptr<MailSession> createMailSession(SettingsStore &settings, const QString &appFolder)
-{
-    return std::make_unique<VmimeSession>(settings, appFolder);
 }

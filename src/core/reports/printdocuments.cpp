@@ -14,8 +14,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QPageLayout>
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPrinter>
+#include <QPdfWriter>
 #include <QTextDocument>
 
 namespace PrintDocuments {
@@ -200,12 +202,12 @@ QStringList pages(const QString &templateHtml, const RecordStore &store,
     return out;
 }
 
-int print(QPrinter &printer, const QStringList &pages)
+int print(QPagedPaintDevice &printer, const QStringList &pages)
 {
     QPainter painter;
     if (!painter.begin(&printer))
         return -1;
-    const QSizeF size = printer.pageRect(QPrinter::DevicePixel).size();
+    const QSizeF size = printer.pageLayout().paintRectPixels(printer.logicalDpiX()).size();
     QTextDocument doc;
     doc.documentLayout()->setPaintDevice(&printer);
     int sheets = 0;
@@ -227,11 +229,12 @@ int print(QPrinter &printer, const QStringList &pages)
 
 bool printPdf(const QString &path, const QStringList &pages, QString *error)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
+    // A4 at 1200 dots an inch, as the print preview's PDF is.
+    QPdfWriter printer(path);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setResolution(1200);
     printer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
-    if (print(printer, pages) < 0 || printer.printerState() == QPrinter::Error) {
+    if (print(printer, pages) < 0) {
         *error = QStringLiteral("%1 cannot be written.").arg(QDir::toNativeSeparators(path));
         return false;
     }

@@ -1,27 +1,20 @@
 #include "prompts.h"
 
-#include "platform/busycursor.h"
-#include "platform/logonform.h"
+#include "normalpointer.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QFormLayout>
-#include <QInputDialog>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QVBoxLayout>
+#include <cstdio>
+#include <utility>
 
 namespace {
 
 Prompts *g_replacement = nullptr;
 
-QString displayText(QString text)
+// A message's line breaks as spaces, so that it stays one line of a log.
+QString oneLine(QString text)
 {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    text.replace(u'\r', u' ');
+    text.replace(u'\n', u' ');
     return text;
 }
 
@@ -34,20 +27,14 @@ Prompts::Button firstButton(int buttons)
     return Prompts::Ok;
 }
 
-} // namespace
-
-namespace {
 Prompts *g_fallback = nullptr;
-}
-
-namespace {
 
 Prompts &current()
 {
-    static DialogPrompts dialogs;
+    static NonInteractivePrompts nobody;
     if (g_replacement)
         return *g_replacement;
-    return g_fallback ? *g_fallback : dialogs;
+    return g_fallback ? *g_fallback : nobody;
 }
 
 // Every box is asked with the normal pointer: the hourglass of the work that asks would
@@ -94,80 +81,41 @@ Prompts &prompts()
 }
 
 void setPrompts(Prompts *replacement) { g_replacement = replacement; }
-void setFallbackPrompts(Prompts *fallback) { g_fallback = fallback; }
+Prompts *setFallbackPrompts(Prompts *fallback) { return std::exchange(g_fallback, fallback); }
 
-Prompts::Button DialogPrompts::message(const QString &text, const QString &title, int buttons,
-                                       Icon icon)
+Prompts::Button NonInteractivePrompts::message(const QString &text, const QString &title,
+                                               int buttons, Icon)
 {
-    QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(title);
-    box.setText(displayText(text));
-    switch (icon) {
-    case Icon::None: break;
-    case Icon::Information: box.setIcon(QMessageBox::Information); break;
-    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(oneLine(text)));
+    for (const auto b : {Prompts::Cancel, Prompts::No, Prompts::Ok, Prompts::Yes}) {
+        if (buttons & b)
+            return b;
     }
-    QMessageBox::StandardButtons std;
-    if (buttons & Ok)
-        std |= QMessageBox::Ok;
-    if (buttons & Yes)
-        std |= QMessageBox::Yes;
-    if (buttons & No)
-        std |= QMessageBox::No;
-    if (buttons & Cancel)
-        std |= QMessageBox::Cancel;
-    box.setStandardButtons(std ? std : QMessageBox::Ok);
-    switch (box.exec()) {
-    case QMessageBox::Yes: return Yes;
-    case QMessageBox::No: return No;
-    case QMessageBox::Cancel: return Cancel;
-    default: return Ok;
-    }
+    return Prompts::Ok;
 }
 
-std::optional<QString> DialogPrompts::input(const QString &prompt, const QString &title,
-                                            const QString &defaultText)
+std::optional<QString> NonInteractivePrompts::input(const QString &, const QString &,
+                                                    const QString &)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), title,
-                                               displayText(prompt), QLineEdit::Normal,
-                                               defaultText, &ok);
-    if (!ok)
-        return std::nullopt;
-    return text;
+    return std::nullopt;
 }
 
-QString DialogPrompts::openFileName(const QString &title, const QString &folder,
-                                    const QString &filter)
+QString NonInteractivePrompts::openFileName(const QString &, const QString &, const QString &)
 {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, folder, filter);
+    return {};
 }
 
-QString DialogPrompts::saveFileName(const QString &title, const QString &folder,
-                                    const QString &filter)
+QString NonInteractivePrompts::saveFileName(const QString &, const QString &, const QString &)
 {
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, folder, filter);
+    return {};
 }
 
-bool DialogPrompts::logon(LogonDetails &details)
+bool NonInteractivePrompts::logon(LogonDetails &) { return false; }
+
+void ScriptedPrompts::record(Asked asked)
 {
-    QDialog dialog(QApplication::activeWindow());
-    dialog.setObjectName(QStringLiteral("frmLogon"));
-    dialog.setWindowTitle(QStringLiteral("Mail Logon"));
-    auto *form = new LogonForm(&dialog);
-    form->setDetails(details);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    auto *layout = new QVBoxLayout(&dialog);
-    layout->addWidget(form);
-    layout->addWidget(buttons);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    details = form->details();
-    return true;
+    asked.busyPointer = NormalPointer::busy();
+    m_asked.append(std::move(asked));
 }
 
 std::optional<ScriptedPrompts::Answer> ScriptedPrompts::next()
@@ -175,12 +123,6 @@ std::optional<ScriptedPrompts::Answer> ScriptedPrompts::next()
     if (m_answers.isEmpty())
         return std::nullopt;
     return m_answers.takeFirst();
-}
-
-void ScriptedPrompts::record(Asked asked)
-{
-    asked.busyPointer = QGuiApplication::overrideCursor() != nullptr;
-    m_asked.append(std::move(asked));
 }
 
 Prompts::Button ScriptedPrompts::message(const QString &text, const QString &title, int buttons,

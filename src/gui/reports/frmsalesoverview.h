@@ -5,7 +5,6 @@
 #include <QDialog>
 #include <functional>
 
-class FrmMain;
 class QChart;
 class QChartView;
 class QComboBox;
@@ -25,8 +24,10 @@ public:
 
     FrmSalesOverview(const RecordStore &store, std::function<QDate()> today,
                      QWidget *parent = nullptr);
-    // Opens the window beside the main window; its list links show the lists there.
-    static FrmSalesOverview *ShowSalesOverview(FrmMain &main);
+    // Opens the window over `parent`, deleted when closed; whoever opens it connects
+    // openList to show the lists.
+    static FrmSalesOverview *ShowSalesOverview(const RecordStore &store,
+                                               std::function<QDate()> today, QWidget *parent);
 
     void refresh();
     const SalesFigures::Period &period() const { return m_period; }

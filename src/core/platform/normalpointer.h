@@ -1,26 +1,20 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <vector>
 
-// The hourglass for the length of a scope; the pointer comes back however the scope ends.
-class BusyCursor
-{
-public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
-
 // The normal pointer for the length of a scope, whatever hourglasses are up: a box that
-// waits for the user. They come back, in their order, however the scope ends.
+// waits for the user. They come back, in their order, however the scope ends. Without a
+// desktop application there is no pointer to lift.
 class NormalPointer
 {
 public:
     NormalPointer()
     {
+        if (!hasPointer())
+            return;
         while (const QCursor *up = QGuiApplication::overrideCursor()) {
             m_lifted.push_back(*up);
             QGuiApplication::restoreOverrideCursor();
@@ -34,6 +28,10 @@ public:
     NormalPointer(const NormalPointer &) = delete;
     NormalPointer &operator=(const NormalPointer &) = delete;
 
+    // Whether the hourglass is up now.
+    static bool busy() { return hasPointer() && QGuiApplication::overrideCursor() != nullptr; }
+
 private:
+    static bool hasPointer() { return qobject_cast<QGuiApplication *>(QCoreApplication::instance()); }
     std::vector<QCursor> m_lifted;
 };

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-class QPrinter;
+class QPagedPaintDevice;
 class RecordStore;
 class SettingsStore;
 
@@ -62,9 +62,9 @@ QString pageHtml(const QString &templateHtml, const RecordStore &store, const Bu
 QStringList pages(const QString &templateHtml, const RecordStore &store,
                   const std::vector<int> &records, const Seller &seller, QDate today);
 
-// Paints the pages on the printer, each from a new sheet (a long page runs on to the next
-// sheets). Returns the number of sheets, or -1 when the printer cannot be started.
-int print(QPrinter &printer, const QStringList &pages);
+// Paints the pages on a printer or a PDF writer, each from a new sheet (a long page runs on
+// to the next sheets). Returns the number of sheets, or -1 when the device cannot be started.
+int print(QPagedPaintDevice &printer, const QStringList &pages);
 // The same into a PDF file; false with the reason when it cannot be written.
 bool printPdf(const QString &path, const QStringList &pages, QString *error);
 

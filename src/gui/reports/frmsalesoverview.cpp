@@ -1,6 +1,5 @@
 #include "frmsalesoverview.h"
 
-#include "mainwindow/frmmain.h"
 #include "platform/dates.h"
 #include "platform/busycursor.h"
 #include "queues/queuerules.h"
@@ -166,15 +165,11 @@ FrmSalesOverview::FrmSalesOverview(const RecordStore &store, std::function<QDate
     refresh();
 }
 
-FrmSalesOverview *FrmSalesOverview::ShowSalesOverview(FrmMain &main)
+FrmSalesOverview *FrmSalesOverview::ShowSalesOverview(const RecordStore &store,
+                                                     std::function<QDate()> today, QWidget *parent)
 {
-    auto *window = new FrmSalesOverview(main.store(), [&main] { return main.today(); }, &main);
+    auto *window = new FrmSalesOverview(store, std::move(today), parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    connect(window, &FrmSalesOverview::openList, &main, [&main](const QString &key) {
-        main.tvTreeView_NodeClick(key);
-        main.raise();
-        main.activateWindow();
-    });
     window->show();
     return window;
 }

@@ -1,17 +1,19 @@
 #pragma once
 
 #include "mail/mailaccount.h"
+#include "mail/mailbackend.h"
 #include "mail/mailsession.h"
 #include "mail/mimetext.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <memory>
 #include <optional>
 
-// The session on VMime: Maildir folders for the local account, IMAP/IMAPS or POP3S plus
-// SMTP/SMTPS for a server account.
+// The session on the account kept in the settings. Each sign-on reads the account afresh
+// and opens what it names, the local folders or the servers (asking the logon dialog when
+// the servers refuse); the fetched set, its current message and the message being composed
+// are kept here, whichever it is.
 class VmimeSession : public MailSession
 {
 public:
@@ -20,7 +22,7 @@ public:
 
     void SignOn(bool downloadMail, bool logonUI) override;
     void SignOff() override;
-    bool isSignedOn() const override { return m_signedOn; }
+    bool isSignedOn() const override { return m_backend != nullptr; }
 
     void Fetch() override;
     int MsgCount() const override { return int(m_messages.size()); }
@@ -37,28 +39,16 @@ public:
     void Send() override;
 
 private:
-    struct Server;
-    struct Entry
-    {
-        QString path;          // local: the message file
-        std::size_t item = 0;  // server: position in the server's fetched list
-        mutable std::optional<MailContent> content;
-    };
-
     void requireSignedOn() const;
-    void openLocal();
-    void openServer(const QString &password);
     const MailContent &current() const;
-    void sendLocal(const QByteArray &raw);
-    void sendServer(const OutgoingMail &mail);
     OutgoingMail outgoing() const;
 
     SettingsStore &m_settings;
     QString m_appFolder;
     MailAccount m_account;
-    std::unique_ptr<Server> m_server;
-    bool m_signedOn = false;
-    QList<Entry> m_messages;
+    std::unique_ptr<MailBackend> m_backend;
+    // A message is read and decoded when it is first asked for.
+    mutable QList<std::optional<MailContent>> m_messages;
     int m_index = -1;
 
     bool m_composing = false;

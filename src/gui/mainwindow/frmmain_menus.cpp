@@ -34,6 +34,21 @@
 #include <QToolBar>
 #include <QToolButton>
 
+namespace {
+
+// "Sales Overview...": over the main window; its list links show the lists there.
+void showSalesOverview(FrmMain &main)
+{
+    auto *window = FrmSalesOverview::ShowSalesOverview(main.store(), [&main] { return main.today(); }, &main);
+    QObject::connect(window, &FrmSalesOverview::openList, &main, [&main](const QString &key) {
+        main.tvTreeView_NodeClick(key);
+        main.raise();
+        main.activateWindow();
+    });
+}
+
+} // namespace
+
 void FrmMain::buildMenus()
 {
     struct Item
@@ -107,7 +122,7 @@ void FrmMain::buildMenus()
                      ResizeListview(m_ship->list());
                  }},
                 {"&Create Template", "mnuCreateTemplate", {}, click("Command4")},
-                {"Sa&les Overview...", "mnuViewSalesOverview", {}, [this] { FrmSalesOverview::ShowSalesOverview(*this); }},
+                {"Sa&les Overview...", "mnuViewSalesOverview", {}, [this] { showSalesOverview(*this); }},
                 {nullptr, "", {}, {}},
                 {"Tasks To Complete", "munTasks", {}, [this] { CheckTasks(); }},
                 {"Reminders", "munReminders", {}, [this] {
@@ -241,7 +256,7 @@ void FrmMain::toolbarClick(const QString &key)
     else if (key == QLatin1String("Help"))
         ShowHelpContents();
     else if (key == QLatin1String("Sales Overview"))
-        FrmSalesOverview::ShowSalesOverview(*this);
+        showSalesOverview(*this);
 }
 
 void FrmMain::editCommand(const char *slot)

@@ -1,24 +1,11 @@
 #pragma once
 
+#include "platform/logondetails.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
-
-class QWidget;
-
-// What the mail logon dialog shows and the user fills in; plain strings so that a script
-// can answer it. With useLocalFolders the server fields are left alone.
-struct LogonDetails
-{
-    QString incoming;
-    QString outgoing;
-    QString user;
-    QString password;
-    QString sender;
-    QString senderName;
-    bool useLocalFolders = false;
-};
 
 // Every modal question goes through here, so that window tests answer from a script
 // instead of blocking on a dialog.
@@ -45,17 +32,23 @@ public:
     virtual bool logon(LogonDetails &details) = 0;
 };
 
-// The prompts in use by the whole program; the dialog implementation unless replaced.
-// Whichever answers, the box is shown with the normal pointer.
+// The prompts in use by the whole program: the replacement, else the fallback, else the
+// non-interactive default below.
+// Whichever answers, the box is shown with the normal pointer. The caller keeps ownership of
+// what it installs.
 Prompts &prompts();
-// Replaces the prompts in use (nullptr restores the dialogs); the caller keeps ownership.
+// Replaces the prompts in use for a while; nullptr goes back to the fallback.
 void setPrompts(Prompts *replacement);
-// What setPrompts(nullptr) goes back to instead of the dialogs: test programs answer every
-// question nobody scripted, so no test can wait on a dialog.
-void setFallbackPrompts(Prompts *fallback);
+// What is used when nothing replaces it: the desktop program installs its dialogs once the
+// application object exists; test programs a script that answers every question nobody
+// scripted, so no test can wait on a dialog.
+// Returns the fallback it replaces.
+Prompts *setFallbackPrompts(Prompts *fallback);
 
-// Real dialogs, parented to the active window.
-class DialogPrompts : public Prompts
+// Where nobody can answer (the command line, a program without a desktop): a message goes to
+// standard error and gets the most cautious of its buttons (Cancel, No, then Ok), an input
+// and the logon dialog are cancelled, a file dialog chooses nothing.
+class NonInteractivePrompts : public Prompts
 {
 public:
     Button message(const QString &text, const QString &title, int buttons, Icon icon) override;
