@@ -199,6 +199,13 @@ int importOrders(RecordStore &store, const QString &path, bool dryRun)
         return 1;
     }
     const OrderImport::Plan plan = OrderImport::plan(file, store);
+    // An order whose records fall short of the file's own total points at a column not read.
+    for (const OrderImport::TotalMismatch &m : plan.totalMismatches)
+        err() << "lotwise-cli: warning: " << path << ", " << m.message() << "\n";
+    if (plan.mismatchCount > int(plan.totalMismatches.size()))
+        err() << "lotwise-cli: warning: " << path << ": "
+              << plan.mismatchCount - int(plan.totalMismatches.size())
+              << " more orders do not add up to the file's totals.\n";
     out() << "Format: " << OrderImport::formatName(plan.format) << "\n";
     if (!dryRun)
         OrderImport::apply(plan, store);

@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 namespace OrderImport {
@@ -51,6 +52,14 @@ enum Col {
     FeedbackLeft,
     Tracking,
     ItemNote,
+    // What a file's own total counts besides the items and the postage.
+    SellerTax,
+    MarketTax,
+    MarketCharges,
+    MarketIncluded,
+    SalesTax,
+    Insurance,
+    CodFee,
     ColCount
 };
 
@@ -80,8 +89,9 @@ const std::array<QStringList, ColCount> &aliases()
         {"Item Title", "Item Name"},
         {"Quantity"},
         {"Sold For", "Sale Price", "Price"},
-        {"Shipping And Handling", "Postage And Handling", "Order Shipping", "Order Delivery"},
-        {"Order Total"},
+        {"Shipping And Handling", "Postage And Handling", "Postage And Packaging", "Order Shipping",
+         "Order Delivery"},
+        {"Order Total", "Total Price"},
         {"Number of Items"},
         {"Sale Date"},
         {"Paid On Date", "Date Paid"},
@@ -89,6 +99,13 @@ const std::array<QStringList, ColCount> &aliases()
         {"Feedback Left"},
         {"Tracking Number"},
         {"My Item Note", "Notes to yourself"},
+        {"Seller Collected Tax"},
+        {"eBay Collected Tax"},
+        {"eBay Collected Charges"},
+        {"eBay Collected Tax and Fees Included in Total"},
+        {"US Tax"},
+        {"Insurance"},
+        {"Cash on delivery fee"},
     }};
     return all;
 }
@@ -322,7 +339,11 @@ public:
             }
         }
         m_dayFirst = titleIndex(QStringLiteral("Postage And Handling")) >= 0 ||
+                     titleIndex(QStringLiteral("Postage And Packaging")) >= 0 ||
                      titleIndex(QStringLiteral("Post To Postcode")) >= 0;
+        // Etsy's order total is what its record is made from; only eBay's files can disagree.
+        m_checkTotals = m_at[OrderTotal] >= 0 && (format.format == Format::SellerHubOrders ||
+                                                  format.format == Format::SalesHistory);
     }
 
     bool checkColumns(int titleLine)
@@ -362,7 +383,90 @@ public:
         return ok;
     }
 
+    // The last order's totals are compared when the file's orders end.
+    void finish(OrderFile *file)
+    {
+        closeCheck();
+        file->totalMismatches = std::move(m_mismatches);
+        file->mismatchCount = m_mismatchCount;
+    }
+
 private:
+    // The order whose records are being added up against the file's total for it.
+    struct Check
+    {
+        int line = 0;
+        QString order;
+        std::optional<qint64> fileTotal;
+        qint64 included = 0; // the tax and charges the file counts in its total
+        qint64 records = 0;
+        bool totalOfOrderRow = false;
+    };
+
+    // The file's total on this row and the tax and charges it says that total includes. A
+    // cell the check cannot read leaves the order unchecked rather than refusing a file
+    // whose records could be read.
+    bool totalOn(const Row &row, qint64 *total, qint64 *included) const
+    {
+        if (!m_checkTotals || row[OrderTotal].isEmpty())
+            return false;
+        const auto t = cents(row[OrderTotal]);
+        if (!t)
+            return false;
+        std::vector<Col> counted = {SellerTax, SalesTax, Insurance, CodFee};
+        if (row[MarketIncluded].startsWith(u'y', Qt::CaseInsensitive))
+            counted.insert(counted.end(), {MarketTax, MarketCharges});
+        *total = *t;
+        *included = 0;
+        for (Col c : counted) {
+            const auto extra = cents(row[c]);
+            if (!extra)
+                return false;
+            *included += *extra;
+        }
+        return true;
+    }
+
+    void openCheck(const Row &row, const QString &order)
+    {
+        closeCheck();
+        Check c{row.line(), order, std::nullopt, 0, 0};
+        qint64 total = 0;
+        if (totalOn(row, &total, &c.included))
+            c.fileTotal = total;
+        c.totalOfOrderRow = c.fileTotal.has_value();
+        m_check = std::move(c);
+    }
+
+    // An item row of the open order: its record's total, and its own total where the order
+    // row gave none.
+    void addItemToCheck(const Row &row, qint64 recordTotal)
+    {
+        if (!m_check)
+            return;
+        m_check->records += recordTotal;
+        qint64 total = 0, included = 0;
+        if (m_check->line != row.line() && !m_check->totalOfOrderRow &&
+            totalOn(row, &total, &included)) {
+            m_check->fileTotal = m_check->fileTotal.value_or(0) + total;
+            m_check->included += included;
+        }
+    }
+
+    void closeCheck()
+    {
+        if (!m_check)
+            return;
+        const Check c = std::move(*m_check);
+        m_check.reset();
+        const qint64 counted = c.records + c.included;
+        if (!c.fileTotal || std::abs(*c.fileTotal - counted) <= 1)
+            return;
+        ++m_mismatchCount;
+        if (m_mismatches.size() < kListedMismatches)
+            m_mismatches.push_back({c.line, c.order, *c.fileTotal, counted});
+    }
+
     qsizetype titleIndex(const QString &title) const
     {
         const QString k = key(title);
@@ -510,6 +614,7 @@ private:
             if (!amount(row, Shipping, &postage) || !date(row, SaleDate, &d) ||
                 !date(row, PaidDate, &d) || !date(row, ShippedDate, &d))
                 return false;
+            openCheck(row, order);
             m_orderCells = cells;
             m_orderRow.emplace(&m_orderCells, &m_at, row.line());
             m_orderNumber = order;
@@ -531,6 +636,9 @@ private:
             sale.postage = m_orderPostageTaken ? 0 : *m_orderPostage;
             m_orderPostageTaken = true;
         }
+        if (!group)
+            openCheck(row, order);
+        addItemToCheck(row, sale.price * sale.count + sale.postage);
         SoldItem item = soldItem(row, QStringLiteral("eBay"), order, sale);
         FieldValues &v = item.values;
         put(v, Field::UserName, cell(Buyer));
@@ -603,6 +711,10 @@ private:
     Failure *m_failure;
     std::array<int, ColCount> m_at;
     bool m_dayFirst = false;
+    bool m_checkTotals = false;
+    std::optional<Check> m_check;
+    std::vector<TotalMismatch> m_mismatches;
+    int m_mismatchCount = 0;
     // The order row of the eBay order being read.
     QStringList m_orderCells;
     std::optional<Row> m_orderRow;
@@ -627,6 +739,27 @@ bool isTrailer(const QStringList &cells)
 } // namespace
 
 QString formatName(Format format) { return QLatin1String(info(format).name); }
+
+namespace {
+
+QString centsText(qint64 c)
+{
+    const qint64 a = c < 0 ? -c : c;
+    return QStringLiteral("%1%2.%3")
+        .arg(c < 0 ? QStringLiteral("-") : QString())
+        .arg(a / 100)
+        .arg(int(a % 100), 2, 10, QChar(u'0'));
+}
+
+} // namespace
+
+QString TotalMismatch::message() const
+{
+    return QStringLiteral("line %1: %2 totals %3 in the file, but its records come to %4.")
+        .arg(line)
+        .arg(orderNumber.isEmpty() ? QStringLiteral("the sale") : QStringLiteral("order ") + orderNumber,
+             centsText(fileTotal), centsText(recordsTotal));
+}
 
 QString Failure::message(const QString &fileName) const
 {
@@ -696,6 +829,7 @@ bool read(const QByteArray &bytes, OrderFile *file, Failure *failure, const Prog
         if (progress && (done % 256 == 0 || done == total))
             progress(done, total);
     }
+    reader.finish(file);
     if (progress)
         progress(total, total);
     return true;

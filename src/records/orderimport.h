@@ -36,10 +36,28 @@ struct SoldItem
     FieldValues values;
 };
 
+// An order whose records do not add up to the total the file itself gives for it (more
+// than a cent apart): a sign that a column the total counts was not read.
+struct TotalMismatch
+{
+    int line = 0; // of the row that gives the total
+    QString orderNumber;
+    qint64 fileTotal = 0;    // in cents
+    qint64 recordsTotal = 0; // in cents: the records made for it, with the tax and charges
+                             // the file says its total includes
+    // "line 4: order 12-1 totals 16.70 in the file, but its records come to 12.50."
+    QString message() const;
+};
+
+// Orders that do not add up are listed up to this many; the rest are counted.
+constexpr size_t kListedMismatches = 1000;
+
 struct OrderFile
 {
     Format format = Format::SellerHubOrders;
     std::vector<SoldItem> items;
+    std::vector<TotalMismatch> totalMismatches; // the first kListedMismatches
+    int mismatchCount = 0;                      // all of them
 };
 
 using Progress = std::function<void(int done, int total)>;
@@ -69,6 +87,8 @@ struct Plan
     int updated = 0;
     int unchanged = 0;
     std::vector<Row> preview; // the first rows of the file
+    std::vector<TotalMismatch> totalMismatches; // as the file was read
+    int mismatchCount = 0;
 
     // "Added 3, updated 1, unchanged 2."
     QString summary() const;

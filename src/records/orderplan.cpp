@@ -196,6 +196,8 @@ Plan plan(const OrderFile &file, RecordStore &store)
     store.flush();
     Plan p;
     p.format = file.format;
+    p.totalMismatches = file.totalMismatches;
+    p.mismatchCount = file.mismatchCount;
     Planner planner(store, &p);
     for (const SoldItem &item : file.items) {
         const Plan::Action a = planner.take(item);
