@@ -217,12 +217,12 @@ private:
 // What `lotwise-cli import-orders` does, from the file on disk to the records committed.
 bool importOrders(RecordStore &store, int *added, int *unchanged)
 {
-    OrderImport::OrderFile file;
+    QFile f(path("orders.csv"));
     OrderImport::Failure failure;
-    if (!OrderImport::read(readFile(path("orders.csv")), &file, &failure))
+    OrderImport::Plan plan;
+    if (!f.open(QIODevice::ReadOnly) || !OrderImport::plan(f, store, &plan, &failure))
         return false;
-    const OrderImport::Plan plan = OrderImport::plan(file, store);
-    OrderImport::apply(plan, store);
+    OrderImport::apply(std::move(plan), store);
     *added = plan.added;
     *unchanged = plan.unchanged;
     return true;

@@ -226,22 +226,19 @@ void FrmImportOrders::ImportOrders(FrmMain &win)
         refuse(QStringLiteral("%1 cannot be read: %2.").arg(path, f.errorString()));
         return;
     }
-    OrderImport::OrderFile file;
     OrderImport::Failure failure;
-    {
-        BusyCursor busy;
-        if (!OrderImport::read(f.readAll(), &file, &failure,
-                               progressDialog(&win, QStringLiteral("Reading row")))) {
-            refuse(failure.message(path));
-            return;
-        }
-    }
     OrderImport::Plan plan;
+    bool read = false;
     if (!trapErrors(kTitle, [&] {
             BusyCursor busy;
-            plan = OrderImport::plan(file, win.store());
+            read = OrderImport::plan(f, win.store(), &plan, &failure,
+                                     progressDialog(&win, QStringLiteral("Reading row")));
         }))
         return;
+    if (!read) {
+        refuse(failure.message(path));
+        return;
+    }
 
     FrmImportOrders preview(plan, name, &win);
     if (preview.exec() != QDialog::Accepted) {
@@ -250,7 +247,8 @@ void FrmImportOrders::ImportOrders(FrmMain &win)
     }
     const bool written = trapErrors(kTitle, [&] {
         BusyCursor busy;
-        OrderImport::apply(plan, win.store(), progressDialog(&win, QStringLiteral("Writing record")));
+        OrderImport::apply(std::move(plan), win.store(),
+                           progressDialog(&win, QStringLiteral("Writing record")));
     });
     // Refused because records changed on another seat meanwhile: read them afresh, so the
     // next try starts from what is stored.

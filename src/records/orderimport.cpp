@@ -6,7 +6,10 @@
 #include "platform/textfile.h"
 #include "records/csvio.h"
 
+#include <QBuffer>
 #include <QHash>
+#include <QIODevice>
+#include <QStringDecoder>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
@@ -384,11 +387,11 @@ public:
     }
 
     // The last order's totals are compared when the file's orders end.
-    void finish(OrderFile *file)
+    void finish(std::vector<TotalMismatch> *mismatches, int *count)
     {
         closeCheck();
-        file->totalMismatches = std::move(m_mismatches);
-        file->mismatchCount = m_mismatchCount;
+        *mismatches = std::move(m_mismatches);
+        *count = m_mismatchCount;
     }
 
 private:
@@ -766,73 +769,197 @@ QString Failure::message(const QString &fileName) const
     return QStringLiteral("%1, line %2: %3; nothing was imported.").arg(fileName).arg(line).arg(reason);
 }
 
-bool read(const QByteArray &bytes, OrderFile *file, Failure *failure, const Progress &progress)
+namespace {
+
+constexpr qint64 kBlockBytes = 1 << 20;
+
+// The text of a file a block at a time, decoded as TextFile::decode decodes a whole one:
+// UTF-8 without its byte-order mark, or Windows-1252 for bytes that are not UTF-8.
+class TextBlocks
 {
-    const QString text = TextFile::decode(bytes);
-    // Find the title row and the separator in the first lines, then read the whole file.
+public:
+    TextBlocks(QIODevice &device, bool cp1252) : m_device(device), m_cp1252(cp1252) {}
+
+    // The next block; false at the end of the file or, reading UTF-8, at bytes that are not.
+    bool next(QString *text)
+    {
+        const QByteArray bytes = m_device.read(kBlockBytes);
+        if (bytes.isEmpty())
+            return false;
+        m_read += bytes.size();
+        *text = m_cp1252 ? TextFile::fromCp1252(bytes) : m_utf8.decode(bytes);
+        if (!m_cp1252 && m_utf8.hasError()) {
+            m_notUtf8 = true;
+            return false;
+        }
+        if (m_first && text->startsWith(QChar(0xFEFF)))
+            text->remove(0, 1);
+        m_first = false;
+        return true;
+    }
+    bool notUtf8() const { return m_notUtf8; }
+    qint64 bytesRead() const { return m_read; }
+
+private:
+    QIODevice &m_device;
+    bool m_cp1252;
+    QStringDecoder m_utf8{QStringConverter::Utf8};
+    bool m_first = true;
+    bool m_notUtf8 = false;
+    qint64 m_read = 0;
+};
+
+// The title row and the separator, from the first lines of the file.
+bool findTitles(QStringView head, const FormatInfo **format, QChar *separator, int *titleLine,
+                Failure *failure)
+{
     qsizetype headEnd = 0;
     for (int n = 0; n < kTitleSearchLines && headEnd >= 0; ++n)
-        headEnd = text.indexOf(u'\n', headEnd + (n ? 1 : 0));
-    const QStringView head = headEnd < 0 ? QStringView(text) : QStringView(text).left(headEnd);
-    const FormatInfo *format = nullptr;
-    QChar separator;
-    int titleLine = 0;
+        headEnd = head.indexOf(u'\n', headEnd + (n ? 1 : 0));
+    if (headEnd >= 0)
+        head = head.left(headEnd);
+    *format = nullptr;
     for (const QChar sep : {QChar(u','), QChar(u';')}) {
         std::vector<QStringList> rows;
         std::vector<int> lines;
         Csv::ParseError e;
         if (!Csv::parseText(head, sep, &rows, &e, &lines) && rows.empty())
             continue;
-        for (size_t r = 0; r < rows.size() && !format; ++r) {
-            if ((format = recognise(rows[r]))) {
-                separator = sep;
-                titleLine = lines[r];
+        for (size_t r = 0; r < rows.size() && !*format; ++r) {
+            if ((*format = recognise(rows[r]))) {
+                *separator = sep;
+                *titleLine = lines[r];
             }
         }
-        if (format)
-            break;
+        if (*format)
+            return true;
     }
-    if (!format) {
-        *failure = {1, QStringLiteral("no title row of a known order file in the first %1 lines; "
-                                      "expected the titles of %2")
-                           .arg(kTitleSearchLines)
-                           .arg(expectedTitles())};
-        return false;
-    }
+    *failure = {1, QStringLiteral("no title row of a known order file in the first %1 lines; "
+                                  "expected the titles of %2")
+                       .arg(kTitleSearchLines)
+                       .arg(expectedTitles())};
+    return false;
+}
 
-    std::vector<QStringList> rows;
-    std::vector<int> lines;
-    Csv::ParseError e;
-    if (!Csv::parseText(text, separator, &rows, &e, &lines)) {
-        *failure = {e.line, e.message};
-        return false;
-    }
-    size_t title = 0;
-    while (title < rows.size() && lines[title] != titleLine)
-        ++title;
-    if (title == rows.size()) {
-        *failure = {titleLine, QStringLiteral("the title row cannot be read")};
-        return false;
-    }
-    Reader reader(*format, rows[title], failure);
-    if (!reader.checkColumns(titleLine))
-        return false;
-    file->format = format->format;
-    file->items.clear();
-    const int total = int(rows.size() - title - 1);
-    for (size_t r = title + 1; r < rows.size(); ++r) {
-        if (isTrailer(rows[r]))
+enum class Outcome { Read, Refused, NotUtf8 };
+
+Outcome readRows(QIODevice &device, bool cp1252, const ItemSink &sink, Failure *failure,
+                 const Progress &progress)
+{
+    TextBlocks blocks(device, cp1252);
+    QString head, block;
+    bool more = true;
+    while (head.count(u'\n') < kTitleSearchLines && (more = blocks.next(&block)))
+        head += block;
+    if (blocks.notUtf8())
+        return Outcome::NotUtf8;
+    const FormatInfo *format = nullptr;
+    QChar separator;
+    int titleLine = 0;
+    if (!findTitles(head, &format, &separator, &titleLine, failure))
+        return Outcome::Refused;
+
+    Csv::RowReader rows(separator);
+    rows.feed(head);
+    head.clear();
+    if (!more)
+        rows.finish();
+    std::optional<Reader> reader;
+    std::vector<SoldItem> items;
+    QStringList cells;
+    int line = 0;
+    int done = 0;
+    const qint64 size = std::max<qint64>(device.size(), 1);
+    for (bool reading = true; reading;) {
+        Csv::ParseError e;
+        switch (rows.next(&cells, &line, &e)) {
+        case Csv::RowReader::Next::More:
+            if (blocks.next(&block))
+                rows.feed(block);
+            else if (blocks.notUtf8())
+                return Outcome::NotUtf8;
+            else
+                rows.finish();
+            continue;
+        case Csv::RowReader::Next::Error: *failure = {e.line, e.message}; return Outcome::Refused;
+        case Csv::RowReader::Next::End: reading = false; continue;
+        case Csv::RowReader::Next::Row: break;
+        }
+        if (!reader) {
+            if (line < titleLine)
+                continue;
+            if (line != titleLine) {
+                *failure = {titleLine, QStringLiteral("the title row cannot be read")};
+                return Outcome::Refused;
+            }
+            reader.emplace(*format, cells, failure);
+            if (!reader->checkColumns(titleLine))
+                return Outcome::Refused;
+            sink.begin(format->format);
+            continue;
+        }
+        if (isTrailer(cells))
             break;
-        if (!reader.take(rows[r], lines[r], &file->items))
-            return false;
-        const int done = int(r - title);
-        if (progress && (done % 256 == 0 || done == total))
-            progress(done, total);
+        if (!reader->take(cells, line, &items))
+            return Outcome::Refused;
+        for (SoldItem &item : items)
+            sink.item(std::move(item));
+        items.clear();
+        // The rows still to come are guessed from the bytes still to read.
+        if (progress && ++done % 256 == 0)
+            progress(done, int(std::max<qint64>(done, qint64(done) * size / std::max<qint64>(blocks.bytesRead(), 1))));
     }
-    reader.finish(file);
+    if (!reader) {
+        *failure = {titleLine, QStringLiteral("the title row cannot be read")};
+        return Outcome::Refused;
+    }
+    // What follows the orders still decides how the whole file is read.
+    while (blocks.next(&block)) {
+    }
+    if (blocks.notUtf8())
+        return Outcome::NotUtf8;
+    std::vector<TotalMismatch> mismatches;
+    int count = 0;
+    reader->finish(&mismatches, &count);
+    sink.mismatches(std::move(mismatches), count);
     if (progress)
-        progress(total, total);
-    return true;
+        progress(done, done);
+    return Outcome::Read;
+}
+
+} // namespace
+
+bool readItems(QIODevice &device, const ItemSink &sink, Failure *failure, const Progress &progress)
+{
+    for (const bool cp1252 : {false, true}) {
+        if (!device.seek(0)) {
+            *failure = {1, QStringLiteral("the file cannot be read from its start")};
+            return false;
+        }
+        switch (readRows(device, cp1252, sink, failure, progress)) {
+        case Outcome::Read: return true;
+        case Outcome::Refused: return false;
+        case Outcome::NotUtf8: break;
+        }
+    }
+    return false; // Windows-1252 decodes every byte
+}
+
+bool read(const QByteArray &bytes, OrderFile *file, Failure *failure, const Progress &progress)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const ItemSink sink{[file](Format f) {
+                            file->format = f;
+                            file->items.clear();
+                        },
+                        [file](SoldItem &&item) { file->items.push_back(std::move(item)); },
+                        [file](std::vector<TotalMismatch> &&m, int count) {
+                            file->totalMismatches = std::move(m);
+                            file->mismatchCount = count;
+                        }};
+    return readItems(buffer, sink, failure, progress);
 }
 
 } // namespace OrderImport

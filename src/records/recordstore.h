@@ -10,6 +10,7 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 // A change to the current record that was not written because another seat had written
@@ -57,6 +58,8 @@ struct StoreFileCheck
 // That write goes through only when nobody wrote the record since it was read; otherwise the
 // record is re-read and changedElsewhere() says what was not saved. Failed operations throw
 // LotwiseError.
+class QSqlDatabase;
+
 class RecordStore : public QObject
 {
     Q_OBJECT
@@ -137,6 +140,7 @@ public:
     // Appends records in one transaction: either all are stored or none. With replaceAll
     // the table is emptied in the same transaction first.
     void appendRecords(const std::vector<FieldValues> &rows, bool replaceAll = false);
+    void appendRecords(std::vector<RecordValues> &&rows, bool replaceAll = false);
     // Changes records and appends new ones in one transaction: either all is stored or
     // nothing. A record written since the change was worked out from it, here or on another
     // seat, refuses the whole write. Callers flush() before they read the records they
@@ -144,6 +148,14 @@ public:
     void writeChanges(const std::vector<RecordChange> &changes,
                       const std::vector<FieldValues> &rows,
                       const std::function<void(int, int)> &progress = {});
+    // The same with the new records already in their compact form, which the store then
+    // keeps without a copy; `rows` is left as it was when the write is refused.
+    void writeChanges(const std::vector<RecordChange> &changes, std::vector<RecordValues> &&rows,
+                      const std::function<void(int, int)> &progress = {});
+    // The records whose Auction URL is `itemNumber`, both trimmed, in stored order. They are
+    // found through an index of item numbers kept beside the records, made on first use and
+    // kept while records are only added; any other change makes it again when next asked.
+    std::vector<int> recordsWithItem(const QString &itemNumber) const;
     // The number of records in the table now, as the database counts them.
     qint64 storedCount() const;
 
@@ -171,8 +183,14 @@ private:
     bool m_server = false;
     std::optional<std::pair<StoreAddress, QString>> m_useServer;
     void rebuildCodes();
-    void write(const std::vector<RecordChange> &changes, const std::vector<FieldValues> &rows,
+    void write(const std::vector<RecordChange> &changes, std::vector<RecordValues> &rows,
                bool replaceAll, const std::function<void(int, int)> &progress);
+    void insertRows(QSqlDatabase &db, const std::vector<RecordValues> &rows,
+                    std::vector<qint64> *ids, const std::function<void()> &step);
+    // Item number (its hash) to record index; valid while m_itemsIndexed.
+    mutable std::unordered_multimap<size_t, int> m_items;
+    mutable bool m_itemsIndexed = false;
+    void indexItem(int index) const;
 
     std::vector<AuctionRecord> m_records;
     // Beside each record: its flags and its date fields as day numbers.

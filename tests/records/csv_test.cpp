@@ -116,3 +116,47 @@ TEST_F(CsvStore, AnExportOfNamesThatWouldRunReadsBackTheSameRecordsWithAmountsAs
     ASSERT_TRUE(Csv::readRecords(csv, &records, &error)) << error.message.toStdString();
     EXPECT_EQ(records, TestSupport::valuesIn(store));
 }
+
+TEST(CsvRowReader, TextFedInPiecesOfAnySizeGivesTheRowsAndLinesOfTheWholeText)
+{
+    // Quoted line breaks, doubled quotes, CR LF, lone CR and LF, blank lines, no final end.
+    const QString text = "a,\"b,c\",\"say \"\"hi\"\"\"\r\n\r\n\"two\r\nlines\",,x\n"
+                         "\"\"\"\",end\rlast,\"q\"";
+    std::vector<QStringList> whole;
+    std::vector<int> wholeLines;
+    Csv::ParseError error;
+    ASSERT_TRUE(Csv::parseText(text, u',', &whole, &error, &wholeLines));
+    ASSERT_EQ(whole.size(), 4u);
+    EXPECT_EQ(whole[1], (QStringList{"two\r\nlines", "", "x"}));
+    EXPECT_EQ(whole[2], (QStringList{"\"", "end"}));
+    EXPECT_EQ(wholeLines, (std::vector<int>{1, 3, 5, 6}));
+    for (qsizetype piece = 1; piece <= text.size(); ++piece) {
+        SCOPED_TRACE(piece);
+        Csv::RowReader reader(u',');
+        std::vector<QStringList> rows;
+        std::vector<int> lines;
+        qsizetype fed = 0;
+        QStringList row;
+        int line = 0;
+        for (bool done = false; !done;) {
+            switch (reader.next(&row, &line, &error)) {
+            case Csv::RowReader::Next::Row:
+                rows.push_back(row);
+                lines.push_back(line);
+                break;
+            case Csv::RowReader::Next::More:
+                if (fed < text.size()) {
+                    reader.feed(QStringView(text).mid(fed, piece));
+                    fed += piece;
+                } else {
+                    reader.finish();
+                }
+                break;
+            case Csv::RowReader::Next::End: done = true; break;
+            case Csv::RowReader::Next::Error: FAIL() << error.message.toStdString();
+            }
+        }
+        EXPECT_EQ(rows, whole);
+        EXPECT_EQ(lines, wholeLines);
+    }
+}

@@ -5,6 +5,7 @@
 #include "records/recordstore.h"
 #include "support/testsupport.h"
 
+#include <QBuffer>
 #include <QHash>
 #include <gtest/gtest.h>
 
@@ -555,4 +556,135 @@ TEST_F(OrderImportTest, APlanWorkedOutBeforeTheRecordChangedIsRefusedWhole)
     ASSERT_EQ(all.size(), 1u);
     expectCells(all[0], "Item Sent Date=");
     EXPECT_EQ(store.recordCount(), 1);
+}
+
+// ---------------------------------------------------------------------------
+// Reading a file as it is read from disk
+
+namespace {
+
+// A Seller Hub file of `rows` one-item orders, longer than the blocks the file is read in.
+std::vector<Cells> manyOrders(int rows)
+{
+    std::vector<Cells> all;
+    for (int i = 0; i < rows; ++i)
+        all.push_back(with(hubOrder(QString::number(i), QStringLiteral("buyer%1").arg(i % 7),
+                                    QString::number(5000 + i),
+                                    QStringLiteral("Green glass shade no. %1, with a long title").arg(i),
+                                    "$3.00"),
+                           "Buyer Note=A note long enough to make the file run over a megabyte"));
+    return all;
+}
+
+bool planFile(const QByteArray &bytes, RecordStore &store, Plan *p, Failure *failure)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return plan(buffer, store, p, failure);
+}
+
+} // namespace
+
+TEST_F(OrderImportTest, ABadRowDeepInALongFileRefusesTheWholeFileAndWritesNothing)
+{
+    std::vector<Cells> rows = manyOrders(6000);
+    const QByteArray good = sellerHub(rows);
+    ASSERT_GT(good.size(), 1 << 20); // more than one block
+    rows[5990]["Sale Date"] = "Dex-41-26";
+    Plan p;
+    p.added = -1;
+    Failure failure;
+    EXPECT_FALSE(planFile(sellerHub(rows), store, &p, &failure));
+    EXPECT_EQ(failure.line, 5994); // after the commas, the titles and the commas
+    EXPECT_TRUE(failure.reason.contains("Dex-41-26")) << failure.reason.toStdString();
+    EXPECT_EQ(p.added, -1);
+    EXPECT_EQ(store.storedCount(), 0);
+
+    // The good file: counts and the first rows before anything is written, then all of it.
+    ASSERT_TRUE(planFile(good, store, &p, &failure)) << failure.reason.toStdString();
+    EXPECT_EQ(p.added, 6000);
+    ASSERT_EQ(p.preview.size(), Plan::kPreviewRows);
+    EXPECT_EQ(p.preview[0].line, 4);
+    EXPECT_EQ(store.storedCount(), 0);
+    apply(std::move(p), store);
+    EXPECT_EQ(store.storedCount(), 6000);
+    EXPECT_EQ(store.recordAt(5999)[Field::AuctionUrl], "10999");
+
+    // Again, every row unchanged.
+    ASSERT_TRUE(planFile(good, store, &p, &failure));
+    EXPECT_EQ(p.unchanged, 6000);
+    EXPECT_TRUE(p.changes.empty());
+    EXPECT_TRUE(p.additions.empty());
+}
+
+TEST_F(OrderImportTest, AFileThatIsNotUtf8PastItsFirstBlockIsReadAsWindows1252FromTheStart)
+{
+    std::vector<Cells> rows = manyOrders(5000);
+    rows[0]["Item Title"] = "Caf\u00c3\u00a9 sign"; // as UTF-8 bytes these read as one letter
+    QByteArray bytes = QString::fromUtf8(sellerHub(rows)).toLatin1();
+    const qsizetype late = bytes.lastIndexOf("Green glass shade no. 4999");
+    ASSERT_GT(late, 1 << 20);
+    bytes[late] = char(0xC9); // a capital E acute in Windows-1252, no UTF-8
+    Plan p;
+    Failure failure;
+    ASSERT_TRUE(planFile(bytes, store, &p, &failure)) << failure.reason.toStdString();
+    ASSERT_EQ(p.added, 5000);
+    EXPECT_EQ(p.preview[0].values[size_t(Fields::index(Field::AuctionName))],
+              QString::fromUtf8("CafÃ© sign"));
+    EXPECT_EQ(std::as_const(p.additions.back())[size_t(Fields::index(Field::AuctionName))],
+              QString::fromUtf8("Éreen glass shade no. 4999, with a long title"));
+}
+
+TEST_F(OrderImportTest, TheRecordOfARowIsFoundAfterTheStoreChangedInAnyWay)
+{
+    struct Case
+    {
+        const char *what;
+        std::function<void(RecordStore &)> change;
+        std::vector<Cells> rows;
+        std::vector<int> changed; // the records the second file updates
+    };
+    const Cells bob11 = hubOrder("1", "bob", "11", "Lamp", "$1.00");
+    const Cells bob77 = hubOrder("1", "bob", "77", "Lamp", "$1.00");
+    const Cells cy77 = hubOrder("2", "cy", "77", "Vase", "$1.00");
+    const Case cases[] = {
+        {"the item number typed anew",
+         [](RecordStore &s) {
+             s.moveTo(1);
+             s.set(Field::AuctionUrl, " 77 ");
+             s.flush();
+         },
+         {bob77, bob11},
+         {1}},
+        {"a record deleted before it",
+         [](RecordStore &s) {
+             s.moveTo(0);
+             s.deleteCurrent();
+         },
+         {bob11},
+         {0}},
+        {"a record appended after it",
+         [](RecordStore &s) { TestSupport::appendAll(s, {{{Field::UserName, "cy"}, {Field::AuctionUrl, "77"}}}); },
+         {bob11, cy77},
+         {1, 2}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        store.appendRecords({TestSupport::valuesOf({{Field::UserName, "ann"}, {Field::AuctionUrl, "76"}}),
+                             TestSupport::valuesOf({{Field::UserName, "Bob"}, {Field::AuctionUrl, "11"}})},
+                            true);
+        // A first file makes the store's index of item numbers; then the store changes.
+        Plan p;
+        Failure failure;
+        ASSERT_TRUE(planFile(sellerHub({bob11}), store, &p, &failure));
+        EXPECT_EQ(p.updated, 1);
+        c.change(store);
+        ASSERT_TRUE(planFile(sellerHub(c.rows), store, &p, &failure));
+        std::vector<int> changed;
+        for (const RecordChange &rc : p.changes)
+            changed.push_back(rc.index);
+        EXPECT_EQ(changed, c.changed);
+        EXPECT_EQ(p.added, int(c.rows.size() - c.changed.size()));
+    }
 }
