@@ -730,8 +730,9 @@ private:
 // The rows marketplaces put after the orders: "12,record(s) downloaded", "Seller ID : ...".
 bool isTrailer(const QStringList &cells)
 {
-    for (const QString &c : cells) {
-        const QString t = c.trimmed();
+    // They stand in the first two cells; the rest of a row is no business of this test.
+    for (qsizetype i = 0; i < std::min<qsizetype>(cells.size(), 2); ++i) {
+        const QString t = cells[i].trimmed();
         if (t.startsWith(QLatin1String("Seller ID"), Qt::CaseInsensitive) ||
             t.contains(QLatin1String("record(s) downloaded"), Qt::CaseInsensitive))
             return true;

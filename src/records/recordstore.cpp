@@ -100,10 +100,7 @@ void readRow(const QSqlQuery &q, AuctionRecord &r, int revisionAt)
 RecordStore::RecordStore(QObject *parent) : QObject(parent)
 {
     // Whatever changes records or moves them makes the item index again when next asked.
-    connect(this, &RecordStore::recordsAboutToChange, this, [this] {
-        m_itemsIndexed = false;
-        m_items.clear();
-    });
+    connect(this, &RecordStore::recordsAboutToChange, this, [this] { m_itemsIndexed = false; });
 }
 
 RecordStore::~RecordStore()
@@ -567,13 +564,6 @@ void RecordStore::writeChanges(const std::vector<RecordChange> &changes,
     write(changes, rows, false, progress);
 }
 
-void RecordStore::indexItem(int index) const
-{
-    const QString item = m_records[size_t(index)][Field::AuctionUrl].trimmed();
-    if (!item.isEmpty())
-        m_items.emplace(qHash(item), index);
-}
-
 std::vector<int> RecordStore::recordsWithItem(const QString &itemNumber) const
 {
     std::vector<int> found;
@@ -583,12 +573,17 @@ std::vector<int> RecordStore::recordsWithItem(const QString &itemNumber) const
     if (!m_itemsIndexed) {
         m_items.clear();
         m_items.reserve(m_records.size());
-        for (int i = 0; i < recordCount(); ++i)
-            indexItem(i);
+        for (int i = 0; i < recordCount(); ++i) {
+            const QString number = m_records[size_t(i)][Field::AuctionUrl].trimmed();
+            if (!number.isEmpty())
+                m_items.emplace_back(qHash(number), i);
+        }
+        std::sort(m_items.begin(), m_items.end());
         m_itemsIndexed = true;
     }
-    const auto [from, to] = m_items.equal_range(qHash(item));
-    for (auto it = from; it != to; ++it)
+    const size_t hash = qHash(item);
+    auto it = std::lower_bound(m_items.begin(), m_items.end(), std::pair<size_t, int>(hash, -1));
+    for (; it != m_items.end() && it->first == hash; ++it)
         if (m_records[size_t(it->second)][Field::AuctionUrl].trimmed() == item)
             found.push_back(it->second);
     std::sort(found.begin(), found.end());
@@ -684,9 +679,9 @@ void RecordStore::write(const std::vector<RecordChange> &changes,
         m_codes.push_back(flagCodesOf(r.values));
         m_days.push_back(daysOf(r.values));
         m_records.push_back(std::move(r));
-        if (m_itemsIndexed)
-            indexItem(recordCount() - 1);
     }
+    if (!rows.empty())
+        m_itemsIndexed = false;
     rows.clear();
     if (replaceAll)
         reposition(0);

@@ -10,7 +10,6 @@
 #include <functional>
 #include <limits>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 // A change to the current record that was not written because another seat had written
@@ -154,7 +153,7 @@ public:
                       const std::function<void(int, int)> &progress = {});
     // The records whose Auction URL is `itemNumber`, both trimmed, in stored order. They are
     // found through an index of item numbers kept beside the records, made on first use and
-    // kept while records are only added; any other change makes it again when next asked.
+    // made again when next asked after records changed, came or went.
     std::vector<int> recordsWithItem(const QString &itemNumber) const;
     // The number of records in the table now, as the database counts them.
     qint64 storedCount() const;
@@ -187,10 +186,10 @@ private:
                bool replaceAll, const std::function<void(int, int)> &progress);
     void insertRows(QSqlDatabase &db, const std::vector<RecordValues> &rows,
                     std::vector<qint64> *ids, const std::function<void()> &step);
-    // Item number (its hash) to record index; valid while m_itemsIndexed.
-    mutable std::unordered_multimap<size_t, int> m_items;
+    // The hash of each record's item number beside its index, in hash order; made when first
+    // asked for after any change (one block, so making and dropping it is cheap).
+    mutable std::vector<std::pair<size_t, int>> m_items;
     mutable bool m_itemsIndexed = false;
-    void indexItem(int index) const;
 
     std::vector<AuctionRecord> m_records;
     // Beside each record: its flags and its date fields as day numbers.
