@@ -161,8 +161,11 @@ FrmImportOrders::FrmImportOrders(const OrderImport::Plan &plan, const QString &f
             item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
             item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
         }
+        // Right-aligned figures stay beside their titles; the rows of the file get the room.
+        totals->header()->setStretchLastSection(false);
         const QSize totalsSize = fullSize(totals, qMin(listed, 6));
         totals->setMinimumSize(360, totalsSize.height());
+        totals->setMaximumHeight(totalsSize.height());
         listSize = {qMax(listSize.width(), totalsSize.width()), listSize.height() + totalsSize.height()};
     }
 
@@ -192,7 +195,8 @@ FrmImportOrders::FrmImportOrders(const OrderImport::Plan &plan, const QString &f
 
     // Every row and column in sight when the screen has room for them.
     const QSize chrome = layout->sizeHint() - list->sizeHint() -
-                         (totals ? QSize(0, totals->sizeHint().height()) : QSize());
+                         (totals ? QSize(0, qMin(totals->sizeHint().height(), totals->maximumHeight()))
+                                 : QSize());
     const QRect screen = (parent ? parent->screen() : QDialog::screen())->availableGeometry();
     resize(qMin(qMax(listSize.width(), 640) + chrome.width(), screen.width() * 9 / 10),
            qMin(listSize.height() + chrome.height(), screen.height() * 9 / 10));
