@@ -552,6 +552,11 @@ TEST_F(OrderImportTest, APlanWorkedOutBeforeTheRecordChangedIsRefusedWhole)
     store.set(Field::Notes, "typed meanwhile");
     store.flush();
     EXPECT_NE(TestSupport::errorNumberOf([&] { apply(p, store); }), 0);
+    // Handed over for writing and refused, the records to add are still the plan's.
+    Plan handed = p;
+    EXPECT_NE(TestSupport::errorNumberOf([&] { apply(std::move(handed), store); }), 0);
+    ASSERT_EQ(handed.additions.size(), 1u);
+    EXPECT_EQ(std::as_const(handed.additions[0])[size_t(Fields::index(Field::UserName))], "bob");
     const auto all = stored();
     ASSERT_EQ(all.size(), 1u);
     expectCells(all[0], "Item Sent Date=");
