@@ -352,12 +352,12 @@ bool plan(QIODevice &file, RecordStore &store, Plan *out, Failure *failure, cons
 void apply(const Plan &plan, RecordStore &store, const Progress &progress)
 {
     std::vector<RecordValues> additions = plan.additions;
-    store.writeChanges(plan.changes, std::move(additions), progress);
+    store.writeChangesTakingRows(plan.changes, std::move(additions), progress);
 }
 
 void apply(Plan &&plan, RecordStore &store, const Progress &progress)
 {
-    store.writeChanges(plan.changes, std::move(plan.additions), progress);
+    store.writeChangesTakingRows(plan.changes, std::move(plan.additions), progress);
 }
 
 } // namespace OrderImport

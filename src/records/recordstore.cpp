@@ -544,11 +544,6 @@ void RecordStore::appendRecords(const std::vector<FieldValues> &rows, bool repla
     write({}, values, replaceAll, {});
 }
 
-void RecordStore::appendRecords(std::vector<RecordValues> &&rows, bool replaceAll)
-{
-    write({}, rows, replaceAll, {});
-}
-
 void RecordStore::writeChanges(const std::vector<RecordChange> &changes,
                                const std::vector<FieldValues> &rows,
                                const std::function<void(int, int)> &progress)
@@ -557,9 +552,9 @@ void RecordStore::writeChanges(const std::vector<RecordChange> &changes,
     write(changes, values, false, progress);
 }
 
-void RecordStore::writeChanges(const std::vector<RecordChange> &changes,
-                               std::vector<RecordValues> &&rows,
-                               const std::function<void(int, int)> &progress)
+void RecordStore::writeChangesTakingRows(const std::vector<RecordChange> &changes,
+                                         std::vector<RecordValues> &&rows,
+                                         const std::function<void(int, int)> &progress)
 {
     write(changes, rows, false, progress);
 }

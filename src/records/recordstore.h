@@ -139,7 +139,6 @@ public:
     // Appends records in one transaction: either all are stored or none. With replaceAll
     // the table is emptied in the same transaction first.
     void appendRecords(const std::vector<FieldValues> &rows, bool replaceAll = false);
-    void appendRecords(std::vector<RecordValues> &&rows, bool replaceAll = false);
     // Changes records and appends new ones in one transaction: either all is stored or
     // nothing. A record written since the change was worked out from it, here or on another
     // seat, refuses the whole write. Callers flush() before they read the records they
@@ -149,8 +148,9 @@ public:
                       const std::function<void(int, int)> &progress = {});
     // The same with the new records already in their compact form, which the store then
     // keeps without a copy; `rows` is left as it was when the write is refused.
-    void writeChanges(const std::vector<RecordChange> &changes, std::vector<RecordValues> &&rows,
-                      const std::function<void(int, int)> &progress = {});
+    void writeChangesTakingRows(const std::vector<RecordChange> &changes,
+                                std::vector<RecordValues> &&rows,
+                                const std::function<void(int, int)> &progress = {});
     // The records whose Auction URL is `itemNumber`, both trimmed, in stored order. They are
     // found through an index of item numbers kept beside the records, made on first use and
     // made again when next asked after records changed, came or went.
