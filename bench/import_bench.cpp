@@ -1,8 +1,13 @@
 // Importing a 50,000-row Seller Hub Orders report into a store of 100,000 records, importing
 // it again (every row unchanged), and beside them `lotwise-cli import` of as many rows of our
-// own CSV into the same store, each from the file on disk to the records committed.
+// own CSV into the same store, each from the file on disk to the records committed, with the
+// peak memory of each; and Python's csv module reading the same orders into SQLite, as a
+// plain script would, for comparison.
 //
-//   import_bench [--records=N] [--rows=N] [google benchmark flags]
+//   import_bench [--records=N] [--rows=N] [--keep=DIR] [google benchmark flags]
+//
+// --keep writes the prepared files (orders.csv, base.db, imported.db) into DIR and leaves
+// them there, for timing `lotwise-cli import-orders` on them from outside.
 
 #include "platform/dates.h"
 #include "records/csvio.h"
@@ -11,22 +16,34 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
+#include <QProcess>
 #include <QTemporaryDir>
 #include "benchflags.h"
+#include "peakmemory.h"
 
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+
+#include <algorithm>
 #include <memory>
 
 namespace {
 
 int g_records = 100000;
 int g_rows = 50000;
+QString g_keep;
 std::unique_ptr<QTemporaryDir> g_dir;
 
-QString path(const char *name) { return g_dir->filePath(QString::fromLatin1(name)); }
+QString path(const char *name)
+{
+    return (g_keep.isEmpty() ? QDir(g_dir->path()) : QDir(g_keep)).filePath(QString::fromLatin1(name));
+}
 
 // The titles of a recent United States download, in file order.
 const QStringList kTitles = QStringLiteral(
@@ -66,6 +83,8 @@ QByteArray readFile(const QString &file)
 void prepare()
 {
     g_dir = std::make_unique<QTemporaryDir>();
+    if (!g_keep.isEmpty() && !QDir().mkpath(g_keep))
+        qFatal("cannot make %s", qPrintable(g_keep));
     const QDate first(2026, 1, 1);
     {
         RecordStore store;
@@ -176,6 +195,37 @@ void rowsPerSecond(benchmark::State &state)
     state.counters["rows"] = g_rows;
     state.counters["rows_per_second"] =
         benchmark::Counter(double(g_rows), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["file_MB"] = double(QFileInfo(path("orders.csv")).size()) / (1024.0 * 1024.0);
+}
+
+// The highest peak of the iterations, each counted from what was resident as it began.
+class Peak
+{
+public:
+    void start()
+    {
+        malloc_trim(0); // what earlier work freed goes back, so the mark starts low
+        resetPeakMemory();
+    }
+    void stop() { m_mb = std::max(m_mb, peakMemoryMB()); }
+    void report(benchmark::State &state) const { state.counters["peak_MB"] = m_mb; }
+
+private:
+    double m_mb = 0;
+};
+
+// What `lotwise-cli import-orders` does, from the file on disk to the records committed.
+bool importOrders(RecordStore &store, int *added, int *unchanged)
+{
+    QFile f(path("orders.csv"));
+    OrderImport::Failure failure;
+    OrderImport::Plan plan;
+    if (!f.open(QIODevice::ReadOnly) || !OrderImport::plan(f, store, &plan, &failure))
+        return false;
+    OrderImport::apply(std::move(plan), store);
+    *added = plan.added;
+    *unchanged = plan.unchanged;
+    return true;
 }
 
 // From the file on disk to the records committed, into a fresh copy of a prepared store;
@@ -183,33 +233,38 @@ void rowsPerSecond(benchmark::State &state)
 void BM_ImportOrders(benchmark::State &state, bool again)
 {
     RecordStore store;
+    Peak peak;
     for (auto _ : state) {
         state.PauseTiming();
         openCopy(store, again ? "imported.db" : "base.db");
+        peak.start();
         state.ResumeTiming();
-        OrderImport::OrderFile file;
-        OrderImport::Failure failure;
-        if (!OrderImport::read(readFile(path("orders.csv")), &file, &failure))
+        int added = 0, unchanged = 0;
+        if (!importOrders(store, &added, &unchanged))
             state.SkipWithError("the orders file was refused");
-        const OrderImport::Plan plan = OrderImport::plan(file, store);
-        OrderImport::apply(plan, store);
-        if ((again ? plan.unchanged : plan.added) != g_rows)
+        else if ((again ? unchanged : added) != g_rows)
             state.SkipWithError("the rows were not taken as expected");
+        peak.stop();
     }
     rowsPerSecond(state);
+    peak.report(state);
 }
 
 // The reading alone, of the two above: from bytes to sold items.
 void BM_ReadOrders(benchmark::State &state)
 {
     const QByteArray bytes = readFile(path("orders.csv"));
+    Peak peak;
     for (auto _ : state) {
+        peak.start();
         OrderImport::OrderFile file;
         OrderImport::Failure failure;
         if (!OrderImport::read(bytes, &file, &failure))
             state.SkipWithError("the orders file was refused");
+        peak.stop();
     }
     rowsPerSecond(state);
+    peak.report(state);
 }
 
 // What `lotwise-cli import` does with a file of our own CSV.
@@ -229,18 +284,50 @@ void BM_ImportOwnCsv(benchmark::State &state)
     rowsPerSecond(state);
 }
 
+// The same orders file read with Python's csv module into SQLite in one transaction: what a
+// plain script takes, the mark the import is held against. Timed from outside the child.
+void BM_PythonCsvIntoSqlite(benchmark::State &state)
+{
+    const QString script = QStringLiteral(LOTWISE_SOURCE_DIR "/bench/import_compare.py");
+    double peakMB = 0;
+    for (auto _ : state) {
+        QFile::remove(path("python.db"));
+        QProcess python;
+        QElapsedTimer clock;
+        clock.start();
+        python.start(QStringLiteral("python3"), {script, path("orders.csv"), path("python.db")});
+        if (!python.waitForFinished(-1) || python.exitCode() != 0) {
+            state.SkipWithError("the Python comparison did not run");
+            break;
+        }
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        const QList<QByteArray> said = python.readAllStandardOutput().trimmed().split(' ');
+        if (said.value(0).toInt() != g_rows)
+            state.SkipWithError("the Python comparison did not read every row");
+        peakMB = std::max(peakMB, said.value(2).toDouble() / 1024.0);
+    }
+    rowsPerSecond(state);
+    // The child's own: a fork's count would start from this process's size.
+    state.counters["peak_MB"] = peakMB;
+}
+
 } // namespace
 
 BENCHMARK_CAPTURE(BM_ImportOrders, SellerHub, false)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_CAPTURE(BM_ImportOrders, again, true)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ReadOrders)->Name("ImportOrders/read")->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ImportOwnCsv)->Name("ImportOwnCsv")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PythonCsvIntoSqlite)->Name("PythonCsvIntoSqlite")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    if (!initializeBenchmarks(argc, argv, {intFlag("--records=", &g_records), intFlag("--rows=", &g_rows)}))
+    if (!initializeBenchmarks(argc, argv, {intFlag("--records=", &g_records), intFlag("--rows=", &g_rows),
+                               {"--keep=", [](const QByteArray &v) {
+                                    g_keep = QString::fromLocal8Bit(v);
+                                    return !g_keep.isEmpty();
+                                }}}))
         return 2;
     prepare();
     benchmark::RunSpecifiedBenchmarks();

@@ -19,6 +19,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include "benchflags.h"
+#include "peakmemory.h"
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -152,18 +153,6 @@ void BM_Sql(benchmark::State &state, const char *key)
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
-}
-
-long statusKb(const char *field)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : f.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qsizetype(strlen(field))).trimmed().split(' ').value(0).toLong();
-    }
-    return 0;
 }
 
 double heapBytes()

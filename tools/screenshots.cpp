@@ -253,6 +253,22 @@ int main(int argc, char *argv[])
         } else {
             ok = false;
         }
+        // The same file with its own totals, two of which count postage the file names
+        // under a title the import does not read.
+        QByteArray totals = "Order Number,Buyer Username,Item Number,Item Title,Quantity,Sold For,"
+                            "Shipping And Handling,Sale Date,Total Price\r\n";
+        for (int i = 0; i < 12; ++i)
+            totals += QStringLiteral("13-%1,buyer_%2,12%3,Blue vase no. %2,1,$%4.00,$5.00,Mar-%5-26,$%6.00\r\n")
+                          .arg(20000 + i).arg(i).arg(9000000 + i).arg(10 + i).arg(1 + i, 2, 10, QChar(u'0'))
+                          .arg(15 + i + (i % 5 == 2 ? 4 : 0))
+                          .toUtf8();
+        if (OrderImport::read(totals, &file, &failure)) {
+            FrmImportOrders preview(OrderImport::plan(file, win.store()), QStringLiteral("eBay-OrdersReport-Apr-02-2026.csv"), &win);
+            preview.show();
+            ok = QTest::qWaitForWindowExposed(&preview) && save(&preview, out, QStringLiteral("import-orders-totals")) && ok;
+        } else {
+            ok = false;
+        }
         // Two older backups beside the one the start made.
         const QString backups = StoreBackups::folderOf(folder.path());
         for (int days : {1, 2})

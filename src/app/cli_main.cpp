@@ -192,16 +192,22 @@ int importOrders(RecordStore &store, const QString &path, bool dryRun)
         err() << "lotwise-cli: cannot read " << path << ": " << f.errorString() << "\n";
         return 1;
     }
-    OrderImport::OrderFile file;
     OrderImport::Failure failure;
-    if (!OrderImport::read(f.readAll(), &file, &failure)) {
+    OrderImport::Plan plan;
+    if (!OrderImport::plan(f, store, &plan, &failure)) {
         err() << "lotwise-cli: " << failure.message(path) << "\n";
         return 1;
     }
-    const OrderImport::Plan plan = OrderImport::plan(file, store);
+    // An order whose records fall short of the file's own total points at a column not read.
+    for (const OrderImport::TotalMismatch &m : plan.totalMismatches)
+        err() << "lotwise-cli: warning: " << path << ", " << m.message() << "\n";
+    if (plan.mismatchCount > int(plan.totalMismatches.size()))
+        err() << "lotwise-cli: warning: " << path << ": "
+              << plan.mismatchCount - int(plan.totalMismatches.size())
+              << " more orders do not add up to the file's totals.\n";
     out() << "Format: " << OrderImport::formatName(plan.format) << "\n";
     if (!dryRun)
-        OrderImport::apply(plan, store);
+        OrderImport::apply(std::move(plan), store);
     out() << plan.summary() << "\n";
     if (dryRun)
         out() << "Dry run: nothing was written.\n";

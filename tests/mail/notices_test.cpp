@@ -71,12 +71,35 @@ TEST(NoticeSubjects, SaleAndWinnerTextAfterTheFirstCharacterAndNoReplies)
                                                    {"Re: eBay Item Sold: Brass lamp", false},
                                                    {"  RE:eBay Item Sold: Brass lamp", false},
                                                    {"Fwd: Re: eBay Item Sold: Brass lamp", false},
-                                                   {"eBay Item Sold: Antique Store: lamp", true}};
+                                                   {"eBay Item Sold: Antique Store: lamp", true},
+                                                   {"Fwd: RE: eBay Item Sold: x", false},
+                                                   {"FW: fwd:re: eBay Item Sold: x", false},
+                                                   {"fwd: FW: eBay Item Sold: x", true},
+                                                   {"Fwd: re[2]: eBay Item Sold: x", false},
+                                                   {"AW: eBay Item Sold: x", false},
+                                                   {"eBay Item Sold: RE: lamp", true}};
     for (const auto &[subject, isSale] : sales)
         EXPECT_EQ(Notices::isSaleNotice(QString::fromLatin1(subject)), isSale) << subject;
     EXPECT_TRUE(Notices::isWinnerNotice(u"Yahoo! Auctions: Auction Winner: tea set"));
     EXPECT_FALSE(Notices::isWinnerNotice(u"uction Winner: tea set"));
     EXPECT_FALSE(Notices::isWinnerNotice(u"re: Yahoo! Auction Winner: tea set"));
+    EXPECT_FALSE(Notices::isWinnerNotice(u"Fwd: RE: Yahoo! Auction Winner: tea set"));
+}
+
+TEST(NoticeReaders, AWinnerTitleLosesOnlyTheClosingFullStop)
+{
+    const std::pair<const char *, const char *> titles[] = {
+        {"Vintage lamp (1960s)", "Vintage lamp (1960s)"},
+        {"Vintage lamp (1960s).", "Vintage lamp (1960s)"},
+        {"Tea set!", "Tea set!"},
+        {"Tea set \"Rose\"", "Tea set \"Rose\""},
+        {"Tea set...", "Tea set.."},
+        {".", ""}};
+    for (const auto &[written, title] : titles) {
+        SCOPED_TRACE(written);
+        EXPECT_EQ(Notices::readWinner(QStringList{QString("Auction Title: ") + written}).itemName,
+                  QString::fromUtf8(title));
+    }
 }
 
 TEST(NoticeReaders, SaleAndWinnerFieldsFromTheirMarkerLinesAndTheFirstAmount)
@@ -160,7 +183,8 @@ TEST_F(IntakeTest, WinnerNoticesAfterSaleNoticesAndTheAddressPage)
     TestSupport::expectFields(store.recordAt(1).values,
                               {{Field::AuctionName, "Tea set"}, {Field::AuctionUrl, "77"},
                                {Field::UserName, "teatime"}, {Field::EmailAddress, ""},
-                               {Field::AuctionTotal, "23"}});
+                               {Field::AuctionTotal, "23"}, {Field::AuctionSite, "Yahoo"}});
+    EXPECT_EQ(field(0, Field::AuctionSite), "");
     EXPECT_EQ(opened, QStringList{"https://auctions.example/show/myaucs"});
     EXPECT_EQ(scripted.asked()[3].text, "This is a Yahoo Auction would you like to get there email address Now?");
     EXPECT_EQ(mail->inbox.size(), 2);

@@ -146,3 +146,44 @@ TEST_F(ImportOrdersTest, AFileThatCannotBeReadIsRefusedNamingItsLineWithoutAPrev
     ASSERT_EQ(scripted.asked().size(), 2);
     EXPECT_TRUE(scripted.asked()[1].text.contains("missing.csv cannot be read"));
 }
+
+TEST_F(ImportOrdersTest, OrdersThatDoNotAddUpAreListedAndImportAsksOnceMoreBeforeWriting)
+{
+    // The file's totals count a postage column under a title the import does not read.
+    QByteArray renamed = kOrders;
+    renamed.replace("Shipping And Handling", "Delivery Charge");
+    renamed.replace("Paid On Date,Shipped On Date", "Paid On Date,Shipped On Date,Total Price");
+    renamed.replace("Mar-10-26,,", "Mar-10-26,,,$16.50");
+    renamed.replace("Mar-11-26,Mar-12-26,", "Mar-11-26,Mar-12-26,,$25.00");
+    const QString path = writeFile("renamed.csv", renamed);
+    load();
+    for (const Prompts::Button answer : {Prompts::No, Prompts::Yes}) {
+        SCOPED_TRACE(answer == Prompts::Yes ? "Yes" : "No");
+        scripted.clear();
+        QStringList lines;
+        bool stillOpen = false;
+        EXPECT_TRUE(importFile(path, [&](QDialog *d) {
+            auto *list = d->findChild<QTreeWidget *>("lstTotals");
+            ASSERT_TRUE(list);
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                QStringList cells;
+                for (int c = 0; c < list->columnCount(); ++c)
+                    cells << list->topLevelItem(i)->text(c);
+                lines << cells.join('|');
+            }
+            scripted.answerButton(answer);
+            d->findChild<QPushButton *>("cmdImport")->click();
+            // No keeps the preview up, nothing written, for a Cancel.
+            stillOpen = d->isVisible();
+            if (stillOpen)
+                d->findChild<QPushButton *>("cmdCancel")->click();
+        }));
+        EXPECT_EQ(lines, QStringList({"3|11-1|16.50|12.50", "4|11-2|25.00|20.00"}));
+        ASSERT_EQ(scripted.asked().size(), 2);
+        EXPECT_EQ(scripted.asked()[1].text,
+                  "The records of 2 orders do not add up to the totals the file gives for them, "
+                  "so amounts may be missing. Import anyway?");
+        EXPECT_EQ(stillOpen, answer == Prompts::No);
+        EXPECT_EQ(win->store().storedCount(), answer == Prompts::Yes ? 2 : 0);
+    }
+}

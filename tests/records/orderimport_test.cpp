@@ -5,6 +5,7 @@
 #include "records/recordstore.h"
 #include "support/testsupport.h"
 
+#include <QBuffer>
 #include <QHash>
 #include <gtest/gtest.h>
 
@@ -229,6 +230,117 @@ TEST(OrderFile, BritishTitlesPoundsDayFirstDatesSemicolonsAndDecimalCommas)
     expectCells(semi.items[0].values, "Auction Name=Lamp; brass|Auction Total=1238");
 }
 
+TEST(OrderFile, TodaysBritishSellerHubTitlesKeepThePostageAndTheDispatchDate)
+{
+    // The titles of a current British Orders report, in file order.
+    const QStringList titles = QStringLiteral(
+        "Sales record number,Order number,Buyer username,Buyer name,Buyer email,Buyer note,"
+        "Buyer address 1,Buyer address 2,Buyer city,Buyer county,Buyer postcode,Buyer country,"
+        "Post to name,Post to phone,Post to address 1,Post to address 2,Post to city,"
+        "Post to county,Post to postcode,Post to country,Item number,Item title,Custom label,"
+        "Quantity,Sold for,Postage and packaging,Total price,Sale date,Paid on date,"
+        "Post by date,Dispatched on date,Delivery service,Tracking number,Variation details")
+        .split(u',');
+    const Cells teapot = cells(QString::fromUtf8(
+        "Order number=04-1|Buyer username=cath|Buyer email=cath@members.ebay.com|"
+        "Post to name=Cath Smith|Post to address 1=3 High St|Post to address 2=COM24|"
+        "Post to city=York|Post to postcode=YO1 7HH|Post to country=United Kingdom|"
+        "Item number=2001|Item title=Teapot|Quantity=1|Sold for=£4.20|"
+        "Postage and packaging=£3.10|Total price=£7.30|Sale date=02/11/2026|"
+        "Paid on date=03/11/2026|Dispatched on date=05/11/2026|Tracking number=RM123GB"));
+    // An order of two cups: the order row holds the postage and the total.
+    const Cells order = cells(QString::fromUtf8(
+        "Order number=04-2|Buyer username=dai|Post to name=Dai Jones|Post to city=Cardiff|"
+        "Post to postcode=CF10 1AA|Postage and packaging=£2.00|Total price=£12.00|"
+        "Sale date=04/11/2026|Paid on date=04/11/2026"));
+    const Cells cup = cells(QString::fromUtf8(
+        "Order number=04-2|Buyer username=dai|Item number=3001|Item title=Cup|Quantity=2|"
+        "Sold for=£5.00"));
+    const OrderFile file = readOk(table(titles, {teapot, order, cup}).toUtf8());
+    ASSERT_EQ(file.items.size(), 2u);
+    expectCells(file.items[0].values,
+                "Auction Total=7.3|Close Date=11/2/2026|Payment Made Date=11/3/2026|"
+                "CK Item Sent=1|Item Sent Date=11/5/2026|Tracking Number=RM123GB|"
+                "Email Address=cath@members.ebay.com|"
+                "Address=Cath Smith\n3 High St\nCOM24\nYork YO1 7HH\nUnited Kingdom");
+    expectCells(file.items[1].values, "Auction Total=12|Close Date=11/4/2026|CK Item Sent=0");
+    EXPECT_TRUE(file.totalMismatches.empty());
+}
+
+TEST(OrderFile, AnOrderWhoseRecordsDoNotAddUpToTheFilesTotalIsListedWithBothFigures)
+{
+    QStringList titles = kHubTitles;
+    titles << "Seller Collected Tax" << "eBay Collected Tax" << "eBay Collected Charges"
+           << "eBay Collected Tax and Fees Included in Total";
+    // A lamp for $12.50 with $4.20 postage, on line 2.
+    const Cells lamp = hubOrder("12-1", "ann", "501", "Lamp", "$12.50");
+    struct Case
+    {
+        const char *what;
+        std::vector<Cells> rows;
+        const char *renamed; // a title the file writes under a name the import does not know
+        QStringList listed;  // "line|order|the file's total|the records' total", in cents
+    };
+    const Case cases[] = {
+        {"adds up", {with(lamp, "Total Price=$16.70")}, nullptr, {}},
+        {"no total given", {lamp}, nullptr, {}},
+        {"a cent apart is rounding", {with(lamp, "Total Price=$16.71")}, nullptr, {}},
+        {"two cents apart", {with(lamp, "Total Price=$16.72")}, nullptr, {"2|12-1|1672|1670"}},
+        {"postage under an unknown title",
+         {with(lamp, "Total Price=$16.70")},
+         "Shipping And Handling",
+         {"2|12-1|1670|1250"}},
+        {"eBay's tax, included as the file says",
+         {with(lamp, "Total Price=$17.70|eBay Collected Tax=$1.00|"
+                     "eBay Collected Tax and Fees Included in Total=Yes")},
+         nullptr,
+         {}},
+        {"eBay's tax and charges, not included",
+         {with(lamp, "Total Price=$16.70|eBay Collected Tax=$1.00|eBay Collected Charges=$0.50|"
+                     "eBay Collected Tax and Fees Included in Total=No")},
+         nullptr,
+         {}},
+        {"the seller's own tax",
+         {with(lamp, "Total Price=$17.50|Seller Collected Tax=$0.80")},
+         nullptr,
+         {}},
+        {"an order of two items that adds up",
+         {cells("Order Number=7-7|Buyer Username=bob|Shipping And Handling=$6.00|"
+                "Total Price=$36.00|Sale Date=Dec-01-26"),
+          cells("Order Number=7-7|Buyer Username=bob|Item Number=1|Item Title=A|Sold For=$10.00"),
+          cells("Order Number=7-7|Buyer Username=bob|Item Number=2|Item Title=B|Sold For=$20.00")},
+         nullptr,
+         {}},
+        {"an order of two items short of its total, and one that adds up after it",
+         {cells("Order Number=7-7|Buyer Username=bob|Shipping And Handling=$6.00|"
+                "Total Price=$40.00|Sale Date=Dec-01-26"),
+          cells("Order Number=7-7|Buyer Username=bob|Item Number=1|Item Title=A|Sold For=$10.00"),
+          cells("Order Number=7-7|Buyer Username=bob|Item Number=2|Item Title=B|Sold For=$20.00"),
+          with(lamp, "Total Price=$16.70")},
+         nullptr,
+         {"2|7-7|4000|3600"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QStringList t = titles;
+        if (c.renamed)
+            t.replaceInStrings(c.renamed, "Delivery Cost");
+        std::vector<Cells> rows = c.rows;
+        if (c.renamed)
+            for (Cells &r : rows)
+                r["Delivery Cost"] = r.value(c.renamed);
+        const OrderFile file = readOk(table(t, rows).toUtf8());
+        QStringList listed;
+        for (const TotalMismatch &m : file.totalMismatches)
+            listed << QStringLiteral("%1|%2|%3|%4")
+                          .arg(m.line)
+                          .arg(m.orderNumber)
+                          .arg(m.fileTotal)
+                          .arg(m.recordsTotal);
+        EXPECT_EQ(listed, c.listed);
+    }
+}
+
 TEST(OrderFile, SalesHistoryInWindows1252WithAnAccentedName)
 {
     const QStringList titles =
@@ -440,8 +552,144 @@ TEST_F(OrderImportTest, APlanWorkedOutBeforeTheRecordChangedIsRefusedWhole)
     store.set(Field::Notes, "typed meanwhile");
     store.flush();
     EXPECT_NE(TestSupport::errorNumberOf([&] { apply(p, store); }), 0);
+    // Handed over for writing and refused, the records to add are still the plan's.
+    Plan handed = p;
+    EXPECT_NE(TestSupport::errorNumberOf([&] { apply(std::move(handed), store); }), 0);
+    ASSERT_EQ(handed.additions.size(), 1u);
+    EXPECT_EQ(std::as_const(handed.additions[0])[size_t(Fields::index(Field::UserName))], "bob");
     const auto all = stored();
     ASSERT_EQ(all.size(), 1u);
     expectCells(all[0], "Item Sent Date=");
     EXPECT_EQ(store.recordCount(), 1);
+}
+
+// ---------------------------------------------------------------------------
+// Reading a file as it is read from disk
+
+namespace {
+
+// A Seller Hub file of `rows` one-item orders, longer than the blocks the file is read in.
+std::vector<Cells> manyOrders(int rows)
+{
+    std::vector<Cells> all;
+    for (int i = 0; i < rows; ++i)
+        all.push_back(with(hubOrder(QString::number(i), QStringLiteral("buyer%1").arg(i % 7),
+                                    QString::number(5000 + i),
+                                    QStringLiteral("Green glass shade no. %1, with a long title").arg(i),
+                                    "$3.00"),
+                           "Buyer Note=A note long enough to make the file run over a megabyte"));
+    return all;
+}
+
+bool planFile(const QByteArray &bytes, RecordStore &store, Plan *p, Failure *failure)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return plan(buffer, store, p, failure);
+}
+
+} // namespace
+
+TEST_F(OrderImportTest, ABadRowDeepInALongFileRefusesTheWholeFileAndWritesNothing)
+{
+    std::vector<Cells> rows = manyOrders(6000);
+    const QByteArray good = sellerHub(rows);
+    ASSERT_GT(good.size(), 1 << 20); // more than one block
+    rows[5990]["Sale Date"] = "Dex-41-26";
+    Plan p;
+    p.added = -1;
+    Failure failure;
+    EXPECT_FALSE(planFile(sellerHub(rows), store, &p, &failure));
+    EXPECT_EQ(failure.line, 5994); // after the commas, the titles and the commas
+    EXPECT_TRUE(failure.reason.contains("Dex-41-26")) << failure.reason.toStdString();
+    EXPECT_EQ(p.added, -1);
+    EXPECT_EQ(store.storedCount(), 0);
+
+    // The good file: counts and the first rows before anything is written, then all of it.
+    ASSERT_TRUE(planFile(good, store, &p, &failure)) << failure.reason.toStdString();
+    EXPECT_EQ(p.added, 6000);
+    ASSERT_EQ(p.preview.size(), Plan::kPreviewRows);
+    EXPECT_EQ(p.preview[0].line, 4);
+    EXPECT_EQ(store.storedCount(), 0);
+    apply(std::move(p), store);
+    EXPECT_EQ(store.storedCount(), 6000);
+    EXPECT_EQ(store.recordAt(5999)[Field::AuctionUrl], "10999");
+
+    // Again, every row unchanged.
+    ASSERT_TRUE(planFile(good, store, &p, &failure));
+    EXPECT_EQ(p.unchanged, 6000);
+    EXPECT_TRUE(p.changes.empty());
+    EXPECT_TRUE(p.additions.empty());
+}
+
+TEST_F(OrderImportTest, AFileThatIsNotUtf8PastItsFirstBlockIsReadAsWindows1252FromTheStart)
+{
+    std::vector<Cells> rows = manyOrders(5000);
+    rows[0]["Item Title"] = "Caf\u00c3\u00a9 sign"; // as UTF-8 bytes these read as one letter
+    QByteArray bytes = QString::fromUtf8(sellerHub(rows)).toLatin1();
+    const qsizetype late = bytes.lastIndexOf("Green glass shade no. 4999");
+    ASSERT_GT(late, 1 << 20);
+    bytes[late] = char(0xC9); // a capital E acute in Windows-1252, no UTF-8
+    Plan p;
+    Failure failure;
+    ASSERT_TRUE(planFile(bytes, store, &p, &failure)) << failure.reason.toStdString();
+    ASSERT_EQ(p.added, 5000);
+    EXPECT_EQ(p.preview[0].values[size_t(Fields::index(Field::AuctionName))],
+              QString::fromUtf8("CafÃ© sign"));
+    EXPECT_EQ(std::as_const(p.additions.back())[size_t(Fields::index(Field::AuctionName))],
+              QString::fromUtf8("Éreen glass shade no. 4999, with a long title"));
+}
+
+TEST_F(OrderImportTest, TheRecordOfARowIsFoundAfterTheStoreChangedInAnyWay)
+{
+    struct Case
+    {
+        const char *what;
+        std::function<void(RecordStore &)> change;
+        std::vector<Cells> rows;
+        std::vector<int> changed; // the records the second file updates
+    };
+    const Cells bob11 = hubOrder("1", "bob", "11", "Lamp", "$1.00");
+    const Cells bob77 = hubOrder("1", "bob", "77", "Lamp", "$1.00");
+    const Cells cy77 = hubOrder("2", "cy", "77", "Vase", "$1.00");
+    const Case cases[] = {
+        {"the item number typed anew",
+         [](RecordStore &s) {
+             s.moveTo(1);
+             s.set(Field::AuctionUrl, " 77 ");
+             s.flush();
+         },
+         {bob77, bob11},
+         {1}},
+        {"a record deleted before it",
+         [](RecordStore &s) {
+             s.moveTo(0);
+             s.deleteCurrent();
+         },
+         {bob11},
+         {0}},
+        {"a record appended after it",
+         [](RecordStore &s) { TestSupport::appendAll(s, {{{Field::UserName, "cy"}, {Field::AuctionUrl, "77"}}}); },
+         {bob11, cy77},
+         {1, 2}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        store.appendRecords({TestSupport::valuesOf({{Field::UserName, "ann"}, {Field::AuctionUrl, "76"}}),
+                             TestSupport::valuesOf({{Field::UserName, "Bob"}, {Field::AuctionUrl, "11"}})},
+                            true);
+        // A first file makes the store's index of item numbers; then the store changes.
+        Plan p;
+        Failure failure;
+        ASSERT_TRUE(planFile(sellerHub({bob11}), store, &p, &failure));
+        EXPECT_EQ(p.updated, 1);
+        c.change(store);
+        ASSERT_TRUE(planFile(sellerHub(c.rows), store, &p, &failure));
+        std::vector<int> changed;
+        for (const RecordChange &rc : p.changes)
+            changed.push_back(rc.index);
+        EXPECT_EQ(changed, c.changed);
+        EXPECT_EQ(p.added, int(c.rows.size() - c.changed.size()));
+    }
 }

@@ -209,6 +209,38 @@ TEST_P(StoreOnBothBackEnds, PackedFlagsFollowEveryChange)
     EXPECT_EQ(store.flagCodesAt(1)[size_t(Fields::index(Field::Check))], 1);
 }
 
+// The index of item numbers answers as a walk over every record would, whatever changed.
+TEST_P(StoreOnBothBackEnds, RecordsOfAnItemNumberAreFoundAsAWalkWouldFindThem)
+{
+    RecordStore store;
+    openStore(store);
+    TestSupport::appendAll(store, {{{Field::AuctionUrl, "10"}}, {{Field::AuctionUrl, " 10 "}},
+                                   {{Field::AuctionUrl, "100"}}, {{Field::AuctionUrl, ""}}});
+    const auto walk = [&](const QString &item) {
+        std::vector<int> found;
+        for (int i = 0; i < store.recordCount(); ++i)
+            if (!item.trimmed().isEmpty() && store.recordAt(i)[Field::AuctionUrl].trimmed() == item.trimmed())
+                found.push_back(i);
+        return found;
+    };
+    const auto same = [&](const char *step) {
+        SCOPED_TRACE(step);
+        for (const QString item : {"10", " 100", "1", "", "42"})
+            EXPECT_EQ(store.recordsWithItem(item), walk(item)) << item.toStdString();
+    };
+    same("as stored");
+    EXPECT_EQ(store.recordsWithItem("10"), (std::vector<int>{0, 1}));
+    store.moveTo(3);
+    store.set(Field::AuctionUrl, "42");
+    same("a number typed in");
+    store.moveFirst();
+    store.deleteCurrent();
+    same("a record deleted");
+    TestSupport::appendAll(store, {{{Field::AuctionUrl, "10"}}});
+    same("a record appended");
+    EXPECT_EQ(store.recordsWithItem("10").size(), 2u);
+}
+
 // A record's texts are kept packed in one block: each kind of text comes back exactly, its
 // neighbours untouched, its flag and day numbers in step, as set and as read again.
 TEST_P(StoreOnBothBackEnds, EveryKindOfTextComesBackExactlyBesideItsNeighbours)

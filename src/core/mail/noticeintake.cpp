@@ -116,6 +116,8 @@ bool NoticeIntake::takeIn(Kind kind, const QString &body)
     m_store.set(Field::UserName, fields.buyer.trimmed());
     if (kind == Kind::Sale)
         m_store.set(Field::EmailAddress, fields.buyerEmail.trimmed());
+    else
+        m_store.set(Field::AuctionSite, QStringLiteral("Yahoo")); // an empty site reads as eBay
     ++m_tally.added;
 
     const std::optional<QString> shipping =

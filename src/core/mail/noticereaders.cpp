@@ -1,5 +1,7 @@
 #include "noticereaders.h"
 
+#include <QRegularExpression>
+
 namespace Notices {
 
 namespace {
@@ -42,8 +44,24 @@ bool subjectHas(QStringView subject, QLatin1String text)
 
 bool isReply(QStringView subject)
 {
-    return subject.indexOf(QLatin1String("Re:")) > 0 ||
-           subject.trimmed().startsWith(QLatin1String("re:"), Qt::CaseInsensitive);
+    if (subject.indexOf(QLatin1String("Re:")) > 0)
+        return true;
+    // The prefixes mail programs put before a subject, in any case and order: "Fwd: RE: ..."
+    // is a reply that was forwarded, "Fwd: ..." alone a forwarded notice.
+    static const QRegularExpression prefix(
+        QStringLiteral("^\\s*(re|fwd?|aw|wg|sv|tr)\\s*(?:\\[\\d+\\]|\\(\\d+\\))?\\s*:"),
+        QRegularExpression::CaseInsensitiveOption);
+    for (;;) {
+        const QRegularExpressionMatch m = prefix.match(subject);
+        if (!m.hasMatch())
+            return false;
+        const QStringView word = m.capturedView(1);
+        if (word.compare(QLatin1String("re"), Qt::CaseInsensitive) == 0 ||
+            word.compare(QLatin1String("aw"), Qt::CaseInsensitive) == 0 ||
+            word.compare(QLatin1String("sv"), Qt::CaseInsensitive) == 0)
+            return true;
+        subject = subject.mid(m.capturedEnd());
+    }
 }
 
 bool isSaleNotice(QStringView subject)
@@ -91,8 +109,9 @@ Fields readWinner(const QStringList &lines)
             continue;
         if (has(line, "Auction Title:")) {
             f.itemName = trimSpaces(cut(line, "Auction Title:"));
-            // The site closes the title with a full stop; a title's own last letter stays.
-            if (!f.itemName.isEmpty() && f.itemName.back().isPunct())
+            // The site closes the title with a full stop; a title's own last character, a
+            // closing bracket say, stays.
+            if (f.itemName.endsWith(u'.'))
                 f.itemName.chop(1);
         }
         if (has(line, "Auction ID:"))

@@ -17,8 +17,8 @@ struct Fields
 };
 
 // A notice subject: the site's text after at least one character (the first letter of the
-// site's name), and not a reply: no "Re:" after the first character, and none at the start
-// in any letter case.
+// site's name), and not a reply: no "Re:" after the first character, and no reply prefix
+// in any letter case among the prefixes the subject starts with ("Fwd: RE: ...").
 bool isSaleNotice(QStringView subject);
 bool isWinnerNotice(QStringView subject);
 bool isReply(QStringView subject);

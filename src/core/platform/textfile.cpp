@@ -24,7 +24,7 @@ int cp1252Byte(char16_t c)
     return -1;
 }
 
-QString fromCp1252(const QByteArray &bytes)
+QString cp1252Text(const QByteArray &bytes)
 {
     QString out(bytes.size(), Qt::Uninitialized);
     QChar *d = out.data();
@@ -78,13 +78,15 @@ bool writeBytes(const QString &path, const QByteArray &bytes, QIODevice::OpenMod
 
 namespace TextFile {
 
+QString fromCp1252(const QByteArray &bytes) { return cp1252Text(bytes); }
+
 QString decode(const QByteArray &bytes)
 {
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text.startsWith(QChar(0xFEFF)) ? text.mid(1) : text;
-    return fromCp1252(bytes);
+    return cp1252Text(bytes);
 }
 
 QByteArray encode(const QString &text)

@@ -10,6 +10,8 @@
 namespace TextFile {
 
 QString decode(const QByteArray &bytes);
+// Windows-1252 bytes as text; every byte reads as a character.
+QString fromCp1252(const QByteArray &bytes);
 QByteArray encode(const QString &text);
 
 // A line ends at CR LF or at a lone CR; a lone LF stays inside its line. A last line

@@ -6,11 +6,15 @@
 #include "platform/textfile.h"
 #include "records/csvio.h"
 
+#include <QBuffer>
 #include <QHash>
+#include <QIODevice>
+#include <QStringDecoder>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 namespace OrderImport {
@@ -51,6 +55,14 @@ enum Col {
     FeedbackLeft,
     Tracking,
     ItemNote,
+    // What a file's own total counts besides the items and the postage.
+    SellerTax,
+    MarketTax,
+    MarketCharges,
+    MarketIncluded,
+    SalesTax,
+    Insurance,
+    CodFee,
     ColCount
 };
 
@@ -80,8 +92,9 @@ const std::array<QStringList, ColCount> &aliases()
         {"Item Title", "Item Name"},
         {"Quantity"},
         {"Sold For", "Sale Price", "Price"},
-        {"Shipping And Handling", "Postage And Handling", "Order Shipping", "Order Delivery"},
-        {"Order Total"},
+        {"Shipping And Handling", "Postage And Handling", "Postage And Packaging", "Order Shipping",
+         "Order Delivery"},
+        {"Order Total", "Total Price"},
         {"Number of Items"},
         {"Sale Date"},
         {"Paid On Date", "Date Paid"},
@@ -89,6 +102,13 @@ const std::array<QStringList, ColCount> &aliases()
         {"Feedback Left"},
         {"Tracking Number"},
         {"My Item Note", "Notes to yourself"},
+        {"Seller Collected Tax"},
+        {"eBay Collected Tax"},
+        {"eBay Collected Charges"},
+        {"eBay Collected Tax and Fees Included in Total"},
+        {"US Tax"},
+        {"Insurance"},
+        {"Cash on delivery fee"},
     }};
     return all;
 }
@@ -322,7 +342,11 @@ public:
             }
         }
         m_dayFirst = titleIndex(QStringLiteral("Postage And Handling")) >= 0 ||
+                     titleIndex(QStringLiteral("Postage And Packaging")) >= 0 ||
                      titleIndex(QStringLiteral("Post To Postcode")) >= 0;
+        // Etsy's order total is what its record is made from; only eBay's files can disagree.
+        m_checkTotals = m_at[OrderTotal] >= 0 && (format.format == Format::SellerHubOrders ||
+                                                  format.format == Format::SalesHistory);
     }
 
     bool checkColumns(int titleLine)
@@ -362,7 +386,90 @@ public:
         return ok;
     }
 
+    // The last order's totals are compared when the file's orders end.
+    void finish(std::vector<TotalMismatch> *mismatches, int *count)
+    {
+        closeCheck();
+        *mismatches = std::move(m_mismatches);
+        *count = m_mismatchCount;
+    }
+
 private:
+    // The order whose records are being added up against the file's total for it.
+    struct Check
+    {
+        int line = 0;
+        QString order;
+        std::optional<qint64> fileTotal;
+        qint64 included = 0; // the tax and charges the file counts in its total
+        qint64 records = 0;
+        bool totalOfOrderRow = false;
+    };
+
+    // The file's total on this row and the tax and charges it says that total includes. A
+    // cell the check cannot read leaves the order unchecked rather than refusing a file
+    // whose records could be read.
+    bool totalOn(const Row &row, qint64 *total, qint64 *included) const
+    {
+        if (!m_checkTotals || row[OrderTotal].isEmpty())
+            return false;
+        const auto t = cents(row[OrderTotal]);
+        if (!t)
+            return false;
+        std::vector<Col> counted = {SellerTax, SalesTax, Insurance, CodFee};
+        if (row[MarketIncluded].startsWith(u'y', Qt::CaseInsensitive))
+            counted.insert(counted.end(), {MarketTax, MarketCharges});
+        *total = *t;
+        *included = 0;
+        for (Col c : counted) {
+            const auto extra = cents(row[c]);
+            if (!extra)
+                return false;
+            *included += *extra;
+        }
+        return true;
+    }
+
+    void openCheck(const Row &row, const QString &order)
+    {
+        closeCheck();
+        Check c{row.line(), order, std::nullopt, 0, 0};
+        qint64 total = 0;
+        if (totalOn(row, &total, &c.included))
+            c.fileTotal = total;
+        c.totalOfOrderRow = c.fileTotal.has_value();
+        m_check = std::move(c);
+    }
+
+    // An item row of the open order: its record's total, and its own total where the order
+    // row gave none.
+    void addItemToCheck(const Row &row, qint64 recordTotal)
+    {
+        if (!m_check)
+            return;
+        m_check->records += recordTotal;
+        qint64 total = 0, included = 0;
+        if (m_check->line != row.line() && !m_check->totalOfOrderRow &&
+            totalOn(row, &total, &included)) {
+            m_check->fileTotal = m_check->fileTotal.value_or(0) + total;
+            m_check->included += included;
+        }
+    }
+
+    void closeCheck()
+    {
+        if (!m_check)
+            return;
+        const Check c = std::move(*m_check);
+        m_check.reset();
+        const qint64 counted = c.records + c.included;
+        if (!c.fileTotal || std::abs(*c.fileTotal - counted) <= 1)
+            return;
+        ++m_mismatchCount;
+        if (m_mismatches.size() < kListedMismatches)
+            m_mismatches.push_back({c.line, c.order, *c.fileTotal, counted});
+    }
+
     qsizetype titleIndex(const QString &title) const
     {
         const QString k = key(title);
@@ -510,6 +617,7 @@ private:
             if (!amount(row, Shipping, &postage) || !date(row, SaleDate, &d) ||
                 !date(row, PaidDate, &d) || !date(row, ShippedDate, &d))
                 return false;
+            openCheck(row, order);
             m_orderCells = cells;
             m_orderRow.emplace(&m_orderCells, &m_at, row.line());
             m_orderNumber = order;
@@ -531,6 +639,9 @@ private:
             sale.postage = m_orderPostageTaken ? 0 : *m_orderPostage;
             m_orderPostageTaken = true;
         }
+        if (!group)
+            openCheck(row, order);
+        addItemToCheck(row, sale.price * sale.count + sale.postage);
         SoldItem item = soldItem(row, QStringLiteral("eBay"), order, sale);
         FieldValues &v = item.values;
         put(v, Field::UserName, cell(Buyer));
@@ -603,6 +714,10 @@ private:
     Failure *m_failure;
     std::array<int, ColCount> m_at;
     bool m_dayFirst = false;
+    bool m_checkTotals = false;
+    std::optional<Check> m_check;
+    std::vector<TotalMismatch> m_mismatches;
+    int m_mismatchCount = 0;
     // The order row of the eBay order being read.
     QStringList m_orderCells;
     std::optional<Row> m_orderRow;
@@ -615,8 +730,9 @@ private:
 // The rows marketplaces put after the orders: "12,record(s) downloaded", "Seller ID : ...".
 bool isTrailer(const QStringList &cells)
 {
-    for (const QString &c : cells) {
-        const QString t = c.trimmed();
+    // They stand in the first two cells; the rest of a row is no business of this test.
+    for (qsizetype i = 0; i < std::min<qsizetype>(cells.size(), 2); ++i) {
+        const QString t = cells[i].trimmed();
         if (t.startsWith(QLatin1String("Seller ID"), Qt::CaseInsensitive) ||
             t.contains(QLatin1String("record(s) downloaded"), Qt::CaseInsensitive))
             return true;
@@ -628,77 +744,223 @@ bool isTrailer(const QStringList &cells)
 
 QString formatName(Format format) { return QLatin1String(info(format).name); }
 
+namespace {
+
+QString centsText(qint64 c)
+{
+    const qint64 a = c < 0 ? -c : c;
+    return QStringLiteral("%1%2.%3")
+        .arg(c < 0 ? QStringLiteral("-") : QString())
+        .arg(a / 100)
+        .arg(int(a % 100), 2, 10, QChar(u'0'));
+}
+
+} // namespace
+
+QString TotalMismatch::message() const
+{
+    return QStringLiteral("line %1: %2 totals %3 in the file, but its records come to %4.")
+        .arg(line)
+        .arg(orderNumber.isEmpty() ? QStringLiteral("the sale") : QStringLiteral("order ") + orderNumber,
+             centsText(fileTotal), centsText(recordsTotal));
+}
+
 QString Failure::message(const QString &fileName) const
 {
     return QStringLiteral("%1, line %2: %3; nothing was imported.").arg(fileName).arg(line).arg(reason);
 }
 
-bool read(const QByteArray &bytes, OrderFile *file, Failure *failure, const Progress &progress)
+namespace {
+
+constexpr qint64 kBlockBytes = 1 << 20;
+
+// The text of a file a block at a time, decoded as TextFile::decode decodes a whole one:
+// UTF-8 without its byte-order mark, or Windows-1252 for bytes that are not UTF-8.
+class TextBlocks
 {
-    const QString text = TextFile::decode(bytes);
-    // Find the title row and the separator in the first lines, then read the whole file.
+public:
+    TextBlocks(QIODevice &device, bool cp1252) : m_device(device), m_cp1252(cp1252) {}
+
+    // The next block; false at the end of the file or, reading UTF-8, at bytes that are not.
+    bool next(QString *text)
+    {
+        const QByteArray bytes = m_device.read(kBlockBytes);
+        if (bytes.isEmpty())
+            return false;
+        m_read += bytes.size();
+        *text = m_cp1252 ? TextFile::fromCp1252(bytes) : m_utf8.decode(bytes);
+        if (!m_cp1252 && m_utf8.hasError()) {
+            m_notUtf8 = true;
+            return false;
+        }
+        if (m_first && text->startsWith(QChar(0xFEFF)))
+            text->remove(0, 1);
+        m_first = false;
+        return true;
+    }
+    bool notUtf8() const { return m_notUtf8; }
+    qint64 bytesRead() const { return m_read; }
+
+private:
+    QIODevice &m_device;
+    bool m_cp1252;
+    QStringDecoder m_utf8{QStringConverter::Utf8};
+    bool m_first = true;
+    bool m_notUtf8 = false;
+    qint64 m_read = 0;
+};
+
+// The title row and the separator, from the first lines of the file.
+bool findTitles(QStringView head, const FormatInfo **format, QChar *separator, int *titleLine,
+                Failure *failure)
+{
     qsizetype headEnd = 0;
     for (int n = 0; n < kTitleSearchLines && headEnd >= 0; ++n)
-        headEnd = text.indexOf(u'\n', headEnd + (n ? 1 : 0));
-    const QStringView head = headEnd < 0 ? QStringView(text) : QStringView(text).left(headEnd);
-    const FormatInfo *format = nullptr;
-    QChar separator;
-    int titleLine = 0;
+        headEnd = head.indexOf(u'\n', headEnd + (n ? 1 : 0));
+    if (headEnd >= 0)
+        head = head.left(headEnd);
+    *format = nullptr;
     for (const QChar sep : {QChar(u','), QChar(u';')}) {
         std::vector<QStringList> rows;
         std::vector<int> lines;
         Csv::ParseError e;
         if (!Csv::parseText(head, sep, &rows, &e, &lines) && rows.empty())
             continue;
-        for (size_t r = 0; r < rows.size() && !format; ++r) {
-            if ((format = recognise(rows[r]))) {
-                separator = sep;
-                titleLine = lines[r];
+        for (size_t r = 0; r < rows.size() && !*format; ++r) {
+            if ((*format = recognise(rows[r]))) {
+                *separator = sep;
+                *titleLine = lines[r];
             }
         }
-        if (format)
-            break;
+        if (*format)
+            return true;
     }
-    if (!format) {
-        *failure = {1, QStringLiteral("no title row of a known order file in the first %1 lines; "
-                                      "expected the titles of %2")
-                           .arg(kTitleSearchLines)
-                           .arg(expectedTitles())};
-        return false;
-    }
+    *failure = {1, QStringLiteral("no title row of a known order file in the first %1 lines; "
+                                  "expected the titles of %2")
+                       .arg(kTitleSearchLines)
+                       .arg(expectedTitles())};
+    return false;
+}
 
-    std::vector<QStringList> rows;
-    std::vector<int> lines;
-    Csv::ParseError e;
-    if (!Csv::parseText(text, separator, &rows, &e, &lines)) {
-        *failure = {e.line, e.message};
-        return false;
-    }
-    size_t title = 0;
-    while (title < rows.size() && lines[title] != titleLine)
-        ++title;
-    if (title == rows.size()) {
-        *failure = {titleLine, QStringLiteral("the title row cannot be read")};
-        return false;
-    }
-    Reader reader(*format, rows[title], failure);
-    if (!reader.checkColumns(titleLine))
-        return false;
-    file->format = format->format;
-    file->items.clear();
-    const int total = int(rows.size() - title - 1);
-    for (size_t r = title + 1; r < rows.size(); ++r) {
-        if (isTrailer(rows[r]))
+enum class Outcome { Read, Refused, NotUtf8 };
+
+Outcome readRows(QIODevice &device, bool cp1252, const ItemSink &sink, Failure *failure,
+                 const Progress &progress)
+{
+    TextBlocks blocks(device, cp1252);
+    QString head, block;
+    bool more = true;
+    while (head.count(u'\n') < kTitleSearchLines && (more = blocks.next(&block)))
+        head += block;
+    if (blocks.notUtf8())
+        return Outcome::NotUtf8;
+    const FormatInfo *format = nullptr;
+    QChar separator;
+    int titleLine = 0;
+    if (!findTitles(head, &format, &separator, &titleLine, failure))
+        return Outcome::Refused;
+
+    Csv::RowReader rows(separator);
+    rows.feed(head);
+    head.clear();
+    if (!more)
+        rows.finish();
+    std::optional<Reader> reader;
+    std::vector<SoldItem> items;
+    QStringList cells;
+    int line = 0;
+    int done = 0;
+    const qint64 size = std::max<qint64>(device.size(), 1);
+    for (bool reading = true; reading;) {
+        Csv::ParseError e;
+        switch (rows.next(&cells, &line, &e)) {
+        case Csv::RowReader::Next::More:
+            if (blocks.next(&block))
+                rows.feed(block);
+            else if (blocks.notUtf8())
+                return Outcome::NotUtf8;
+            else
+                rows.finish();
+            continue;
+        case Csv::RowReader::Next::Error: *failure = {e.line, e.message}; return Outcome::Refused;
+        case Csv::RowReader::Next::End: reading = false; continue;
+        case Csv::RowReader::Next::Row: break;
+        }
+        if (!reader) {
+            if (line < titleLine)
+                continue;
+            if (line != titleLine) {
+                *failure = {titleLine, QStringLiteral("the title row cannot be read")};
+                return Outcome::Refused;
+            }
+            reader.emplace(*format, cells, failure);
+            if (!reader->checkColumns(titleLine))
+                return Outcome::Refused;
+            sink.begin(format->format);
+            continue;
+        }
+        if (isTrailer(cells))
             break;
-        if (!reader.take(rows[r], lines[r], &file->items))
-            return false;
-        const int done = int(r - title);
-        if (progress && (done % 256 == 0 || done == total))
-            progress(done, total);
+        if (!reader->take(cells, line, &items))
+            return Outcome::Refused;
+        for (SoldItem &item : items)
+            sink.item(std::move(item));
+        items.clear();
+        // The rows still to come are guessed from the bytes still to read.
+        if (progress && ++done % 256 == 0)
+            progress(done, int(std::max<qint64>(done, qint64(done) * size / std::max<qint64>(blocks.bytesRead(), 1))));
     }
+    if (!reader) {
+        *failure = {titleLine, QStringLiteral("the title row cannot be read")};
+        return Outcome::Refused;
+    }
+    // What follows the orders still decides how the whole file is read.
+    while (blocks.next(&block)) {
+    }
+    if (blocks.notUtf8())
+        return Outcome::NotUtf8;
+    std::vector<TotalMismatch> mismatches;
+    int count = 0;
+    reader->finish(&mismatches, &count);
+    sink.mismatches(std::move(mismatches), count);
     if (progress)
-        progress(total, total);
-    return true;
+        progress(done, done);
+    return Outcome::Read;
+}
+
+} // namespace
+
+bool readItems(QIODevice &device, const ItemSink &sink, Failure *failure, const Progress &progress)
+{
+    for (const bool cp1252 : {false, true}) {
+        if (!device.seek(0)) {
+            *failure = {1, QStringLiteral("the file cannot be read from its start")};
+            return false;
+        }
+        switch (readRows(device, cp1252, sink, failure, progress)) {
+        case Outcome::Read: return true;
+        case Outcome::Refused: return false;
+        case Outcome::NotUtf8: break;
+        }
+    }
+    return false; // Windows-1252 decodes every byte
+}
+
+bool read(const QByteArray &bytes, OrderFile *file, Failure *failure, const Progress &progress)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const ItemSink sink{[file](Format f) {
+                            file->format = f;
+                            file->items.clear();
+                        },
+                        [file](SoldItem &&item) { file->items.push_back(std::move(item)); },
+                        [file](std::vector<TotalMismatch> &&m, int count) {
+                            file->totalMismatches = std::move(m);
+                            file->mismatchCount = count;
+                        }};
+    return readItems(buffer, sink, failure, progress);
 }
 
 } // namespace OrderImport

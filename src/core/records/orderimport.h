@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QString>
+
+class QIODevice;
 #include <functional>
 #include <vector>
 
@@ -36,10 +38,28 @@ struct SoldItem
     FieldValues values;
 };
 
+// An order whose records do not add up to the total the file itself gives for it (more
+// than a cent apart): a sign that a column the total counts was not read.
+struct TotalMismatch
+{
+    int line = 0; // of the row that gives the total
+    QString orderNumber;
+    qint64 fileTotal = 0;    // in cents
+    qint64 recordsTotal = 0; // in cents: the records made for it, with the tax and charges
+                             // the file says its total includes
+    // "line 4: order 12-1 totals 16.70 in the file, but its records come to 12.50."
+    QString message() const;
+};
+
+// Orders that do not add up are listed up to this many; the rest are counted.
+constexpr size_t kListedMismatches = 1000;
+
 struct OrderFile
 {
     Format format = Format::SellerHubOrders;
     std::vector<SoldItem> items;
+    std::vector<TotalMismatch> totalMismatches; // the first kListedMismatches
+    int mismatchCount = 0;                      // all of them
 };
 
 using Progress = std::function<void(int done, int total)>;
@@ -47,6 +67,7 @@ using Progress = std::function<void(int done, int total)>;
 // Reads a downloaded order file: UTF-8 with or without a byte-order mark, or Windows-1252;
 // comma or semicolon separated; the title row anywhere in the first lines; columns by
 // title. False with *failure when it is none of the known files or a row cannot be read.
+// The file is read a block at a time and each row handed on as it is read.
 bool read(const QByteArray &bytes, OrderFile *file, Failure *failure,
           const Progress &progress = {});
 
@@ -63,12 +84,14 @@ struct Plan
     static constexpr size_t kPreviewRows = 20;
 
     Format format = Format::SellerHubOrders;
-    std::vector<FieldValues> additions;
+    std::vector<RecordValues> additions;
     std::vector<RecordChange> changes;
     int added = 0;
     int updated = 0;
     int unchanged = 0;
     std::vector<Row> preview; // the first rows of the file
+    std::vector<TotalMismatch> totalMismatches; // as the file was read
+    int mismatchCount = 0;
 
     // "Added 3, updated 1, unchanged 2."
     QString summary() const;
@@ -79,8 +102,15 @@ struct Plan
 // buyer gets only what it lacks: a paid or shipped date, a tracking number, feedback left,
 // an empty field; no flag is cleared and no field a seller filled in is replaced.
 Plan plan(const OrderFile &file, RecordStore &store);
+// Reads the file and works out its plan in one pass, a row at a time, so that no more of the
+// file is held than the records it adds and the fields it changes. False with *failure,
+// and *plan left as it was, when the file is refused; `progress` hears (rows read, rows the
+// file is thought to hold).
+bool plan(QIODevice &file, RecordStore &store, Plan *plan, Failure *failure,
+          const Progress &progress = {});
 
-// Writes the plan in one transaction.
+// Writes the plan in one transaction; the second hands the records it adds to the store.
 void apply(const Plan &plan, RecordStore &store, const Progress &progress = {});
+void apply(Plan &&plan, RecordStore &store, const Progress &progress = {});
 
 } // namespace OrderImport

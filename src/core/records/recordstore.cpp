@@ -97,7 +97,11 @@ void readRow(const QSqlQuery &q, AuctionRecord &r, int revisionAt)
 
 } // namespace
 
-RecordStore::RecordStore(QObject *parent) : QObject(parent) {}
+RecordStore::RecordStore(QObject *parent) : QObject(parent)
+{
+    // Whatever changes records or moves them makes the item index again when next asked.
+    connect(this, &RecordStore::recordsAboutToChange, this, [this] { m_itemsIndexed = false; });
+}
 
 RecordStore::~RecordStore()
 {
@@ -521,20 +525,68 @@ qint64 RecordStore::storedCount() const
     return q.value(0).toLongLong();
 }
 
+namespace {
+
+std::vector<RecordValues> compact(const std::vector<FieldValues> &rows)
+{
+    std::vector<RecordValues> out;
+    out.reserve(rows.size());
+    for (const FieldValues &r : rows)
+        out.emplace_back(r);
+    return out;
+}
+
+} // namespace
+
 void RecordStore::appendRecords(const std::vector<FieldValues> &rows, bool replaceAll)
 {
-    write({}, rows, replaceAll, {});
+    std::vector<RecordValues> values = compact(rows);
+    write({}, values, replaceAll, {});
 }
 
 void RecordStore::writeChanges(const std::vector<RecordChange> &changes,
                                const std::vector<FieldValues> &rows,
                                const std::function<void(int, int)> &progress)
 {
+    std::vector<RecordValues> values = compact(rows);
+    write(changes, values, false, progress);
+}
+
+void RecordStore::writeChangesTakingRows(const std::vector<RecordChange> &changes,
+                                         std::vector<RecordValues> &&rows,
+                                         const std::function<void(int, int)> &progress)
+{
     write(changes, rows, false, progress);
 }
 
+std::vector<int> RecordStore::recordsWithItem(const QString &itemNumber) const
+{
+    std::vector<int> found;
+    const QString item = itemNumber.trimmed();
+    if (item.isEmpty())
+        return found;
+    if (!m_itemsIndexed) {
+        m_items.clear();
+        m_items.reserve(m_records.size());
+        for (int i = 0; i < recordCount(); ++i) {
+            const QString number = m_records[size_t(i)][Field::AuctionUrl].trimmed();
+            if (!number.isEmpty())
+                m_items.emplace_back(qHash(number), i);
+        }
+        std::sort(m_items.begin(), m_items.end());
+        m_itemsIndexed = true;
+    }
+    const size_t hash = qHash(item);
+    auto it = std::lower_bound(m_items.begin(), m_items.end(), std::pair<size_t, int>(hash, -1));
+    for (; it != m_items.end() && it->first == hash; ++it)
+        if (m_records[size_t(it->second)][Field::AuctionUrl].trimmed() == item)
+            found.push_back(it->second);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
 void RecordStore::write(const std::vector<RecordChange> &changes,
-                        const std::vector<FieldValues> &rows, bool replaceAll,
+                        std::vector<RecordValues> &rows, bool replaceAll,
                         const std::function<void(int, int)> &progress)
 {
     if (!m_open)
@@ -590,22 +642,68 @@ void RecordStore::write(const std::vector<RecordChange> &changes,
             abandon(db, changedMeanwhile);
         step();
     }
-    std::vector<AuctionRecord> added;
-    added.reserve(rows.size());
+    std::vector<qint64> ids;
+    insertRows(db, rows, &ids, step);
+    if (!db.commit())
+        abandon(db, sqlError(db.lastError()));
+    if (!changes.empty() || replaceAll)
+        emit recordsAboutToChange();
+    for (const RecordChange &c : changes) {
+        AuctionRecord &r = m_records[size_t(c.index)];
+        for (const auto &f : c.fields)
+            r.values.set(size_t(Fields::index(f.first)), f.second);
+        ++r.revision;
+        recode(size_t(c.index));
+    }
+    if (replaceAll) {
+        m_records.clear();
+        m_codes.clear();
+        m_days.clear();
+        m_onDeleted = false;
+        m_dirty = 0;
+    }
+    const bool wasEof = eof();
+    // Committed: the new records are kept as they are, without a copy.
+    m_records.reserve(m_records.size() + rows.size());
+    m_codes.reserve(m_records.capacity());
+    m_days.reserve(m_records.capacity());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        AuctionRecord r;
+        r.rowId = ids[i];
+        r.values = std::move(rows[i]);
+        m_codes.push_back(flagCodesOf(r.values));
+        m_days.push_back(daysOf(r.values));
+        m_records.push_back(std::move(r));
+    }
+    if (!rows.empty())
+        m_itemsIndexed = false;
+    rows.clear();
+    if (replaceAll)
+        reposition(0);
+    else if (wasEof && !m_onDeleted)
+        m_pos = recordCount();
+}
+
+// Inserts the rows in the open transaction and gives their keys, in the order given; a
+// failure abandons the transaction and leaves `rows` as they are.
+void RecordStore::insertRows(QSqlDatabase &db, const std::vector<RecordValues> &rows,
+                             std::vector<qint64> *ids, const std::function<void()> &step)
+{
+    ids->reserve(rows.size());
     if (m_server) {
         // Round trips dominate on a server: many rows a statement, with ids taken from the
         // table's sequence up front so stored order is the order given.
         constexpr size_t kChunk = 500;
         for (size_t at = 0; at < rows.size(); at += kChunk) {
             const size_t n = std::min(kChunk, rows.size() - at);
-            QSqlQuery ids(db);
-            if (!ids.exec(QStringLiteral("SELECT nextval(pg_get_serial_sequence('\"Auctions\"', "
-                                         "'id')) FROM generate_series(1, %1)")
-                              .arg(n)))
-                abandon(db, sqlError(ids.lastError()));
+            QSqlQuery idQuery(db);
+            if (!idQuery.exec(QStringLiteral("SELECT nextval(pg_get_serial_sequence('\"Auctions\"', "
+                                             "'id')) FROM generate_series(1, %1)")
+                                  .arg(n)))
+                abandon(db, sqlError(idQuery.lastError()));
             std::vector<qint64> taken;
-            while (ids.next())
-                taken.push_back(ids.value(0).toLongLong());
+            while (idQuery.next())
+                taken.push_back(idQuery.value(0).toLongLong());
             std::sort(taken.begin(), taken.end());
             if (taken.size() != n)
                 abandon(db, QStringLiteral("The server gave too few record numbers."));
@@ -628,60 +726,31 @@ void RecordStore::write(const std::vector<RecordChange> &changes,
             if (!q.exec())
                 abandon(db, sqlError(q.lastError()));
             for (size_t i = 0; i < n; ++i) {
-                AuctionRecord r;
-                r.rowId = taken[i];
-                r.values = RecordValues(rows[at + i]);
-                added.push_back(std::move(r));
+                ids->push_back(taken[i]);
                 step();
             }
         }
-    } else {
-        QStringList marks;
+        return;
+    }
+    QString error;
+    if (insertIntoSqlite(db, rows, ids, step, &error))
+        return;
+    if (!error.isEmpty())
+        abandon(db, error);
+    QStringList marks;
+    for (int i = 0; i < kFieldCount; ++i)
+        marks << QStringLiteral("?");
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("INSERT INTO \"Auctions\" (%1) VALUES (%2)")
+                  .arg(columnList(), marks.join(QStringLiteral(", "))));
+    for (const RecordValues &row : rows) {
         for (int i = 0; i < kFieldCount; ++i)
-            marks << QStringLiteral("?");
-        QSqlQuery q(db);
-        q.prepare(QStringLiteral("INSERT INTO \"Auctions\" (%1) VALUES (%2)")
-                      .arg(columnList(), marks.join(QStringLiteral(", "))));
-        for (const FieldValues &row : rows) {
-            for (int i = 0; i < kFieldCount; ++i)
-                q.bindValue(i, storedText(row[size_t(i)]));
-            if (!q.exec())
-                abandon(db, sqlError(q.lastError()));
-            AuctionRecord r;
-            r.rowId = q.lastInsertId().toLongLong();
-            r.values = RecordValues(row);
-            added.push_back(std::move(r));
-            step();
-        }
+            q.bindValue(i, storedText(row[size_t(i)]));
+        if (!q.exec())
+            abandon(db, sqlError(q.lastError()));
+        ids->push_back(q.lastInsertId().toLongLong());
+        step();
     }
-    if (!db.commit())
-        abandon(db, sqlError(db.lastError()));
-    if (!changes.empty() || replaceAll)
-        emit recordsAboutToChange();
-    for (const RecordChange &c : changes) {
-        AuctionRecord &r = m_records[size_t(c.index)];
-        for (const auto &f : c.fields)
-            r.values.set(size_t(Fields::index(f.first)), f.second);
-        ++r.revision;
-        recode(size_t(c.index));
-    }
-    if (replaceAll) {
-        m_records.clear();
-        m_codes.clear();
-        m_days.clear();
-        m_onDeleted = false;
-        m_dirty = 0;
-    }
-    const bool wasEof = eof();
-    for (auto &r : added) {
-        m_codes.push_back(flagCodesOf(r.values));
-        m_days.push_back(daysOf(r.values));
-        m_records.push_back(std::move(r));
-    }
-    if (replaceAll)
-        reposition(0);
-    else if (wasEof && !m_onDeleted)
-        m_pos = recordCount();
 }
 
 QString StoreConflict::message() const

@@ -57,6 +57,8 @@ struct StoreFileCheck
 // That write goes through only when nobody wrote the record since it was read; otherwise the
 // record is re-read and changedElsewhere() says what was not saved. Failed operations throw
 // LotwiseError.
+class QSqlDatabase;
+
 class RecordStore : public QObject
 {
     Q_OBJECT
@@ -144,6 +146,15 @@ public:
     void writeChanges(const std::vector<RecordChange> &changes,
                       const std::vector<FieldValues> &rows,
                       const std::function<void(int, int)> &progress = {});
+    // The same with the new records already in their compact form, which the store then
+    // keeps without a copy; `rows` is left as it was when the write is refused.
+    void writeChangesTakingRows(const std::vector<RecordChange> &changes,
+                                std::vector<RecordValues> &&rows,
+                                const std::function<void(int, int)> &progress = {});
+    // The records whose Auction URL is `itemNumber`, both trimmed, in stored order. They are
+    // found through an index of item numbers kept beside the records, made on first use and
+    // made again when next asked after records changed, came or went.
+    std::vector<int> recordsWithItem(const QString &itemNumber) const;
     // The number of records in the table now, as the database counts them.
     qint64 storedCount() const;
 
@@ -171,8 +182,14 @@ private:
     bool m_server = false;
     std::optional<std::pair<StoreAddress, QString>> m_useServer;
     void rebuildCodes();
-    void write(const std::vector<RecordChange> &changes, const std::vector<FieldValues> &rows,
+    void write(const std::vector<RecordChange> &changes, std::vector<RecordValues> &rows,
                bool replaceAll, const std::function<void(int, int)> &progress);
+    void insertRows(QSqlDatabase &db, const std::vector<RecordValues> &rows,
+                    std::vector<qint64> *ids, const std::function<void()> &step);
+    // The hash of each record's item number beside its index, in hash order; made when first
+    // asked for after any change (one block, so making and dropping it is cheap).
+    mutable std::vector<std::pair<size_t, int>> m_items;
+    mutable bool m_itemsIndexed = false;
 
     std::vector<AuctionRecord> m_records;
     // Beside each record: its flags and its date fields as day numbers.

@@ -393,4 +393,40 @@ bool loadFromSqlite(QSqlDatabase db, const QString &sqlText, std::vector<Auction
     return true;
 }
 
+bool insertIntoSqlite(QSqlDatabase db, const std::vector<RecordValues> &rows,
+                      std::vector<qint64> *ids, const std::function<void()> &step, QString *error)
+{
+    sqlite3 *h = handleOf(db);
+    if (!h)
+        return false;
+    QStringList marks;
+    for (int i = 0; i < kFieldCount; ++i)
+        marks << QStringLiteral("?");
+    const QByteArray sql = QStringLiteral("INSERT INTO \"Auctions\" (%1) VALUES (%2)")
+                               .arg(columnList(), marks.join(u','))
+                               .toUtf8();
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
+        *error = QString::fromUtf8(sqlite3_errmsg(h));
+        return true;
+    }
+    const auto finalize = qScopeGuard([stmt] { sqlite3_finalize(stmt); });
+    for (const RecordValues &row : rows) {
+        // The record's own UTF-8 bytes, bound where they lie; an empty field is "", not NULL.
+        const auto texts = row.utf8All();
+        for (int i = 0; i < kFieldCount; ++i) {
+            const QByteArrayView t = texts[size_t(i)];
+            sqlite3_bind_text(stmt, i + 1, t.isEmpty() ? "" : t.data(), int(t.size()), SQLITE_STATIC);
+        }
+        if (sqlite3_step(stmt) != SQLITE_DONE) {
+            *error = QString::fromUtf8(sqlite3_errmsg(h));
+            return true;
+        }
+        sqlite3_reset(stmt);
+        ids->push_back(sqlite3_last_insert_rowid(h));
+        step();
+    }
+    return true;
+}
+
 } // namespace StoreSql

@@ -7,6 +7,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
 #include <vector>
 
 class QSqlError;
@@ -49,5 +50,11 @@ bool loadFromSqlite(QSqlDatabase db, const QString &sql, std::vector<AuctionReco
                     QString *error);
 bool loadFromServer(QSqlDatabase db, const QString &sql, std::vector<AuctionRecord> *records,
                     QString *error);
+// Inserts records into the Auctions table of an SQLite connection in its open transaction,
+// straight through the database library, and gives their keys; false when the connection is
+// not of that kind, *error set when an insert failed.
+bool insertIntoSqlite(QSqlDatabase db, const std::vector<RecordValues> &rows,
+                      std::vector<qint64> *ids, const std::function<void()> &step,
+                      QString *error);
 
 } // namespace StoreSql

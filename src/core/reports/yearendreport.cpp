@@ -1,6 +1,7 @@
 #include "yearendreport.h"
 
 #include "platform/prompts.h"
+#include "records/csvio.h"
 
 #include <QDir>
 #include <QLocale>
@@ -19,18 +20,22 @@ std::optional<Format> formatByName(QStringView name)
 
 QByteArray csv(const SalesFigures::Period &year)
 {
-    QString out = QStringLiteral("Month,Sales,Total,Paid,Unpaid\r\n");
+    Csv::Writer out;
+    for (const char *title : {"Month", "Sales", "Total", "Paid", "Unpaid"})
+        out.text(QString::fromLatin1(title));
+    out.endRow();
     const auto line = [&out](const QString &label, const SalesFigures::Month &m) {
-        out += QStringLiteral("%1,%2,%3,%4,%5\r\n")
-                   .arg(label)
-                   .arg(m.sales)
-                   .arg(m.total.text(), m.paid.text())
-                   .arg(m.unpaid);
+        out.value(label)
+            .value(QString::number(m.sales))
+            .value(m.total.text())
+            .value(m.paid.text())
+            .value(QString::number(m.unpaid));
+        out.endRow();
     };
     for (const SalesFigures::Month &m : year.months)
         line(m.month.toString(QStringLiteral("yyyy-MM")), m);
     line(QStringLiteral("Total"), year.totals);
-    return out.toUtf8();
+    return out.bytes();
 }
 
 bool askAndSaveCsv(const SalesFigures::Period &period, const QString &dialogTitle,

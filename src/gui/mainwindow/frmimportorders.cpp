@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -35,6 +36,31 @@ QString actionText(OrderImport::Plan::Action a)
 }
 
 QString records(int n) { return n == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(n); }
+QString ordersDoNotAddUp(int n)
+{
+    return n == 1 ? QStringLiteral("The records of 1 order do not add up to the total the file gives for it")
+                  : QStringLiteral("The records of %1 orders do not add up to the totals the file "
+                                   "gives for them")
+                        .arg(n);
+}
+
+QString cents(qint64 c)
+{
+    return QLocale().toString(double(c) / 100.0, 'f', 2);
+}
+
+// A list that shows every row and column when the screen has room: its size for that.
+QSize fullSize(QTreeWidget *list, int rows)
+{
+    int width = 2 * list->frameWidth() + list->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < list->columnCount(); ++c) {
+        list->resizeColumnToContents(c);
+        width += list->columnWidth(c);
+    }
+    const int height = 2 * list->frameWidth() + list->header()->sizeHint().height() +
+                       list->sizeHintForRow(0) * rows + list->horizontalScrollBar()->sizeHint().height();
+    return {width, height};
+}
 QString rows(int n) { return n == 1 ? QStringLiteral("1 row") : QStringLiteral("%1 rows").arg(n); }
 
 // The list on show is worked out again, so the imported records appear where they belong.
@@ -104,15 +130,44 @@ FrmImportOrders::FrmImportOrders(const OrderImport::Plan &plan, const QString &f
                                                 v(Field::AuctionTotal)});
         item->setTextAlignment(6, Qt::AlignRight | Qt::AlignVCenter);
     }
-    int listWidth = 2 * list->frameWidth() + list->verticalScrollBar()->sizeHint().width();
-    for (int c = 0; c < list->columnCount(); ++c) {
-        list->resizeColumnToContents(c);
-        listWidth += list->columnWidth(c);
-    }
-    const int listHeight = 2 * list->frameWidth() + list->header()->sizeHint().height() +
-                           list->sizeHintForRow(0) * int(plan.preview.size()) +
-                           list->horizontalScrollBar()->sizeHint().height();
+    QSize listSize = fullSize(list, int(plan.preview.size()));
     list->setMinimumSize(360, 120);
+
+    // Orders whose records fall short of (or exceed) the file's own total: a column the
+    // total counts was not read, so the money would be wrong without a word.
+    m_mismatches = plan.mismatchCount;
+    QLabel *totalsCaption = nullptr;
+    QTreeWidget *totals = nullptr;
+    if (m_mismatches > 0) {
+        const int listed = int(plan.totalMismatches.size());
+        totalsCaption = new QLabel(ordersDoNotAddUp(m_mismatches) +
+                                       (listed < m_mismatches
+                                            ? QStringLiteral("; the first %1:").arg(listed)
+                                            : QStringLiteral(":")),
+                                   this);
+        totalsCaption->setObjectName(QStringLiteral("lblTotals"));
+        totalsCaption->setWordWrap(true);
+        totals = new QTreeWidget(this);
+        totals->setObjectName(QStringLiteral("lstTotals"));
+        totals->setAccessibleName(QStringLiteral("Orders that do not add up"));
+        totalsCaption->setBuddy(totals);
+        totals->setRootIsDecorated(false);
+        totals->setUniformRowHeights(true);
+        totals->setHeaderLabels({QStringLiteral("Line"), QStringLiteral("Order Number"),
+                                 QStringLiteral("Total in File"), QStringLiteral("Total of Records")});
+        for (const OrderImport::TotalMismatch &m : plan.totalMismatches) {
+            auto *item = new QTreeWidgetItem(totals, {QString::number(m.line), m.orderNumber,
+                                                      cents(m.fileTotal), cents(m.recordsTotal)});
+            item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+            item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+        }
+        // Right-aligned figures stay beside their titles; the rows of the file get the room.
+        totals->header()->setStretchLastSection(false);
+        const QSize totalsSize = fullSize(totals, qMin(listed, 6));
+        totals->setMinimumSize(360, totalsSize.height());
+        totals->setMaximumHeight(totalsSize.height());
+        listSize = {qMax(listSize.width(), totalsSize.width()), listSize.height() + totalsSize.height()};
+    }
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *import = buttons->addButton(QStringLiteral("Import"), QDialogButtonBox::AcceptRole);
@@ -120,7 +175,7 @@ FrmImportOrders::FrmImportOrders(const OrderImport::Plan &plan, const QString &f
     import->setDefault(true);
     QPushButton *cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &FrmImportOrders::importClicked);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
@@ -130,14 +185,32 @@ FrmImportOrders::FrmImportOrders(const OrderImport::Plan &plan, const QString &f
     layout->addSpacing(6);
     layout->addWidget(caption);
     layout->addWidget(list, 1);
+    if (totals) {
+        layout->addSpacing(6);
+        layout->addWidget(totalsCaption);
+        layout->addWidget(totals);
+    }
     layout->addWidget(buttons);
     import->setFocus();
 
     // Every row and column in sight when the screen has room for them.
-    const QSize chrome = layout->sizeHint() - list->sizeHint();
+    const QSize chrome = layout->sizeHint() - list->sizeHint() -
+                         (totals ? QSize(0, qMin(totals->sizeHint().height(), totals->maximumHeight()))
+                                 : QSize());
     const QRect screen = (parent ? parent->screen() : QDialog::screen())->availableGeometry();
-    resize(qMin(qMax(listWidth, 640) + chrome.width(), screen.width() * 9 / 10),
-           qMin(listHeight + chrome.height(), screen.height() * 9 / 10));
+    resize(qMin(qMax(listSize.width(), 640) + chrome.width(), screen.width() * 9 / 10),
+           qMin(listSize.height() + chrome.height(), screen.height() * 9 / 10));
+}
+
+void FrmImportOrders::importClicked()
+{
+    // Asked once more: importing them anyway is the seller's call, not a silent one.
+    if (m_mismatches > 0 &&
+        prompts().message(ordersDoNotAddUp(m_mismatches) +
+                              QStringLiteral(", so amounts may be missing. Import anyway?"),
+                          kTitle, Prompts::Yes | Prompts::No, Prompts::Icon::Warning) != Prompts::Yes)
+        return;
+    accept();
 }
 
 void FrmImportOrders::ImportOrders(FrmMain &win)
@@ -157,22 +230,19 @@ void FrmImportOrders::ImportOrders(FrmMain &win)
         refuse(QStringLiteral("%1 cannot be read: %2.").arg(path, f.errorString()));
         return;
     }
-    OrderImport::OrderFile file;
     OrderImport::Failure failure;
-    {
-        BusyCursor busy;
-        if (!OrderImport::read(f.readAll(), &file, &failure,
-                               progressDialog(&win, QStringLiteral("Reading row")))) {
-            refuse(failure.message(path));
-            return;
-        }
-    }
     OrderImport::Plan plan;
+    bool read = false;
     if (!trapErrors(kTitle, [&] {
             BusyCursor busy;
-            plan = OrderImport::plan(file, win.store());
+            read = OrderImport::plan(f, win.store(), &plan, &failure,
+                                     progressDialog(&win, QStringLiteral("Reading row")));
         }))
         return;
+    if (!read) {
+        refuse(failure.message(path));
+        return;
+    }
 
     FrmImportOrders preview(plan, name, &win);
     if (preview.exec() != QDialog::Accepted) {
@@ -181,7 +251,8 @@ void FrmImportOrders::ImportOrders(FrmMain &win)
     }
     const bool written = trapErrors(kTitle, [&] {
         BusyCursor busy;
-        OrderImport::apply(plan, win.store(), progressDialog(&win, QStringLiteral("Writing record")));
+        OrderImport::apply(std::move(plan), win.store(),
+                           progressDialog(&win, QStringLiteral("Writing record")));
     });
     // Refused because records changed on another seat meanwhile: read them afresh, so the
     // next try starts from what is stored.

@@ -7,8 +7,9 @@
 class FrmMain;
 
 // File > Import Orders...: an order file downloaded from a marketplace, shown before anything
-// is written (its kind, what would be added, updated and left alone, its first rows), and
-// imported on "Import".
+// is written (its kind, what would be added, updated and left alone, its first rows, the
+// orders whose records do not add up to the file's own totals), and imported on "Import",
+// which asks once more when some orders do not add up.
 class FrmImportOrders : public QDialog
 {
     Q_OBJECT
@@ -19,4 +20,9 @@ public:
     // The whole command: file dialog, reading, this preview, the import, and the window
     // brought up to date with the status bar saying what was done.
     static void ImportOrders(FrmMain &window);
+
+private:
+    void importClicked();
+
+    int m_mismatches = 0;
 };
