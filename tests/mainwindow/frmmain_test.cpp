@@ -4,10 +4,14 @@
 #include "platform/dates.h"
 #include "support/windowtest.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QHeaderView>
 #include <QMenu>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -29,6 +33,37 @@ QImage argb(const QIcon &icon)
 {
     return argb(icon.pixmap(16, 16));
 }
+
+// Whether the tree shows the item's caption whole: its row has room for the icon, the text
+// and the style's margins beside both.
+bool captionWhole(const QTreeWidget *tree, const QTreeWidgetItem *item)
+{
+    const QRect row = tree->visualItemRect(item);
+    const QStyle *style = tree->style();
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree) + 1;
+    const int icon = tree->iconSize().isValid()
+                         ? tree->iconSize().width()
+                         : style->pixelMetric(QStyle::PM_SmallIconSize, nullptr, tree);
+    const int need = icon + tree->fontMetrics().horizontalAdvance(item->text(0)) + 4 * margin;
+    return row.left() >= 0 && row.right() < tree->viewport()->width() && row.width() >= need;
+}
+
+// The application's font at another size for as long as it lives; 0 keeps the size.
+class AppFont
+{
+public:
+    explicit AppFont(int points)
+    {
+        QFont f = m_before;
+        if (points > 0)
+            f.setPointSize(points);
+        QApplication::setFont(f);
+    }
+    ~AppFont() { QApplication::setFont(m_before); }
+
+private:
+    QFont m_before = QApplication::font();
+};
 
 // The main window as the program starts it: on the real today, at its stored placement.
 class FrmMainTest : public TestSupport::WindowTest
@@ -86,7 +121,6 @@ TEST_F(FrmMainTest, AFirstStartOpensWholeInTheMiddleWithTheDateInTheStatusBarAnd
     EXPECT_EQ(scroll->horizontalScrollBar()->isVisible() ||
                   scroll->verticalScrollBar()->isVisible(),
               clamped);
-    EXPECT_EQ(win->splitterPosition(), 2000);
 
     // The Reminder caption sits between its picture and the date.
     const auto left = [&](const char *name) { return find(name)->mapTo(win.get(), QPoint()).x(); };
@@ -145,12 +179,19 @@ TEST_F(FrmMainTest, PlacementIsRestoredAndSavedOnCloseUnlessMinimised)
     EXPECT_EQ(win->height(), 500);
     EXPECT_EQ(win->splitterPosition(), 2000);
 
+    // A window too small to be laid out moves nothing, the splitter included, so nothing
+    // but a layout that ran is ever saved as the splitter's place.
     win->setGeometry(150, 120, 700, 480);
     QCoreApplication::processEvents();
     win->SizeControls(3000);
+    EXPECT_EQ(win->splitterPosition(), 2000);
+    win->setGeometry(150, 120, 900, 600);
+    QCoreApplication::processEvents();
+    win->SizeControls(3000);
     ASSERT_EQ(win->splitterPosition(), 3000);
+    EXPECT_NEAR(find("imgSplitter")->x() * kTwipsPerPixel, 3000, kTwipsPerPixel);
     win->close();
-    EXPECT_EQ(savedPlacement(), (QStringList{"2250", "1800", "10500", "7200", "3000"}));
+    EXPECT_EQ(savedPlacement(), (QStringList{"2250", "1800", "13500", "9000", "3000"}));
     win.reset();
     store.close();
 
@@ -165,6 +206,117 @@ TEST_F(FrmMainTest, PlacementIsRestoredAndSavedOnCloseUnlessMinimised)
     ASSERT_TRUE(win->isMinimized());
     win->close();
     EXPECT_EQ(savedPlacement(), (QStringList{"1500", "1200", "9000", "7500", "2400"}));
+}
+
+TEST_F(FrmMainTest, WithNoStoredSplitterTheLeftColumnFitsTheTopCaptionsAtTheFontInUse)
+{
+    const struct
+    {
+        const char *what;
+        int points;         // 0: the usual font
+        QStringList stored; // the placement in the settings store; "" is a key not there
+        int splitter;       // 0: wherever the captions fit
+    } cases[] = {
+        {"a first start", 0, {"", "", "", "", ""}, 0},
+        {"a first start with a larger font", 13, {"", "", "", "", ""}, 0},
+        {"a stored window without a splitter", 0, {"1500", "1200", "15000", "10500", ""}, 0},
+        {"a stored splitter stays as it is", 0, {"1500", "1200", "15000", "10500", "2000"}, 2000},
+    };
+    int run = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const AppFont font(c.points);
+        SettingsStore placed(folder.file(QString("placed-%1.ini").arg(++run)));
+        for (int i = 0; i < 5; ++i) {
+            if (!c.stored[i].isEmpty())
+                placed.save("Settings", kKeys[i], c.stored[i]);
+        }
+        FrmMain w(store, placed, folder.path());
+        ASSERT_TRUE(w.Form_Load());
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        QCoreApplication::processEvents();
+        auto *tree = w.findChild<QTreeWidget *>("tvTreeView");
+        const int x = w.splitterPosition();
+        if (c.splitter) {
+            EXPECT_EQ(x, c.splitter);
+        } else {
+            for (int i = 0; i < tree->topLevelItemCount(); ++i)
+                EXPECT_TRUE(captionWhole(tree, tree->topLevelItem(i)))
+                    << tree->topLevelItem(i)->text(0).toStdString() << " at " << x;
+            for (const char *name : {"Command1", "Command2", "Command3", "Command14", "Command4"}) {
+                const auto *button = w.findChild<QPushButton *>(name);
+                EXPECT_GE(button->width(), button->sizeHint().width()) << name;
+            }
+            // Never narrower than the usual column, never past the clamp.
+            EXPECT_GE(x, 2000);
+            EXPECT_LE(x, w.width() * kTwipsPerPixel - 1500);
+        }
+        EXPECT_NEAR(tree->width() * kTwipsPerPixel, x, kTwipsPerPixel);
+
+        // Every node tells its whole caption, the cut ones too.
+        for (QTreeWidgetItemIterator it(tree); *it; ++it)
+            EXPECT_EQ((*it)->toolTip(0), (*it)->text(0));
+
+        // Each list's headers are whole, with room for the sort arrow a click puts there.
+        if (run == 1) {
+            for (const char *key : {"S", "IS", "FB6", "UPI4"}) {
+                w.tvTreeView_NodeClick(key);
+                QCoreApplication::processEvents();
+                QueuePanel *panel = nullptr;
+                for (QueuePanel *p : w.findChildren<QueuePanel *>())
+                    if (p->isVisible())
+                        panel = p;
+                ASSERT_NE(panel, nullptr) << key;
+                QHeaderView *header = panel->list()->header();
+                header->setSortIndicatorShown(true);
+                for (int s = 0; s < header->count(); ++s)
+                    EXPECT_GE(header->sectionSize(s), header->sectionSizeHint(s))
+                        << key << " "
+                        << panel->model()
+                               ->headerData(s, Qt::Horizontal, Qt::DisplayRole)
+                               .toString()
+                               .toStdString();
+            }
+        }
+        w.close();
+        EXPECT_EQ(placed.read("Settings", "MainSplitter", "absent"), QString::number(x));
+    }
+}
+
+TEST_F(FrmMainTest, ADragPastTheRecordPanelsRoomOnAWindowThatCannotWidenMovesTheSplitterAlong)
+{
+    start(true);
+    const QRect avail = win->screen()->availableGeometry();
+    const QSize border = win->frameGeometry().size() - win->geometry().size();
+    win->setGeometry(
+        QRect(avail.topLeft() + (win->geometry().topLeft() - win->frameGeometry().topLeft()),
+              avail.size() - border));
+    QCoreApplication::processEvents();
+    QWidget *splitter = find("imgSplitter");
+    const auto dragTo = [&](int twips) {
+        const QPoint mid(1, splitter->height() / 2);
+        QTest::mousePress(splitter, Qt::LeftButton, {}, mid);
+        const QPointF at(twips / kTwipsPerPixel - splitter->x(), mid.y());
+        QMouseEvent move(QEvent::MouseMove, at, splitter->mapToGlobal(at), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(splitter, &move);
+        QTest::mouseRelease(splitter, Qt::LeftButton, {}, mid);
+        QCoreApplication::processEvents();
+    };
+    // Far enough right that the record panel has no room for its two columns.
+    const int far = win->width() * kTwipsPerPixel - 2400;
+    for (const int x : {far, 3000}) {
+        SCOPED_TRACE(x);
+        dragTo(x);
+        EXPECT_NEAR(win->splitterPosition(), x, kTwipsPerPixel);
+        EXPECT_NEAR(splitter->x() * kTwipsPerPixel, x, kTwipsPerPixel);
+        EXPECT_LE(find("tvTreeView")->geometry().right(), splitter->x());
+        EXPECT_GT(find("panels")->x(), splitter->x());
+        EXPECT_LE(win->frameGeometry().width(), avail.width());
+    }
+    win->close();
+    EXPECT_EQ(savedPlacement()[4], QString::number(win->splitterPosition()));
 }
 
 TEST_F(FrmMainTest, EveryTaskTreeLeafOpensAListOfItsBranch)

@@ -1,6 +1,7 @@
 #include "mainwindow/layout.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -64,7 +65,12 @@ TEST(SizeControls, ARecordPanelTooNarrowForItsColumnsWidensTheWindow)
     const Layout::Input in = roomy(12000);
     const int fits = in.windowWidth - 240 - 8700;
     EXPECT_FALSE(Layout::sizeControls(in, fits).widenWindow);
-    EXPECT_TRUE(Layout::sizeControls(in, fits + 1).widenWindow);
+    const Layout::Result wider = Layout::sizeControls(in, fits + 1);
+    EXPECT_TRUE(wider.widenWindow);
+    // The splitter stands at X in this branch too: a window that cannot widen keeps its
+    // boundary where the tree ends, so it can be dragged back.
+    EXPECT_EQ(wider.splitter, QRect(fits + 1, 720, 60, wider.panels.height()));
+    EXPECT_EQ(wider.tree.right() + 1, wider.splitter.left());
 }
 
 TEST(ResizeListview, ColumnsShareTheWidth)
@@ -72,4 +78,37 @@ TEST(ResizeListview, ColumnsShareTheWidth)
     EXPECT_EQ(Layout::listColumnWidth(5150, 5), 1000);
     EXPECT_EQ(Layout::listColumnWidth(3000, 4), 720);
     EXPECT_EQ(Layout::listColumnWidth(5150, 0), std::nullopt);
+}
+
+TEST(ResizeListview, AColumnNeverGetsLessThanItsHeaderNeeds)
+{
+    const struct
+    {
+        const char *what;
+        int listWidth;
+        std::vector<int> needs;
+        std::vector<int> widths;
+    } cases[] = {
+        {"every header fits its share",
+         5150,
+         {400, 900, 1000, 200, 0},
+         {1000, 1000, 1000, 1000, 1000}},
+        {"one wide header, the rest share what is left",
+         5150,
+         {400, 1600, 300, 300, 300},
+         {850, 1600, 850, 850, 850}},
+        {"a smaller share makes a second header too wide",
+         5150,
+         {900, 1900, 300, 300, 300},
+         {900, 1900, 733, 733, 733}},
+        {"the headers need more than the list has: it scrolls",
+         3000,
+         {1000, 1200, 900},
+         {1000, 1200, 900}},
+        {"no columns", 3000, {}, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Layout::listColumnWidths(c.listWidth, c.needs), c.widths);
+    }
 }

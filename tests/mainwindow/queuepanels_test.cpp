@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <functional>
 #include <map>
@@ -301,8 +302,11 @@ TEST_F(QueuePanelsTest, RowClickFindsTheFirstRecordOfTheRowAndTrimsBothSides)
 
     // A real mouse click on a row does the same.
     QTreeView *list = panel->list();
+    // On the user name, right of the tick box: a list narrower than its headers scrolls
+    // sideways, and the first column is the one always in view.
+    const QRect name = list->visualRect(panel->model()->index(3, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualRect(panel->model()->index(3, 1)).center());
+                      QPoint(name.right() - 4, name.center().y()));
     EXPECT_EQ(store.position(), 3);
     EXPECT_EQ(notesBox->toPlainText(), "the bell");
     // So does moving to another row with the keyboard.
@@ -509,15 +513,62 @@ TEST_F(QueuePanelsTest, UnpaidListHeaderSortsPointerPaintsCheckAllTogglesAndColu
     EXPECT_FALSE(panel->model()->isChecked(0) || panel->model()->isChecked(1));
 
     // Every computation fits each column to a fifth of the list, less 30 twips (2 pixels),
-    // after the user widened one, and after the window was resized too.
-    for (const QSize size : {win->size(), QSize(1100, 760)}) {
+    // after the user widened one, and after the window was resized too; in a list too narrow
+    // for that every header still shows whole, with room for its sort arrow, and the list
+    // scrolls sideways.
+    header->setSortIndicatorShown(true);
+    for (const QSize size : {QSize(1600, 900), QSize(800, 560)}) {
+        SCOPED_TRACE(size.width());
         list->setColumnWidth(0, 300);
         win->resize(size);
         QCoreApplication::processEvents();
         win->tvTreeView_NodeClick("UPI4");
+        QCoreApplication::processEvents();
+        const int share = list->viewport()->width() / 5 - 2;
+        int needs = 0;
         for (int c = 0; c < 5; ++c)
-            EXPECT_NEAR(list->columnWidth(c), list->viewport()->width() / 5 - 2, 1) << c;
+            needs += header->sectionSizeHint(c);
+        for (int c = 0; c < 5; ++c) {
+            if (size.width() > 1000) {
+                EXPECT_NEAR(list->columnWidth(c), share, 1) << c;
+            }
+            EXPECT_GE(list->columnWidth(c), header->sectionSizeHint(c)) << c;
+        }
+        EXPECT_EQ(list->horizontalScrollBar()->maximum() > 0, needs > list->viewport()->width());
     }
+}
+
+TEST_F(QueuePanelsTest, ALongListsFirstComputationFitsItsColumnsBesideItsScrollBar)
+{
+    loadAfter([&] {
+        std::vector<FieldValues> rows(300);
+        for (size_t i = 0; i < rows.size(); ++i) {
+            FieldValues &v = rows[i];
+            v[Fields::index(Field::UserName)] = QString("buyer%1").arg(i);
+            v[Fields::index(Field::AuctionName)] = QString("lot %1").arg(i);
+            v[Fields::index(Field::InvoiceSent)] = "1";
+            v[Fields::index(Field::CloseDate)] = daysAgo(kToday, 8 + int(i % 20));
+        }
+        store.appendRecords(rows);
+    });
+    win->resize(1600, 900);
+    QCoreApplication::processEvents();
+    QTreeView *list = win->emailWizardPanel()->list();
+    QList<int> widths[2];
+    for (QList<int> &w : widths) {
+        win->tvTreeView_NodeClick("AR7");
+        for (int c = 0; c < 5; ++c)
+            w << list->columnWidth(c);
+        // The view places its scroll bars over a few turns of the event loop.
+        for (int turn = 0; turn < 3; ++turn)
+            QCoreApplication::processEvents();
+        ASSERT_TRUE(list->verticalScrollBar()->isVisible());
+        // The columns fit the room the scroll bar leaves, and nothing scrolls sideways.
+        EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0);
+        EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+        EXPECT_NEAR(w[0], list->viewport()->width() / 5 - 2, 1);
+    }
+    EXPECT_EQ(widths[0], widths[1]);
 }
 
 TEST_F(QueuePanelsTest, NextAndBackStepThroughTheVisibleListAndItsRecords)

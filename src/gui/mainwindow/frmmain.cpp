@@ -235,6 +235,9 @@ void FrmMain::buildLeftColumn(QWidget *client)
     connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
         tvTreeView_NodeClick(item->data(0, kNodeKeyRole).toString());
     });
+    // The tree's nodes are fixed: built with the window, so the first layout can measure
+    // their captions.
+    buildTree();
 }
 
 void FrmMain::buildPanels()
@@ -331,7 +334,6 @@ bool FrmMain::Form_Load()
     fillLists();
     fillInternetLinks();
     fillTemplateList();
-    buildTree();
     CheckOnline();
     m_loaded = true;
     CheckRemainders();
@@ -379,6 +381,8 @@ void FrmMain::buildTree()
         auto *item = parentKey.isEmpty() ? new QTreeWidgetItem(m_tree)
                                          : new QTreeWidgetItem(byKey.value(parentKey));
         item->setText(0, QString::fromLatin1(n.text));
+        // A caption cut by a narrow column can still be read.
+        item->setToolTip(0, item->text(0));
         item->setData(0, kNodeKeyRole, QString::fromLatin1(n.key));
         item->setData(0, kImageRole, n.image);
         item->setIcon(0, taskImage(n.image));

@@ -212,6 +212,7 @@ private:
     void fillTemplateList();
     void restorePlacement();
     void savePlacement();
+    int captionFitWidth() const;
     void showQueue(QueueResult result, bool setTitle);
     QueuePanel *queuePanelFor(QStringView key) const;
     void runQueue(const QString &location, const QString &family, const QString &key);

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,13 +22,17 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QTreeView>
 #include <QTreeWidget>
 
 void FrmMain::restorePlacement()
 {
-    const Placement p = Placement::read(m_settings);
+    Placement p = Placement::read(m_settings);
+    if (!Placement::hasSplitter(m_settings))
+        p.splitter = std::max(p.splitter, captionFitWidth());
+    m_splitterX = p.splitter;
     if (Placement::isStored(m_settings)) {
         setGeometry(pixels(p.left), pixels(p.top), pixels(p.width), pixels(p.height));
     } else {
@@ -50,6 +55,24 @@ void FrmMain::restorePlacement()
         m_fitFrameOnShow = true;
     }
     SizeControls(p.splitter);
+}
+
+int FrmMain::captionFitWidth() const
+{
+    // The top captions and the view buttons' captions whole at the font in use; room for
+    // the scroll bar that expanding the branches brings, so it cuts none of them then.
+    m_tree->ensurePolished();
+    int need = 0;
+    for (int i = 0; i < m_tree->topLevelItemCount(); ++i)
+        need = std::max(need, m_tree->sizeHintForIndex(m_tree->model()->index(i, 0)).width());
+    if (m_tree->rootIsDecorated())
+        need += m_tree->indentation();
+    need += 2 * m_tree->frameWidth() +
+            m_tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_tree);
+    for (QPushButton *b : m_viewButtons)
+        need = std::max(need, b->sizeHint().width());
+    // A pixel over, for the rounding of twips on the way.
+    return twips(need + 1);
 }
 
 void FrmMain::savePlacement()
@@ -108,11 +131,24 @@ void FrmMain::ResizeListview(QTreeView *list)
     if (!list || !list->model())
         return;
     const int n = list->model()->columnCount();
-    const auto w = Layout::listColumnWidth(twips(list->viewport()->width()), n);
-    if (!w)
+    if (n <= 0)
         return;
+    // Rows just given get their scroll bars when the view next lays itself out: lay it out
+    // now, so the columns fit the room the bars leave and nothing scrolls sideways.
+    list->doItemsLayout();
+    list->setVerticalScrollBarPolicy(list->verticalScrollBarPolicy());
+    // Each header whole, with room for the sort arrow that a click on it shows.
+    QHeaderView *header = list->header();
+    const bool arrow = header->isSortIndicatorShown();
+    header->setSortIndicatorShown(true);
+    std::vector<int> needs;
     for (int c = 0; c < n; ++c)
-        list->setColumnWidth(c, pixels(*w));
+        needs.push_back(twips(header->sectionSizeHint(c) + 1));
+    header->setSortIndicatorShown(arrow);
+    const std::vector<int> widths =
+        Layout::listColumnWidths(twips(list->viewport()->width()), needs);
+    for (int c = 0; c < n; ++c)
+        list->setColumnWidth(c, pixels(widths[size_t(c)]));
 }
 
 int FrmMain::twips(int px) const { return pixelsToTwips(px, logicalDpiX() > 0 ? logicalDpiX() : 96.0); }
@@ -122,19 +158,18 @@ int FrmMain::pixels(int tw) const { return twipsToPixels(tw, logicalDpiX() > 0 ?
 void FrmMain::SizeControls(int x)
 {
     const Layout::Result r = Layout::sizeControls(layoutInput(), x);
-    m_splitterX = r.splitterX;
+    // In a window too small to lay out the splitter stays too: its place is always where a
+    // layout put it, and only that is saved.
     if (!r.moved)
         return;
+    applyLayout(r);
     if (r.widenWindow) {
         // The layout runs again on the resize that follows; a screen too narrow to widen
-        // into gets the layout as it is.
+        // into keeps the layout as it is.
         const QRect avail = screen() ? screen()->availableGeometry() : QRect();
-        if (avail.isEmpty() || frameGeometry().width() + pixels(200) <= avail.width()) {
+        if (avail.isEmpty() || frameGeometry().width() + pixels(200) <= avail.width())
             resize(width() + pixels(200), height());
-            return;
-        }
     }
-    applyLayout(r);
 }
 
 void FrmMain::applyLayout(const Layout::Result &r)
@@ -156,8 +191,7 @@ void FrmMain::applyLayout(const Layout::Result &r)
         place(m_viewButtons[i], r.viewButtons[i]);
     place(m_tree, r.tree);
     place(m_panels, r.panels);
-    if (!r.splitter.isEmpty())
-        place(m_splitterBar, r.splitter);
+    place(m_splitterBar, r.splitter);
     m_splitterX = r.splitterX;
 }
 

@@ -29,12 +29,8 @@ Result sizeControls(const Input &in, int x)
     r.tree = QRect(0, treeTop, treeWidth,
                    in.clientHeight - (lowest.top() + lowest.height() + status + 190));
 
-    if (kUserNameRight + 100 > r.panels.width() - kTrackingFromRight) {
-        r.widenWindow = true;
-        r.splitter = QRect(x, 0, 60, 0);
-        return r;
-    }
     r.splitter = QRect(x, kViewButtonTop, 60, r.panels.height());
+    r.widenWindow = kUserNameRight + 100 > r.panels.width() - kTrackingFromRight;
     return r;
 }
 
@@ -52,6 +48,35 @@ std::optional<int> listColumnWidth(int listWidth, int columns)
     if (columns <= 0)
         return std::nullopt;
     return listWidth / columns - 30;
+}
+
+std::vector<int> listColumnWidths(int listWidth, const std::vector<int> &needs)
+{
+    const size_t n = needs.size();
+    std::vector<int> widths(n, 0);
+    std::vector<bool> ownWidth(n, false);
+    int room = listWidth - 30 * int(n); // what the columns share
+    size_t sharing = n;
+    while (sharing > 0) {
+        // A column fixed at its need only lowers the share of the rest, so every column over
+        // the share of this round is over the next one's too.
+        const int share = room / int(sharing);
+        bool fixed = false;
+        for (size_t c = 0; c < n; ++c) {
+            if (!ownWidth[c] && needs[c] > share) {
+                ownWidth[c] = true;
+                room -= needs[c];
+                --sharing;
+                fixed = true;
+            }
+        }
+        if (!fixed) {
+            for (size_t c = 0; c < n; ++c)
+                widths[c] = ownWidth[c] ? needs[c] : share;
+            return widths;
+        }
+    }
+    return needs;
 }
 
 } // namespace Layout

@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <optional>
+#include <vector>
 
 // The main window's layout rules, in twips, as plain functions of the sizes involved.
 namespace Layout {
@@ -38,7 +39,7 @@ struct Result
     QRect viewButtons[kViewButtonCount];
     QRect tree;
     QRect panels;
-    QRect splitter;
+    QRect splitter; // at X in both branches, so the boundary can always be dragged back
 };
 
 // The whole layout for splitter position x.
@@ -50,5 +51,11 @@ int dragBarLeft(int p, int windowWidth);
 // The width of each of `columns` columns in a list `listWidth` wide; nothing for a list
 // without columns.
 std::optional<int> listColumnWidth(int listWidth, int columns);
+
+// The widths of a list's columns, one per header width in `needs`: the equal shares above,
+// except that no column gets less than its header needs. Those take their need and the
+// others share what is left; where the headers need more than the list has, each gets its
+// need and the list scrolls sideways.
+std::vector<int> listColumnWidths(int listWidth, const std::vector<int> &needs);
 
 } // namespace Layout

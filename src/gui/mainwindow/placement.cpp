@@ -39,6 +39,11 @@ bool Placement::isStored(const SettingsStore &s)
     return false;
 }
 
+bool Placement::hasSplitter(const SettingsStore &s)
+{
+    return s.contains(kSection, QStringLiteral("MainSplitter"));
+}
+
 void Placement::save(SettingsStore &s) const
 {
     s.save(kSection, QStringLiteral("MainLeft"), QString::number(left));

@@ -17,6 +17,8 @@ struct Placement
     static Placement read(const SettingsStore &settings);
     // Whether any placement was ever saved: on a first start there is none.
     static bool isStored(const SettingsStore &settings);
+    // Whether the splitter's place was saved; without it the first layout finds one.
+    static bool hasSplitter(const SettingsStore &settings);
     void save(SettingsStore &settings) const;
 };
 
